@@ -1,0 +1,6 @@
+#include <iostream>
+
+int main() {
+    std::cout << "usage: cvunits parse EXPR\n";
+    return 0;
+}

@@ -1,0 +1,76 @@
+#include "units/foundation/Exponent.hpp"
+
+#include "units/foundation/ToleranceCompare.hpp"
+#include "units/host/TextServices.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace CvUnitSys {
+
+const Exponent Exponent::zero{0.0, 0.0};
+const Exponent Exponent::unity{1.0, 0.0};
+
+Exponent::Exponent(double x) {
+    if (x < 0) {
+        neg_ = -x;
+    } else {
+        pos_ = x + 0.0;
+    }
+}
+
+Exponent& Exponent::operator*=(const Exponent& o) {
+    const double p = pos_ * o.pos_ + neg_ * o.neg_;
+    const double n = pos_ * o.neg_ + neg_ * o.pos_;
+    pos_ = p;
+    neg_ = n;
+    return *this;
+}
+
+Exponent& Exponent::operator/=(const Exponent& o) {
+    const double s = o.getSimplifiedExpo();
+    pos_ /= s;
+    neg_ /= s;
+    return *this;
+}
+
+Exponent& Exponent::operator+=(const Exponent& o) {
+    pos_ += o.pos_;
+    neg_ += o.neg_;
+    return *this;
+}
+
+bool Exponent::isFractional() const {
+    double whole = 0.0;
+    return std::modf(pos_, &whole) != 0.0 || std::modf(neg_, &whole) != 0.0;
+}
+
+bool Exponent::operator==(const Exponent& o) const {
+    return equalWithinTolerance(pos_, o.pos_) && equalWithinTolerance(neg_, o.neg_);
+}
+
+bool Exponent::operator==(int k) const {
+    return *this == Exponent(static_cast<double>(k));
+}
+
+ustring Exponent::toUString() const {
+    std::ostringstream out;
+    out << pos_ << ':' << neg_;
+    return TextServices::fromLatin1(out.str());
+}
+
+ustring Exponent::toUStringSimplifiedExpo() const {
+    const double s = getSimplifiedExpo();
+    if (std::isnan(s)) {
+        return u"NaN";
+    }
+    if (std::isinf(s)) {
+        return s > 0 ? u"Inf" : u"-Inf";
+    }
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%f", s);
+    return TextServices::fromLatin1(buffer);
+}
+
+} // namespace CvUnitSys

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "units/foundation/UString.hpp"
+
+namespace CvUnitSys {
+
+// The power of one unit in an expression. The numerator and denominator parts
+// are kept apart, so m/m has exponent (1, 1) rather than nothing: whether two
+// expressions compare on both parts or on the simplified value is the caller's
+// choice.
+class Exponent {
+public:
+    static const Exponent zero;
+    static const Exponent unity;
+
+    Exponent() = default;
+    Exponent(double x); // NOLINT(google-explicit-constructor): exponents are written as numbers
+    Exponent(double positive, double negative) : pos_(positive), neg_(negative) {}
+
+    Exponent& operator*=(const Exponent& o);
+    Exponent& operator/=(const Exponent& o);
+    Exponent& operator+=(const Exponent& o);
+
+    double getPosExpo() const { return pos_; }
+    double getNegExpo() const { return neg_; }
+    double getSimplifiedExpo() const { return pos_ - neg_; }
+    bool isFractional() const;
+
+    // Both parts equal within one machine epsilon (relative, floor 1).
+    bool operator==(const Exponent& o) const;
+    bool operator!=(const Exponent& o) const { return !(*this == o); }
+    // Part by part against Exponent(k): (1, 1) == 0 is false.
+    bool operator==(int k) const;
+
+    // "pos:neg", six significant digits.
+    ustring toUString() const;
+    // The simplified value with "%f"; "Inf", "-Inf" or "NaN" when not finite.
+    ustring toUStringSimplifiedExpo() const;
+
+private:
+    double pos_ = 0.0;
+    double neg_ = 0.0;
+};
+
+} // namespace CvUnitSys

@@ -1,0 +1,11 @@
+#include "units/host/Diagnostic.hpp"
+
+#include <utility>
+
+namespace CvUnitSys {
+
+Diagnostic::Diagnostic(DiagnosticItem item) {
+    items_.push_back(std::move(item));
+}
+
+} // namespace CvUnitSys

@@ -1,0 +1,195 @@
+#include "units/host/TextServices.hpp"
+
+#include "units/host/NumberConversionError.hpp"
+
+#include <charconv>
+#include <stdexcept>
+#include <unicode/locid.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf16.h>
+
+namespace CvUnitSys {
+
+namespace {
+
+icu::UnicodeString asUnicode(std::u16string_view text) {
+    return icu::UnicodeString(text.data(), static_cast<int32_t>(text.size()));
+}
+
+ustring fromUnicode(const icu::UnicodeString& s) {
+    return ustring(s.getBuffer(), static_cast<std::size_t>(s.length()));
+}
+
+template <typename Int> Int parseInteger(std::u16string_view text) {
+    std::string ascii;
+    ascii.reserve(text.size());
+    for (char16_t c : text) {
+        if (c >= 0x80) {
+            throw NumberConversionError(TextServices::toUtf8(text));
+        }
+        ascii.push_back(static_cast<char>(c));
+    }
+    std::string_view digits = ascii;
+    if (!digits.empty() && digits.front() == '+') {
+        digits.remove_prefix(1);
+        if (!digits.empty() && digits.front() == '-') {
+            throw NumberConversionError(ascii);
+        }
+    }
+    Int value{};
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size()) {
+        throw NumberConversionError(ascii);
+    }
+    return value;
+}
+
+} // namespace
+
+std::string TextServices::toUtf8(std::u16string_view text) {
+    std::string out;
+    asUnicode(text).toUTF8String(out);
+    return out;
+}
+
+ustring TextServices::fromUtf8(std::string_view text) {
+    return fromUnicode(icu::UnicodeString::fromUTF8(
+        icu::StringPiece(text.data(), static_cast<int32_t>(text.size()))));
+}
+
+std::u32string TextServices::toUtf32(std::u16string_view text) {
+    std::u32string out;
+    out.reserve(text.size());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t i = 0;
+    while (i < length) {
+        UChar32 c;
+        U16_NEXT(text.data(), i, length, c);
+        if (U_IS_SURROGATE(c)) {
+            throw std::out_of_range("unpaired surrogate in UTF-16 text");
+        }
+        out.push_back(static_cast<char32_t>(c));
+    }
+    return out;
+}
+
+ustring TextServices::fromUtf32(std::u32string_view text) {
+    ustring out;
+    out.reserve(text.size());
+    for (char32_t c : text) {
+        if (c > 0x10FFFF || U_IS_SURROGATE(c)) {
+            out.push_back(u'\uFFFD');
+        } else if (c > 0xFFFF) {
+            out.push_back(static_cast<char16_t>(U16_LEAD(c)));
+            out.push_back(static_cast<char16_t>(U16_TRAIL(c)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+    }
+    return out;
+}
+
+ustring TextServices::fromLatin1(std::string_view text) {
+    ustring out;
+    out.reserve(text.size());
+    for (char c : text) {
+        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+bool TextServices::isAscii(std::u16string_view text) {
+    for (char16_t c : text) {
+        if (c >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+ustring TextServices::normalizeNFC(std::u16string_view text) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status)) {
+        throw std::runtime_error("ICU NFC normaliser unavailable");
+    }
+    icu::UnicodeString result = nfc->normalize(asUnicode(text), status);
+    if (U_FAILURE(status)) {
+        return ustring(text);
+    }
+    return fromUnicode(result);
+}
+
+ustring TextServices::toLower(std::u16string_view text) {
+    icu::UnicodeString s = asUnicode(text);
+    s.toLower(icu::Locale::getRoot());
+    return fromUnicode(s);
+}
+
+ustring TextServices::toUpper(std::u16string_view text) {
+    icu::UnicodeString s = asUnicode(text);
+    s.toUpper(icu::Locale::getRoot());
+    return fromUnicode(s);
+}
+
+bool TextServices::equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
+    icu::UnicodeString na = asUnicode(normalizeNFC(a));
+    icu::UnicodeString nb = asUnicode(normalizeNFC(b));
+    return na.caseCompare(nb, U_FOLD_CASE_DEFAULT) == 0;
+}
+
+ustring TextServices::trim(std::u16string_view text) {
+    const std::u32string cps = toUtf32(text);
+    std::size_t begin = 0;
+    std::size_t end = cps.size();
+    while (begin < end && u_isUWhiteSpace(static_cast<UChar32>(cps[begin]))) {
+        ++begin;
+    }
+    while (end > begin && u_isUWhiteSpace(static_cast<UChar32>(cps[end - 1]))) {
+        --end;
+    }
+    return fromUtf32(std::u32string_view(cps).substr(begin, end - begin));
+}
+
+std::vector<ustring> TextServices::split(std::u16string_view text, char16_t delimiter) {
+    std::vector<ustring> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t pos = text.find(delimiter, start);
+        if (pos == std::u16string_view::npos) {
+            parts.emplace_back(text.substr(start));
+            return parts;
+        }
+        parts.emplace_back(text.substr(start, pos - start));
+        start = pos + 1;
+    }
+}
+
+double TextServices::toDouble(std::u16string_view text) {
+    const std::string utf8 = toUtf8(trim(text));
+    std::string_view s = utf8;
+    if (!s.empty() && s.front() == '+') {
+        s.remove_prefix(1);
+        if (!s.empty() && s.front() == '-') {
+            throw NumberConversionError(utf8);
+        }
+    }
+    double value = 0.0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size()) {
+        throw NumberConversionError(utf8);
+    }
+    return value;
+}
+
+std::int64_t TextServices::toInt64(std::u16string_view text) {
+    return parseInteger<std::int64_t>(text);
+}
+
+std::int32_t TextServices::toInt32(std::u16string_view text) {
+    return parseInteger<std::int32_t>(text);
+}
+
+} // namespace CvUnitSys
