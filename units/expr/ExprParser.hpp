@@ -1,0 +1,152 @@
+#pragma once
+
+// The one grammar of unit expressions. It is parameterised by a builder that
+// says what each construct yields, so that parsing into a UnitExpr and
+// rewriting an expression as text share every rule and character class.
+//
+// Builder requirements (all static):
+//   types Result, SubExpr, Exponent, Rational
+//   take(Result&, Result&)              the leading operand becomes the value
+//   multiply(Result&, Result&), divide(Result&, Result&)
+//   invertInto(Result&, Result&)        value of "1/term"
+//   fromSymbol(Result&, const std::u32string&)
+//   fromSub(Result&, SubExpr&), parenthesize(SubExpr&, Result&)
+//   raise(Result&, const Exponent&)
+//   fromNumber(Exponent&, double), fromRational(Exponent&, const Rational&)
+//   makeRational(Rational&, int, int)
+
+#ifndef BOOST_SPIRIT_UNICODE
+#define BOOST_SPIRIT_UNICODE
+#endif
+
+#include "units/expr/UnitParseError.hpp"
+
+#include <boost/phoenix/bind/bind_function.hpp>
+#include <boost/phoenix/bind/bind_member_function.hpp>
+#include <boost/phoenix/core.hpp>
+#include <boost/phoenix/operator.hpp>
+#include <boost/spirit/include/qi.hpp>
+#include <clocale>
+#include <cstdlib>
+#include <locale.h>
+#include <string>
+#include <vector>
+
+namespace CvUnitSys {
+
+namespace qi = boost::spirit::qi;
+
+// Characters that can neither start nor continue a symbol. Given to a
+// character-set parser, where a trailing '-' is taken literally.
+inline constexpr const char* unitSymbolExcludedChars = "@*/^()+\\\"'{}[]<>&-";
+
+// Records a hard error of the grammar: where the expected element was sought,
+// after any white space before it.
+template <typename Iterator> class ErrorHandler {
+public:
+    // `text` is the whole input that `begin` starts.
+    void start(std::u32string_view text, Iterator begin) {
+        text_ = text;
+        begin_ = begin;
+        errors_.clear();
+    }
+
+    void record(Iterator position) {
+        auto index = static_cast<std::size_t>(position - begin_);
+        while (index < text_.size() && boost::spirit::ucd::is_white_space(text_[index])) {
+            ++index;
+        }
+        errors_.push_back(UnitParseError{ustring(), unitParseColumn(text_, index)});
+    }
+
+    const std::vector<UnitParseError>& errors() const { return errors_; }
+
+private:
+    std::u32string_view text_;
+    Iterator begin_{};
+    std::vector<UnitParseError> errors_;
+};
+
+template <typename Iterator, typename Builder>
+class ExprParser
+    : public qi::grammar<Iterator, typename Builder::Result(), boost::spirit::unicode::space_type> {
+public:
+    using Result = typename Builder::Result;
+    using SubExpr = typename Builder::SubExpr;
+    using ExponentT = typename Builder::Exponent;
+    using RationalT = typename Builder::Rational;
+    using Skipper = boost::spirit::unicode::space_type;
+
+    ExprParser() : ExprParser::base_type(expression) {
+        namespace phx = boost::phoenix;
+        namespace unicode = boost::spirit::unicode;
+        using qi::_1;
+        using qi::_2;
+        using qi::_3;
+        using qi::_val;
+
+        expression = leadingTerm[phx::bind(&Builder::take, _val, _1)] >
+                     *(('*' > term[phx::bind(&Builder::multiply, _val, _1)]) |
+                       ('/' > term[phx::bind(&Builder::divide, _val, _1)]));
+
+        leadingTerm = (qi::lit('1') >> ('/' > term[phx::bind(&Builder::invertInto, _val, _1)])) |
+                      term[phx::bind(&Builder::take, _val, _1)];
+
+        term = (parenthesized[phx::bind(&Builder::fromSub, _val, _1)] |
+                symbol[phx::bind(&Builder::fromSymbol, _val, _1)]) >
+               *('^' > exponent[phx::bind(&Builder::raise, _val, _1)]);
+
+        parenthesized = '(' > expression[phx::bind(&Builder::parenthesize, _val, _1)] > ')';
+
+        symbol = qi::eps > qi::lexeme[+(unicode::graph - unicode::char_(unitSymbolExcludedChars))];
+
+        exponent = exponentNumber[_val = _1] |
+                   ('(' > (rational[phx::bind(&Builder::fromRational, _val, _1)] |
+                           exponentNumber[_val = _1] | exponent[_val = _1]) > ')');
+
+        // The syntax of a standard real number, read by hand so that a value out of
+        // range becomes infinite instead of failing after input was consumed.
+        numberText = qi::lexeme[qi::raw[(
+            -unicode::char_("+-") >>
+            (((+unicode::digit >> -('.' >> *unicode::digit)) | ('.' >> +unicode::digit)) >>
+                 -(unicode::char_("eE") >> -unicode::char_("+-") >> +unicode::digit) |
+             qi::no_case[qi::lit("infinity") | "inf" | "nan"]))]];
+        exponentNumber =
+            numberText[phx::bind(&Builder::fromNumber, _val, phx::bind(&numberValue, _1))];
+
+        rational = (qi::int_ >> ('/' > qi::int_))[phx::bind(&Builder::makeRational, _val, _1, _2)];
+
+        qi::on_error<qi::fail>(expression,
+                               phx::bind(&ErrorHandler<Iterator>::record, &errorHandler, _3));
+    }
+
+    ExprParser(const ExprParser&) = delete;
+    ExprParser& operator=(const ExprParser&) = delete;
+
+    ErrorHandler<Iterator>& getErrorHandler() { return errorHandler; }
+
+private:
+    // The matched text is ASCII. Read in the C locale whatever the host's
+    // locale; out of range gives an infinity or zero as strtod does.
+    static double numberValue(const boost::iterator_range<Iterator>& text) {
+        std::string ascii;
+        for (char32_t c : text) {
+            ascii.push_back(static_cast<char>(c));
+        }
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+        return strtod_l(ascii.c_str(), nullptr, cLocale);
+    }
+
+    qi::rule<Iterator, Result(), Skipper> expression;
+    qi::rule<Iterator, Result(), Skipper> leadingTerm;
+    qi::rule<Iterator, Result(), Skipper> term;
+    qi::rule<Iterator, SubExpr(), Skipper> parenthesized;
+    qi::rule<Iterator, std::u32string(), Skipper> symbol;
+    qi::rule<Iterator, ExponentT(), Skipper> exponent;
+    qi::rule<Iterator, ExponentT(), Skipper> exponentNumber;
+    qi::rule<Iterator, boost::iterator_range<Iterator>(), Skipper> numberText;
+    qi::rule<Iterator, RationalT(), Skipper> rational;
+    ErrorHandler<Iterator> errorHandler;
+};
+
+} // namespace CvUnitSys

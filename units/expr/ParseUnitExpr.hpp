@@ -1,0 +1,25 @@
+#pragma once
+
+#include "units/expr/UnitExpr.hpp"
+#include "units/foundation/UString.hpp"
+
+// Parses `text` and writes its entries into `out` (callers pass an empty one).
+// A syntax error throws "CorvaneTypes:Unit:ParsingError" with the text and the
+// 1-based column; text with an unpaired surrogate throws std::out_of_range.
+void parseUnitExprThrows(const ustring& text, UnitExpr& out);
+
+// As above, but a parsing error gives false and leaves `out` untouched.
+bool parseUnitExprNoThrow(const ustring& text, UnitExpr& out);
+
+// Splits "expression@qualifier" into its two parts, either of which may be
+// absent; false when the text is not of that form.
+bool parseExprForUnitComponents(const ustring& text, ustring& expressionPart,
+                                ustring& qualifierPart);
+
+namespace CvUnitSys {
+
+// Parentheses nest at most this deep; deeper input is reported as a parsing
+// error at the first parenthesis beyond the limit rather than risking the stack.
+inline constexpr std::size_t maxUnitExprNesting = 200;
+
+} // namespace CvUnitSys
