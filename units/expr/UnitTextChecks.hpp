@@ -1,0 +1,17 @@
+#pragma once
+
+#include "units/foundation/UString.hpp"
+
+namespace CvUnitSys {
+
+// The expression in Unicode normalisation form NFC.
+ustring normalizeUnitExpression(const ustring& text);
+
+// True when every character is a name character (see CharacterClasses.hpp) and
+// none is one of the operators "@*/^()+-,[]"; the empty text is valid.
+bool isValidStringForUnitName(const ustring& text);
+
+// True when every UTF-16 code unit is at most 127; the empty text is valid.
+bool isValidAsciiString(const ustring& text);
+
+} // namespace CvUnitSys
