@@ -1,0 +1,66 @@
+#pragma once
+
+#include "units/foundation/ConversionFactorImpl.hpp"
+#include "units/foundation/Exponent.hpp"
+#include "units/foundation/UString.hpp"
+
+#include <memory>
+
+namespace CvUnitSys {
+
+// Value type over one polymorphic factor; copies clone it. A combination that
+// has no meaning (affine with reciprocal, powers of affine maps) leaves the
+// result empty: test isEmpty() before querying it. The well-defined flag marks
+// factors computed from approximations; it takes no part in comparisons.
+class ConversionFactor {
+public:
+    // 1/1 * 10^0 and 0/1 * 10^0 as ScaledRational.
+    static const ConversionFactor unity;
+    static const ConversionFactor zero;
+    // The factor text of entities that have no factor of their own.
+    static const ustring defaultValue;
+
+    // Unity.
+    ConversionFactor();
+    explicit ConversionFactor(std::unique_ptr<ConversionFactorImpl> factor,
+                              bool wellDefined = true);
+    explicit ConversionFactor(const ConversionFactorImpl& factor, bool wellDefined = true);
+    ConversionFactor(const ConversionFactor& o);
+    ConversionFactor(ConversionFactor&& o) noexcept = default;
+    ConversionFactor& operator=(const ConversionFactor& o);
+    ConversionFactor& operator=(ConversionFactor&& o) noexcept = default;
+    ~ConversionFactor() = default;
+
+    ConversionFactor operator*(const ConversionFactor& o) const;
+    ConversionFactor& operator*=(const ConversionFactor& o);
+    ConversionFactor operator/(const ConversionFactor& o) const;
+    ConversionFactor operator^(const Exponent& e) const;
+    ConversionFactor operator-() const;
+
+    // Two empty factors are equal, an empty and a held one are not; ordering
+    // an empty factor throws std::logic_error.
+    bool operator==(const ConversionFactor& o) const;
+    bool operator!=(const ConversionFactor& o) const { return !(*this == o); }
+    bool operator<(const ConversionFactor& o) const;
+
+    // These throw std::logic_error on an empty factor.
+    double toDouble() const { return getFactor().toDouble(); }
+    double operator()() const { return getFactor()(); }
+    double getOffset() const { return getFactor().getOffset(); }
+    bool isAffine() const { return getFactor().isAffine(); }
+    bool isReciprocal() const { return getFactor().isReciprocal(); }
+    const ConversionFactorImpl& getFactor() const;
+
+    bool isEmpty() const { return factor_ == nullptr; }
+    bool isWellDefined() const { return wellDefined_; }
+    void setWellDefined(bool wellDefined) { wellDefined_ = wellDefined; }
+
+    // The held factor in its kind's text form, "empty" when there is none.
+    ustring toUString() const;
+
+private:
+    std::unique_ptr<ConversionFactorImpl> factor_;
+    bool wellDefined_ = true;
+};
+
+} // namespace CvUnitSys

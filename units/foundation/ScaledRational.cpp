@@ -1,0 +1,197 @@
+#include "units/foundation/ScaledRational.hpp"
+
+#include "units/foundation/DoubleConversionFactor.hpp"
+#include "units/foundation/ScaleConversionFactorRules.hpp"
+#include "units/host/NumberConversionError.hpp"
+#include "units/host/TextServices.hpp"
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace CvUnitSys {
+
+namespace {
+
+constexpr std::int64_t kLowest = std::numeric_limits<std::int64_t>::min();
+// 2^63: doubles below it in magnitude convert to int64 without overflow.
+constexpr double kInt64Bound = 9.223372036854775808e18;
+
+// boost's gcd negates its arguments, which -2^63 cannot survive. Halve that
+// value away where the fraction allows; a normalised fraction that still needs
+// +2^63 cannot be held at all.
+ScaledRational::Rational makeRational(std::int64_t n, std::int64_t d) {
+    if (d == 0) {
+        throw boost::bad_rational();
+    }
+    while ((n == kLowest || d == kLowest) && n % 2 == 0 && d % 2 == 0) {
+        n /= 2;
+        d /= 2;
+    }
+    if (n == kLowest && d > 0) {
+        ScaledRational::Rational r(n / 2, d);
+        r *= 2;
+        return r;
+    }
+    if (n == kLowest || d == kLowest) {
+        throw boost::bad_rational("bad rational: value out of range");
+    }
+    return {n, d};
+}
+
+bool fitsInt32(double x) {
+    return x >= std::numeric_limits<std::int32_t>::min() &&
+           x <= std::numeric_limits<std::int32_t>::max();
+}
+
+template <typename Int> Int readIntegerField(std::u16string_view field) {
+    if (field.empty() || field == u"+" || field == u"-") {
+        return 0;
+    }
+    if constexpr (sizeof(Int) == sizeof(std::int64_t)) {
+        return TextServices::toInt64(field);
+    } else {
+        return TextServices::toInt32(field);
+    }
+}
+
+ustring integerText(std::int64_t v) {
+    return TextServices::fromLatin1(std::to_string(v));
+}
+
+} // namespace
+
+ScaledRational::ScaledRational(std::int64_t numerator, std::int64_t denominator, std::int32_t scale)
+    : value_(makeRational(numerator, denominator)), scale_(scale) {
+    simplifyFraction();
+}
+
+ScaledRational::ScaledRational(const ustring& text) : value_(1) {
+    const std::vector<ustring> fields = TextServices::split(text, u',');
+    if (fields.size() != 2 && fields.size() != 3) {
+        return;
+    }
+    std::int64_t numerator = 0;
+    std::int64_t denominator = 0;
+    try {
+        numerator = readInt64Field(fields[0]);
+        denominator = readInt64Field(fields[1]);
+    } catch (const NumberConversionError&) {
+        return;
+    }
+    value_ = makeRational(numerator, denominator);
+    if (fields.size() == 3) {
+        scale_ = readInt32Field(fields[2]);
+    }
+    simplifyFraction();
+}
+
+std::int64_t ScaledRational::readInt64Field(std::u16string_view field) {
+    return readIntegerField<std::int64_t>(field);
+}
+
+std::int32_t ScaledRational::readInt32Field(std::u16string_view field) {
+    return readIntegerField<std::int32_t>(field);
+}
+
+// The scale stops at its limits rather than wrap; a factor that far out is
+// infinite or zero as a double anyway.
+void ScaledRational::simplifyFraction() {
+    std::int64_t n = value_.numerator();
+    std::int64_t d = value_.denominator();
+    std::int32_t s = scale_;
+    while (n != 0 && n % 10 == 0 && s < std::numeric_limits<std::int32_t>::max()) {
+        n /= 10;
+        ++s;
+    }
+    while (d % 10 == 0 && s > std::numeric_limits<std::int32_t>::min()) {
+        d /= 10;
+        --s;
+    }
+    if (n != value_.numerator() || d != value_.denominator()) {
+        value_ = makeRational(n, d);
+        scale_ = s;
+    }
+}
+
+ConversionFactorImpl::Ptr ScaledRational::clone() const {
+    auto copy = std::make_unique<ScaledRational>(*this);
+    copy->simplifyFraction();
+    return copy;
+}
+
+// Products are formed in double precision, so beyond 2^53 they are rounded
+// before they come back as integers; past 2^63 they stay doubles.
+ConversionFactorImpl::Ptr ScaledRational::operator*(const ConversionFactorImpl& o) const {
+    const auto* other = dynamic_cast<const ScaledRational*>(&o);
+    if (other == nullptr) {
+        return ScaleConversionFactorRules::multiply(toDouble(), o);
+    }
+    const double n =
+        static_cast<double>(getNumerator()) * static_cast<double>(other->getNumerator());
+    const double d =
+        static_cast<double>(getDenominator()) * static_cast<double>(other->getDenominator());
+    const double s = static_cast<double>(scale_) + static_cast<double>(other->scale_);
+    if (std::fabs(n) < kInt64Bound && std::fabs(d) < kInt64Bound && fitsInt32(s)) {
+        return std::make_unique<ScaledRational>(static_cast<std::int64_t>(n),
+                                                static_cast<std::int64_t>(d),
+                                                static_cast<std::int32_t>(s));
+    }
+    return std::make_unique<DoubleConversionFactor>(toDouble() * other->toDouble());
+}
+
+ConversionFactorImpl::Ptr ScaledRational::operator^(const Exponent& e) const {
+    const double s = e.getSimplifiedExpo();
+    const double n = static_cast<double>(getNumerator());
+    const double d = static_cast<double>(getDenominator());
+    const double newNumerator = s > 0 ? std::pow(n, s) : std::pow(d, -s);
+    const double newDenominator = s > 0 ? std::pow(d, s) : std::pow(n, -s);
+    const double newScale = std::trunc(s * scale_);
+    if (!e.isFractional() && std::fabs(newNumerator) < kInt64Bound &&
+        std::fabs(newDenominator) < kInt64Bound && fitsInt32(newScale)) {
+        const auto magnitude = static_cast<std::int64_t>(std::fabs(newNumerator));
+        const bool negative = newNumerator <= 0 || newDenominator <= 0;
+        return std::make_unique<ScaledRational>(
+            negative ? -magnitude : magnitude, static_cast<std::int64_t>(std::fabs(newDenominator)),
+            static_cast<std::int32_t>(newScale));
+    }
+    return std::make_unique<DoubleConversionFactor>(std::pow(toDouble(), s));
+}
+
+ConversionFactorImpl::Ptr ScaledRational::operator/(const ConversionFactorImpl& o) const {
+    return ScaleConversionFactorRules::divide(toDouble(), o);
+}
+
+ConversionFactorImpl::Ptr ScaledRational::operator-() const {
+    if (getNumerator() == kLowest) {
+        return std::make_unique<DoubleConversionFactor>(-toDouble());
+    }
+    return std::make_unique<ScaledRational>(-getNumerator(), getDenominator(), scale_);
+}
+
+bool ScaledRational::operator==(const ConversionFactorImpl& o) const {
+    if (o.isAffine()) {
+        return false;
+    }
+    if (const auto* other = dynamic_cast<const ScaledRational*>(&o)) {
+        return value_ == other->value_ && scale_ == other->scale_;
+    }
+    return toDouble() == o.toDouble();
+}
+
+bool ScaledRational::operator<(const ConversionFactorImpl& o) const {
+    return toDouble() < o.toDouble();
+}
+
+double ScaledRational::toDouble() const {
+    return static_cast<double>(getNumerator()) / static_cast<double>(getDenominator()) *
+           std::pow(10.0, scale_);
+}
+
+ustring ScaledRational::toUString() const {
+    return integerText(getNumerator()) + u"/" + integerText(getDenominator()) + u"*1e" +
+           integerText(scale_);
+}
+
+} // namespace CvUnitSys

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "units/foundation/ConversionFactorImpl.hpp"
+#include "units/foundation/UString.hpp"
+
+#include <boost/rational.hpp>
+#include <cstdint>
+#include <string_view>
+
+namespace CvUnitSys {
+
+// y = (numerator / denominator) * 10^scale * x, kept exact so that products of
+// many unit factors do not drift. The fraction is always normalised and holds
+// no factor 10 (zero excepted); the power of ten lives in the scale instead.
+// Results that would not fit in 64 bits fall back to a DoubleConversionFactor.
+class ScaledRational final : public ConversionFactorImpl {
+public:
+    using Rational = boost::rational<std::int64_t>;
+
+    // Throws boost::bad_rational for a zero denominator.
+    ScaledRational(std::int64_t numerator, std::int64_t denominator, std::int32_t scale);
+    // "numerator,denominator[,scale]". Unreadable numerator or denominator
+    // give 1/1 * 10^0; an unreadable scale throws NumberConversionError.
+    explicit ScaledRational(const ustring& text);
+
+    Ptr clone() const override;
+    Ptr operator*(const ConversionFactorImpl& o) const override;
+    Ptr operator^(const Exponent& e) const override;
+    Ptr operator/(const ConversionFactorImpl& o) const override;
+    Ptr operator-() const override;
+    bool operator==(const ConversionFactorImpl& o) const override;
+    bool operator<(const ConversionFactorImpl& o) const override;
+    double toDouble() const override;
+
+    void simplifyFraction();
+
+    std::int64_t getNumerator() const { return value_.numerator(); }
+    std::int64_t getDenominator() const { return value_.denominator(); }
+    std::int32_t getScale() const { return scale_; }
+
+    // "numerator/denominator*1escale", e.g. "-3/2*1e-1".
+    ustring toUString() const;
+
+    // Integer fields of factor texts: optional sign and digits; an empty
+    // field or a lone sign reads as 0. Throws NumberConversionError.
+    static std::int64_t readInt64Field(std::u16string_view field);
+    static std::int32_t readInt32Field(std::u16string_view field);
+
+private:
+    Rational value_;
+    std::int32_t scale_ = 0;
+};
+
+} // namespace CvUnitSys
