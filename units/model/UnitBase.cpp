@@ -1,0 +1,126 @@
+#include "units/model/UnitBase.hpp"
+
+#include "units/expr/ParseUnitExpr.hpp"
+#include "units/expr/UnitTextChecks.hpp"
+#include "units/model/UnitSystem.hpp"
+
+namespace CvUnitSys {
+
+UnitBase::UnitBase(std::int32_t id, const ustring& name, const ustring& expression,
+                   const ustring& display, const ustring& symbol, const ustring& asciiSymbol,
+                   const StoredConversionFactor& conversionFactor)
+    : id_(id), name_(name), symbol_(symbol), asciiSymbol_(asciiSymbol), display_(display),
+      expression_(expression), conversionFactor_(conversionFactor) {}
+
+UnitBase::UnitBase(const ustring& expression, const StoredConversionFactor& conversionFactor)
+    : id_(0), expression_(expression), conversionFactor_(conversionFactor) {}
+
+void UnitBase::print(std::basic_ostream<char16_t>& out) const {
+    out << u"Unit : '" << expression_ << u"'" << u'\n';
+}
+
+const std::vector<std::shared_ptr<UnitSystem>>& UnitBase::getUnitSystems() const {
+    static const std::vector<std::shared_ptr<UnitSystem>> none;
+    return none;
+}
+
+int compareText(const ustring& a, const ustring& b) {
+    const int c = a.compare(b);
+    return (c > 0) - (c < 0);
+}
+
+int UnitBase::compare(const UnitBase& other) const {
+    if (this == &other) {
+        return 0;
+    }
+    const bool prefixed = isPrefixedUnit() && !isPrefixOnly();
+    const bool otherPrefixed = other.isPrefixedUnit() && !other.isPrefixOnly();
+    if (prefixed != otherPrefixed) {
+        return prefixed ? 1 : -1;
+    }
+    if (isPrefixOnly() != other.isPrefixOnly()) {
+        return isPrefixOnly() ? 1 : -1;
+    }
+    for (auto field : {&UnitBase::symbol_, &UnitBase::name_, &UnitBase::asciiSymbol_}) {
+        if (const int c = compareText(this->*field, other.*field); c != 0) {
+            return c;
+        }
+    }
+    // Reversed on purpose: the entity with the smaller factor sorts after.
+    if (conversionFactor_ != other.conversionFactor_) {
+        return conversionFactor_ < other.conversionFactor_ ? 1 : -1;
+    }
+    if (const int c = compareText(expression_, other.expression_); c != 0) {
+        return c;
+    }
+    return compareTemplate(other);
+}
+
+int UnitBase::compareTemplate(const UnitBase& other) const {
+    return compareUnitTypes(other);
+}
+
+int UnitBase::compareUnitTypes(const UnitBase& other) const {
+    const int a = getUnitType();
+    const int b = other.getUnitType();
+    return (a > b) - (a < b);
+}
+
+bool UnitBase::isUnitCompatibleWithUnitSystems(
+    const std::vector<std::shared_ptr<UnitSystem>>& systems) const {
+    const auto& own = getUnitSystems();
+    if (own.empty()) {
+        return true;
+    }
+    for (const auto& mine : own) {
+        for (const auto& given : systems) {
+            if (mine && given && mine->getName() == given->getName()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool UnitBase::isValidStringForUnitName(const ustring& name) {
+    return CvUnitSys::isValidStringForUnitName(name);
+}
+
+namespace {
+
+bool allSymbolsAreNames(const ustring& expression) {
+    UnitExpr parsed;
+    parseUnitExprThrows(expression, parsed);
+    const UnitExpr reduced = parsed.getReducedUnitExpr();
+    for (const auto& [symbol, exponent] : reduced.getExpr()) {
+        if (!CvUnitSys::isValidStringForUnitName(symbol)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool UnitBase::isValidUnitExpr(const ustring& expression) {
+    return allSymbolsAreNames(expression);
+}
+
+bool UnitBase::isValidExpr(const ustring& text) {
+    ustring expressionPart;
+    ustring qualifierPart;
+    if (!parseExprForUnitComponents(text, expressionPart, qualifierPart)) {
+        return false;
+    }
+    if (!expressionPart.empty() && !allSymbolsAreNames(expressionPart)) {
+        return false;
+    }
+    return qualifierPart.empty() || CvUnitSys::isValidStringForUnitName(qualifierPart);
+}
+
+std::basic_ostream<char16_t>& operator<<(std::basic_ostream<char16_t>& out, const UnitBase& unit) {
+    unit.print(out);
+    return out;
+}
+
+} // namespace CvUnitSys

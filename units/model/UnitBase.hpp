@@ -1,0 +1,101 @@
+#pragma once
+
+#include "units/foundation/UString.hpp"
+#include "units/model/StoredConversionFactor.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace CvUnitSys {
+
+class UnitSystem;
+
+// What a database holds and every query hands around: units and physical
+// quantities. Entities are ordered by `compare`, a total order on their texts
+// and factors in which display text and id take no part.
+class UnitBase {
+public:
+    enum UnitType {
+        UNIT_TYPE_BASE = 1,
+        UNIT_TYPE_PHYSICAL_QUANTITY = 2,
+        UNIT_TYPE_UNIT = 3,
+        // Never an entity's type: selects the prefix index in completion.
+        UNIT_TYPE_PREFIX = 4
+    };
+
+    struct ConstRefComparator {
+        bool operator()(std::reference_wrapper<const UnitBase> a,
+                        std::reference_wrapper<const UnitBase> b) const {
+            return a.get().compare(b.get()) < 0;
+        }
+    };
+
+    UnitBase(std::int32_t id, const ustring& name, const ustring& expression,
+             const ustring& display, const ustring& symbol, const ustring& asciiSymbol,
+             const StoredConversionFactor& conversionFactor);
+    UnitBase(const ustring& expression, const StoredConversionFactor& conversionFactor);
+    UnitBase(const UnitBase&) = default;
+    UnitBase& operator=(const UnitBase&) = delete;
+
+    virtual UnitType getUnitType() const { return UNIT_TYPE_BASE; }
+    virtual std::unique_ptr<UnitBase> clone() const = 0;
+    virtual ~UnitBase() = default;
+    virtual void setId(std::int32_t id) { id_ = id; }
+    virtual std::int32_t getId() const { return id_; }
+    virtual bool isPrefixOnly() const { return false; }
+    virtual bool isPrefixedUnit() const { return false; }
+    virtual bool isAliased() const { return false; }
+    // One line for tracing: Unit : '<expression>'.
+    virtual void print(std::basic_ostream<char16_t>& out) const;
+    virtual std::string getUnitIdText() const = 0;
+    // The systems the entity belongs to; physical quantities belong to none.
+    virtual const std::vector<std::shared_ptr<UnitSystem>>& getUnitSystems() const;
+
+    // -1, 0 or 1.
+    int compare(const UnitBase& other) const;
+
+    const ustring& getName() const { return name_; }
+    const ustring& getSymbol() const { return symbol_; }
+    const ustring& getAsciiSymbol() const { return asciiSymbol_; }
+    const ustring& getDisplay() const { return display_; }
+    const ustring& getExpression() const { return expression_; }
+    const StoredConversionFactor& getConversionFactor() const { return conversionFactor_; }
+    const ustring& getDisplayString() const { return expression_; }
+
+    // True when the entity belongs to no system, or shares a system name with `systems`.
+    bool
+    isUnitCompatibleWithUnitSystems(const std::vector<std::shared_ptr<UnitSystem>>& systems) const;
+
+    static bool isValidStringForUnitName(const ustring& name);
+    // Every symbol of the expression is a valid name; parse errors are thrown.
+    static bool isValidUnitExpr(const ustring& expression);
+    // As isValidUnitExpr for "expression@qualifier", the qualifier being a name;
+    // false when the text does not split.
+    static bool isValidExpr(const ustring& text);
+
+protected:
+    // The kind-specific last step of `compare`, reached when every shared field is equal.
+    virtual int compareTemplate(const UnitBase& other) const;
+    // The order of entities of different kinds that agree on every shared field.
+    int compareUnitTypes(const UnitBase& other) const;
+
+private:
+    std::int32_t id_;
+    ustring name_;
+    ustring symbol_;
+    ustring asciiSymbol_;
+    ustring display_;
+    ustring expression_;
+    StoredConversionFactor conversionFactor_;
+};
+
+std::basic_ostream<char16_t>& operator<<(std::basic_ostream<char16_t>& out, const UnitBase& unit);
+
+// -1, 0 or 1 by UTF-16 code unit, a proper prefix being smaller.
+int compareText(const ustring& a, const ustring& b);
+
+} // namespace CvUnitSys
