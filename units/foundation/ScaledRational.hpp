@@ -17,7 +17,8 @@ class ScaledRational final : public ConversionFactorImpl {
 public:
     using Rational = boost::rational<std::int64_t>;
 
-    // Throws boost::bad_rational for a zero denominator.
+    // Throws boost::bad_rational for a zero denominator, or for a fraction
+    // whose normalised form would need +2^63.
     ScaledRational(std::int64_t numerator, std::int64_t denominator, std::int32_t scale);
     // "numerator,denominator[,scale]". Unreadable numerator or denominator
     // give 1/1 * 10^0; an unreadable scale throws NumberConversionError.
