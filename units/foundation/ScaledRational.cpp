@@ -5,6 +5,7 @@
 #include "units/host/NumberConversionError.hpp"
 #include "units/host/TextServices.hpp"
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -184,9 +185,33 @@ bool ScaledRational::operator<(const ConversionFactorImpl& o) const {
     return toDouble() < o.toDouble();
 }
 
+// Rounded once wherever numerator, denominator and power of ten can be
+// combined exactly in a double (below 2^53), so that exact definitions such as
+// 3048/1 * 1e-4 give the double nearest to their value; otherwise the work is
+// done in extended precision before the final rounding.
 double ScaledRational::toDouble() const {
-    return static_cast<double>(getNumerator()) / static_cast<double>(getDenominator()) *
-           std::pow(10.0, scale_);
+    constexpr double exactLimit = 9007199254740992.0; // 2^53
+    constexpr std::array<double, 23> powersOfTen{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const auto n = static_cast<double>(getNumerator());
+    const auto d = static_cast<double>(getDenominator());
+    const bool partsExact = std::fabs(n) <= exactLimit && d <= exactLimit;
+    const auto k =
+        static_cast<std::size_t>(scale_ < 0 ? -static_cast<std::int64_t>(scale_) : scale_);
+    if (partsExact && k < powersOfTen.size()) {
+        const double p = powersOfTen[k];
+        if (scale_ >= 0 && (d == 1.0 || std::fabs(n) * p <= exactLimit)) {
+            return n * p / d;
+        }
+        if (scale_ < 0 && d * p <= exactLimit) {
+            return n / (d * p);
+        }
+    }
+    const long double value = static_cast<long double>(getNumerator()) /
+                              static_cast<long double>(getDenominator()) *
+                              std::pow(10.0L, static_cast<long double>(scale_));
+    return static_cast<double>(value);
 }
 
 ustring ScaledRational::toUString() const {
