@@ -11,7 +11,7 @@ using namespace model_test;
 
 namespace {
 
-// Reference values worked out by hand from the combine step
+// Reference values computed independently of this library from the combine step
 // seed = mix(seed + 0x9e3779b9 + h) with the 64-bit mixer of current Boost.
 TEST(EntityHash, FixedValuesOfTheCombineStep) {
     EXPECT_EQ(hashText(u""), 0u);

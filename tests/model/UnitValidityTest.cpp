@@ -56,6 +56,23 @@ TEST(UnitValidity, ExpressionsWithAQualifier) {
     }
 }
 
+TEST(UnitValidity, HostileTextIsJudgedNotThrown) {
+    const ustring longName(100000, u'a');
+    EXPECT_TRUE(UnitBase::isValidUnitExpr(longName));
+    EXPECT_TRUE(UnitBase::isValidExpr(longName + u"@" + longName));
+    ustring longProduct = u"m";
+    for (int i = 0; i < 20000; ++i) {
+        longProduct += u"*s";
+    }
+    EXPECT_TRUE(UnitBase::isValidUnitExpr(longProduct));
+    for (const ustring text : {u"m*\xd800", u"\xdc00", u"m@\xd800x", u"\xd800@x"}) {
+        EXPECT_FALSE(UnitBase::isValidUnitExpr(text));
+        EXPECT_FALSE(UnitBase::isValidExpr(text));
+    }
+    EXPECT_FALSE(UnitBase::isValidUnitExpr(u"m*\u202ex"));
+    EXPECT_TRUE(UnitBase::isValidUnitExpr(u"\u05de\u05d8\u05e8/s"));
+}
+
 TEST(UnitValidity, NameCheckIsTheFreeFunction) {
     EXPECT_TRUE(UnitBase::isValidStringForUnitName(u""));
     EXPECT_TRUE(UnitBase::isValidStringForUnitName(u"m2"));

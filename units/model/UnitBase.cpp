@@ -1,5 +1,6 @@
 #include "units/model/UnitBase.hpp"
 
+#include "units/expr/CharacterClasses.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
 #include "units/expr/UnitTextChecks.hpp"
 #include "units/model/UnitSystem.hpp"
@@ -88,7 +89,16 @@ bool UnitBase::isValidStringForUnitName(const ustring& name) {
 
 namespace {
 
+// An unpaired surrogate can never be part of a valid name; judging it here keeps
+// the parser from raising a decoding error for what is simply an invalid name.
+bool isWellFormed(const ustring& text) {
+    return scanWholeText(text, [](char32_t) { return true; });
+}
+
 bool allSymbolsAreNames(const ustring& expression) {
+    if (!isWellFormed(expression)) {
+        return false;
+    }
     UnitExpr parsed;
     parseUnitExprThrows(expression, parsed);
     const UnitExpr reduced = parsed.getReducedUnitExpr();
@@ -109,7 +119,7 @@ bool UnitBase::isValidUnitExpr(const ustring& expression) {
 bool UnitBase::isValidExpr(const ustring& text) {
     ustring expressionPart;
     ustring qualifierPart;
-    if (!parseExprForUnitComponents(text, expressionPart, qualifierPart)) {
+    if (!isWellFormed(text) || !parseExprForUnitComponents(text, expressionPart, qualifierPart)) {
         return false;
     }
     if (!expressionPart.empty() && !allSymbolsAreNames(expressionPart)) {

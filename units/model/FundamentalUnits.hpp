@@ -1,0 +1,52 @@
+#pragma once
+
+#include "units/model/UnitBase.hpp"
+#include "units/model/UnitFactory.hpp"
+
+#include <memory>
+#include <mutex>
+#include <set>
+#include <vector>
+
+namespace CvUnitSys {
+
+// The built-in base quantities and their base units, in which every unit is
+// finally expressed. One process-wide instance, built on first use and
+// read-only afterwards, so it may be read from any thread without locking.
+class FundamentalUnits : public UnitFactory {
+public:
+    using EntitySet =
+        std::set<std::reference_wrapper<const UnitBase>, UnitBase::ConstRefComparator>;
+
+    static const FundamentalUnits& get();
+
+    // The nine units and nine quantities, in table order (mass, length, time,
+    // electric current, temperature, temperature difference, amount of
+    // substance, luminous intensity, memory).
+    const std::vector<std::unique_ptr<UnitBase>>& getUnits() const { return units_; }
+    const std::vector<std::unique_ptr<UnitBase>>& getPhysicalQuantities() const {
+        return physicalQuantities_;
+    }
+    const EntitySet& getUnitSet() const { return unitSet_; }
+    const EntitySet& getPhysicalQuantitySet() const { return physicalQuantitySet_; }
+
+    // The entity whose symbol, ASCII symbol or name is exactly `text`, or null.
+    const UnitBase* findUnit(const ustring& text) const;
+    const UnitBase* findPhysicalQuantity(const ustring& text) const;
+
+    FundamentalUnits(const FundamentalUnits&) = delete;
+    FundamentalUnits& operator=(const FundamentalUnits&) = delete;
+
+private:
+    FundamentalUnits();
+
+    static std::unique_ptr<FundamentalUnits> sFundamentalUnits;
+    static std::once_flag sFundamentalUnits_flag;
+
+    std::vector<std::unique_ptr<UnitBase>> units_;
+    std::vector<std::unique_ptr<UnitBase>> physicalQuantities_;
+    EntitySet physicalQuantitySet_;
+    EntitySet unitSet_;
+};
+
+} // namespace CvUnitSys
