@@ -1,0 +1,43 @@
+#include "units/host/FileSystem.hpp"
+#include "units/host/SqlConnection.hpp"
+#include "units/host/SqlStatement.hpp"
+#include "units/host/TemporaryFile.hpp"
+#include "units/host/ZipPackage.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace CvUnitSys;
+
+namespace {
+
+// The package the build makes from data/builtin is found where the library
+// looks for it and opens through the same services the loader uses.
+TEST(BuiltinPackage, OpensAtTheInstallPathAndHoldsTheUnits) {
+    const std::string path = FileSystem::getInstallPath() + "/toolbox/corvane/cv_units/ud";
+    ASSERT_TRUE(FileSystem::exists(path)) << path;
+    ZipPackage package(path);
+    ASSERT_TRUE(package.hasPart("/ud_part"));
+    TemporaryFile copy;
+    package.copyPartToFile("/ud_part", copy.getFileName());
+    SqlConnection db(copy.getFileName(), SqlConnection::Mode::ReadOnly);
+
+    SqlStatement version(db, "SELECT Value FROM unitdb_metadata WHERE Name='Version'");
+    ASSERT_TRUE(version.fetchRow());
+    EXPECT_FALSE(version.getText(0).empty());
+
+    SqlStatement units(db, "SELECT a.Symbol, c.FactorType, c.ConversionFactorStr FROM units a "
+                           "INNER JOIN conversion_factors c ON a.ConversionFactor = c.Id "
+                           "ORDER BY a.Id");
+    int count = 0;
+    bool footIsExact = false;
+    while (units.fetchRow()) {
+        ++count;
+        if (units.getText(0) == u"ft") {
+            footIsExact = units.getInt(1) == 3 && units.getText(2) == u"3048,1,-4";
+        }
+    }
+    EXPECT_GE(count, 400);
+    EXPECT_TRUE(footIsExact);
+}
+
+} // namespace

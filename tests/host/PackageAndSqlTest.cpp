@@ -1,0 +1,138 @@
+#include "units/host/FileSystem.hpp"
+#include "units/host/PackageError.hpp"
+#include "units/host/SqlConnection.hpp"
+#include "units/host/SqlError.hpp"
+#include "units/host/SqlStatement.hpp"
+#include "units/host/TemporaryFile.hpp"
+#include "units/host/ZipPackage.hpp"
+#include "units/host/ZipPackageWriter.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <set>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+using namespace CvUnitSys;
+
+namespace {
+
+const std::string kPart = "/ud_part";
+const std::string kType = "application/vnd.tarvel.hexlan.data-export";
+
+std::string sqliteBytes(const std::string& script) {
+    TemporaryFile db;
+    {
+        SqlConnection c(db.getFileName(), SqlConnection::Mode::Create);
+        c.execute(script);
+    }
+    return ZipPackageWriter::readFile(db.getFileName());
+}
+
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(ZipPackage, RoundTripsAPartThroughATemporaryFile) {
+    TemporaryFile package;
+    const std::string bytes =
+        sqliteBytes("CREATE TABLE units (Id INTEGER PRIMARY KEY, Name TEXT, Symbol TEXT);"
+                    "INSERT INTO units VALUES (1, 'metre', 'm'), (2, NULL, '\xc2\xb5m');");
+    ZipPackageWriter::write(package.getFileName(), {{kPart, kType, bytes}});
+
+    ZipPackage zip(package.getFileName());
+    EXPECT_TRUE(zip.hasPart(kPart));
+    EXPECT_TRUE(zip.hasPart("/[Content_Types].xml"));
+    EXPECT_FALSE(zip.hasPart("/other"));
+    TemporaryFile copy;
+    zip.copyPartToFile(kPart, copy.getFileName());
+
+    SqlConnection db(copy.getFileName(), SqlConnection::Mode::ReadOnly);
+    SqlStatement q(db, "SELECT Name, Symbol, Id FROM units WHERE Id >= ? ORDER BY Id");
+    q.bind(0, 1);
+    q.execute();
+    ASSERT_TRUE(q.fetchRow());
+    EXPECT_EQ(q.getText(0), u"metre");
+    EXPECT_EQ(q.getInt(2), 1);
+    ASSERT_TRUE(q.fetchRow());
+    EXPECT_TRUE(q.isNull(0));
+    EXPECT_EQ(q.getText(0), u"");
+    EXPECT_EQ(q.getText(1), u"\u00b5m");
+    EXPECT_FALSE(q.fetchRow());
+    q.bind(0, 2);
+    q.execute();
+    ASSERT_TRUE(q.fetchRow());
+    EXPECT_EQ(q.getInt(2), 2) << "rebinding runs the query again";
+}
+
+TEST(ZipPackage, DamagedInputIsAnErrorNotACrash) {
+    TemporaryFile notZip;
+    writeText(notZip.getFileName(), "this is not a zip archive");
+    EXPECT_THROW(ZipPackage("/nonexistent/cv_units/ud"), PackageError);
+    EXPECT_THROW(ZipPackage{notZip.getFileName()}, PackageError);
+
+    TemporaryFile withoutPart;
+    ZipPackageWriter::write(withoutPart.getFileName(), {{"/other", kType, "x"}});
+    ZipPackage zip(withoutPart.getFileName());
+    TemporaryFile target;
+    EXPECT_THROW(zip.copyPartToFile(kPart, target.getFileName()), PackageError);
+
+    TemporaryFile notSqlite;
+    TemporaryFile copy;
+    ZipPackageWriter::write(notSqlite.getFileName(), {{kPart, kType, std::string(5000, 'z')}});
+    ZipPackage(notSqlite.getFileName()).copyPartToFile(kPart, copy.getFileName());
+    EXPECT_THROW(SqlConnection(copy.getFileName(), SqlConnection::Mode::ReadOnly), SqlError);
+}
+
+TEST(SqlStatement, MissingTablesAndColumnsAreSqlErrors) {
+    TemporaryFile db;
+    SqlConnection c(db.getFileName(), SqlConnection::Mode::Create);
+    c.execute("CREATE TABLE units (Id INTEGER, Name TEXT)");
+    for (const char* sql : {"SELECT Name FROM prefixes", "SELECT Symbol FROM units", "SELEKT 1"}) {
+        EXPECT_THROW(SqlStatement(c, sql), SqlError) << sql;
+    }
+    EXPECT_THROW(SqlConnection("/nonexistent/x.sqlite", SqlConnection::Mode::ReadOnly), SqlError);
+}
+
+TEST(TemporaryFile, IsUniqueAndRemovedEvenOnExceptions) {
+    std::string kept;
+    try {
+        TemporaryFile f;
+        kept = f.getFileName();
+        EXPECT_TRUE(std::filesystem::exists(kept));
+        throw std::runtime_error("load failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(std::filesystem::exists(kept));
+
+    std::vector<std::string> names(8);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        threads.emplace_back([&names, i] {
+            TemporaryFile f;
+            names[i] = f.getFileName();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size());
+}
+
+TEST(FileSystem, PathServices) {
+    EXPECT_EQ(FileSystem::fileStem(u"dir/a.b.c"), u"a.b");
+    EXPECT_EQ(FileSystem::fileStem(u"/x/units.xml"), u"units");
+    EXPECT_EQ(FileSystem::fileStem(u"plain"), u"plain");
+    EXPECT_EQ(FileSystem::nativePath("/a/./b/../c"), "/a/c");
+    EXPECT_FALSE(FileSystem::exists("/nonexistent/file"));
+    FileSystem::setInstallPath("/opt/cv");
+    EXPECT_EQ(FileSystem::getInstallPath(), "/opt/cv");
+    FileSystem::setInstallPath(std::nullopt);
+    EXPECT_TRUE(FileSystem::exists(FileSystem::getInstallPath() + "/lib"))
+        << "the library sits in <install>/lib: " << FileSystem::getInstallPath();
+}
+
+} // namespace

@@ -1,0 +1,63 @@
+#include "units/host/SqlStatement.hpp"
+
+#include "units/host/SqlConnection.hpp"
+#include "units/host/SqlError.hpp"
+#include "units/host/TextServices.hpp"
+
+#include <sqlite3.h>
+#include <string_view>
+
+namespace CvUnitSys {
+
+SqlStatement::SqlStatement(const SqlConnection& connection, const std::string& sql) : sql_(sql) {
+    if (sqlite3_prepare_v2(connection.handle(), sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) {
+        const std::string message = sqlite3_errmsg(connection.handle());
+        sqlite3_finalize(stmt_);
+        throw SqlError(message + " in: " + sql);
+    }
+}
+
+SqlStatement::~SqlStatement() {
+    sqlite3_finalize(stmt_);
+}
+
+void SqlStatement::bind(int index, std::int64_t value) {
+    sqlite3_reset(stmt_);
+    if (sqlite3_bind_int64(stmt_, index + 1, value) != SQLITE_OK) {
+        throw SqlError("cannot bind parameter " + std::to_string(index) + " of: " + sql_);
+    }
+}
+
+void SqlStatement::execute() {
+    sqlite3_reset(stmt_);
+}
+
+bool SqlStatement::fetchRow() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) {
+        return true;
+    }
+    if (rc == SQLITE_DONE) {
+        return false;
+    }
+    throw SqlError(std::string(sqlite3_errmsg(sqlite3_db_handle(stmt_))) + " in: " + sql_);
+}
+
+bool SqlStatement::isNull(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+std::int64_t SqlStatement::getInt(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
+
+ustring SqlStatement::getText(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    if (text == nullptr) {
+        return ustring();
+    }
+    const auto length = static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column));
+    return TextServices::fromUtf8(std::string_view(text, length));
+}
+
+} // namespace CvUnitSys

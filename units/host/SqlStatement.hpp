@@ -1,0 +1,41 @@
+#pragma once
+
+#include "units/foundation/UString.hpp"
+
+#include <cstdint>
+#include <string>
+
+struct sqlite3_stmt;
+
+namespace CvUnitSys {
+
+class SqlConnection;
+
+// A prepared statement: bind integer parameters, execute, fetch rows, read
+// integer and text columns.
+class SqlStatement {
+public:
+    // Throws SqlError when the SQL does not compile (missing table or column).
+    SqlStatement(const SqlConnection& connection, const std::string& sql);
+    ~SqlStatement();
+    SqlStatement(const SqlStatement&) = delete;
+    SqlStatement& operator=(const SqlStatement&) = delete;
+
+    // Parameters are numbered from 0. Binding resets a statement that ran.
+    void bind(int index, std::int64_t value);
+    // Rewinds so that the next fetch starts from the first row again.
+    void execute();
+    // Advances to the next row; false when there is none.
+    bool fetchRow();
+
+    bool isNull(int column) const;
+    // NULL reads as 0 and as the empty text.
+    std::int64_t getInt(int column) const;
+    ustring getText(int column) const;
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+    std::string sql_;
+};
+
+} // namespace CvUnitSys

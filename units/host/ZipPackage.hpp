@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+struct zip;
+
+namespace CvUnitSys {
+
+// Read access to a zip package in the Open Packaging Conventions: parts are
+// named like "/ud_part" and stored as the zip entries without the slash.
+class ZipPackage {
+public:
+    // Throws PackageError when the file is missing or not a zip archive.
+    explicit ZipPackage(const std::string& path);
+    ~ZipPackage();
+    ZipPackage(const ZipPackage&) = delete;
+    ZipPackage& operator=(const ZipPackage&) = delete;
+
+    bool hasPart(const std::string& partName) const;
+    // Writes the part's bytes to `path`; throws PackageError when the part is
+    // missing or cannot be read.
+    void copyPartToFile(const std::string& partName, const std::string& path) const;
+
+private:
+    zip* archive_ = nullptr;
+    std::string path_;
+};
+
+} // namespace CvUnitSys
