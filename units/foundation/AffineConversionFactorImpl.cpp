@@ -1,6 +1,7 @@
 #include "units/foundation/AffineConversionFactorImpl.hpp"
 
 #include "units/foundation/DoubleAffineConversionFactor.hpp"
+#include "units/foundation/ExtendedValue.hpp"
 
 namespace CvUnitSys {
 
@@ -20,13 +21,12 @@ AffineConversionFactorImpl::operator*(const ConversionFactorImpl& o) const {
     if (o.isReciprocal()) {
         return nullptr;
     }
-    const double a = toDouble();
-    const double b = getOffset();
-    if (o.isAffine()) {
-        return std::make_unique<DoubleAffineConversionFactor>(a * o.toDouble(),
-                                                              o.getOffset() * a + b);
-    }
-    return std::make_unique<DoubleAffineConversionFactor>(a * o.toDouble(), b);
+    const long double a = extendedValue(*this);
+    const long double b = extendedOffset(*this);
+    const long double x = extendedValue(o);
+    const long double offset = o.isAffine() ? extendedOffset(o) * a + b : b;
+    return std::make_unique<DoubleAffineConversionFactor>(static_cast<double>(a * x),
+                                                          static_cast<double>(offset));
 }
 
 // Powers of a shifted map are not maps of the same family.
@@ -48,13 +48,12 @@ AffineConversionFactorImpl::operator/(const ConversionFactorImpl& o) const {
     if (o.isReciprocal()) {
         return nullptr;
     }
-    const double a = toDouble();
-    const double b = getOffset();
-    const double x = o.toDouble();
-    if (o.isAffine()) {
-        return std::make_unique<DoubleAffineConversionFactor>(a / x, (b - o.getOffset()) / x);
-    }
-    return std::make_unique<DoubleAffineConversionFactor>(a / x, b / x);
+    const long double a = extendedValue(*this);
+    const long double b = extendedOffset(*this);
+    const long double x = extendedValue(o);
+    const long double offset = o.isAffine() ? (b - extendedOffset(o)) / x : b / x;
+    return std::make_unique<DoubleAffineConversionFactor>(static_cast<double>(a / x),
+                                                          static_cast<double>(offset));
 }
 
 bool AffineConversionFactorImpl::operator==(const ConversionFactorImpl& o) const {

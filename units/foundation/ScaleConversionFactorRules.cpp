@@ -3,31 +3,42 @@
 #include "units/foundation/DoubleAffineConversionFactor.hpp"
 #include "units/foundation/DoubleConversionFactor.hpp"
 #include "units/foundation/DoubleReciprocalConversionFactor.hpp"
+#include "units/foundation/ExtendedValue.hpp"
 
 namespace CvUnitSys {
 
-ConversionFactorImpl::Ptr ScaleConversionFactorRules::multiply(double d,
-                                                               const ConversionFactorImpl& g) {
-    const double x = g.toDouble();
-    if (g.isAffine()) {
-        return std::make_unique<DoubleAffineConversionFactor>(d * x, d * g.getOffset());
-    }
-    if (g.isReciprocal()) {
-        return std::make_unique<DoubleReciprocalConversionFactor>(x * d);
-    }
-    return std::make_unique<DoubleConversionFactor>(d * x);
+namespace {
+
+double rounded(long double x) {
+    return static_cast<double>(x);
 }
 
-ConversionFactorImpl::Ptr ScaleConversionFactorRules::divide(double d,
-                                                             const ConversionFactorImpl& g) {
-    const double x = g.toDouble();
+} // namespace
+
+ConversionFactorImpl::Ptr ScaleConversionFactorRules::multiply(long double d,
+                                                               const ConversionFactorImpl& g) {
+    const long double x = extendedValue(g);
     if (g.isAffine()) {
-        return std::make_unique<DoubleAffineConversionFactor>(d / x, -g.getOffset() / x);
+        return std::make_unique<DoubleAffineConversionFactor>(rounded(d * x),
+                                                              rounded(d * extendedOffset(g)));
     }
     if (g.isReciprocal()) {
-        return std::make_unique<DoubleReciprocalConversionFactor>(x / d);
+        return std::make_unique<DoubleReciprocalConversionFactor>(rounded(x * d));
     }
-    return std::make_unique<DoubleConversionFactor>(d / x);
+    return std::make_unique<DoubleConversionFactor>(rounded(d * x));
+}
+
+ConversionFactorImpl::Ptr ScaleConversionFactorRules::divide(long double d,
+                                                             const ConversionFactorImpl& g) {
+    const long double x = extendedValue(g);
+    if (g.isAffine()) {
+        return std::make_unique<DoubleAffineConversionFactor>(rounded(d / x),
+                                                              rounded(-extendedOffset(g) / x));
+    }
+    if (g.isReciprocal()) {
+        return std::make_unique<DoubleReciprocalConversionFactor>(rounded(x / d));
+    }
+    return std::make_unique<DoubleConversionFactor>(rounded(d / x));
 }
 
 } // namespace CvUnitSys

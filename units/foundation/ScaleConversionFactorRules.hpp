@@ -6,10 +6,11 @@ namespace CvUnitSys {
 
 // Products and quotients with a plain scale d on the left. Shared by the
 // double and the scaled rational factor, which differ only in their exact
-// rules for two rationals.
+// rules for two rationals. The arithmetic runs in extended precision on the
+// operands' exact values and rounds once.
 struct ScaleConversionFactorRules {
-    static ConversionFactorImpl::Ptr multiply(double d, const ConversionFactorImpl& g);
-    static ConversionFactorImpl::Ptr divide(double d, const ConversionFactorImpl& g);
+    static ConversionFactorImpl::Ptr multiply(long double d, const ConversionFactorImpl& g);
+    static ConversionFactorImpl::Ptr divide(long double d, const ConversionFactorImpl& g);
 };
 
 } // namespace CvUnitSys

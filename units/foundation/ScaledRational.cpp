@@ -1,6 +1,7 @@
 #include "units/foundation/ScaledRational.hpp"
 
 #include "units/foundation/DoubleConversionFactor.hpp"
+#include "units/foundation/ExtendedValue.hpp"
 #include "units/foundation/ScaleConversionFactorRules.hpp"
 #include "units/host/NumberConversionError.hpp"
 #include "units/host/TextServices.hpp"
@@ -127,7 +128,7 @@ ConversionFactorImpl::Ptr ScaledRational::clone() const {
 ConversionFactorImpl::Ptr ScaledRational::operator*(const ConversionFactorImpl& o) const {
     const auto* other = dynamic_cast<const ScaledRational*>(&o);
     if (other == nullptr) {
-        return ScaleConversionFactorRules::multiply(toDouble(), o);
+        return ScaleConversionFactorRules::multiply(extendedValue(*this), o);
     }
     const double n =
         static_cast<double>(getNumerator()) * static_cast<double>(other->getNumerator());
@@ -161,7 +162,7 @@ ConversionFactorImpl::Ptr ScaledRational::operator^(const Exponent& e) const {
 }
 
 ConversionFactorImpl::Ptr ScaledRational::operator/(const ConversionFactorImpl& o) const {
-    return ScaleConversionFactorRules::divide(toDouble(), o);
+    return ScaleConversionFactorRules::divide(extendedValue(*this), o);
 }
 
 ConversionFactorImpl::Ptr ScaledRational::operator-() const {
