@@ -51,6 +51,18 @@ const UnitBase* findIn(const std::vector<std::unique_ptr<UnitBase>>& entities,
     return nullptr;
 }
 
+// A key that is already present keeps its first definition, so "M", both the
+// symbol and the ASCII symbol of mass, is stored once.
+void addDefinition(FundamentalUnits::DefinitionMap& map, const UnitBase& entity) {
+    UnitAST ast;
+    ast.addToAST(entity, Exponent::unity);
+    const UnitDefinition definition(ast, ast, ConversionFactor::unity, ConversionFactor::unity,
+                                    false, nullptr);
+    for (const ustring* key : {&entity.getSymbol(), &entity.getAsciiSymbol(), &entity.getName()}) {
+        map.try_emplace(*key, definition);
+    }
+}
+
 } // namespace
 
 std::unique_ptr<FundamentalUnits> FundamentalUnits::sFundamentalUnits;
@@ -62,6 +74,8 @@ const FundamentalUnits& FundamentalUnits::get() {
 }
 
 FundamentalUnits::FundamentalUnits() {
+    unitDefinitions_.max_load_factor(1.0F);
+    physicalQuantityDefinitions_.max_load_factor(1.0F);
     for (const auto& row : fundamentalTable) {
         const ustring quantityName = row.quantityName;
         physicalQuantities_.push_back(createPhysicalQuantity(
@@ -69,11 +83,13 @@ FundamentalUnits::FundamentalUnits() {
             row.quantitySymbol, row.quantityAscii));
         const UnitBase& quantity = *physicalQuantities_.back();
         physicalQuantitySet_.insert(quantity);
+        addDefinition(physicalQuantityDefinitions_, quantity);
 
         units_.push_back(createUnit(-10, row.unitName, row.unitExpression, row.unitSymbol,
                                     row.unitAscii, u"", defaultStoredConversionFactor(), u"", {},
                                     {}, false, quantity));
         unitSet_.insert(*units_.back());
+        addDefinition(unitDefinitions_, *units_.back());
     }
 }
 

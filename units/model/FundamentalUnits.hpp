@@ -1,11 +1,13 @@
 #pragma once
 
 #include "units/model/UnitBase.hpp"
+#include "units/model/UnitDefinition.hpp"
 #include "units/model/UnitFactory.hpp"
 
 #include <memory>
 #include <mutex>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 namespace CvUnitSys {
@@ -17,6 +19,8 @@ class FundamentalUnits : public UnitFactory {
 public:
     using EntitySet =
         std::set<std::reference_wrapper<const UnitBase>, UnitBase::ConstRefComparator>;
+    // Symbol, ASCII symbol and name of each entity map to its definition.
+    using DefinitionMap = std::unordered_map<ustring, UnitDefinition>;
 
     static const FundamentalUnits& get();
 
@@ -34,6 +38,12 @@ public:
     const UnitBase* findUnit(const ustring& text) const;
     const UnitBase* findPhysicalQuantity(const ustring& text) const;
 
+    // Each fundamental entity is its own definition, with unity factors.
+    const DefinitionMap& getUnitDefinitions() const { return unitDefinitions_; }
+    const DefinitionMap& getPhysicalQuantityDefinitions() const {
+        return physicalQuantityDefinitions_;
+    }
+
     FundamentalUnits(const FundamentalUnits&) = delete;
     FundamentalUnits& operator=(const FundamentalUnits&) = delete;
 
@@ -43,6 +53,8 @@ private:
     static std::unique_ptr<FundamentalUnits> sFundamentalUnits;
     static std::once_flag sFundamentalUnits_flag;
 
+    DefinitionMap unitDefinitions_;
+    DefinitionMap physicalQuantityDefinitions_;
     std::vector<std::unique_ptr<UnitBase>> units_;
     std::vector<std::unique_ptr<UnitBase>> physicalQuantities_;
     EntitySet physicalQuantitySet_;

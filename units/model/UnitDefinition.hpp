@@ -1,0 +1,51 @@
+#pragma once
+
+#include "units/foundation/ConversionFactor.hpp"
+#include "units/model/ExponentUsage.hpp"
+#include "units/model/UnitAST.hpp"
+#include "units/query/UnitComparison.hpp"
+
+#include <optional>
+
+namespace CvUnitSys {
+
+class UnitDBSet;
+
+// What an entity is in terms of other entities and, fully expanded, in terms
+// of the fundamental ones, with the factors on both levels. Two entities are
+// convertible when their fundamental expansions match, and the ratio of their
+// fundamental factors converts between them.
+class UnitDefinition {
+public:
+    UnitDefinition(const UnitAST& unitAST, const UnitAST& fundamentalAST,
+                   const ConversionFactor& factor, const ConversionFactor& fundamentalFactor,
+                   bool generated, const UnitDBSet* set);
+
+    const UnitAST& getUnitAST() const { return unitAST_; }
+    const UnitAST& getFundamentalAST() const { return fundamentalAST_; }
+    const ConversionFactor& getConversionFactor() const { return factor_; }
+    const ConversionFactor& getFundamentalConversionFactor() const { return fundamentalFactor_; }
+    bool isGenerated() const { return generated_; }
+    const UnitDBSet* getDBSet() const { return set_; }
+
+    static UnitComparison equivalent(const UnitDefinition& a, const UnitDefinition& b,
+                                     ExponentUsage usage);
+    static bool areConvertible(const UnitDefinition& a, const UnitDefinition& b,
+                               ExponentUsage usage);
+    // The factor from `from` to `to`, through a special relation between their
+    // quantities when there is one.
+    static ConversionFactor
+    calculateConversionFactor(const std::optional<ConversionFactor>& special,
+                              const UnitDefinition& from, const UnitDefinition& to,
+                              const UnitDBSet* set);
+
+private:
+    UnitAST unitAST_;
+    UnitAST fundamentalAST_;
+    ConversionFactor factor_;
+    ConversionFactor fundamentalFactor_;
+    bool generated_;
+    const UnitDBSet* set_;
+};
+
+} // namespace CvUnitSys
