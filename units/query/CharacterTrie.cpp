@@ -53,17 +53,24 @@ void CharacterTrie::insert(const std::u32string& word) {
     node->wordEnd = true;
 }
 
+// Depth-first without recursion; the path is one string cut back to each
+// node's depth, so a long chain costs linear time, not quadratic.
 void CharacterTrie::collectWords(const Node& from, const std::u32string& prefix,
                                  std::vector<std::u32string>& out) {
-    std::vector<std::pair<const Node*, std::u32string>> stack{{&from, prefix}};
+    std::u32string word = prefix;
+    std::vector<std::pair<const Node*, std::size_t>> stack{{&from, prefix.size()}};
     while (!stack.empty()) {
-        auto [node, word] = std::move(stack.back());
+        const auto [node, length] = stack.back();
         stack.pop_back();
+        word.resize(length);
+        if (node != &from) {
+            word.push_back(node->character);
+        }
         if (node->wordEnd) {
             out.push_back(word);
         }
         for (const auto& [c, child] : node->children) {
-            stack.emplace_back(child.get(), word + c);
+            stack.emplace_back(child.get(), word.size());
         }
     }
 }
@@ -97,32 +104,35 @@ void CharacterTrie::appendApproximate(const std::u32string& text,
     for (char32_t c : text) {
         target.push_back(lowered(c));
     }
-    struct Frame {
-        const Node* node;
-        std::u32string word;
-        std::vector<std::int32_t> row;
-    };
-    std::vector<std::int32_t> first(n + 1);
+    // rows[k] is the edit-distance row of the node at depth k on the current
+    // path; a node waiting on the stack only needs its parent's row, which
+    // deeper work never overwrites.
+    std::vector<std::vector<std::int32_t>> rows(1, std::vector<std::int32_t>(n + 1));
     for (std::size_t j = 0; j <= n; ++j) {
-        first[j] = static_cast<std::int32_t>(j);
+        rows[0][j] = static_cast<std::int32_t>(j);
     }
-    std::vector<Frame> stack;
+    std::u32string word;
+    std::vector<std::pair<const Node*, std::size_t>> stack;
     for (const auto& [c, child] : root_->children) {
-        stack.push_back(Frame{child.get(), std::u32string(), first});
+        stack.emplace_back(child.get(), 1);
     }
     while (!stack.empty()) {
-        Frame frame = std::move(stack.back());
+        const auto [nodePtr, depth] = stack.back();
         stack.pop_back();
-        const Node& node = *frame.node;
-        const std::vector<std::int32_t>& prev = frame.row;
-        std::vector<std::int32_t> cur(n + 1);
+        const Node& node = *nodePtr;
+        if (rows.size() <= depth) {
+            rows.resize(depth + 1, std::vector<std::int32_t>(n + 1));
+        }
+        const std::vector<std::int32_t>& prev = rows[depth - 1];
+        std::vector<std::int32_t>& cur = rows[depth];
         cur[0] = prev[0] + 1;
         const char32_t c = lowered(node.character);
         for (std::size_t j = 1; j <= n; ++j) {
             const std::int32_t cost = c == target[j - 1] ? 0 : 1;
             cur[j] = std::min({cur[j - 1] + 1, prev[j] + 1, prev[j - 1] + cost});
         }
-        std::u32string word = frame.word + node.character;
+        word.resize(depth - 1);
+        word.push_back(node.character);
         if (node.wordEnd) {
             const bool comparedWithStart = prefixMode_ && word.size() <= n;
             const std::int32_t distance = comparedWithStart ? cur[word.size()] : cur[n];
@@ -134,7 +144,7 @@ void CharacterTrie::appendApproximate(const std::u32string& text,
         }
         if (*std::min_element(cur.begin(), cur.end()) <= maxDistance) {
             for (const auto& [ch, child] : node.children) {
-                stack.push_back(Frame{child.get(), word, cur});
+                stack.emplace_back(child.get(), depth + 1);
             }
         }
     }
