@@ -7,9 +7,12 @@
 #include "units/host/ZipPackage.hpp"
 #include "units/host/ZipPackageWriter.hpp"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <latch>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <thread>
@@ -67,6 +70,42 @@ TEST(ZipPackage, RoundTripsAPartThroughATemporaryFile) {
     EXPECT_EQ(q.getInt(2), 2) << "rebinding runs the query again";
 }
 
+TEST(ZipPackage, NamesEachPartsContentTypeAndMatchesNamesWithoutCase) {
+    TemporaryFile package;
+    ZipPackageWriter::write(package.getFileName(),
+                            {{kPart, kType, "a"}, {"/b&c", "text/plain; x=\"1\"", "b"}});
+    ZipPackage zip(package.getFileName());
+    TemporaryFile types;
+    zip.copyPartToFile("/[Content_Types].xml", types.getFileName());
+    const std::string xml = ZipPackageWriter::readFile(types.getFileName());
+    EXPECT_NE(xml.find("<Override PartName=\"/ud_part\" ContentType=\"" + kType + "\"/>"),
+              std::string::npos)
+        << xml;
+    EXPECT_NE(xml.find("PartName=\"/b&amp;c\" ContentType=\"text/plain; x=&quot;1&quot;\""),
+              std::string::npos)
+        << xml;
+
+    EXPECT_TRUE(zip.hasPart("/UD_Part"));
+    TemporaryFile copy;
+    zip.copyPartToFile("/UD_PART", copy.getFileName());
+    EXPECT_EQ(ZipPackageWriter::readFile(copy.getFileName()), "a");
+}
+
+TEST(ZipPackageWriter, RejectsPartNamesThatAreNotOpcPartNames) {
+    TemporaryFile package;
+    const std::vector<std::vector<ZipPackageWriter::Part>> invalid = {
+        {{"ud_part", kType, "x"}},
+        {{"/", kType, "x"}},
+        {{"/dir/", kType, "x"}},
+        {{kPart, kType, "x"}, {kPart, kType, "y"}},
+        {{"/[Content_Types].xml", "application/xml", "x"}},
+    };
+    for (const auto& parts : invalid) {
+        EXPECT_THROW(ZipPackageWriter::write(package.getFileName(), parts), PackageError)
+            << parts.back().name;
+    }
+}
+
 TEST(ZipPackage, DamagedInputIsAnErrorNotACrash) {
     TemporaryFile notZip;
     writeText(notZip.getFileName(), "this is not a zip archive");
@@ -96,8 +135,32 @@ TEST(SqlStatement, MissingTablesAndColumnsAreSqlErrors) {
     EXPECT_THROW(SqlConnection("/nonexistent/x.sqlite", SqlConnection::Mode::ReadOnly), SqlError);
 }
 
+TEST(SqlStatement, ReadsOutsideTheCurrentRowAreSqlErrors) {
+    TemporaryFile db;
+    SqlConnection c(db.getFileName(), SqlConnection::Mode::Create);
+    c.execute("CREATE TABLE t (Id INTEGER); INSERT INTO t VALUES (7)");
+    SqlStatement q(c, "SELECT Id FROM t");
+    EXPECT_THROW(q.getInt(0), SqlError) << "before the first fetch";
+    ASSERT_TRUE(q.fetchRow());
+    EXPECT_EQ(q.getInt(0), 7);
+    for (int column : {-1, 1}) {
+        EXPECT_THROW(q.getInt(column), SqlError) << column;
+        EXPECT_THROW(q.getText(column), SqlError) << column;
+        EXPECT_THROW(q.isNull(column), SqlError) << column;
+    }
+    EXPECT_FALSE(q.fetchRow());
+    EXPECT_THROW(q.getText(0), SqlError) << "after the last row";
+    EXPECT_THROW(q.bind(0, 1), SqlError) << "the query has no parameter";
+}
+
 TEST(TemporaryFile, IsUniqueAndRemovedEvenOnExceptions) {
     std::string kept;
+    {
+        TemporaryFile f;
+        kept = f.getFileName();
+        writeText(kept, "data");
+    }
+    EXPECT_FALSE(std::filesystem::exists(kept));
     try {
         TemporaryFile f;
         kept = f.getFileName();
@@ -107,13 +170,15 @@ TEST(TemporaryFile, IsUniqueAndRemovedEvenOnExceptions) {
     }
     EXPECT_FALSE(std::filesystem::exists(kept));
 
+    // All guards live at once, so a name freed by one cannot be handed out again.
     std::vector<std::string> names(8);
+    std::latch allCreated(static_cast<std::ptrdiff_t>(names.size()));
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        threads.emplace_back([&names, i] {
+        threads.emplace_back([&names, &allCreated, i] {
             TemporaryFile f;
             names[i] = f.getFileName();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            allCreated.arrive_and_wait();
         });
     }
     for (auto& t : threads) {
@@ -128,11 +193,26 @@ TEST(FileSystem, PathServices) {
     EXPECT_EQ(FileSystem::fileStem(u"plain"), u"plain");
     EXPECT_EQ(FileSystem::nativePath("/a/./b/../c"), "/a/c");
     EXPECT_FALSE(FileSystem::exists("/nonexistent/file"));
+
+    // The setter wins over the environment, which wins over the library's place.
+    const char* given = std::getenv("CV_UNITS_ROOT");
+    const std::optional<std::string> outside =
+        given != nullptr ? std::optional<std::string>(given) : std::nullopt;
+    ASSERT_EQ(unsetenv("CV_UNITS_ROOT"), 0);
+    const std::string fromLibrary = FileSystem::getInstallPath();
+    ASSERT_EQ(setenv("CV_UNITS_ROOT", "/srv/units", 1), 0);
+    EXPECT_EQ(FileSystem::getInstallPath(), "/srv/units");
     FileSystem::setInstallPath("/opt/cv");
     EXPECT_EQ(FileSystem::getInstallPath(), "/opt/cv");
     FileSystem::setInstallPath(std::nullopt);
-    EXPECT_TRUE(FileSystem::exists(FileSystem::getInstallPath() + "/lib"))
-        << "the library sits in <install>/lib: " << FileSystem::getInstallPath();
+    EXPECT_EQ(FileSystem::getInstallPath(), "/srv/units");
+    ASSERT_EQ(unsetenv("CV_UNITS_ROOT"), 0);
+    EXPECT_EQ(FileSystem::getInstallPath(), fromLibrary);
+    if (outside) {
+        setenv("CV_UNITS_ROOT", outside->c_str(), 1);
+    }
+    EXPECT_TRUE(FileSystem::exists(fromLibrary + "/lib"))
+        << "the library sits in <install>/lib: " << fromLibrary;
 }
 
 } // namespace

@@ -43,15 +43,25 @@ bool SqlStatement::fetchRow() {
     throw SqlError(std::string(sqlite3_errmsg(sqlite3_db_handle(stmt_))) + " in: " + sql_);
 }
 
+void SqlStatement::checkColumn(int column) const {
+    // sqlite leaves reads outside the current row undefined.
+    if (column < 0 || column >= sqlite3_data_count(stmt_)) {
+        throw SqlError("no column " + std::to_string(column) + " in the current row of: " + sql_);
+    }
+}
+
 bool SqlStatement::isNull(int column) const {
+    checkColumn(column);
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
 }
 
 std::int64_t SqlStatement::getInt(int column) const {
+    checkColumn(column);
     return sqlite3_column_int64(stmt_, column);
 }
 
 ustring SqlStatement::getText(int column) const {
+    checkColumn(column);
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     if (text == nullptr) {
         return ustring();

@@ -29,11 +29,14 @@ public:
     bool fetchRow();
 
     bool isNull(int column) const;
-    // NULL reads as 0 and as the empty text.
+    // NULL reads as 0 and as the empty text. Reading a column outside the
+    // current row throws SqlError.
     std::int64_t getInt(int column) const;
     ustring getText(int column) const;
 
 private:
+    void checkColumn(int column) const;
+
     sqlite3_stmt* stmt_ = nullptr;
     std::string sql_;
 };

@@ -34,12 +34,12 @@ ZipPackage::~ZipPackage() {
 }
 
 bool ZipPackage::hasPart(const std::string& partName) const {
-    return zip_name_locate(archive_, entryName(partName).c_str(), 0) >= 0;
+    return zip_name_locate(archive_, entryName(partName).c_str(), ZIP_FL_NOCASE) >= 0;
 }
 
 void ZipPackage::copyPartToFile(const std::string& partName, const std::string& path) const {
     std::unique_ptr<zip_file_t, decltype(&zip_fclose)> part(
-        zip_fopen(archive_, entryName(partName).c_str(), 0), &zip_fclose);
+        zip_fopen(archive_, entryName(partName).c_str(), ZIP_FL_NOCASE), &zip_fclose);
     if (!part) {
         throw PackageError("package '" + path_ + "' has no part " + partName);
     }

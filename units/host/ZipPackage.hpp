@@ -7,7 +7,8 @@ struct zip;
 namespace CvUnitSys {
 
 // Read access to a zip package in the Open Packaging Conventions: parts are
-// named like "/ud_part" and stored as the zip entries without the slash.
+// named like "/ud_part" and stored as the zip entries without the slash;
+// like all part names they match without regard to ASCII case.
 class ZipPackage {
 public:
     // Throws PackageError when the file is missing or not a zip archive.

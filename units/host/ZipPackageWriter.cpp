@@ -10,21 +10,42 @@ namespace CvUnitSys {
 
 namespace {
 
+std::string xmlAttribute(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string contentTypes(const std::vector<ZipPackageWriter::Part>& parts) {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
                       "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
                       "content-types\"><Default Extension=\"xml\" "
                       "ContentType=\"application/xml\"/>";
     for (const auto& part : parts) {
-        xml +=
-            "<Override PartName=\"" + part.name + "\" ContentType=\"" + part.contentType + "\"/>";
+        xml += "<Override PartName=\"" + xmlAttribute(part.name) + "\" ContentType=\"" +
+               xmlAttribute(part.contentType) + "\"/>";
     }
     return xml + "</Types>\n";
 }
 
 void add(zip_t* archive, const std::string& entry, const std::string& bytes) {
     zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
-    if (source == nullptr || zip_file_add(archive, entry.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
+    // Without overwriting, a part given twice or named like the content types is an error.
+    if (source == nullptr || zip_file_add(archive, entry.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
         zip_source_free(source);
         throw PackageError("cannot add " + entry + " to package: " + zip_strerror(archive));
     }
@@ -33,6 +54,11 @@ void add(zip_t* archive, const std::string& entry, const std::string& bytes) {
 } // namespace
 
 void ZipPackageWriter::write(const std::string& path, const std::vector<Part>& parts) {
+    for (const auto& part : parts) {
+        if (part.name.size() < 2 || part.name.front() != '/' || part.name.back() == '/') {
+            throw PackageError("invalid part name '" + part.name + "'");
+        }
+    }
     int error = 0;
     zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (archive == nullptr) {
@@ -43,7 +69,7 @@ void ZipPackageWriter::write(const std::string& path, const std::vector<Part>& p
     try {
         add(archive, "[Content_Types].xml", types);
         for (const auto& part : parts) {
-            add(archive, part.name.starts_with('/') ? part.name.substr(1) : part.name, part.bytes);
+            add(archive, part.name.substr(1), part.bytes);
         }
     } catch (...) {
         zip_discard(archive);

@@ -15,7 +15,8 @@ public:
         std::string bytes;
     };
 
-    // Replaces `path`; throws PackageError on failure.
+    // Replaces `path`; throws PackageError on failure, also for a part name
+    // that does not start with "/", ends with "/" or is given twice.
     static void write(const std::string& path, const std::vector<Part>& parts);
     // The bytes of a file, for building parts from files on disk.
     static std::string readFile(const std::string& path);
