@@ -1,0 +1,653 @@
+#include "units/db/UnitDatabase.hpp"
+
+#include "units/foundation/UnitMsgID.hpp"
+#include "units/host/DiagnosticService.hpp"
+#include "units/host/FileSystem.hpp"
+#include "units/host/TextServices.hpp"
+#include "units/model/UnitAliasInfo.hpp"
+#include "units/model/UnitFactory.hpp"
+#include "units/model/UnitModelLookup.hpp"
+#include "units/model/UnitPrefixDealiasing.hpp"
+#include "units/query/AutoComplete.hpp"
+
+#include <map>
+#include <unordered_map>
+#include <utility>
+
+namespace CvUnitSys {
+
+namespace {
+
+void warn(std::string_view key, std::vector<MsgArg> args = {}) {
+    cvsvReportAsWarning(cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(key, std::move(args))));
+}
+
+// Entities of one kind: the owning set ordered by the kind's comparator, and
+// the name and symbol indexes into it (symbols and ASCII symbols share one).
+template <typename T, typename Comparator> struct EntityStore {
+    std::map<ustring, const T*> names;
+    std::map<ustring, const T*> symbols;
+    std::map<std::reference_wrapper<const T>, std::unique_ptr<T>, Comparator> entities;
+
+    const T& store(const T& entity) {
+        if (auto found = entities.find(entity); found != entities.end()) {
+            warn("UnitAlreadyInDatabase", {entity.getName(), entity.getSymbol()});
+            return *found->second;
+        }
+        std::unique_ptr<T> owned = entity.clone();
+        const T& stored = *owned;
+        entities.emplace(stored, std::move(owned));
+
+        const auto* alias = dynamic_cast<const UnitAliasInfo*>(&stored);
+        const bool indexName = !alias || !alias->nameMatchesRef();
+        const bool indexSymbol = !alias || !alias->symbolMatchesRef();
+        const bool indexAscii = !alias || (!alias->asciiSymbolMatchesRef() &&
+                                           stored.getAsciiSymbol() != stored.getSymbol());
+        const bool clash = (indexName && names.contains(stored.getName())) ||
+                           (indexSymbol && symbols.contains(stored.getSymbol())) ||
+                           (indexAscii && symbols.contains(stored.getAsciiSymbol()));
+        if (clash) {
+            throwUnitMsg("SimilarInstanceThere",
+                         {stored.getName(), stored.getSymbol(), stored.getAsciiSymbol()});
+        }
+        index(names, indexName, stored.getName(), stored, alias, "NameNotDefined");
+        index(symbols, indexSymbol, stored.getSymbol(), stored, alias, "SymbolNotDefined");
+        index(symbols, indexAscii, stored.getAsciiSymbol(), stored, alias, "ASCIISymbolNotDefined");
+        return stored;
+    }
+
+    static void index(std::map<ustring, const T*>& keys, bool selected, const ustring& key,
+                      const T& stored, const UnitAliasInfo* alias, std::string_view missing) {
+        if (!selected) {
+            return;
+        }
+        if (key.empty()) {
+            if (!alias) {
+                warn(missing);
+            }
+            return;
+        }
+        keys.emplace(key, &stored);
+    }
+
+    static void unindex(std::map<ustring, const T*>& keys, const ustring& key, const T* stored) {
+        if (auto it = keys.find(key); it != keys.end() && it->second == stored) {
+            keys.erase(it);
+        }
+    }
+
+    // The stored entity equal to `entity`, or null.
+    const T* find(const T& entity) const {
+        auto it = entities.find(entity);
+        return it == entities.end() ? nullptr : it->second.get();
+    }
+
+    void remove(const T& entity) {
+        auto it = entities.find(entity);
+        if (it == entities.end()) {
+            return;
+        }
+        const T* stored = it->second.get();
+        unindex(names, stored->getName(), stored);
+        unindex(symbols, stored->getSymbol(), stored);
+        unindex(symbols, stored->getAsciiSymbol(), stored);
+        entities.erase(it);
+    }
+
+    template <typename Set> void lookup(const ustring& text, Set& out) const {
+        if (auto it = names.find(text); it != names.end()) {
+            out.insert(*it->second);
+        }
+        if (auto it = symbols.find(text); it != symbols.end()) {
+            out.insert(*it->second);
+        }
+    }
+
+    void clear() {
+        names.clear();
+        symbols.clear();
+        entities.clear();
+    }
+};
+
+struct PrefixComparator {
+    bool operator()(std::reference_wrapper<const UnitPrefix> a,
+                    std::reference_wrapper<const UnitPrefix> b) const {
+        return a.get().compare(b.get()) < 0;
+    }
+};
+
+// Key and value texts, searchable from either side, in the order they were added.
+struct TwoWayTable {
+    std::vector<std::pair<ustring, ustring>> rows;
+
+    std::vector<ustring> valuesFor(const ustring& key) const {
+        std::vector<ustring> out;
+        for (const auto& [k, v] : rows) {
+            if (k == key) {
+                out.push_back(v);
+            }
+        }
+        return out;
+    }
+    std::vector<ustring> keysFor(const ustring& value) const {
+        std::vector<ustring> out;
+        for (const auto& [k, v] : rows) {
+            if (v == value) {
+                out.push_back(k);
+            }
+        }
+        return out;
+    }
+};
+
+struct PhysicalQuantityRelation {
+    ConversionFactor factor;
+    // The factor converts from the smaller quantity to the larger one.
+    bool fromSmaller;
+};
+
+struct PointerPairHash {
+    std::size_t operator()(const std::pair<const UnitBase*, const UnitBase*>& key) const {
+        const std::hash<const UnitBase*> hash;
+        return hash(key.first) * 31U + hash(key.second);
+    }
+};
+
+UnitDatabase::Loader& builtinLoader() {
+    static UnitDatabase::Loader loader;
+    return loader;
+}
+
+UnitDatabase::Loader& fileLoader() {
+    static UnitDatabase::Loader loader;
+    return loader;
+}
+
+} // namespace
+
+struct UnitDatabase::Store {
+    std::vector<std::shared_ptr<UnitSystem>> unitSystems;
+    std::map<ustring, std::shared_ptr<UnitSystem>> unitSystemsByName;
+    std::unordered_map<ustring, UnitProvenance> provenances;
+    std::unordered_multimap<std::reference_wrapper<const UnitPrefix>, const Unit*,
+                            UnitPrefixDealiasedHash, UnitPrefixDealiasedEqualTo>
+        unitsByPrefix;
+    EntityStore<UnitBase, UnitBase::ConstRefComparator> units;
+    EntityStore<UnitBase, UnitBase::ConstRefComparator> physicalQuantities;
+    EntityStore<UnitPrefix, PrefixComparator> prefixes;
+    mutable std::mutex compositeMutex;
+    mutable std::map<std::pair<const UnitPrefix*, const Unit*>, std::unique_ptr<CompositeUnit>>
+        composites;
+    TwoWayTable unitProvenance;
+    TwoWayTable unitAliasProvenance;
+    TwoWayTable physicalQuantityProvenance;
+    TwoWayTable unitPhysicalQuantity;
+    std::unordered_map<std::pair<const UnitBase*, const UnitBase*>, PhysicalQuantityRelation,
+                       PointerPairHash>
+        relations;
+    AutoComplete autoComplete;
+    ustring version;
+    std::atomic<bool> loaded{false};
+};
+
+UnitDatabase::UnitDatabase(const ustring& name, DatabaseSource source)
+    : store_(std::make_unique<Store>()), name_(name.empty() ? builtinPath() : name),
+      source_(source) {}
+
+UnitDatabase::~UnitDatabase() = default;
+
+std::unique_ptr<UnitDatabase> UnitDatabase::createNewDatabase(const ustring& name,
+                                                              DatabaseSource source) {
+    return std::make_unique<UnitDatabase>(name, source);
+}
+
+const ustring& UnitDatabase::builtinPath() {
+    static const ustring path =
+        TextServices::fromUtf8(FileSystem::getInstallPath() + "/toolbox/corvane/cv_units/ud");
+    return path;
+}
+
+UnitDatabase* UnitDatabase::getUnitDatabase() {
+    static UnitDatabase instance(u"", DatabaseSource::Builtin);
+    instance.loadIfNeeded();
+    return &instance;
+}
+
+UnitDatabase::Loader UnitDatabase::setBuiltinLoader(Loader loader) {
+    return std::exchange(builtinLoader(), std::move(loader));
+}
+
+UnitDatabase::Loader UnitDatabase::setFileLoader(Loader loader) {
+    return std::exchange(fileLoader(), std::move(loader));
+}
+
+void UnitDatabase::loadIfNeeded() {
+    std::lock_guard guard(lock_);
+    bool expected = false;
+    if (!store_->loaded.compare_exchange_strong(expected, true)) {
+        return;
+    }
+    if (isBuiltin()) {
+        if (builtinLoader()) {
+            builtinLoader()(*this);
+        }
+    } else if (source_ != DatabaseSource::Builtin && fileLoader()) {
+        fileLoader()(*this);
+    }
+}
+
+ustring UnitDatabase::calDBFileShortName() const {
+    return FileSystem::fileStem(FileSystem::fileStem(name_));
+}
+
+ustring UnitDatabase::getDatabaseVersionString() const {
+    return store_->version;
+}
+
+void UnitDatabase::setDatabaseVersionString(const ustring& version) {
+    store_->version = version;
+}
+
+void UnitDatabase::addUnitSystem(const UnitSystem& system) {
+    auto shared = std::make_shared<UnitSystem>(system);
+    store_->unitSystems.push_back(shared);
+    store_->unitSystemsByName.emplace(shared->getName(), shared);
+}
+
+void UnitDatabase::addUnitProvenance(UnitProvenance&& provenance) {
+    ustring id = provenance.getProvenanceId();
+    store_->provenances.emplace(std::move(id), std::move(provenance));
+}
+
+const UnitBase& UnitDatabase::addUnit(const UnitBase& entity) {
+    switch (entity.getUnitType()) {
+    case UnitBase::UNIT_TYPE_UNIT: {
+        const bool fresh = !store_->units.find(entity);
+        const auto& stored = static_cast<const Unit&>(store_->units.store(entity));
+        if (fresh) {
+            for (const UnitPrefix& prefix : stored.getUnitPrefixes()) {
+                store_->unitsByPrefix.emplace(prefix, &stored);
+            }
+        }
+        return stored;
+    }
+    case UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY:
+        return store_->physicalQuantities.store(entity);
+    default:
+        return entity;
+    }
+}
+
+const UnitPrefix& UnitDatabase::addUnitPrefix(const UnitPrefix& prefix) {
+    const UnitPrefix& stored = store_->prefixes.store(prefix);
+    store_->autoComplete.addInformation(stored);
+    return stored;
+}
+
+void UnitDatabase::addToAutocomplete(const UnitBase& entity) {
+    store_->autoComplete.addInformation(entity);
+}
+
+void UnitDatabase::addUnitProvenanceMapping(const ustring& unitSymbol,
+                                            const ustring& provenanceId) {
+    store_->unitProvenance.rows.emplace_back(unitSymbol, provenanceId);
+}
+
+void UnitDatabase::addUnitAliasProvenanceMapping(const ustring& aliasName,
+                                                 const ustring& provenanceId) {
+    store_->unitAliasProvenance.rows.emplace_back(aliasName, provenanceId);
+}
+
+void UnitDatabase::addPhysicalQuantityProvenanceMapping(const ustring& pqName,
+                                                        const ustring& provenanceId) {
+    store_->physicalQuantityProvenance.rows.emplace_back(pqName, provenanceId);
+}
+
+void UnitDatabase::addUnitPhysicalQuantityMapping(const ustring& unitOrExpression,
+                                                  const ustring& pqName) {
+    store_->unitPhysicalQuantity.rows.emplace_back(unitOrExpression, pqName);
+}
+
+void UnitDatabase::addPhysicalQuantityRelation(const UnitBase& from, const UnitBase& to,
+                                               const ConversionFactor& factor) {
+    const UnitBase* a = store_->physicalQuantities.find(from);
+    const UnitBase* b = store_->physicalQuantities.find(to);
+    if (!a || !b) {
+        return;
+    }
+    const bool fromSmaller = a->compare(*b) < 0;
+    auto key = fromSmaller ? std::make_pair(a, b) : std::make_pair(b, a);
+    store_->relations.insert_or_assign(key, PhysicalQuantityRelation{factor, fromSmaller});
+}
+
+UnitDatabase::UnitSet UnitDatabase::getUnit(const ustring& text) const {
+    UnitSet out;
+    store_->units.lookup(text, out);
+    const auto candidates =
+        store_->autoComplete.getAutoCompleteSuggestions(text, UnitBase::UNIT_TYPE_PREFIX);
+    // Names combine with names and symbols with symbols, never across.
+    const std::pair<const std::map<ustring, const UnitPrefix*>*,
+                    const std::map<ustring, const UnitBase*>*>
+        modes[] = {{&store_->prefixes.names, &store_->units.names},
+                   {&store_->prefixes.symbols, &store_->units.symbols}};
+    for (const auto& [prefixKeys, unitKeys] : modes) {
+        for (const ustring& candidate : candidates) {
+            if (candidate.size() >= text.size() || !text.starts_with(candidate)) {
+                continue;
+            }
+            auto prefix = prefixKeys->find(candidate);
+            auto unit = unitKeys->find(text.substr(candidate.size()));
+            if (prefix == prefixKeys->end() || unit == unitKeys->end()) {
+                continue;
+            }
+            const auto& stored = static_cast<const Unit&>(*unit->second);
+            if (stored.hasPrefix(*prefix->second)) {
+                out.insert(getCompositeUnit(*prefix->second, stored));
+            }
+        }
+    }
+    return out;
+}
+
+UnitDatabase::UnitSet UnitDatabase::getUnit(const ustring& text,
+                                            const UnitBase& physicalQuantity) const {
+    UnitSet all = getUnit(text);
+    if (physicalQuantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0) {
+        return all;
+    }
+    std::erase_if(all, [&](const UnitBase& unit) {
+        const UnitBase* pq = static_cast<const Unit&>(unit).getPhysicalQuantity();
+        return !pq || pq->compare(physicalQuantity) != 0;
+    });
+    return all;
+}
+
+UnitDatabase::UnitSet UnitDatabase::getPhysicalQuantity(const ustring& text) const {
+    UnitSet out;
+    store_->physicalQuantities.lookup(text, out);
+    return out;
+}
+
+UnitDatabase::PrefixSet UnitDatabase::getUnitPrefix(const ustring& text) const {
+    PrefixSet out;
+    store_->prefixes.lookup(text, out);
+    return out;
+}
+
+bool UnitDatabase::hasUnit(const UnitBase& entity) const {
+    return store_->units.find(entity) || store_->physicalQuantities.find(entity);
+}
+
+const CompositeUnit& UnitDatabase::getCompositeUnit(const UnitPrefix& prefix,
+                                                    const Unit& unit) const {
+    std::lock_guard guard(store_->compositeMutex);
+    auto& slot = store_->composites[{&prefix, &unit}];
+    if (!slot) {
+        slot = std::make_unique<CompositeUnit>(prefix, unit);
+    }
+    return *slot;
+}
+
+UnitDatabase::UnitSet UnitDatabase::getAllUnits() const {
+    UnitSet out;
+    for (const auto& entry : store_->units.entities) {
+        out.insert(*entry.second);
+    }
+    return out;
+}
+
+UnitDatabase::UnitSet UnitDatabase::getAllPhysicalQuantities() const {
+    UnitSet out;
+    for (const auto& entry : store_->physicalQuantities.entities) {
+        out.insert(*entry.second);
+    }
+    return out;
+}
+
+UnitDatabase::PrefixSet UnitDatabase::getAllPrefixes() const {
+    PrefixSet out;
+    for (const auto& entry : store_->prefixes.entities) {
+        out.insert(*entry.second);
+    }
+    return out;
+}
+
+UnitDatabase::UnitSet UnitDatabase::getAllPossibleUnitsInDatabase() const {
+    UnitSet out = getAllUnits();
+    for (const auto& prefix : store_->prefixes.entities) {
+        for (const auto& unit : store_->units.entities) {
+            const auto& stored = static_cast<const Unit&>(*unit.second);
+            if (stored.hasPrefix(*prefix.second)) {
+                out.insert(getCompositeUnit(*prefix.second, stored));
+            }
+        }
+    }
+    return out;
+}
+
+std::shared_ptr<UnitSystem> UnitDatabase::getUnitSystem(const ustring& name) const {
+    auto it = store_->unitSystemsByName.find(name);
+    return it == store_->unitSystemsByName.end() ? nullptr : it->second;
+}
+
+const std::vector<std::shared_ptr<UnitSystem>>& UnitDatabase::getAllUnitSystems() const {
+    return store_->unitSystems;
+}
+
+const std::unordered_map<ustring, UnitProvenance>& UnitDatabase::getAllUnitProvenances() const {
+    return store_->provenances;
+}
+
+const UnitProvenance* UnitDatabase::getUnitProvenance(const ustring& id) const {
+    auto it = store_->provenances.find(id);
+    return it == store_->provenances.end() ? nullptr : &it->second;
+}
+
+std::size_t UnitDatabase::getNumUnits() const {
+    return store_->units.entities.size();
+}
+std::size_t UnitDatabase::getNumPhysicalQuantities() const {
+    return store_->physicalQuantities.entities.size();
+}
+std::size_t UnitDatabase::getNumPrefixes() const {
+    return store_->prefixes.entities.size();
+}
+std::size_t UnitDatabase::getNumUnitSystems() const {
+    return store_->unitSystems.size();
+}
+std::size_t UnitDatabase::getNumUnitProvenances() const {
+    return store_->provenances.size();
+}
+
+std::vector<ustring> UnitDatabase::getUnitFromPhysicalQuantity(const ustring& pqName) const {
+    return store_->unitPhysicalQuantity.keysFor(pqName);
+}
+
+std::vector<ustring> UnitDatabase::getPhysicalQuantityFromUnit(const ustring& unitSymbol) const {
+    return store_->unitPhysicalQuantity.valuesFor(unitSymbol);
+}
+
+std::vector<ustring> UnitDatabase::getAllUnitsFromUnitAndPhysicalQuantityMap() const {
+    std::vector<ustring> out;
+    for (const auto& row : store_->unitPhysicalQuantity.rows) {
+        out.push_back(row.first);
+    }
+    return out;
+}
+
+std::vector<ustring> UnitDatabase::getRelatedPhysicalQuantities(const ustring& pqName) const {
+    std::vector<ustring> out;
+    for (const auto& [key, relation] : store_->relations) {
+        if (key.first->getName() == pqName) {
+            out.push_back(key.second->getName());
+        } else if (key.second->getName() == pqName) {
+            out.push_back(key.first->getName());
+        }
+    }
+    return out;
+}
+
+std::optional<ConversionFactor> UnitDatabase::getSpecialConversionFactor(const UnitBase& a,
+                                                                         const UnitBase& b) const {
+    const UnitBase* pqA = &a;
+    const UnitBase* pqB = &b;
+    if (a.getUnitType() == UnitBase::UNIT_TYPE_UNIT &&
+        b.getUnitType() == UnitBase::UNIT_TYPE_UNIT) {
+        pqA = static_cast<const Unit&>(a).getPhysicalQuantity();
+        pqB = static_cast<const Unit&>(b).getPhysicalQuantity();
+    } else if (a.getUnitType() != UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY ||
+               b.getUnitType() != UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY) {
+        return std::nullopt;
+    }
+    const UnitBase* storedA = pqA ? store_->physicalQuantities.find(*pqA) : nullptr;
+    const UnitBase* storedB = pqB ? store_->physicalQuantities.find(*pqB) : nullptr;
+    if (!storedA || !storedB) {
+        return std::nullopt;
+    }
+    const bool forward = storedA->compare(*storedB) < 0;
+    auto it = store_->relations.find(forward ? std::make_pair(storedA, storedB)
+                                             : std::make_pair(storedB, storedA));
+    if (it == store_->relations.end()) {
+        return std::nullopt;
+    }
+    const PhysicalQuantityRelation& relation = it->second;
+    if (forward != relation.fromSmaller && !relation.factor.isReciprocal()) {
+        return ConversionFactor::unity / relation.factor;
+    }
+    return relation.factor;
+}
+
+void UnitDatabase::appendProvenances(const std::vector<ustring>& ids, ProvenanceList& out) const {
+    for (const ustring& id : ids) {
+        if (const UnitProvenance* provenance = getUnitProvenance(id)) {
+            out.push_back(*provenance);
+        }
+    }
+    if (ids.empty()) {
+        if (const UnitProvenance* unknown = getUnitProvenance(u"Unknown")) {
+            out.push_back(*unknown);
+        }
+    }
+}
+
+UnitDatabase::ProvenanceList UnitDatabase::getProvenancesForUnit(const ustring& unitSymbol) const {
+    ProvenanceList out;
+    appendProvenances(store_->unitProvenance.valuesFor(unitSymbol), out);
+    return out;
+}
+
+UnitDatabase::ProvenanceList
+UnitDatabase::getProvenancesForPhysicalQuantity(const ustring& pqName) const {
+    ProvenanceList out;
+    appendProvenances(store_->physicalQuantityProvenance.valuesFor(pqName), out);
+    return out;
+}
+
+void UnitDatabase::appendProvenancesForUnit(const UnitBase& unit, ProvenanceList& out) const {
+    appendProvenances(store_->unitProvenance.valuesFor(unit.getSymbol()), out);
+}
+
+void UnitDatabase::appendProvenancesForPhysicalQuantity(const UnitBase& pq,
+                                                        ProvenanceList& out) const {
+    appendProvenances(store_->physicalQuantityProvenance.valuesFor(pq.getName()), out);
+}
+
+void UnitDatabase::appendUnitsForProvenance(const UnitProvenance& provenance, UnitSet& out) const {
+    for (const ustring& symbol : store_->unitProvenance.keysFor(provenance.getProvenanceId())) {
+        if (auto it = store_->units.symbols.find(symbol); it != store_->units.symbols.end()) {
+            out.insert(*it->second);
+        }
+    }
+}
+
+void UnitDatabase::appendPhysicalQuantitiesForProvenance(const UnitProvenance& provenance,
+                                                         UnitSet& out) const {
+    for (const ustring& name :
+         store_->physicalQuantityProvenance.keysFor(provenance.getProvenanceId())) {
+        if (auto it = store_->physicalQuantities.names.find(name);
+            it != store_->physicalQuantities.names.end()) {
+            out.insert(*it->second);
+        }
+    }
+}
+
+void UnitDatabase::removeUnit(const UnitBase& entity) {
+    if (const UnitBase* stored = store_->units.find(entity)) {
+        std::erase_if(store_->unitsByPrefix,
+                      [stored](const auto& entry) { return entry.second == stored; });
+        {
+            std::lock_guard guard(store_->compositeMutex);
+            std::erase_if(store_->composites,
+                          [stored](const auto& entry) { return entry.first.second == stored; });
+        }
+        store_->units.remove(*stored);
+        return;
+    }
+    store_->physicalQuantities.remove(entity);
+}
+
+void UnitDatabase::clearAllUnits() {
+    store_->unitsByPrefix.clear();
+    store_->units.clear();
+}
+
+void UnitDatabase::clearAllPhysicalQuantities() {
+    store_->relations.clear();
+    store_->physicalQuantities.clear();
+}
+
+void UnitDatabase::clearAllPrefixes() {
+    store_->prefixes.clear();
+}
+
+void UnitDatabase::clearAllUnitSystems() {
+    store_->unitSystems.clear();
+    store_->unitSystemsByName.clear();
+}
+
+void UnitDatabase::clearAllUnitProvenances() {
+    store_->provenances.clear();
+}
+
+void UnitDatabase::clearAllCompositeUnits() {
+    std::lock_guard guard(store_->compositeMutex);
+    store_->composites.clear();
+}
+
+void UnitDatabase::clearAll() {
+    std::lock_guard guard(lock_);
+    clearAllCompositeUnits();
+    clearAllUnits();
+    clearAllPhysicalQuantities();
+    clearAllPrefixes();
+    clearAllUnitSystems();
+    clearAllUnitProvenances();
+    store_->unitProvenance.rows.clear();
+    store_->unitAliasProvenance.rows.clear();
+    store_->physicalQuantityProvenance.rows.clear();
+    store_->unitPhysicalQuantity.rows.clear();
+    store_->autoComplete.clearAll();
+    store_->version.clear();
+    store_->loaded = false;
+}
+
+namespace {
+
+// The model asks the built-in database for systems and prefixes by name while
+// entities are built; the database loads on the first such question.
+const bool builtinLookupsInstalled = [] {
+    UnitModelLookup::Hooks hooks = UnitModelLookup::install({});
+    hooks.builtInUnitSystem = [](const ustring& name) {
+        return UnitDatabase::getUnitDatabase()->getUnitSystem(name);
+    };
+    hooks.builtInPrefixes = [](const ustring& name) {
+        return UnitDatabase::getUnitDatabase()->getUnitPrefix(name);
+    };
+    UnitModelLookup::install(std::move(hooks));
+    return true;
+}();
+
+} // namespace
+
+} // namespace CvUnitSys

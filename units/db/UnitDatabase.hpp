@@ -1,0 +1,136 @@
+#pragma once
+
+#include "units/db/DatabaseSource.hpp"
+#include "units/foundation/ConversionFactor.hpp"
+#include "units/foundation/UString.hpp"
+#include "units/model/CompositeUnit.hpp"
+#include "units/model/Unit.hpp"
+#include "units/model/UnitBase.hpp"
+#include "units/model/UnitPrefix.hpp"
+#include "units/model/UnitProvenance.hpp"
+#include "units/model/UnitSystem.hpp"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <unordered_map>
+#include <vector>
+
+namespace CvUnitSys {
+
+// One loaded unit database: owns its entities, indexes them by name and
+// symbol, composes prefixed units on demand and keeps the relation tables the
+// loaders fill. Lookups take no lock; they rely on the database being loaded.
+class UnitDatabase {
+public:
+    using UnitSet = std::set<std::reference_wrapper<const UnitBase>, UnitBase::ConstRefComparator>;
+    using PrefixSet =
+        std::set<std::reference_wrapper<const UnitPrefix>, UnitPrefix::ConstRefComparator>;
+    using ProvenanceList = std::vector<std::reference_wrapper<const UnitProvenance>>;
+    using Loader = std::function<void(UnitDatabase&)>;
+
+    UnitDatabase(const ustring& name, DatabaseSource source);
+    ~UnitDatabase();
+    UnitDatabase(const UnitDatabase&) = delete;
+    UnitDatabase& operator=(const UnitDatabase&) = delete;
+
+    static std::unique_ptr<UnitDatabase> createNewDatabase(const ustring& name,
+                                                           DatabaseSource source);
+    // The process-wide built-in database, loaded on first use.
+    static UnitDatabase* getUnitDatabase();
+    static UnitDatabase* getBuiltinDatabase() { return getUnitDatabase(); }
+    // The install path followed by the built-in database's relative path.
+    static const ustring& builtinPath();
+    // What fills the built-in database and user database files; until a loader
+    // is set, loading fills nothing. Returns the previous loader.
+    static Loader setBuiltinLoader(Loader loader);
+    static Loader setFileLoader(Loader loader);
+
+    void loadIfNeeded();
+    bool isBuiltin() const { return name_ == builtinPath(); }
+    ustring calDBFileShortName() const;
+    const ustring& getName() const { return name_; }
+    DatabaseSource getSource() const { return source_; }
+    const ustring& getUnitSystemName() const { return unitSystemName_; }
+    void setUnitSystemName(const ustring& name) { unitSystemName_ = name; }
+    ustring getDatabaseVersionString() const;
+    void setDatabaseVersionString(const ustring& version);
+
+    void addUnitSystem(const UnitSystem& system);
+    void addUnitProvenance(UnitProvenance&& provenance);
+    // Stores a copy of a unit or physical quantity and returns it; other kinds are ignored.
+    const UnitBase& addUnit(const UnitBase& entity);
+    const UnitPrefix& addUnitPrefix(const UnitPrefix& prefix);
+    void addToAutocomplete(const UnitBase& entity);
+
+    // Relation tables, searchable from either side.
+    void addUnitProvenanceMapping(const ustring& unitSymbol, const ustring& provenanceId);
+    void addUnitAliasProvenanceMapping(const ustring& aliasName, const ustring& provenanceId);
+    void addPhysicalQuantityProvenanceMapping(const ustring& pqName, const ustring& provenanceId);
+    void addUnitPhysicalQuantityMapping(const ustring& unitOrExpression, const ustring& pqName);
+    // `factor` converts from `from` to `to`; both must be stored quantities.
+    void addPhysicalQuantityRelation(const UnitBase& from, const UnitBase& to,
+                                     const ConversionFactor& factor);
+
+    UnitSet getUnit(const ustring& text) const;
+    UnitSet getUnit(const ustring& text, const UnitBase& physicalQuantity) const;
+    UnitSet getPhysicalQuantity(const ustring& text) const;
+    PrefixSet getUnitPrefix(const ustring& text) const;
+    bool hasUnit(const UnitBase& entity) const;
+    const CompositeUnit& getCompositeUnit(const UnitPrefix& prefix, const Unit& unit) const;
+    UnitSet getAllUnits() const;
+    UnitSet getAllPhysicalQuantities() const;
+    PrefixSet getAllPrefixes() const;
+    UnitSet getAllPossibleUnitsInDatabase() const;
+    std::shared_ptr<UnitSystem> getUnitSystem(const ustring& name) const;
+    const std::vector<std::shared_ptr<UnitSystem>>& getAllUnitSystems() const;
+    const std::unordered_map<ustring, UnitProvenance>& getAllUnitProvenances() const;
+    const UnitProvenance* getUnitProvenance(const ustring& id) const;
+    std::size_t getNumUnits() const;
+    std::size_t getNumPhysicalQuantities() const;
+    std::size_t getNumPrefixes() const;
+    std::size_t getNumUnitSystems() const;
+    std::size_t getNumUnitProvenances() const;
+
+    std::vector<ustring> getUnitFromPhysicalQuantity(const ustring& pqName) const;
+    std::vector<ustring> getPhysicalQuantityFromUnit(const ustring& unitSymbol) const;
+    std::vector<ustring> getAllUnitsFromUnitAndPhysicalQuantityMap() const;
+    std::vector<ustring> getRelatedPhysicalQuantities(const ustring& pqName) const;
+    std::optional<ConversionFactor> getSpecialConversionFactor(const UnitBase& a,
+                                                               const UnitBase& b) const;
+
+    ProvenanceList getProvenancesForUnit(const ustring& unitSymbol) const;
+    ProvenanceList getProvenancesForPhysicalQuantity(const ustring& pqName) const;
+    void appendProvenancesForUnit(const UnitBase& unit, ProvenanceList& out) const;
+    void appendProvenancesForPhysicalQuantity(const UnitBase& pq, ProvenanceList& out) const;
+    void appendUnitsForProvenance(const UnitProvenance& provenance, UnitSet& out) const;
+    void appendPhysicalQuantitiesForProvenance(const UnitProvenance& provenance,
+                                               UnitSet& out) const;
+
+    // Also drops the unit's prefix entries and composites, which would dangle.
+    void removeUnit(const UnitBase& entity);
+    void clearAllUnits();
+    void clearAllPhysicalQuantities();
+    void clearAllPrefixes();
+    void clearAllUnitSystems();
+    void clearAllUnitProvenances();
+    void clearAllCompositeUnits();
+    // Empties the database and marks it unloaded, so the next loadIfNeeded loads again.
+    void clearAll();
+
+private:
+    struct Store;
+
+    void appendProvenances(const std::vector<ustring>& ids, ProvenanceList& out) const;
+
+    std::unique_ptr<Store> store_;
+    ustring name_;
+    ustring unitSystemName_;
+    DatabaseSource source_;
+    std::recursive_mutex lock_;
+};
+
+} // namespace CvUnitSys

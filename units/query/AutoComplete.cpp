@@ -1,0 +1,58 @@
+#include "units/query/AutoComplete.hpp"
+
+#include "units/model/UnitPrefix.hpp"
+
+namespace CvUnitSys {
+
+AutoComplete::AutoComplete() : units_(false), physicalQuantities_(false), prefixes_(true) {}
+
+void AutoComplete::addInformation(const UnitBase& entity) {
+    AutoCompleteImpl& index =
+        entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT ? units_ : physicalQuantities_;
+    index.addName(entity.getName());
+    index.addSymbol(entity.getSymbol());
+    if (entity.getAsciiSymbol() != entity.getSymbol()) {
+        index.addSymbol(entity.getAsciiSymbol());
+    }
+    indexed_.insert(&entity);
+}
+
+void AutoComplete::addInformation(const UnitPrefix& prefix) {
+    prefixes_.addName(prefix.getName());
+    prefixes_.addSymbol(prefix.getSymbol());
+    if (prefix.getAsciiSymbol() != prefix.getSymbol()) {
+        prefixes_.addSymbol(prefix.getAsciiSymbol());
+    }
+}
+
+bool AutoComplete::containsUnit(const UnitBase* entity) const {
+    return indexed_.contains(entity);
+}
+
+const AutoCompleteImpl* AutoComplete::indexFor(UnitBase::UnitType type) const {
+    switch (type) {
+    case UnitBase::UNIT_TYPE_UNIT:
+        return &units_;
+    case UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY:
+        return &physicalQuantities_;
+    case UnitBase::UNIT_TYPE_PREFIX:
+        return &prefixes_;
+    default:
+        return nullptr;
+    }
+}
+
+std::set<ustring> AutoComplete::getAutoCompleteSuggestions(const ustring& text,
+                                                           UnitBase::UnitType type) const {
+    const AutoCompleteImpl* index = indexFor(type);
+    return index ? index->getAutoCompleteList(text) : std::set<ustring>{};
+}
+
+void AutoComplete::clearAll() {
+    units_ = AutoCompleteImpl(false);
+    physicalQuantities_ = AutoCompleteImpl(false);
+    prefixes_ = AutoCompleteImpl(true);
+    indexed_.clear();
+}
+
+} // namespace CvUnitSys
