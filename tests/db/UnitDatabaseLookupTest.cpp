@@ -1,0 +1,209 @@
+#include "db/DbFixtures.hpp"
+#include "units/foundation/ConversionFactorFactory.hpp"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace db_test {
+namespace {
+
+// Metre accepts kilo and milli, second accepts milli only; "min" must stay
+// the minute and never become milli-inch.
+class PrefixedLookup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const UnitPrefix& kilo = db->addUnitPrefix(*makePrefix(u"kilo", u"k", u"1000"));
+        const UnitPrefix& milli = db->addUnitPrefix(*makePrefix(u"milli", u"m", u"0.001"));
+        auto metre = makeUnit({.symbol = u"m", .name = u"metre", .ascii = u"m"});
+        metre->addPrefix(kilo);
+        metre->addPrefix(milli);
+        db->addUnit(*metre);
+        auto second = makeUnit({.symbol = u"s", .name = u"second", .ascii = u"s"});
+        second->addPrefix(milli);
+        db->addUnit(*second);
+        db->addUnit(*makeUnit({.symbol = u"min", .name = u"minute", .ascii = u"min"}));
+        db->addUnit(*makeUnit({.symbol = u"in", .name = u"inch", .ascii = u"in"}));
+    }
+    std::unique_ptr<UnitDatabase> db = emptyDatabase();
+};
+
+TEST_F(PrefixedLookup, ComposesOnlyPrefixesTheUnitLists) {
+    struct Case {
+        std::u16string text;
+        std::vector<std::u16string> symbols;
+    };
+    const Case cases[] = {
+        {u"km", {u"km"}},
+        {u"mm", {u"mm"}},
+        {u"ms", {u"ms"}},
+        {u"ks", {}},
+        {u"kilometre", {u"km"}},
+        {u"millisecond", {u"ms"}},
+        {u"kilosecond", {}},
+        // A prefix name never meets a unit symbol, nor a symbol a name.
+        {u"kilom", {}},
+        {u"kmetre", {}},
+        {u"min", {u"min"}},
+        {u"k", {}},
+        {u"kkm", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+        EXPECT_EQ(symbolsOf(db->getUnit(c.text)), c.symbols);
+    }
+}
+
+TEST_F(PrefixedLookup, CompositeComesFromTheCache) {
+    const UnitBase& first = *db->getUnit(u"km").begin();
+    const UnitBase& byName = *db->getUnit(u"kilometre").begin();
+    EXPECT_EQ(&first, &byName);
+    EXPECT_TRUE(first.isPrefixedUnit());
+    // Two prefixes of metre and three units, one composite for each pair that fits.
+    EXPECT_EQ(db->getAllPossibleUnitsInDatabase().size(), 4U + 3U);
+}
+
+TEST_F(PrefixedLookup, DefaultQuantityFiltersNothing) {
+    auto length = UnitFactory().createPhysicalQuantity(1, u"length", u"length", u"", u"L", u"L");
+    const UnitBase& storedLength = db->addUnit(*length);
+    db->addUnit(*makeUnit({.symbol = u"ft", .name = u"foot", .ascii = u"ft"}, storedLength));
+    auto time = UnitFactory().createPhysicalQuantity(2, u"time", u"time", u"", u"T", u"T");
+    for (const std::u16string text : {u"km", u"ft", u"min", u"nothing"}) {
+        EXPECT_EQ(symbolsOf(db->getUnit(text, UnitFactory::getDefaultPhysicalQuantity())),
+                  symbolsOf(db->getUnit(text)));
+    }
+    EXPECT_EQ(symbolsOf(db->getUnit(u"ft", storedLength)), std::vector<std::u16string>{u"ft"});
+    EXPECT_TRUE(db->getUnit(u"ft", *time).empty());
+    EXPECT_TRUE(db->getUnit(u"km", storedLength).empty());
+}
+
+TEST_F(PrefixedLookup, CompositeIsBuiltOnceAcrossThreads) {
+    const UnitPrefix& kilo = *db->getUnitPrefix(u"k").begin();
+    const auto& metre = static_cast<const Unit&>(db->getUnit(u"metre").begin()->get());
+    constexpr int threads = 8;
+    std::vector<const CompositeUnit*> seen(threads);
+    std::vector<std::size_t> found(threads);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            for (int i = 0; i < 200; ++i) {
+                seen[t] = &db->getCompositeUnit(kilo, metre);
+                found[t] += db->getUnit(i % 2 ? u"mm" : u"ms").size();
+            }
+        });
+    }
+    for (auto& w : workers) {
+        w.join();
+    }
+    for (int t = 0; t < threads; ++t) {
+        EXPECT_EQ(seen[t], seen[0]);
+        EXPECT_EQ(found[t], 200U);
+    }
+    EXPECT_EQ(seen[0]->getSymbol(), u"km");
+}
+
+UnitProvenance provenance(const std::u16string& id) {
+    return UnitProvenance(id, u"title", u"", u"", u"", {}, u"", 2019);
+}
+
+TEST(UnitDatabaseProvenance, UntiedUnitFallsBackToUnknown) {
+    struct Case {
+        const char* what;
+        bool hasUnknown;
+        std::vector<std::u16string> tiedIds;
+        std::vector<std::u16string> expected;
+    };
+    const Case cases[] = {
+        {"tied", true, {u"SI"}, {u"SI"}},
+        {"untied", true, {}, {u"Unknown"}},
+        {"untied without Unknown", false, {}, {}},
+        {"tied to a missing provenance", true, {u"gone"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto db = emptyDatabase();
+        db->addUnitProvenance(provenance(u"SI"));
+        if (c.hasUnknown) {
+            db->addUnitProvenance(provenance(u"Unknown"));
+        }
+        const UnitBase& metre =
+            db->addUnit(*makeUnit({.symbol = u"m", .name = u"metre", .ascii = u"m"}));
+        for (const auto& id : c.tiedIds) {
+            db->addUnitProvenanceMapping(u"m", id);
+        }
+        UnitDatabase::ProvenanceList list;
+        db->appendProvenancesForUnit(metre, list);
+        std::vector<std::u16string> ids;
+        for (const UnitProvenance& p : list) {
+            ids.push_back(p.getProvenanceId());
+        }
+        EXPECT_EQ(ids, c.expected);
+    }
+}
+
+TEST(UnitDatabaseProvenance, UnitsAreFoundFromTheirProvenance) {
+    auto db = emptyDatabase();
+    db->addUnitProvenance(provenance(u"SI"));
+    db->addUnitProvenance(provenance(u"SI"));
+    EXPECT_EQ(db->getNumUnitProvenances(), 1U);
+    db->addUnit(*makeUnit({.symbol = u"m", .name = u"metre", .ascii = u"m"}));
+    db->addUnitProvenanceMapping(u"m", u"SI");
+    db->addUnitProvenanceMapping(u"ghost", u"SI");
+    UnitDatabase::UnitSet units;
+    db->appendUnitsForProvenance(*db->getUnitProvenance(u"SI"), units);
+    EXPECT_EQ(symbolsOf(units), std::vector<std::u16string>{u"m"});
+}
+
+class SpecialFactor : public ::testing::Test {
+protected:
+    const UnitBase& quantity(const std::u16string& name) {
+        return db->addUnit(*UnitFactory().createPhysicalQuantity(1, name, name, u"", name, name));
+    }
+    std::unique_ptr<UnitDatabase> db = emptyDatabase();
+};
+
+TEST_F(SpecialFactor, AnswersInBothDirections) {
+    struct Case {
+        const char* what;
+        ConversionFactorType type;
+        double forward;
+        double backward;
+    };
+    const Case cases[] = {
+        {"plain factor is inverted backwards", ConversionFactorType::Double, 4.0, 0.25},
+        {"reciprocal factor serves both ways", ConversionFactorType::DoubleReciprocal, 4.0, 4.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        db->clearAll();
+        // Stored from the larger quantity to the smaller, so both branches of the
+        // direction flag are exercised.
+        const UnitBase& a = quantity(u"aaa");
+        const UnitBase& z = quantity(u"zzz");
+        ASSERT_LT(a.compare(z), 0);
+        db->addPhysicalQuantityRelation(
+            z, a, ConversionFactorFactory::createConversionFactor(u"4", c.type));
+        auto forward = db->getSpecialConversionFactor(z, a);
+        auto backward = db->getSpecialConversionFactor(a, z);
+        ASSERT_TRUE(forward && backward);
+        EXPECT_DOUBLE_EQ(forward->toDouble(), c.forward);
+        EXPECT_DOUBLE_EQ(backward->toDouble(), c.backward);
+
+        // Units ask through their quantities.
+        auto onA = makeUnit({.symbol = u"ua", .name = u"ua", .ascii = u"ua"}, a);
+        auto onZ = makeUnit({.symbol = u"uz", .name = u"uz", .ascii = u"uz"}, z);
+        EXPECT_DOUBLE_EQ(db->getSpecialConversionFactor(*onZ, *onA)->toDouble(), c.forward);
+        // A unit and a quantity never relate.
+        EXPECT_FALSE(db->getSpecialConversionFactor(*onZ, a));
+        EXPECT_EQ(db->getRelatedPhysicalQuantities(u"aaa"), std::vector<std::u16string>{u"zzz"});
+    }
+}
+
+TEST_F(SpecialFactor, UnrelatedQuantitiesHaveNone) {
+    const UnitBase& a = quantity(u"aaa");
+    const UnitBase& b = quantity(u"bbb");
+    EXPECT_FALSE(db->getSpecialConversionFactor(a, b));
+    EXPECT_TRUE(db->getRelatedPhysicalQuantities(u"aaa").empty());
+}
+
+} // namespace
+} // namespace db_test
