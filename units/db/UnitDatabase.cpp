@@ -587,7 +587,9 @@ void UnitDatabase::removeUnit(const UnitBase& entity) {
     store_->physicalQuantities.remove(entity);
 }
 
+// Composites point at their prefix and unit, so they go with either.
 void UnitDatabase::clearAllUnits() {
+    clearAllCompositeUnits();
     store_->unitsByPrefix.clear();
     store_->units.clear();
 }
@@ -598,6 +600,7 @@ void UnitDatabase::clearAllPhysicalQuantities() {
 }
 
 void UnitDatabase::clearAllPrefixes() {
+    clearAllCompositeUnits();
     store_->prefixes.clear();
 }
 
