@@ -56,7 +56,11 @@ ConversionFactorImpl::Ptr RationalAffineConversionFactor::operator-() const {
 }
 
 ustring RationalAffineConversionFactor::toUString() const {
-    return u"(" + scaling_.toUString() + u")*x+(" + offset_.toUString() + u")";
+    // Appended piece by piece: g++ 12 at -O3 warns falsely on `literal + string`.
+    ustring text(u"(");
+    text.append(scaling_.toUString()).append(u")*x+(").append(offset_.toUString());
+    text.push_back(u')');
+    return text;
 }
 
 } // namespace CvUnitSys
