@@ -12,23 +12,24 @@ using namespace CvUnitSys;
 namespace {
 
 TEST(UnitMsgID, EveryMessageHasACatalogueTextThatUsesItsArguments) {
-    for (const auto& spec : unitMessageTable()) {
+    for (const auto& message : unitMessageTable()) {
         std::vector<MsgArg> args;
-        for (char kind : spec.argKinds) {
+        for (char kind : message.argKinds) {
             if (kind == 'i') {
                 args.emplace_back(std::int64_t{42});
             } else {
                 args.emplace_back(ustring(u"arg") + static_cast<char16_t>(u'0' + args.size()));
             }
         }
-        const BaseMsgID id = makeUnitMsgID(spec.key, args);
-        EXPECT_EQ(id.getQualifiedId(), "CorvaneTypes:Unit:" + std::string(spec.key));
+        const BaseMsgID id = makeUnitMsgID(message.key, args);
+        EXPECT_EQ(id.getQualifiedId(), "CorvaneTypes:Unit:" + std::string(message.key));
         const std::string text = formatMessage(id);
-        EXPECT_EQ(text.find("CorvaneTypes"), std::string::npos) << spec.key << " has no text";
+        EXPECT_EQ(text.find("CorvaneTypes"), std::string::npos) << message.key << " has no text";
         for (std::size_t i = 0; i < args.size(); ++i) {
-            const std::string expected = spec.argKinds[i] == 'i' ? "42" : "arg" + std::to_string(i);
+            const std::string expected =
+                message.argKinds[i] == 'i' ? "42" : "arg" + std::to_string(i);
             EXPECT_NE(text.find(expected), std::string::npos)
-                << spec.key << " drops argument " << i;
+                << message.key << " drops argument " << i;
         }
     }
     EXPECT_EQ(unitMessageTable().size(), 41u);

@@ -39,9 +39,9 @@ TEST(EntityHash, CoversExactlyTheListedFields) {
         // Field boundaries matter: the texts are hashed one by one.
         {u"mM", u"etre", u"m"},
     };
-    for (const auto& spec : changed) {
-        EXPECT_NE(UnitHash{}(*makeUnit(spec)), UnitHash{}(*base))
-            << std::string(spec.name.begin(), spec.name.end());
+    for (const auto& variant : changed) {
+        EXPECT_NE(UnitHash{}(*makeUnit(variant)), UnitHash{}(*base))
+            << std::string(variant.name.begin(), variant.name.end());
     }
 }
 

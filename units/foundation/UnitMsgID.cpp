@@ -11,7 +11,7 @@ namespace CvUnitSys {
 
 namespace {
 
-constexpr std::array<UnitMsgSpec, 41> kMessages{{
+constexpr std::array<UnitMessage, 41> kMessages{{
     {"ParsingError", "si"},
     {"InvalidUnitSystemName", "s"},
     {"UnitAlreadyInDatabase", "ss"},
@@ -57,27 +57,27 @@ constexpr std::array<UnitMsgSpec, 41> kMessages{{
 
 } // namespace
 
-std::span<const UnitMsgSpec> unitMessageTable() {
+std::span<const UnitMessage> unitMessageTable() {
     return kMessages;
 }
 
-const UnitMsgSpec* findUnitMessage(std::string_view key) {
+const UnitMessage* findUnitMessage(std::string_view key) {
     auto it = std::find_if(kMessages.begin(), kMessages.end(),
-                           [&](const UnitMsgSpec& s) { return s.key == key; });
+                           [&](const UnitMessage& s) { return s.key == key; });
     return it == kMessages.end() ? nullptr : &*it;
 }
 
 BaseMsgID makeUnitMsgID(std::string_view key, std::vector<MsgArg> args) {
-    const UnitMsgSpec* spec = findUnitMessage(key);
-    if (spec == nullptr) {
+    const UnitMessage* message = findUnitMessage(key);
+    if (message == nullptr) {
         throw std::logic_error("unknown message key " + std::string(key));
     }
-    if (args.size() != spec->argKinds.size()) {
+    if (args.size() != message->argKinds.size()) {
         throw std::logic_error("wrong argument count for message " + std::string(key));
     }
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool isInt = args[i].which() == 0;
-        if (isInt != (spec->argKinds[i] == 'i')) {
+        if (isInt != (message->argKinds[i] == 'i')) {
             throw std::logic_error("wrong argument kind for message " + std::string(key));
         }
     }

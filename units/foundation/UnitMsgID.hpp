@@ -9,16 +9,16 @@ namespace CvUnitSys {
 
 // One message the library can raise: its key and the kinds of its arguments,
 // one letter per argument in order: 's' UTF-16 text, 'i' integer.
-struct UnitMsgSpec {
+struct UnitMessage {
     std::string_view key;
     std::string_view argKinds;
 };
 
 // Every message of the component "CorvaneTypes:Unit".
-std::span<const UnitMsgSpec> unitMessageTable();
+std::span<const UnitMessage> unitMessageTable();
 
-// The spec of a key, or nullptr when the library has no such message.
-const UnitMsgSpec* findUnitMessage(std::string_view key);
+// The message of a key, or nullptr when the library has no such message.
+const UnitMessage* findUnitMessage(std::string_view key);
 
 // Builds the record of a message; a key that does not exist or arguments that
 // do not match the message are programming errors (std::logic_error).
