@@ -209,10 +209,7 @@ double ScaledRational::toDouble() const {
             return n / (d * p);
         }
     }
-    const long double value = static_cast<long double>(getNumerator()) /
-                              static_cast<long double>(getDenominator()) *
-                              std::pow(10.0L, static_cast<long double>(scale_));
-    return static_cast<double>(value);
+    return static_cast<double>(extendedValue(*this));
 }
 
 ustring ScaledRational::toUString() const {
