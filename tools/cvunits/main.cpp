@@ -1,60 +1,86 @@
-#include "units/expr/ParseUnitExpr.hpp"
-#include "units/host/IException.hpp"
-#include "units/host/TextServices.hpp"
+#include "Command.hpp"
 
-#include <cstring>
+#include <exception>
 #include <iostream>
-#include <stdexcept>
 #include <string>
 
 namespace {
 
-using CvUnitSys::TextServices;
+using cvunits::Command;
+using cvunits::CommandRegistry;
 
-constexpr int exitSuccess = 0;
-constexpr int exitUserError = 1;
-constexpr int exitUsage = 2;
-
-void printUsage(std::ostream& out) {
-    out << "usage: cvunits parse EXPR\n"
-           "\n"
-           "  parse EXPR   print each symbol of the unit expression with its exponent,\n"
-           "               as numerator:denominator parts and as the simplified power\n"
-           "\n"
-           "examples:\n"
-           "  cvunits parse 'kg*m/s^2'\n"
-           "  cvunits parse 'm^(1/2)'\n";
+void printCommandUsage(std::ostream& out, const Command& c) {
+    out << "  cvunits " << c.name << (c.synopsis.empty() ? "" : " ") << c.synopsis << '\n';
 }
 
-int parseCommand(const std::string& text) {
-    UnitExpr expr;
-    try {
-        parseUnitExprThrows(TextServices::fromUtf8(text), expr);
-    } catch (const CvUnitSys::IUserException& e) {
-        std::cerr << "error: " << e.what() << '\n';
-        return exitUserError;
-    } catch (const std::out_of_range&) {
-        std::cerr << "error: the expression is not valid Unicode text\n";
-        return exitUserError;
+void printUsage(std::ostream& out) {
+    out << "usage: cvunits [--json] COMMAND [ARGS...]\n\ncommands:\n";
+    for (const auto& c : CommandRegistry::all()) {
+        printCommandUsage(out, c);
     }
-    for (const auto& [symbol, exponent] : expr.getExpr()) {
-        std::cout << TextServices::toUtf8(symbol) << '\t'
-                  << TextServices::toUtf8(exponent.toUString()) << '\t'
-                  << exponent.getSimplifiedExpo() << '\n';
+    out << "\noptions:\n  --json   machine-readable output\n  --help   this text; "
+           "'cvunits COMMAND --help' explains one command\n";
+    out << "\nexit codes: 0 success, 1 user error, 2 usage error, 3 internal error\n";
+}
+
+void printCommandHelp(std::ostream& out, const Command& c) {
+    out << "usage:\n";
+    printCommandUsage(out, c);
+    out << '\n' << c.help << '\n';
+    if (!c.examples.empty()) {
+        out << "\nexamples:\n";
+        for (const auto& e : c.examples) {
+            out << "  " << e << '\n';
+        }
     }
-    return exitSuccess;
+}
+
+bool isHelp(const std::string& arg) {
+    return arg == "--help" || arg == "-h";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        printUsage(std::cout);
-        return exitSuccess;
+    cvunits::CommandContext ctx{{}, false, std::cout, std::cerr};
+    int i = 1;
+    for (; i < argc && std::string(argv[i]).starts_with("-"); ++i) {
+        const std::string option = argv[i];
+        if (isHelp(option)) {
+            printUsage(std::cout);
+            return cvunits::exitSuccess;
+        }
+        if (option == "--json") {
+            ctx.json = true;
+        } else {
+            std::cerr << "cvunits: unknown option " << option << "\n\n";
+            printUsage(std::cerr);
+            return cvunits::exitUsage;
+        }
     }
-    if (argc == 3 && std::strcmp(argv[1], "parse") == 0) {
-        return parseCommand(argv[2]);
+    if (i == argc) {
+        printUsage(std::cerr);
+        return cvunits::exitUsage;
     }
-    printUsage(std::cerr);
-    return exitUsage;
+    const Command* command = CommandRegistry::find(argv[i]);
+    if (command == nullptr) {
+        std::cerr << "cvunits: unknown command " << argv[i] << "\n\n";
+        printUsage(std::cerr);
+        return cvunits::exitUsage;
+    }
+    ctx.args.assign(argv + i + 1, argv + argc);
+    if (ctx.args.size() == 1 && isHelp(ctx.args[0])) {
+        printCommandHelp(std::cout, *command);
+        return cvunits::exitSuccess;
+    }
+    try {
+        const int rc = command->run(ctx);
+        if (rc == cvunits::exitUsage) {
+            printCommandHelp(std::cerr, *command);
+        }
+        return rc;
+    } catch (const std::exception& e) {
+        std::cerr << "cvunits: internal error: " << e.what() << '\n';
+        return cvunits::exitInternalError;
+    }
 }
