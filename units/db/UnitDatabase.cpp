@@ -197,6 +197,11 @@ struct PointerPairHash {
     }
 };
 
+UnitDatabase::Loader& builtinLoader() {
+    static UnitDatabase::Loader loader;
+    return loader;
+}
+
 UnitDatabase::Loader& fileLoader() {
     static UnitDatabase::Loader loader;
     return loader;
@@ -252,6 +257,10 @@ UnitDatabase* UnitDatabase::getUnitDatabase() {
     return &instance;
 }
 
+UnitDatabase::Loader UnitDatabase::setBuiltinLoader(Loader loader) {
+    return std::exchange(builtinLoader(), std::move(loader));
+}
+
 UnitDatabase::Loader UnitDatabase::setFileLoader(Loader loader) {
     return std::exchange(fileLoader(), std::move(loader));
 }
@@ -263,7 +272,11 @@ void UnitDatabase::loadIfNeeded() {
         return;
     }
     if (isBuiltin()) {
-        loadUnitDatabase(name_);
+        if (builtinLoader()) {
+            builtinLoader()(*this);
+        } else {
+            loadUnitDatabase(name_);
+        }
     } else if (source_ != DatabaseSource::Builtin && fileLoader()) {
         fileLoader()(*this);
     }
