@@ -107,6 +107,8 @@ private:
     template <typename Change> static void changeListAndReload(Change change);
     static void reloadUnitDBsLocked();
 
+    static const bool lookupInstalled_;
+
     // The first database, in walk order, that has the system; no cache involved.
     std::shared_ptr<UnitSystem> findUnitSystem(const ustring& name) const;
 

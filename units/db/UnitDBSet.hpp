@@ -109,14 +109,26 @@ public:
     // symbols that several user databases define as ambiguous.
     static void detectDuplicates();
 
+    // The name that qualifies a user database's units: its unit system's name.
+    static ustring getShortName(const UnitDatabase& database);
+
 private:
     friend class UnitDBManager;
     struct ForReload {};
     // A set for the manager's reload, which holds the version lock itself.
     explicit UnitDBSet(ForReload);
 
+    // A user database as the set sees it: loaded, with the short name that
+    // qualifies its units.
+    struct UserDB {
+        std::shared_ptr<ManagedUnitDB> managed;
+        UnitDatabase* database;
+        ustring shortName;
+    };
+
     void initializeLocked(std::uint32_t version);
-    template <typename Fn> void forEachDatabase(Fn&& fn) const;
+    void resetDefinitions();
+    const UnitDatabase& builtin() const;
     template <typename Lookup> UnitSet resolve(const ustring& name, Lookup lookup) const;
     void generateInto(DefinitionMap& map, const ustring& key, const UnitBase& entity);
     const UnitDefinition& definitionOf(const UnitBase& entity);
@@ -128,10 +140,10 @@ private:
     std::unordered_set<ustring> unresolvedSymbols_;
     std::unordered_set<ustring> ambiguousSymbols_;
     std::uint32_t version_ = 0;
-    bool forReload_ = false;
-    UnitDBManager::Snapshot databases_;
+    const UnitDatabase* builtin_ = nullptr;
+    std::vector<UserDB> databases_;
     // Databases the temporary definitions may still point into after a rebuild.
-    UnitDBManager::Snapshot retained_;
+    std::vector<UserDB> retained_;
     std::set<std::reference_wrapper<const UnitBase>, UnitBase::ConstRefComparator> inProgress_;
     std::recursive_mutex definitionLock_;
     std::mutex initializationLock_;
