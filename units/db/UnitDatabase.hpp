@@ -45,9 +45,8 @@ public:
     static UnitDatabase* getBuiltinDatabase() { return getUnitDatabase(); }
     // The install path followed by the built-in database's relative path.
     static const ustring& builtinPath();
-    // What fills the built-in database and user database files; until a loader
-    // is set, loading fills nothing. Returns the previous loader.
-    static Loader setBuiltinLoader(Loader loader);
+    // What fills user database files; until a loader is set, loading them
+    // fills nothing. Returns the previous loader.
     static Loader setFileLoader(Loader loader);
 
     // The fundamental entities' definitions by symbol, ASCII symbol and name.
@@ -58,6 +57,9 @@ public:
     static void addMatchingFundamentalUnitToList(const UnitBase& entity, UnitSet& out);
 
     void loadIfNeeded();
+    // Fills the database from an SQL database file; problems become one
+    // warning, never an exception.
+    void loadUnitDatabase(const ustring& path);
     bool isBuiltin() const { return name_ == builtinPath(); }
     ustring calDBFileShortName() const;
     const ustring& getName() const { return name_; }
