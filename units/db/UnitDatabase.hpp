@@ -21,6 +21,8 @@
 
 namespace CvUnitSys {
 
+class Model;
+
 // One loaded unit database: owns its entities, indexes them by name and
 // symbol, composes prefixed units on demand and keeps the relation tables the
 // loaders fill. Lookups take no lock; they rely on the database being loaded.
@@ -50,6 +52,10 @@ public:
     static Loader setFileLoader(Loader loader);
 
     void loadIfNeeded();
+    // Fills a user database from the model of its file: provenances, its one
+    // unit system, quantities and units, each checked before it is stored.
+    // Entries left out are reported together in one warning.
+    void loadFromModel(const Model& model);
     bool isBuiltin() const { return name_ == builtinPath(); }
     ustring calDBFileShortName() const;
     const ustring& getName() const { return name_; }
