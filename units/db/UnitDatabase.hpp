@@ -4,6 +4,7 @@
 #include "units/foundation/ConversionFactor.hpp"
 #include "units/foundation/UString.hpp"
 #include "units/model/CompositeUnit.hpp"
+#include "units/model/FundamentalUnits.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitBase.hpp"
 #include "units/model/UnitPrefix.hpp"
@@ -50,6 +51,13 @@ public:
     // is set, loading fills nothing. Returns the previous loader.
     static Loader setBuiltinLoader(Loader loader);
     static Loader setFileLoader(Loader loader);
+
+    // The fundamental entities' definitions by symbol, ASCII symbol and name.
+    static const FundamentalUnits::DefinitionMap& getFundamentalUnitsDefinitions();
+    static const FundamentalUnits::DefinitionMap& getFundamentalPhysicalQuantitiesDefinitions();
+    // Inserts the fundamental entities of the same kind (units for a unit,
+    // quantities otherwise) whose symbol, ASCII symbol or name is the entity's symbol.
+    static void addMatchingFundamentalUnitToList(const UnitBase& entity, UnitSet& out);
 
     void loadIfNeeded();
     // Fills a user database from the model of its file: provenances, its one

@@ -1,5 +1,10 @@
 #include "units/model/UnitDefinition.hpp"
 
+#include "units/db/UnitDBSet.hpp"
+#include "units/expr/ParseUnitExpr.hpp"
+#include "units/foundation/ConversionFactorFactory.hpp"
+#include "units/model/Unit.hpp"
+
 namespace CvUnitSys {
 
 UnitDefinition::UnitDefinition(const UnitAST& unitAST, const UnitAST& fundamentalAST,
@@ -8,6 +13,76 @@ UnitDefinition::UnitDefinition(const UnitAST& unitAST, const UnitAST& fundamenta
                                const UnitDBSet* set)
     : unitAST_(unitAST), fundamentalAST_(fundamentalAST), factor_(factor),
       fundamentalFactor_(fundamentalFactor), generated_(generated), set_(set) {}
+
+namespace {
+
+// Multiplies `product` by `factor` raised to `e`; unity and zero powers change nothing.
+void multiplyByPower(ConversionFactor& product, const ConversionFactor& factor, const Exponent& e) {
+    if (factor == ConversionFactor::unity || e == Exponent::zero) {
+        return;
+    }
+    product *= e == Exponent::unity ? factor : factor ^ e;
+}
+
+bool isAffineOrReciprocal(const ConversionFactor& factor) {
+    return !factor.isEmpty() && (factor.isAffine() || factor.isReciprocal());
+}
+
+} // namespace
+
+UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitDBSet* set) {
+    UnitExpr parsed;
+    parseUnitExprThrows(entity.getExpression(), parsed);
+    const bool isUnit = entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT;
+    UnitAST unitAST;
+    for (const auto& [name, exponent] : parsed.getReducedUnitExpr().getExpr()) {
+        unitAST.addToAST(isUnit ? set->getUnit(name) : set->getPhysicalQuantity(name), exponent);
+    }
+    const auto& [text, kind] = entity.getConversionFactor();
+    const ConversionFactor factor = ConversionFactorFactory::createConversionFactor(text, kind);
+
+    UnitAST fundamentalAST;
+    ConversionFactor fundamentalFactor = ConversionFactor::unity;
+    const bool alone = unitAST.getAST().size() == 1;
+    for (const auto& [part, exponent] : unitAST.getAST()) {
+        set->genUnitDefinition(part);
+        const UnitDefinition& partDefinition = set->getUnitDefinition(part);
+        if (isAffineOrReciprocal(partDefinition.getConversionFactor()) &&
+            !(alone && exponent == Exponent::unity)) {
+            // An offset or an inversion has no meaning inside a product: keep the
+            // entity as it is and remember that the scale is only approximate.
+            fundamentalAST.addToAST(part, exponent);
+            multiplyByPower(fundamentalFactor,
+                            ConversionFactorFactory::createConversionFactor(
+                                partDefinition.getFundamentalConversionFactor().toDouble()),
+                            exponent);
+            fundamentalFactor.setWellDefined(false);
+            continue;
+        }
+        fundamentalAST.addToAST(partDefinition.getFundamentalAST(), exponent);
+        multiplyByPower(fundamentalFactor, partDefinition.getFundamentalConversionFactor(),
+                        exponent);
+    }
+    if (factor != ConversionFactor::unity) {
+        fundamentalFactor *= factor;
+    }
+    return UnitDefinition(unitAST, fundamentalAST, factor, fundamentalFactor, true, set);
+}
+
+bool UnitDefinition::physicalQuantityValidForUnit(const UnitDefinition& unitDefinition,
+                                                  const UnitDefinition& quantityDefinition,
+                                                  const UnitDBSet* set, ExponentUsage usage) {
+    UnitAST quantities;
+    for (const auto& [unit, exponent] : unitDefinition.getFundamentalAST().getAST()) {
+        const auto* asUnit = dynamic_cast<const Unit*>(&unit.get());
+        if (asUnit == nullptr || asUnit->getPhysicalQuantity() == nullptr) {
+            return false;
+        }
+        quantities.addToAST(
+            set->getUnitDefinition(*asUnit->getPhysicalQuantity()).getFundamentalAST(), exponent);
+    }
+    return quantities.equal(quantityDefinition.getFundamentalAST(), usage);
+}
 
 UnitComparison UnitDefinition::equivalent(const UnitDefinition& a, const UnitDefinition& b,
                                           ExponentUsage usage) {

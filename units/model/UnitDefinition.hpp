@@ -28,6 +28,11 @@ public:
     bool isGenerated() const { return generated_; }
     const UnitDBSet* getDBSet() const { return set_; }
 
+    // Expands the entity's expression through the set down to fundamental
+    // entities, multiplying the factors on the way. An affine or reciprocal
+    // entity inside a compound expression stays unexpanded and makes the
+    // fundamental factor not well defined: such a product has no exact scale.
+    static UnitDefinition generateDefinition(const UnitBase& entity, UnitDBSet* set);
     static UnitComparison equivalent(const UnitDefinition& a, const UnitDefinition& b,
                                      ExponentUsage usage);
     static bool areConvertible(const UnitDefinition& a, const UnitDefinition& b,
@@ -38,6 +43,12 @@ public:
     calculateConversionFactor(const std::optional<ConversionFactor>& special,
                               const UnitDefinition& from, const UnitDefinition& to,
                               const UnitDBSet* set);
+
+    // Whether the unit's fundamental units, each replaced by its physical
+    // quantity's expansion, give the quantity's fundamental expansion.
+    static bool physicalQuantityValidForUnit(const UnitDefinition& unitDefinition,
+                                             const UnitDefinition& quantityDefinition,
+                                             const UnitDBSet* set, ExponentUsage usage);
 
 private:
     UnitAST unitAST_;

@@ -1,0 +1,313 @@
+#include "units/db/UnitDBSet.hpp"
+
+#include "units/foundation/UnitMsgID.hpp"
+#include "units/model/Unit.hpp"
+#include "units/model/UnitFactory.hpp"
+
+#include <algorithm>
+#include <shared_mutex>
+
+namespace CvUnitSys {
+
+namespace {
+
+UnitDBManager& manager() {
+    return UnitDBManager::m_UnitDBManager;
+}
+
+} // namespace
+
+// A user database that names no unit system is known by its file's stem.
+ustring UnitDBSet::getShortName(const UnitDatabase& database) {
+    return database.getUnitSystemName().empty() ? database.calDBFileShortName()
+                                                : database.getUnitSystemName();
+}
+
+UnitDBSet::UnitDBSet() = default;
+
+UnitDBSet::UnitDBSet(ForReload) {}
+
+UnitDBSet::~UnitDBSet() = default;
+
+void UnitDBSet::initializeIfNeeded() {
+    std::lock_guard initialization(initializationLock_);
+    // Held until the set is built, so a list change and its reload, which hold
+    // it exclusively, are seen either not at all or completely.
+    std::shared_lock version(manager().versionLock_);
+    initializeLocked(manager().setVersion_);
+}
+
+bool UnitDBSet::isInitialized() const {
+    return !unitDefinitions_.empty() && version_ == manager().getUnitDBSetVersion();
+}
+
+void UnitDBSet::initializeLocked(std::uint32_t version) {
+    if (!unitDefinitions_.empty() && version_ == version) {
+        return;
+    }
+    unitDefinitions_.clear();
+    physicalQuantityDefinitions_.clear();
+    if (!temporaryUnitDefinitions_.empty()) {
+        retained_.insert(retained_.end(), databases_.begin(), databases_.end());
+    }
+    builtin_ = UnitDatabase::getBuiltinDatabase();
+    databases_.clear();
+    for (auto& managed : manager().snapshot()) {
+        UnitDatabase* database = &**managed;
+        databases_.push_back({std::move(managed), database, getShortName(*database)});
+    }
+    resetDefinitions();
+    manager().cacheUnitSystems();
+    version_ = version;
+}
+
+void UnitDBSet::resetDefinitions() {
+    std::lock_guard definitions(definitionLock_);
+    unitDefinitions_ = UnitDatabase::getFundamentalUnitsDefinitions();
+    physicalQuantityDefinitions_ = UnitDatabase::getFundamentalPhysicalQuantitiesDefinitions();
+}
+
+const UnitDatabase& UnitDBSet::builtin() const {
+    return builtin_ != nullptr ? *builtin_ : *UnitDatabase::getBuiltinDatabase();
+}
+
+template <typename Lookup>
+UnitDBSet::UnitSet UnitDBSet::resolve(const ustring& name, Lookup lookup) const {
+    ustring qualifier;
+    ustring symbol = name;
+    if (const auto colons = name.find(u"::"); name.size() >= 2 && colons != ustring::npos) {
+        qualifier = name.substr(0, colons);
+        symbol = name.substr(colons + 2);
+    }
+    // The built-in database answers whatever the qualifier says.
+    UnitSet found = lookup(builtin(), symbol);
+    for (const UserDB& db : databases_) {
+        if (!found.empty()) {
+            break;
+        }
+        if (qualifier.empty() || qualifier == db.shortName) {
+            found = lookup(*db.database, symbol);
+        }
+    }
+    return found;
+}
+
+UnitDBSet::UnitSet UnitDBSet::findUnit(const ustring& name) const {
+    return resolve(name, [](const UnitDatabase& db, const ustring& s) { return db.getUnit(s); });
+}
+
+UnitDBSet::UnitSet UnitDBSet::findPhysicalQuantity(const ustring& name) const {
+    return resolve(
+        name, [](const UnitDatabase& db, const ustring& s) { return db.getPhysicalQuantity(s); });
+}
+
+const UnitBase& UnitDBSet::getUnit(const ustring& name) const {
+    const UnitSet found = findUnit(name);
+    if (found.empty()) {
+        throwUnitMsg("UnitNotInDatabase", {name});
+    }
+    return *found.begin();
+}
+
+const UnitBase& UnitDBSet::getPhysicalQuantity(const ustring& name) const {
+    const UnitSet found = findPhysicalQuantity(name);
+    if (found.empty()) {
+        throwUnitMsg("PhysicalQuantityNotInDatabase", {name});
+    }
+    return *found.begin();
+}
+
+bool UnitDBSet::hasUnit(const ustring& name, const UnitBase& quantity) const {
+    const UnitSet found = findUnit(name);
+    if (found.empty()) {
+        return false;
+    }
+    if (quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0) {
+        return true;
+    }
+    const auto* unit = dynamic_cast<const Unit*>(&found.begin()->get());
+    return unit != nullptr && unit->getPhysicalQuantity() != nullptr &&
+           unit->getPhysicalQuantity()->compare(quantity) == 0;
+}
+
+bool UnitDBSet::hasPhysicalQuantity(const ustring& name) const {
+    return !findPhysicalQuantity(name).empty();
+}
+
+ustring UnitDBSet::getDefiningDatabaseName(const ustring& name) const {
+    if (!builtin().getUnit(name).empty()) {
+        return builtin().getName();
+    }
+    for (const UserDB& db : databases_) {
+        if (!db.database->getUnit(name).empty()) {
+            return db.database->getName();
+        }
+    }
+    return {};
+}
+
+const UnitDatabase* UnitDBSet::getDB(const ustring& name) const {
+    for (const UserDB& db : databases_) {
+        if (db.database->getName() == name) {
+            return db.database;
+        }
+    }
+    return nullptr;
+}
+
+namespace {
+
+template <typename Set, typename Db, typename Users, typename Part>
+Set gatherAll(const Db& builtin, const Users& users, Part part) {
+    Set out = part(builtin);
+    for (const auto& db : users) {
+        out.merge(part(*db.database));
+    }
+    return out;
+}
+
+} // namespace
+
+UnitDBSet::UnitSet UnitDBSet::getAllUnits() const {
+    return gatherAll<UnitSet>(builtin(), databases_, [](const UnitDatabase& db) {
+        return db.getAllPossibleUnitsInDatabase();
+    });
+}
+
+UnitDBSet::PrefixSet UnitDBSet::getAllPrefixes() const {
+    return gatherAll<PrefixSet>(builtin(), databases_,
+                                [](const UnitDatabase& db) { return db.getAllPrefixes(); });
+}
+
+UnitDBSet::UnitSet UnitDBSet::getAllPhysicalQuantities() const {
+    return gatherAll<UnitSet>(builtin(), databases_,
+                              [](const UnitDatabase& db) { return db.getAllPhysicalQuantities(); });
+}
+
+UnitDBSet::ProvenanceMap UnitDBSet::getAllUnitProvenances() const {
+    ProvenanceMap out(builtin().getAllUnitProvenances());
+    for (const UserDB& db : databases_) {
+        for (const auto& [id, provenance] : db.database->getAllUnitProvenances()) {
+            out.try_emplace(id, provenance);
+        }
+    }
+    return out;
+}
+
+UnitDBSet::ProvenanceList UnitDBSet::getProvenancesForUnit(const ustring& name) const {
+    ProvenanceList out = builtin().getProvenancesForUnit(name);
+    for (const UserDB& db : databases_) {
+        const ProvenanceList own = db.database->getProvenancesForUnit(name);
+        out.insert(out.end(), own.begin(), own.end());
+    }
+    return out;
+}
+
+UnitDBSet::ProvenanceList UnitDBSet::getProvenancesForPhysicalQuantity(const ustring& name) const {
+    ProvenanceList out = builtin().getProvenancesForPhysicalQuantity(name);
+    for (const UserDB& db : databases_) {
+        const ProvenanceList own = db.database->getProvenancesForPhysicalQuantity(name);
+        out.insert(out.end(), own.begin(), own.end());
+    }
+    return out;
+}
+
+std::vector<ustring> UnitDBSet::getAllUnitsFromUnitAndPhysicalQuantityMap() const {
+    std::vector<ustring> out = builtin().getAllUnitsFromUnitAndPhysicalQuantityMap();
+    for (const UserDB& db : databases_) {
+        const auto own = db.database->getAllUnitsFromUnitAndPhysicalQuantityMap();
+        out.insert(out.end(), own.begin(), own.end());
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+void UnitDBSet::setUnresolved(const UnitBase& entity) {
+    unresolvedSymbols_.insert(entity.getSymbol());
+}
+
+bool UnitDBSet::isUnresolved(const UnitBase& entity) const {
+    return unresolvedSymbols_.contains(entity.getSymbol());
+}
+
+void UnitDBSet::setAmbiguous(const UnitBase& entity) {
+    ambiguousSymbols_.insert(entity.getSymbol());
+}
+
+bool UnitDBSet::isAmbiguous(const UnitBase& entity) const {
+    return ambiguousSymbols_.contains(entity.getSymbol());
+}
+
+ustring UnitDBSet::getQualifiedSymbolForCustomUnit(const UnitBase& entity) const {
+    for (const UserDB& db : databases_) {
+        if (db.database->hasUnit(entity)) {
+            return db.shortName + u"::" + entity.getSymbol();
+        }
+    }
+    return entity.getSymbol();
+}
+
+void UnitDBSet::genUnitDefinition(const UnitBase& entity) {
+    std::lock_guard definitions(definitionLock_);
+    const ustring key = getQualifiedSymbolForCustomUnit(entity);
+    if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
+        generateInto(physicalQuantityDefinitions_, key, entity);
+        return;
+    }
+    if (!key.empty() && key != Unit::UnitInheritUStr) {
+        generateInto(findUnit(key).empty() ? temporaryUnitDefinitions_ : unitDefinitions_, key,
+                     entity);
+    }
+    const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
+    if (quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0) {
+        genUnitDefinition(*quantity);
+    }
+}
+
+void UnitDBSet::generateInto(DefinitionMap& map, const ustring& key, const UnitBase& entity) {
+    if (map.contains(key)) {
+        return;
+    }
+    if (inProgress_.contains(entity)) {
+        throwUnitMsg("CycleInAST", {entity.getSymbol()});
+    }
+    struct InProgress {
+        decltype(inProgress_)& set;
+        decltype(inProgress_)::iterator it;
+        ~InProgress() { set.erase(it); }
+    } guard{inProgress_, inProgress_.insert(entity).first};
+
+    UnitSet fundamentals;
+    UnitDatabase::addMatchingFundamentalUnitToList(entity, fundamentals);
+    if (!fundamentals.empty()) {
+        map.try_emplace(key, getUnitDefinition(*fundamentals.begin()));
+        return;
+    }
+    map.try_emplace(key, UnitDefinition::generateDefinition(entity, this));
+}
+
+const UnitDefinition& UnitDBSet::getUnitDefinition(const UnitBase& entity) const {
+    const ustring key = getQualifiedSymbolForCustomUnit(entity);
+    if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
+        return physicalQuantityDefinitions_.at(key);
+    }
+    if (auto it = unitDefinitions_.find(key); it != unitDefinitions_.end()) {
+        return it->second;
+    }
+    return temporaryUnitDefinitions_.at(key);
+}
+
+const UnitDefinition& UnitDBSet::definitionOf(const UnitBase& entity) {
+    genUnitDefinition(entity);
+    return getUnitDefinition(entity);
+}
+
+void UnitDBSet::clearTemporaryUnitDefinitions() {
+    temporaryUnitDefinitions_.clear();
+    unresolvedSymbols_.clear();
+    ambiguousSymbols_.clear();
+    retained_.clear();
+}
+
+} // namespace CvUnitSys

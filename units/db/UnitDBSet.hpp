@@ -1,0 +1,152 @@
+#pragma once
+
+#include "units/db/UnitDBManager.hpp"
+#include "units/db/UnitDatabase.hpp"
+#include "units/foundation/ConversionFactor.hpp"
+#include "units/foundation/UString.hpp"
+#include "units/model/ExponentUsage.hpp"
+#include "units/model/UnitBase.hpp"
+#include "units/model/UnitDefinition.hpp"
+#include "units/model/UnitProvenance.hpp"
+#include "units/model/UnitSystem.hpp"
+#include "units/query/UnitComparison.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace CvUnitSys {
+
+class UnitNumericInfoForConversions;
+
+// One client's merged view of the built-in database and the registered user
+// databases. Names resolve in database order: the built-in database first, then
+// the user databases by name; a user unit may be qualified as "db::symbol".
+// Definitions are generated once per entity and cached. The set works on the
+// list of user databases it was initialised with and keeps those alive, so a
+// database the host removes meanwhile stays valid until the set rebuilds; call
+// initializeIfNeeded before each request to pick up changes.
+//
+// A set belongs to one client at a time. Lock order: initialisation lock,
+// definition lock, then the manager's locks.
+class UnitDBSet {
+public:
+    using UnitSet = UnitDatabase::UnitSet;
+    using PrefixSet = UnitDatabase::PrefixSet;
+    using ProvenanceList = UnitDatabase::ProvenanceList;
+    using ProvenanceMap = std::unordered_map<ustring, UnitProvenance>;
+    using DefinitionMap = std::unordered_map<ustring, UnitDefinition>;
+    using SystemList = std::vector<std::shared_ptr<UnitSystem>>;
+
+    UnitDBSet();
+    ~UnitDBSet();
+    UnitDBSet(const UnitDBSet&) = delete;
+    UnitDBSet& operator=(const UnitDBSet&) = delete;
+
+    // Rebuilds when never built or when the manager's version moved on.
+    void initializeIfNeeded();
+    bool isInitialized() const;
+
+    // The matches of the first database that has any.
+    UnitSet findUnit(const ustring& name) const;
+    UnitSet findPhysicalQuantity(const ustring& name) const;
+    // The first match; "UnitNotInDatabase" / "PhysicalQuantityNotInDatabase" when none.
+    const UnitBase& getUnit(const ustring& name) const;
+    const UnitBase& getPhysicalQuantity(const ustring& name) const;
+    // The default quantity accepts a unit of any quantity.
+    bool hasUnit(const ustring& name, const UnitBase& quantity) const;
+    bool hasPhysicalQuantity(const ustring& name) const;
+    // The full name of the first database defining the unit; empty when none does.
+    ustring getDefiningDatabaseName(const ustring& name) const;
+    // The user database of that full name, or null.
+    const UnitDatabase* getDB(const ustring& name) const;
+
+    UnitSet getAllUnits() const;
+    PrefixSet getAllPrefixes() const;
+    UnitSet getAllPhysicalQuantities() const;
+    ProvenanceMap getAllUnitProvenances() const;
+    ProvenanceList getProvenancesForUnit(const ustring& name) const;
+    ProvenanceList getProvenancesForPhysicalQuantity(const ustring& name) const;
+    // Sorted, without repetition.
+    std::vector<ustring> getAllUnitsFromUnitAndPhysicalQuantityMap() const;
+
+    void setUnresolved(const UnitBase& entity);
+    bool isUnresolved(const UnitBase& entity) const;
+    void setAmbiguous(const UnitBase& entity);
+    bool isAmbiguous(const UnitBase& entity) const;
+    // The entity's definition key: its symbol, qualified by the short name of
+    // the first user database holding it.
+    ustring getQualifiedSymbolForCustomUnit(const UnitBase& entity) const;
+
+    // Generates the entity's definition and those it depends on, once each;
+    // "CycleInAST" when a definition depends on itself.
+    void genUnitDefinition(const UnitBase& entity);
+    // The cached definition; std::out_of_range when it was never generated.
+    const UnitDefinition& getUnitDefinition(const UnitBase& entity) const;
+    void clearTemporaryUnitDefinitions();
+
+    UnitComparison equivalent(const UnitBase& a, const UnitBase& b, ExponentUsage usage);
+    std::optional<ConversionFactor> getSpecialConversionFactor(const UnitBase& a,
+                                                               const UnitBase& b) const;
+    // "UnresolvedUnitsNotConvertible" or "UnitsNotConvertible" when there is none.
+    UnitNumericInfoForConversions getConversionInfo(const UnitBase& a, const UnitBase& b);
+
+    // True, or throws "AlphaNumericStringOnlyForName" or "DimensionallyInconsistent".
+    bool isValid(const UnitBase& entity, bool skipNameCheck);
+    bool isValidUnitExpr(const ustring& expr) const;
+    bool isAmbiguousUnitExpr(const ustring& expr) const;
+    bool isUnitCompatibleWithUnitSystems(const UnitBase& entity, const SystemList& systems);
+
+    // Removes the invalid units of each user database not validated yet and
+    // reports them as one warning.
+    void detectInvalidUnits();
+    // Reports duplicate names and symbols across all databases and records the
+    // symbols that several user databases define as ambiguous.
+    static void detectDuplicates();
+
+    // The name that qualifies a user database's units: its unit system's name.
+    static ustring getShortName(const UnitDatabase& database);
+
+private:
+    friend class UnitDBManager;
+    struct ForReload {};
+    // A set for the manager's reload, which holds the version lock itself.
+    explicit UnitDBSet(ForReload);
+
+    // A user database as the set sees it: loaded, with the short name that
+    // qualifies its units.
+    struct UserDB {
+        std::shared_ptr<ManagedUnitDB> managed;
+        UnitDatabase* database;
+        ustring shortName;
+    };
+
+    void initializeLocked(std::uint32_t version);
+    void resetDefinitions();
+    const UnitDatabase& builtin() const;
+    template <typename Lookup> UnitSet resolve(const ustring& name, Lookup lookup) const;
+    void generateInto(DefinitionMap& map, const ustring& key, const UnitBase& entity);
+    const UnitDefinition& definitionOf(const UnitBase& entity);
+    void validateDatabase(UnitDatabase& database);
+
+    DefinitionMap unitDefinitions_;
+    DefinitionMap physicalQuantityDefinitions_;
+    DefinitionMap temporaryUnitDefinitions_;
+    std::unordered_set<ustring> unresolvedSymbols_;
+    std::unordered_set<ustring> ambiguousSymbols_;
+    std::uint32_t version_ = 0;
+    const UnitDatabase* builtin_ = nullptr;
+    std::vector<UserDB> databases_;
+    // Databases the temporary definitions may still point into after a rebuild.
+    std::vector<UserDB> retained_;
+    std::set<std::reference_wrapper<const UnitBase>, UnitBase::ConstRefComparator> inProgress_;
+    std::recursive_mutex definitionLock_;
+    std::mutex initializationLock_;
+};
+
+} // namespace CvUnitSys

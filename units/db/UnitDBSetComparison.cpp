@@ -1,0 +1,170 @@
+#include "units/db/UnitDBSet.hpp"
+#include "units/expr/ParseUnitExpr.hpp"
+#include "units/foundation/UnitMsgID.hpp"
+#include "units/model/Unit.hpp"
+#include "units/model/UnitFactory.hpp"
+
+namespace CvUnitSys {
+
+namespace {
+
+bool isDefaultQuantity(const UnitBase& entity) {
+    return entity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0;
+}
+
+const Unit* asUnit(const UnitBase& entity) {
+    return entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT ? static_cast<const Unit*>(&entity)
+                                                            : nullptr;
+}
+
+const UnitBase& quantityOf(const Unit& unit) {
+    const UnitBase* quantity = unit.getPhysicalQuantity();
+    return quantity != nullptr ? *quantity : UnitFactory::getDefaultPhysicalQuantity();
+}
+
+// The names of an "expression@quantity" text's unit part, or nothing when the
+// text does not split; parse errors of the unit part propagate.
+std::optional<UnitExpr> parseUnitPart(const ustring& text, ustring& unitPart) {
+    ustring quantityPart;
+    if (!parseExprForUnitComponents(text, unitPart, quantityPart)) {
+        return std::nullopt;
+    }
+    UnitExpr parsed;
+    if (!unitPart.empty()) {
+        parseUnitExprThrows(unitPart, parsed);
+    }
+    return parsed.getReducedUnitExpr();
+}
+
+} // namespace
+
+UnitComparison UnitDBSet::equivalent(const UnitBase& a, const UnitBase& b, ExponentUsage usage) {
+    const bool aUnresolved = isUnresolved(a);
+    const bool bUnresolved = isUnresolved(b);
+    if (aUnresolved || bUnresolved) {
+        return aUnresolved && bUnresolved && a.getDisplayString() == b.getDisplayString()
+                   ? Equivalent
+                   : UnresolvedUnits;
+    }
+    if (const auto special = getSpecialConversionFactor(a, b)) {
+        return special->isReciprocal() ? ReciprocalUnits : CanonicalScalingFactorDifference;
+    }
+    const Unit* ua = asUnit(a);
+    const Unit* ub = asUnit(b);
+    if (ua != nullptr && ub != nullptr) {
+        if (equivalent(quantityOf(*ua), quantityOf(*ub), usage) != Equivalent) {
+            return IncompatibleUnits;
+        }
+        const bool aInherit = ua->isInherit();
+        const bool bInherit = ub->isInherit();
+        if (aInherit && bInherit) {
+            return Equivalent;
+        }
+        if (aInherit != bInherit) {
+            const Unit& other = aInherit ? *ub : *ua;
+            const Unit& inherit = aInherit ? *ua : *ub;
+            const UnitDefinition& unitDefinition = definitionOf(other);
+            return UnitDefinition::physicalQuantityValidForUnit(
+                       unitDefinition, definitionOf(quantityOf(inherit)), this, usage)
+                       ? InheritCompatible
+                       : DimensionallyInequivalent;
+        }
+    } else {
+        if (isDefaultQuantity(a) || isDefaultQuantity(b)) {
+            return Equivalent;
+        }
+        if (a.getSymbol() != b.getSymbol() && hasPhysicalQuantity(a.getSymbol()) &&
+            hasPhysicalQuantity(b.getSymbol())) {
+            return DifferentPhysicalQuantities;
+        }
+    }
+    const UnitDefinition& aDefinition = definitionOf(a);
+    return UnitDefinition::equivalent(aDefinition, definitionOf(b), usage);
+}
+
+std::optional<ConversionFactor> UnitDBSet::getSpecialConversionFactor(const UnitBase& a,
+                                                                      const UnitBase& b) const {
+    if (auto found = builtin().getSpecialConversionFactor(a, b)) {
+        return found;
+    }
+    for (const UserDB& db : databases_) {
+        if (auto found = db.database->getSpecialConversionFactor(a, b)) {
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
+bool UnitDBSet::isValid(const UnitBase& entity, bool skipNameCheck) {
+    if (!skipNameCheck && (!UnitBase::isValidStringForUnitName(entity.getName()) ||
+                           !UnitBase::isValidStringForUnitName(entity.getSymbol()) ||
+                           !UnitBase::isValidStringForUnitName(entity.getAsciiSymbol()))) {
+        throwUnitMsg("AlphaNumericStringOnlyForName", {entity.getName()});
+    }
+    const Unit* unit = asUnit(entity);
+    if (unit == nullptr) {
+        return true;
+    }
+    const UnitBase& quantity = quantityOf(*unit);
+    if (isDefaultQuantity(quantity) || isUnresolved(entity) || unit->isInherit()) {
+        return true;
+    }
+    const UnitDefinition& unitDefinition = definitionOf(entity);
+    if (!UnitDefinition::physicalQuantityValidForUnit(unitDefinition, definitionOf(quantity), this,
+                                                      UseSimplifiedExpo)) {
+        throwUnitMsg("DimensionallyInconsistent", {quantity.getName(), entity.getName()});
+    }
+    return true;
+}
+
+bool UnitDBSet::isValidUnitExpr(const ustring& expr) const {
+    ustring unitPart;
+    const auto parsed = parseUnitPart(expr, unitPart);
+    if (!parsed) {
+        return false;
+    }
+    if (unitPart == Unit::UnitInheritUStr) {
+        return true;
+    }
+    const UnitBase& anyQuantity = UnitFactory::getDefaultPhysicalQuantity();
+    for (const auto& [name, exponent] : parsed->getExpr()) {
+        if (!hasUnit(name, anyQuantity)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool UnitDBSet::isAmbiguousUnitExpr(const ustring& expr) const {
+    ustring unitPart;
+    const auto parsed = parseUnitPart(expr, unitPart);
+    if (!parsed) {
+        return false;
+    }
+    for (const auto& [name, exponent] : parsed->getExpr()) {
+        if (UnitDBManager::m_UnitDBManager.isAmbiguousSymbol(name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool UnitDBSet::isUnitCompatibleWithUnitSystems(const UnitBase& entity, const SystemList& systems) {
+    if (asUnit(entity) == nullptr) {
+        return true;
+    }
+    if (hasUnit(entity.getName(), UnitFactory::getDefaultPhysicalQuantity())) {
+        return entity.isUnitCompatibleWithUnitSystems(systems);
+    }
+    if (isUnresolved(entity)) {
+        return true;
+    }
+    for (const auto& [part, exponent] : definitionOf(entity).getUnitAST().getAST()) {
+        if (!isUnitCompatibleWithUnitSystems(part, systems)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace CvUnitSys

@@ -1,0 +1,188 @@
+#include "units/db/UnitDBSet.hpp"
+#include "units/foundation/UnitMsgID.hpp"
+#include "units/host/DiagnosticService.hpp"
+#include "units/model/Unit.hpp"
+#include "units/model/UnitFactory.hpp"
+
+#include <unordered_map>
+
+namespace CvUnitSys {
+
+namespace {
+
+const ustring builtInMarker = u"__BUILT__IN__";
+
+void collect(Diagnostic& collected, std::string_view key, std::vector<MsgArg> args) {
+    cvsvConcatenateDiagnosticsNoCheck(
+        collected, cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(key, std::move(args))), false);
+}
+
+bool lastItemIs(const Diagnostic& d, std::string_view key) {
+    const std::size_t n = cvsvGetNumItemsInDiagnostic(d);
+    return n > 0 && cvsvCheckDiagnosticForMessageIdentifier(
+                        d, "CorvaneTypes:Unit:" + std::string(key), n - 1);
+}
+
+// Who uses each name, symbol and ASCII symbol of one kind of entity.
+struct Occurrences {
+    std::unordered_map<ustring, UnitDatabase::UnitSet> entities;
+    std::unordered_map<ustring, std::set<ustring>> databases;
+    std::unordered_map<ustring, std::set<ustring>> shortNames;
+    std::set<ustring> duplicates;
+
+    void addBuiltin(const UnitDatabase::UnitSet& all) {
+        for (const UnitBase& entity : all) {
+            for (const ustring* text :
+                 {&entity.getName(), &entity.getSymbol(), &entity.getAsciiSymbol()}) {
+                entities[*text].insert(entity);
+            }
+            databases[entity.getName()].insert(builtInMarker);
+            databases[entity.getSymbol()].insert(builtInMarker);
+            if (entity.getAsciiSymbol() != entity.getSymbol()) {
+                databases[entity.getAsciiSymbol()].insert(builtInMarker);
+            }
+        }
+    }
+
+    void addUser(const UnitDatabase& database, const UnitDatabase::UnitSet& all) {
+        const ustring shortName = UnitDBSet::getShortName(database);
+        for (const UnitBase& entity : all) {
+            const std::set<ustring> texts{entity.getName(), entity.getSymbol(),
+                                          entity.getAsciiSymbol()};
+            for (const ustring& text : texts) {
+                // An empty text names nothing, so it cannot clash.
+                if (text.empty()) {
+                    continue;
+                }
+                auto& users = entities[text];
+                users.insert(entity);
+                databases[text].insert(database.getName());
+                shortNames[text].insert(shortName);
+                if (users.size() >= 2) {
+                    duplicates.insert(text);
+                }
+            }
+        }
+    }
+
+    void recordAmbiguous() const {
+        for (const ustring& text : duplicates) {
+            if (!databases.at(text).contains(builtInMarker)) {
+                UnitDBManager::m_UnitDBManager.addToAmbiguousSymbols(text, shortNames.at(text));
+            }
+        }
+    }
+};
+
+ustring join(const std::set<ustring>& names) {
+    ustring out;
+    for (const ustring& name : names) {
+        if (!out.empty()) {
+            out += u',';
+        }
+        out += name;
+    }
+    return out;
+}
+
+void reportDuplicates(const std::set<ustring>& duplicates,
+                      const std::unordered_map<ustring, std::set<ustring>>& databases) {
+    Diagnostic collected;
+    for (const ustring& text : duplicates) {
+        const std::set<ustring>& users = databases.at(text);
+        if (users.contains(builtInMarker)) {
+            collect(collected, "DuplicationOfUnitsWithBuiltin", {text, join(users)});
+        } else {
+            collect(collected, "DuplicationOfUnits", {text, join(users), *users.begin()});
+        }
+    }
+    cvsvReportAsWarning(std::move(collected));
+}
+
+} // namespace
+
+void UnitDBSet::detectInvalidUnits() {
+    for (const UserDB& db : databases_) {
+        if (db.managed->claimValidation()) {
+            validateDatabase(*db.database);
+        }
+    }
+}
+
+void UnitDBSet::validateDatabase(UnitDatabase& database) {
+    Diagnostic collected;
+    const UnitBase& anyQuantity = UnitFactory::getDefaultPhysicalQuantity();
+    for (const UnitBase& unit : database.getAllUnits()) {
+        Diagnostic failure;
+        try {
+            genUnitDefinition(unit);
+            const UnitBase* quantity = static_cast<const Unit&>(unit).getPhysicalQuantity();
+            if (quantity != nullptr && quantity->compare(anyQuantity) != 0) {
+                genUnitDefinition(*quantity);
+            }
+            isValid(unit, false);
+            database.addToAutocomplete(unit);
+            continue;
+        } catch (const IException& e) {
+            failure = cvsvCreateDiagnosticFromIException(e, true);
+        } catch (const std::exception&) {
+            // A factor or definition the model cannot read: the unit is unusable.
+            failure = cvsvCreateDiagnosticFromMessageID(
+                makeUnitMsgID("InvalidUnitIgnored", {unit.getName(), database.getName()}));
+        }
+        if (lastItemIs(failure, "UnitNotInDatabase")) {
+            collect(collected, "InvalidUnitIgnoredUndefinedUnitsInDefinition",
+                    {unit.getName(), database.getName()});
+        } else if (lastItemIs(failure, "DimensionallyInconsistent")) {
+            collect(collected, "InvalidUnitIgnoredDimensionMismatch",
+                    {unit.getName(), database.getName()});
+        } else if (!failure.empty()) {
+            cvsvConcatenateDiagnosticsNoCheck(collected, std::move(failure), true);
+        }
+        // Definitions generated so far may point at the unit, directly or
+        // through units defined with it.
+        resetDefinitions();
+        database.removeUnit(unit);
+    }
+    cvsvReportAsWarning(std::move(collected));
+}
+
+void UnitDBSet::detectDuplicates() {
+    UnitDBManager& manager = UnitDBManager::m_UnitDBManager;
+    Occurrences units;
+    Occurrences quantities;
+    manager.iterateAll([&](const UnitDatabase& database) {
+        if (database.isBuiltin()) {
+            units.addBuiltin(database.getAllPossibleUnitsInDatabase());
+            quantities.addBuiltin(database.getAllPhysicalQuantities());
+            return;
+        }
+        units.addUser(database, database.getAllUnits());
+        quantities.addUser(database, database.getAllPhysicalQuantities());
+    });
+
+    manager.clearAmbiguousSymbols();
+    units.recordAmbiguous();
+    quantities.recordAmbiguous();
+
+    std::unordered_map<ustring, std::set<ustring>> systemDatabases;
+    std::set<ustring> duplicateSystems;
+    manager.iterateAll([&](const UnitDatabase& database) {
+        for (const auto& system : database.getAllUnitSystems()) {
+            if (database.isBuiltin()) {
+                systemDatabases[system->getName()].insert(builtInMarker);
+                continue;
+            }
+            if (systemDatabases.contains(system->getName())) {
+                duplicateSystems.insert(system->getName());
+            }
+            systemDatabases[system->getName()].insert(database.getName());
+        }
+    });
+
+    reportDuplicates(units.duplicates, units.databases);
+    reportDuplicates(quantities.duplicates, quantities.databases);
+    reportDuplicates(duplicateSystems, systemDatabases);
+}
+
+} // namespace CvUnitSys
