@@ -176,12 +176,14 @@ TEST(Unit, SystemsAndPrefixesResolvedThroughTheLookups) {
 }
 
 TEST(Unit, WithoutInstalledLookupsNamesAreIgnored) {
+    UnitModelLookup::Hooks previous = UnitModelLookup::install({});
     auto unit = makeUnit({u"m", u"metre", u"m"});
     unit->addOwnerUnitSystem(u"SI");
     unit->addAvailablePrefix(u"kilo");
     EXPECT_TRUE(unit->getUnitSystems().empty());
     EXPECT_TRUE(unit->getUnitPrefixes().empty());
     EXPECT_FALSE(UnitSystem::isValidUnitSystemName(u"SI"));
+    UnitModelLookup::install(std::move(previous));
 }
 
 struct CompatCase {

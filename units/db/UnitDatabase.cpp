@@ -1,5 +1,6 @@
 #include "units/db/UnitDatabase.hpp"
 
+#include "units/db/SqlDatabaseFileLoader.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/DiagnosticService.hpp"
 #include "units/host/FileSystem.hpp"
@@ -154,13 +155,8 @@ struct PointerPairHash {
     }
 };
 
-UnitDatabase::Loader& builtinLoader() {
-    static UnitDatabase::Loader loader;
-    return loader;
-}
-
 UnitDatabase::Loader& fileLoader() {
-    static UnitDatabase::Loader loader;
+    static UnitDatabase::Loader loader = [](UnitDatabase& db) { db.loadFromXMLIntoMemory(); };
     return loader;
 }
 
@@ -214,10 +210,6 @@ UnitDatabase* UnitDatabase::getUnitDatabase() {
     return &instance;
 }
 
-UnitDatabase::Loader UnitDatabase::setBuiltinLoader(Loader loader) {
-    return std::exchange(builtinLoader(), std::move(loader));
-}
-
 UnitDatabase::Loader UnitDatabase::setFileLoader(Loader loader) {
     return std::exchange(fileLoader(), std::move(loader));
 }
@@ -229,12 +221,14 @@ void UnitDatabase::loadIfNeeded() {
         return;
     }
     if (isBuiltin()) {
-        if (builtinLoader()) {
-            builtinLoader()(*this);
-        }
+        loadUnitDatabase(name_);
     } else if (source_ != DatabaseSource::Builtin && fileLoader()) {
         fileLoader()(*this);
     }
+}
+
+void UnitDatabase::loadUnitDatabase(const ustring& path) {
+    SqlDatabaseFileLoader(*this, path).load();
 }
 
 ustring UnitDatabase::calDBFileShortName() const {

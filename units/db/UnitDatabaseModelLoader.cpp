@@ -1,3 +1,4 @@
+#include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDatabase.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
 #include "units/expr/UnitTextChecks.hpp"
@@ -131,6 +132,14 @@ void UnitDatabase::loadFromModel(const Model& model) {
         }
     }
     collector.report();
+}
+
+void UnitDatabase::loadFromXMLIntoMemory() {
+    const UnitDBManager::Loader extracter =
+        UnitDBManager::m_UnitDBManager.getDBExtracter(getName());
+    if (extracter) {
+        loadFromModel(extracter());
+    }
 }
 
 } // namespace CvUnitSys

@@ -1,0 +1,484 @@
+#include "units/db/SqlDatabaseFileLoader.hpp"
+
+#include "units/db/StoredFactorReader.hpp"
+#include "units/db/UnitDatabase.hpp"
+#include "units/foundation/UnitMsgID.hpp"
+#include "units/host/DiagnosticService.hpp"
+#include "units/host/FileSystem.hpp"
+#include "units/host/PackageError.hpp"
+#include "units/host/SqlConnection.hpp"
+#include "units/host/SqlError.hpp"
+#include "units/host/SqlStatement.hpp"
+#include "units/host/TemporaryFile.hpp"
+#include "units/host/TextServices.hpp"
+#include "units/host/ZipPackage.hpp"
+#include "units/model/UnitFactory.hpp"
+
+#include <cstdlib>
+#include <cxxabi.h>
+#include <memory>
+#include <optional>
+#include <typeinfo>
+
+namespace CvUnitSys {
+
+namespace {
+
+constexpr const char* kPartName = "/ud_part";
+
+constexpr const char* kVersionQuery = "SELECT Value FROM unitdb_metadata WHERE Name='Version'";
+constexpr const char* kUnitSystemsQuery = "SELECT Name FROM unit_systems ORDER BY Id";
+constexpr const char* kProvenancesQuery =
+    "SELECT Name, Title, Subtitle, Organization, OrganizationFullName, Year, URLs, Edition FROM "
+    "provenances ORDER BY Id";
+constexpr const char* kPhysicalQuantitiesQuery =
+    "SELECT Name, Expression FROM physical_quantities ORDER BY Id";
+constexpr const char* kRelationsQuery =
+    "SELECT a.Name, b.Name, c.FactorType, c.ConversionFactorStr FROM physical_quantity_relations "
+    "r INNER JOIN physical_quantities a ON a.Id = r.PhysicalQuantityA INNER JOIN "
+    "physical_quantities b ON b.Id = r.PhysicalQuantityB INNER JOIN conversion_factors c ON c.Id "
+    "= r.ConversionFactor ORDER BY r.Id";
+constexpr const char* kPrefixesQuery =
+    "SELECT a.Name, a.Symbol, a.AsciiSymbol, a.Display, a.UnitSystemGroup, a.ProvenanceGroup, "
+    "b.FactorType, b.ConversionFactorStr FROM unit_prefixes a INNER JOIN conversion_factors b ON "
+    "a.ConversionFactor=b.Id ORDER BY a.Id";
+constexpr const char* kPrefixSystemsQuery =
+    "SELECT b.Name FROM unit_system_groups_to_unit_systems a INNER JOIN unit_systems b ON b.Id = "
+    "a.unit_systems_id WHERE a.unit_system_groups_id = ?";
+constexpr const char* kPrefixProvenancesQuery =
+    "SELECT b.Name FROM provenance_groups_to_provenances a INNER JOIN provenances b ON b.Id = "
+    "a.provenances_id WHERE a.provenance_groups_id = ?";
+constexpr const char* kPrefixAliasesQuery =
+    "SELECT a.Name, a.Symbol, a.AsciiSymbol, a.Display, b.Name AS UnitPrefix, a.UnitSystemGroup, "
+    "a.ProvenanceGroup FROM prefix_aliases a INNER JOIN unit_prefixes b ON b.Id = a.UnitPrefix "
+    "ORDER BY a.Id";
+constexpr const char* kPrefixAliasSystemsQuery =
+    "SELECT a.Name FROM unit_systems a INNER JOIN unit_system_groups_to_unit_systems b ON "
+    "b.unit_systems_id = a.Id WHERE b.unit_system_groups_id = ?";
+constexpr const char* kPrefixAliasProvenancesQuery =
+    "SELECT a.Name FROM provenances a INNER JOIN provenance_groups_to_provenances b ON a.Id = "
+    "b.provenances_id WHERE b.provenance_groups_id = ?";
+constexpr const char* kUnitsQuery =
+    "SELECT a.Name, a.Symbol, a.AsciiSymbol, a.Expression, a.Display, b.Name, a.SubUnit, "
+    "a.UnitSystemGroup, a.PrefixGroup, c.FactorType, c.ConversionFactorStr FROM units a INNER "
+    "JOIN physical_quantities b ON a.PhysicalQuantity = b.Id INNER JOIN conversion_factors c ON "
+    "a.ConversionFactor = c.Id ORDER BY a.Id";
+constexpr const char* kUnitSystemsOfGroupQuery =
+    "SELECT unit_systems.Name FROM unit_system_groups INNER JOIN "
+    "unit_system_groups_to_unit_systems ON unit_system_groups.Id = "
+    "unit_system_groups_to_unit_systems.unit_system_groups_id INNER JOIN unit_systems ON "
+    "unit_systems.Id = unit_system_groups_to_unit_systems.unit_systems_id WHERE "
+    "unit_system_groups.Id = ?";
+constexpr const char* kPrefixesOfGroupQuery =
+    "SELECT unit_prefixes.Name FROM prefix_groups INNER JOIN prefix_groups_to_prefixes ON "
+    "prefix_groups.Id = prefix_groups_to_prefixes.prefix_groups_id INNER JOIN unit_prefixes ON "
+    "unit_prefixes.Id = prefix_groups_to_prefixes.unit_prefixes_id WHERE prefix_groups.Id = ?";
+constexpr const char* kUnitAliasesQuery =
+    "SELECT a.Name, a.Symbol, a.AsciiSymbol, IFNULL(c.Symbol, '') || b.Symbol, a.Display, "
+    "a.UnitSystemGroup FROM unit_aliases a INNER JOIN units b ON a.RefUnit=b.Id LEFT OUTER JOIN "
+    "unit_prefixes c ON a.RefPrefix=c.Id ORDER BY a.Id";
+
+struct Mapping {
+    const char* query;
+    void (UnitDatabase::*add)(const ustring&, const ustring&);
+    std::u16string_view section;
+};
+
+const Mapping kMappings[] = {
+    {"SELECT a.Symbol, c.Name FROM units a INNER JOIN provenance_groups_to_provenances b ON "
+     "a.ProvenanceGroup = b.provenance_groups_id INNER JOIN provenances c ON c.Id = "
+     "b.provenances_id",
+     &UnitDatabase::addUnitProvenanceMapping, u"Unit Provenance Mapping"},
+    {"SELECT COALESCE(c.Symbol, c.AsciiSymbol, c.Name) AS AliasName, a.Name AS ProvenanceName "
+     "FROM provenances a INNER JOIN provenance_groups_to_provenances b ON a.Id = "
+     "b.provenances_id INNER JOIN unit_aliases c ON c.ProvenanceGroup = b.provenance_groups_id",
+     &UnitDatabase::addUnitAliasProvenanceMapping, u"Unit Alias Provenance Mapping"},
+    {"SELECT a.Name, c.Name FROM physical_quantities a INNER JOIN "
+     "provenance_groups_to_provenances b ON a.ProvenanceGroup = b.provenance_groups_id INNER JOIN "
+     "provenances c ON c.Id = b.provenances_id",
+     &UnitDatabase::addPhysicalQuantityProvenanceMapping, u"Physical Quantity Provenance Mapping"},
+    {"SELECT a.Symbol, b.Name FROM units a INNER JOIN physical_quantities b ON "
+     "a.PhysicalQuantity = b.Id ORDER BY a.Id",
+     &UnitDatabase::addUnitPhysicalQuantityMapping, u"Unit Physical Quantity Mapping"},
+    {"SELECT a.Symbol, c.Name FROM unit_aliases a INNER JOIN units b ON a.RefUnit = b.Id INNER "
+     "JOIN physical_quantities c ON b.PhysicalQuantity = c.Id WHERE a.AsciiSymbol IS NOT NULL "
+     "ORDER BY a.Id",
+     &UnitDatabase::addUnitPhysicalQuantityMapping, u"Unit Physical Quantity Mapping"},
+    {"SELECT a.unitexpr, b.Name FROM unit_expr_to_physical_quantity a INNER JOIN "
+     "physical_quantities b ON a.PhysicalQuantity = b.Id ORDER BY a.Id",
+     &UnitDatabase::addUnitPhysicalQuantityMapping, u"Unit Physical Quantity Mapping"},
+};
+
+// The inner joins above drop rows whose references lead nowhere; these find
+// them, so that a damaged file does not lose entries without a word. Each
+// answers the row's name and the reference's value.
+struct ReferenceCheck {
+    const char* query;
+    std::u16string_view section;
+    std::u16string_view field;
+};
+
+const ReferenceCheck kReferenceChecks[] = {
+    {"SELECT r.Id, r.PhysicalQuantityA FROM physical_quantity_relations r LEFT JOIN "
+     "physical_quantities a ON a.Id = r.PhysicalQuantityA WHERE a.Id IS NULL ORDER BY r.Id",
+     u"physicalQuantityRelations", u"PhysicalQuantityA"},
+    {"SELECT r.Id, r.PhysicalQuantityB FROM physical_quantity_relations r LEFT JOIN "
+     "physical_quantities b ON b.Id = r.PhysicalQuantityB WHERE b.Id IS NULL ORDER BY r.Id",
+     u"physicalQuantityRelations", u"PhysicalQuantityB"},
+    {"SELECT r.Id, r.ConversionFactor FROM physical_quantity_relations r LEFT JOIN "
+     "conversion_factors c ON c.Id = r.ConversionFactor WHERE c.Id IS NULL ORDER BY r.Id",
+     u"physicalQuantityRelations", u"ConversionFactor"},
+    {"SELECT a.Name, a.ConversionFactor FROM unit_prefixes a LEFT JOIN conversion_factors b ON "
+     "a.ConversionFactor = b.Id WHERE b.Id IS NULL ORDER BY a.Id",
+     u"unitPrefixes", u"ConversionFactor"},
+    {"SELECT a.Name, a.UnitPrefix FROM prefix_aliases a LEFT JOIN unit_prefixes b ON b.Id = "
+     "a.UnitPrefix WHERE b.Id IS NULL ORDER BY a.Id",
+     u"unitPrefixesAliases", u"UnitPrefix"},
+    {"SELECT a.Name, a.PhysicalQuantity FROM units a LEFT JOIN physical_quantities b ON "
+     "a.PhysicalQuantity = b.Id WHERE b.Id IS NULL ORDER BY a.Id",
+     u"units", u"PhysicalQuantity"},
+    {"SELECT a.Name, a.ConversionFactor FROM units a LEFT JOIN conversion_factors c ON "
+     "a.ConversionFactor = c.Id WHERE c.Id IS NULL ORDER BY a.Id",
+     u"units", u"ConversionFactor"},
+    {"SELECT a.Name, a.RefUnit FROM unit_aliases a LEFT JOIN units b ON a.RefUnit = b.Id WHERE "
+     "b.Id IS NULL ORDER BY a.Id",
+     u"unitAliases", u"RefUnit"},
+    // The alias was loaded for the unit without the prefix it names.
+    {"SELECT a.Name, a.RefPrefix FROM unit_aliases a LEFT JOIN unit_prefixes c ON a.RefPrefix = "
+     "c.Id WHERE a.RefPrefix IS NOT NULL AND c.Id IS NULL ORDER BY a.Id",
+     u"unitAliases", u"RefPrefix"},
+};
+
+// The text of each run that a "," ends: what follows the last "," is not a URL.
+std::vector<ustring> splitUrls(const ustring& text) {
+    std::vector<ustring> urls;
+    std::size_t start = 0;
+    for (std::size_t comma = text.find(u','); comma != ustring::npos;
+         comma = text.find(u',', start)) {
+        urls.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return urls;
+}
+
+// Underscores are escaped so that displays which render markup show them as typed.
+ustring escapeUnderscores(const ustring& name) {
+    ustring display;
+    for (char16_t c : name) {
+        if (c == u'_') {
+            display += u'\\';
+        }
+        display += c;
+    }
+    return display;
+}
+
+std::vector<ustring> namesOfGroup(SqlStatement& groupQuery, std::int64_t groupId) {
+    groupQuery.bind(0, groupId);
+    groupQuery.execute();
+    std::vector<ustring> names;
+    while (groupQuery.fetchRow()) {
+        names.push_back(groupQuery.getText(0));
+    }
+    return names;
+}
+
+template <typename Set> auto firstOf(const Set& set) -> decltype(&set.begin()->get()) {
+    return set.empty() ? nullptr : &set.begin()->get();
+}
+
+std::string typeName(const std::type_info& type) {
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> demangled(
+        abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);
+    return status == 0 && demangled ? demangled.get() : type.name();
+}
+
+} // namespace
+
+SqlDatabaseFileLoader::SqlDatabaseFileLoader(UnitDatabase& database, const ustring& path)
+    : database_(database), path_(path) {}
+
+void SqlDatabaseFileLoader::load() {
+    const std::string path = FileSystem::nativePath(TextServices::toUtf8(path_));
+    try {
+        if (!FileSystem::exists(path)) {
+            reportOpenError("");
+        } else {
+            // Declared before the connection, so the copy outlives it and is
+            // removed however the load ends.
+            TemporaryFile copy;
+            std::optional<SqlConnection> sql;
+            try {
+                ZipPackage(path).copyPartToFile(kPartName, copy.getFileName());
+                sql.emplace(copy.getFileName(), SqlConnection::Mode::ReadOnly);
+            } catch (const PackageError& e) {
+                reportOpenError(e.what());
+            } catch (const SqlError& e) {
+                reportOpenError(e.what());
+            }
+            if (sql) {
+                readTables(*sql);
+            }
+        }
+    } catch (const std::exception& e) {
+        reportOpenError("Failed with an unexpected exception: " + typeName(typeid(e)));
+    } catch (...) {
+        reportOpenError("Failed with an unexpected exception: unknown");
+    }
+    cvsvReportAsWarning(std::move(problems_));
+}
+
+void SqlDatabaseFileLoader::readTables(const SqlConnection& sql) {
+    readVersion(sql);
+    readUnitSystems(sql);
+    readProvenances(sql);
+    readPhysicalQuantities(sql);
+    readPhysicalQuantityRelations(sql);
+    readPrefixes(sql);
+    readPrefixAliases(sql);
+    readUnits(sql);
+    readUnitAliases(sql);
+    readMappings(sql);
+    reportDanglingReferences(sql);
+}
+
+template <typename Body>
+void SqlDatabaseFileLoader::runStep(std::u16string_view section, Body&& body) {
+    Diagnostic failures;
+    const auto eachRow = [&](SqlStatement& query, auto&& row) {
+        while (query.fetchRow()) {
+            try {
+                row(query);
+            } catch (const IException& e) {
+                add(failures, cvsvCreateDiagnosticFromIException(e, true));
+            }
+        }
+    };
+    try {
+        body(eachRow);
+    } catch (const SqlError& e) {
+        add(failures,
+            cvsvCreateDiagnostic(makeUnitMsgID("UnitDatabaseFileOpenError", {path_}), e.what()));
+    }
+    if (failures.empty()) {
+        return;
+    }
+    reportRow(section, std::move(failures));
+}
+
+void SqlDatabaseFileLoader::readVersion(const SqlConnection& sql) {
+    ustring version = u"1.0";
+    runStep(u"unitdbMetadata", [&](auto&& eachRow) {
+        SqlStatement query(sql, kVersionQuery);
+        eachRow(query, [&](SqlStatement& row) { version = row.getText(0); });
+    });
+    database_.setDatabaseVersionString(version);
+}
+
+void SqlDatabaseFileLoader::readUnitSystems(const SqlConnection& sql) {
+    runStep(u"unitSystems", [&](auto&& eachRow) {
+        SqlStatement query(sql, kUnitSystemsQuery);
+        eachRow(query,
+                [&](SqlStatement& row) { database_.addUnitSystem(UnitSystem(row.getText(0))); });
+    });
+}
+
+void SqlDatabaseFileLoader::readProvenances(const SqlConnection& sql) {
+    runStep(u"Unit Provenance", [&](auto&& eachRow) {
+        SqlStatement query(sql, kProvenancesQuery);
+        eachRow(query, [&](SqlStatement& row) {
+            database_.addUnitProvenance(
+                UnitProvenance(row.getText(0), row.getText(1), row.getText(2), row.getText(3),
+                               row.getText(4), splitUrls(row.getText(6)), row.getText(7),
+                               static_cast<std::int32_t>(row.getInt(5))));
+        });
+    });
+}
+
+void SqlDatabaseFileLoader::readPhysicalQuantities(const SqlConnection& sql) {
+    const UnitFactory factory;
+    runStep(u"physicalQuantities", [&](auto&& eachRow) {
+        SqlStatement query(sql, kPhysicalQuantitiesQuery);
+        eachRow(query, [&](SqlStatement& row) {
+            const ustring name = row.getText(0);
+            const UnitBase& stored = database_.addUnit(*factory.createPhysicalQuantity(
+                0, name, row.getText(1), escapeUnderscores(name), name, name));
+            database_.addToAutocomplete(stored);
+        });
+    });
+}
+
+void SqlDatabaseFileLoader::readPhysicalQuantityRelations(const SqlConnection& sql) {
+    constexpr std::u16string_view section = u"physicalQuantityRelations";
+    runStep(section, [&](auto&& eachRow) {
+        SqlStatement query(sql, kRelationsQuery);
+        eachRow(query, [&](SqlStatement& row) {
+            const ustring nameA = row.getText(0);
+            const ustring nameB = row.getText(1);
+            const UnitBase* a = firstOf(database_.getPhysicalQuantity(nameA));
+            const UnitBase* b = firstOf(database_.getPhysicalQuantity(nameB));
+            if (!a || !b) {
+                reportMissing(section, "UnitNotInDatabase", a ? nameB : nameA);
+                return;
+            }
+            database_.addPhysicalQuantityRelation(*a, *b,
+                                                  readStoredFactor(row.getText(3), row.getInt(2)));
+        });
+    });
+}
+
+void SqlDatabaseFileLoader::readPrefixes(const SqlConnection& sql) {
+    const UnitFactory factory;
+    runStep(u"unitPrefixes", [&](auto&& eachRow) {
+        SqlStatement query(sql, kPrefixesQuery);
+        SqlStatement systems(sql, kPrefixSystemsQuery);
+        SqlStatement provenances(sql, kPrefixProvenancesQuery);
+        eachRow(query, [&](SqlStatement& row) {
+            const std::vector<ustring> systemNames = namesOfGroup(systems, row.getInt(4));
+            // Read like the systems, though prefixes keep no provenances.
+            namesOfGroup(provenances, row.getInt(5));
+            const ustring factorText = row.getText(7);
+            const std::int64_t factorType = row.getInt(6);
+            readStoredFactor(factorText, factorType);
+            auto prefix = factory.createUnitPrefix(
+                row.getText(0), row.getText(1), row.getText(2), row.getText(3),
+                {factorText, static_cast<ConversionFactorType>(factorType)}, systemNames);
+            prefix->checkValidity();
+            database_.addUnitPrefix(*prefix);
+        });
+    });
+}
+
+void SqlDatabaseFileLoader::readPrefixAliases(const SqlConnection& sql) {
+    const UnitFactory factory;
+    runStep(u"unitPrefixesAliases", [&](auto&& eachRow) {
+        SqlStatement query(sql, kPrefixAliasesQuery);
+        SqlStatement systems(sql, kPrefixAliasSystemsQuery);
+        SqlStatement provenances(sql, kPrefixAliasProvenancesQuery);
+        eachRow(query, [&](SqlStatement& row) {
+            const ustring prefixName = row.getText(4);
+            const UnitPrefix* prefix = firstOf(database_.getUnitPrefix(prefixName));
+            if (!prefix) {
+                reportMissing(u"unitPrefixAliases", "UnitPrefixNotInDatabase", prefixName);
+                return;
+            }
+            const std::vector<ustring> systemNames = namesOfGroup(systems, row.getInt(5));
+            namesOfGroup(provenances, row.getInt(6));
+            auto alias =
+                factory.createUnitPrefixAlias(row.getText(0), row.getText(1), row.getText(2),
+                                              row.getText(3), *prefix, systemNames);
+            alias->checkValidity();
+            database_.addUnitPrefix(*alias);
+        });
+    });
+}
+
+void SqlDatabaseFileLoader::readUnits(const SqlConnection& sql) {
+    constexpr std::u16string_view section = u"units";
+    const UnitFactory factory;
+    runStep(section, [&](auto&& eachRow) {
+        SqlStatement query(sql, kUnitsQuery);
+        SqlStatement systems(sql, kUnitSystemsOfGroupQuery);
+        SqlStatement prefixGroup(sql, kPrefixesOfGroupQuery);
+        eachRow(query, [&](SqlStatement& row) {
+            const std::vector<ustring> systemNames = namesOfGroup(systems, row.getInt(7));
+            Unit::PrefixSet prefixes;
+            bool complete = true;
+            for (const ustring& prefixName : namesOfGroup(prefixGroup, row.getInt(8))) {
+                if (const UnitPrefix* prefix = firstOf(database_.getUnitPrefix(prefixName))) {
+                    prefixes.insert(*prefix);
+                } else {
+                    reportMissing(section, "UnitPrefixNotInDatabase", prefixName);
+                    complete = false;
+                }
+            }
+            const ustring quantityName = row.getText(5);
+            const UnitBase* quantity = firstOf(database_.getPhysicalQuantity(quantityName));
+            if (!quantity) {
+                reportMissing(section, "UnitNotInDatabase", quantityName);
+                return;
+            }
+            if (!complete) {
+                return;
+            }
+            const ustring factorText = row.getText(10);
+            const std::int64_t factorType = row.getInt(9);
+            readStoredFactor(factorText, factorType);
+            auto unit = factory.createUnit(
+                -10, row.getText(0), row.getText(3), row.getText(1), row.getText(2), row.getText(4),
+                {factorText, static_cast<ConversionFactorType>(factorType)}, row.getText(6),
+                systemNames, prefixes, false, *quantity);
+            database_.addToAutocomplete(database_.addUnit(*unit));
+        });
+    });
+}
+
+void SqlDatabaseFileLoader::readUnitAliases(const SqlConnection& sql) {
+    constexpr std::u16string_view section = u"unitAliases";
+    const UnitFactory factory;
+    runStep(section, [&](auto&& eachRow) {
+        SqlStatement query(sql, kUnitAliasesQuery);
+        SqlStatement systems(sql, kPrefixSystemsQuery);
+        eachRow(query, [&](SqlStatement& row) {
+            const ustring unitSymbol = row.getText(3);
+            const auto* unit = dynamic_cast<const Unit*>(firstOf(database_.getUnit(unitSymbol)));
+            if (!unit) {
+                reportMissing(section, "UnitNotInDatabase", unitSymbol);
+                return;
+            }
+            auto alias = factory.createUnitAlias(row.getText(0), row.getText(1), row.getText(2),
+                                                 row.getText(4), *unit,
+                                                 namesOfGroup(systems, row.getInt(5)));
+            database_.addToAutocomplete(database_.addUnit(*alias));
+        });
+    });
+}
+
+void SqlDatabaseFileLoader::readMappings(const SqlConnection& sql) {
+    for (const Mapping& mapping : kMappings) {
+        runStep(mapping.section, [&](auto&& eachRow) {
+            SqlStatement query(sql, mapping.query);
+            eachRow(query, [&](SqlStatement& row) {
+                (database_.*mapping.add)(row.getText(0), row.getText(1));
+            });
+        });
+    }
+}
+
+void SqlDatabaseFileLoader::reportDanglingReferences(const SqlConnection& sql) {
+    for (const ReferenceCheck& check : kReferenceChecks) {
+        runStep(check.section, [&](auto&& eachRow) {
+            SqlStatement query(sql, check.query);
+            eachRow(query, [&](SqlStatement& row) {
+                reportRow(check.section, cvsvCreateDiagnostic(
+                                             makeUnitMsgID("UnitDatabaseFileLoadFieldError",
+                                                           {row.getText(1), ustring(check.field)}),
+                                             TextServices::toUtf8(row.getText(0))));
+            });
+        });
+    }
+}
+
+void SqlDatabaseFileLoader::reportMissing(std::u16string_view section, std::string_view key,
+                                          const ustring& name) {
+    reportRow(section, cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(key, {name})));
+}
+
+void SqlDatabaseFileLoader::reportRow(std::u16string_view section, Diagnostic cause) {
+    Diagnostic error = cvsvCreateDiagnosticFromMessageID(
+        makeUnitMsgID("UnitDatabaseFileLoadFieldError", {path_, ustring(section)}));
+    cvsvAddCauseToDiagnosticItem(error, 0, std::move(cause));
+    add(problems_, std::move(error));
+}
+
+void SqlDatabaseFileLoader::reportOpenError(const std::string& extraText) {
+    add(problems_,
+        cvsvCreateDiagnostic(makeUnitMsgID("UnitDatabaseFileOpenError", {path_}), extraText));
+}
+
+void SqlDatabaseFileLoader::add(Diagnostic& to, Diagnostic d) const {
+    cvsvConcatenateDiagnosticsNoCheck(to, std::move(d), true);
+}
+
+} // namespace CvUnitSys
