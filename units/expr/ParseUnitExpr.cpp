@@ -1,12 +1,11 @@
 #include "units/expr/ParseUnitExpr.hpp"
 
+#include "units/expr/ExprNesting.hpp"
 #include "units/expr/ExprParser.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/IException.hpp"
 #include "units/host/TextServices.hpp"
-
-#include <optional>
 
 namespace CvUnitSys {
 
@@ -23,21 +22,6 @@ using Iterator = std::u32string::const_iterator;
 ExprParser<Iterator, UnitExprBuilder>& threadParser() {
     thread_local ExprParser<Iterator, UnitExprBuilder> parser;
     return parser;
-}
-
-// Index of the first '(' that opens a level beyond the nesting limit.
-std::optional<std::size_t> tooDeepParenthesis(std::u32string_view text) {
-    std::size_t depth = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == U'(') {
-            if (++depth > maxUnitExprNesting) {
-                return i;
-            }
-        } else if (text[i] == U')' && depth > 0) {
-            --depth;
-        }
-    }
-    return std::nullopt;
 }
 
 [[noreturn]] void throwParsingError(const ustring& text, std::uint64_t column) {

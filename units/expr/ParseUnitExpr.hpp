@@ -1,5 +1,6 @@
 #pragma once
 
+#include "units/expr/ExprNesting.hpp"
 #include "units/expr/UnitExpr.hpp"
 #include "units/foundation/UString.hpp"
 
@@ -15,11 +16,3 @@ bool parseUnitExprNoThrow(const ustring& text, UnitExpr& out);
 // absent; false when the text is not of that form.
 bool parseExprForUnitComponents(const ustring& text, ustring& expressionPart,
                                 ustring& qualifierPart);
-
-namespace CvUnitSys {
-
-// Parentheses nest at most this deep; deeper input is reported as a parsing
-// error at the first parenthesis beyond the limit rather than risking the stack.
-inline constexpr std::size_t maxUnitExprNesting = 200;
-
-} // namespace CvUnitSys

@@ -16,12 +16,22 @@ UnitDefinition::UnitDefinition(const UnitAST& unitAST, const UnitAST& fundamenta
 
 namespace {
 
+// Multiplies `product` by `factor`. A unity product takes the factor as it is:
+// multiplying by unity would turn an exact affine factor into a double one.
+void multiply(ConversionFactor& product, const ConversionFactor& factor) {
+    if (product == ConversionFactor::unity && product.isWellDefined()) {
+        product = factor;
+    } else {
+        product *= factor;
+    }
+}
+
 // Multiplies `product` by `factor` raised to `e`; unity and zero powers change nothing.
 void multiplyByPower(ConversionFactor& product, const ConversionFactor& factor, const Exponent& e) {
     if (factor == ConversionFactor::unity || e == Exponent::zero) {
         return;
     }
-    product *= e == Exponent::unity ? factor : factor ^ e;
+    multiply(product, e == Exponent::unity ? factor : factor ^ e);
 }
 
 bool isAffineOrReciprocal(const ConversionFactor& factor) {
@@ -34,8 +44,9 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitDB
     UnitExpr parsed;
     parseUnitExprThrows(entity.getExpression(), parsed);
     const bool isUnit = entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT;
+    const UnitExpr reduced = parsed.getReducedUnitExpr();
     UnitAST unitAST;
-    for (const auto& [name, exponent] : parsed.getReducedUnitExpr().getExpr()) {
+    for (const auto& [name, exponent] : reduced.getExpr()) {
         unitAST.addToAST(isUnit ? set->getUnit(name) : set->getPhysicalQuantity(name), exponent);
     }
     const auto& [text, kind] = entity.getConversionFactor();
@@ -64,7 +75,9 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitDB
                         exponent);
     }
     if (factor != ConversionFactor::unity) {
-        fundamentalFactor *= factor;
+        const bool wellDefined = fundamentalFactor.isWellDefined();
+        multiply(fundamentalFactor, factor);
+        fundamentalFactor.setWellDefined(wellDefined && fundamentalFactor.isWellDefined());
     }
     return UnitDefinition(unitAST, fundamentalAST, factor, fundamentalFactor, true, set);
 }

@@ -1,0 +1,122 @@
+#include "db/DbSetFixtures.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace dbset_test;
+
+// A unit that no database defines, as a client registers one.
+std::unique_ptr<Unit>
+expressionUnit(const ustring& expression,
+               const UnitBase& quantity = UnitFactory::getDefaultPhysicalQuantity()) {
+    return std::make_unique<Unit>(-10, u"", expression, expression, expression, u"",
+                                  defaultStoredConversionFactor(), quantity);
+}
+
+class UnitDefinitionGeneration : public ::testing::Test {
+protected:
+    const UnitDefinition& define(const UnitBase& entity) {
+        set.genUnitDefinition(entity);
+        return set.getUnitDefinition(entity);
+    }
+    const UnitDefinition& define(const ustring& symbol) { return define(set.getUnit(symbol)); }
+    ConversionFactor factor(const UnitDefinition& from, const UnitDefinition& to) {
+        return UnitDefinition::calculateConversionFactor(std::nullopt, from, to, &set);
+    }
+
+    Universe universe;
+    UnitDBSet set;
+    void SetUp() override { set.initializeIfNeeded(); }
+};
+
+TEST_F(UnitDefinitionGeneration, FactorsMultiplyExactlyThroughTheExpansion) {
+    struct Case {
+        ustring from;
+        ustring to;
+        ConversionFactor expected;
+    };
+    const Case cases[] = {
+        {u"ft", u"m", ConversionFactorFactory::createConversionFactor(381, 1250, 0)},
+        {u"m", u"ft", ConversionFactorFactory::createConversionFactor(1250, 381, 0)},
+        {u"km", u"m", ConversionFactorFactory::createConversionFactor(1000, 1, 0)},
+        {u"h", u"s", ConversionFactorFactory::createConversionFactor(3600, 1, 0)},
+        {u"kg", u"g", ConversionFactorFactory::createConversionFactor(1000, 1, 0)},
+        {u"N", u"N", ConversionFactor::unity},
+    };
+    for (const auto& c : cases) {
+        const ConversionFactor f = factor(define(c.from), define(c.to));
+        EXPECT_EQ(f, c.expected) << f.toUString().size();
+        EXPECT_TRUE(f.isWellDefined());
+    }
+}
+
+TEST_F(UnitDefinitionGeneration, CompoundExpressionsConvertThroughTheirParts) {
+    auto kmPerHour = expressionUnit(u"km/h");
+    auto metrePerSecond = expressionUnit(u"m/s");
+    const ConversionFactor f = factor(define(*kmPerHour), define(*metrePerSecond));
+    EXPECT_EQ(f, ConversionFactorFactory::createConversionFactor(5, 18, 0));
+
+    auto expanded = expressionUnit(u"kg*m/s^2");
+    EXPECT_EQ(UnitDefinition::equivalent(define(u"N"), define(*expanded), UsePosNegExpo),
+              Equivalent);
+    EXPECT_EQ(UnitDefinition::equivalent(define(u"N"), define(u"kg"), UsePosNegExpo),
+              DimensionallyInequivalent);
+}
+
+TEST_F(UnitDefinitionGeneration, AffineUnitAloneKeepsItsOffset) {
+    const UnitDefinition& celsius = define(u"degC");
+    ASSERT_TRUE(celsius.getFundamentalConversionFactor().isAffine());
+    EXPECT_DOUBLE_EQ(celsius.getFundamentalConversionFactor().getOffset(), 273.15);
+    EXPECT_TRUE(UnitDefinition::areConvertible(celsius, define(u"K"), UsePosNegExpo));
+
+    const ConversionFactor toFahrenheit = factor(celsius, define(u"degF"));
+    EXPECT_DOUBLE_EQ(toFahrenheit.toDouble(), 1.8);
+    EXPECT_DOUBLE_EQ(toFahrenheit.getOffset(), 32.0);
+    EXPECT_TRUE(toFahrenheit.isWellDefined());
+}
+
+TEST_F(UnitDefinitionGeneration, AffineUnitInsideAProductStaysUnexpandedAndApproximate) {
+    for (const ustring expression : {u"degC*m", u"degC^2", u"1/degF"}) {
+        auto product = expressionUnit(expression);
+        const UnitDefinition& d = define(*product);
+        EXPECT_FALSE(d.getFundamentalConversionFactor().isWellDefined());
+        bool keptAffine = false;
+        for (const auto& [entity, exponent] : d.getFundamentalAST().getAST()) {
+            keptAffine = keptAffine || entity.get().getSymbol().starts_with(u"deg");
+        }
+        EXPECT_TRUE(keptAffine);
+    }
+    auto celsiusMetre = expressionUnit(u"degC*m");
+    auto kelvinMetre = expressionUnit(u"K*m");
+    EXPECT_EQ(
+        UnitDefinition::equivalent(define(*celsiusMetre), define(*kelvinMetre), UsePosNegExpo),
+        DimensionallyInequivalent);
+}
+
+TEST_F(UnitDefinitionGeneration, UnitsAreCheckedAgainstTheirQuantities) {
+    const UnitBase& velocity = set.getPhysicalQuantity(u"velocity");
+    set.genUnitDefinition(velocity);
+    const UnitDefinition& velocityDefinition = set.getUnitDefinition(velocity);
+    struct Case {
+        ustring expression;
+        bool valid;
+    };
+    for (const Case& c : {Case{u"m/s", true}, Case{u"km/h", true}, Case{u"ft/h", true},
+                          Case{u"m", false}, Case{u"s/m", false}, Case{u"m/s^2", false}}) {
+        auto unit = expressionUnit(c.expression);
+        EXPECT_EQ(UnitDefinition::physicalQuantityValidForUnit(define(*unit), velocityDefinition,
+                                                               &set, UseSimplifiedExpo),
+                  c.valid)
+            << c.expression.size();
+    }
+}
+
+TEST_F(UnitDefinitionGeneration, UnknownNamesAndBadExpressionsReachTheCaller) {
+    auto unknown = expressionUnit(u"m/furlong");
+    EXPECT_EQ(thrownKey([&] { set.genUnitDefinition(*unknown); }), "UnitNotInDatabase");
+    auto malformed = expressionUnit(u"m/");
+    EXPECT_EQ(thrownKey([&] { set.genUnitDefinition(*malformed); }), "ParsingError");
+}
+
+} // namespace

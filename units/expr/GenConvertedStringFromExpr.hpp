@@ -1,0 +1,10 @@
+#pragma once
+
+#include "units/expr/ConversionFormatType.hpp"
+#include "units/foundation/UString.hpp"
+
+// Rewrites a unit expression in one of the output forms, taking each symbol's
+// text from the built-in database when exactly one unit matches it. Never
+// throws for bad input: what was converted before parsing stopped is returned;
+// a form outside the enumeration gives "".
+ustring genConvertedStringFromExpr(const ustring& text, CvUnitSys::ConversionFormatType form);
