@@ -1,8 +1,9 @@
 #include "db/DbFixtures.hpp"
+#include "units/db/UnitDBManager.hpp"
+#include "units/db/UnitDBSet.hpp"
 #include "units/host/MessageCatalogue.hpp"
 #include "units/host/TextServices.hpp"
 #include "units/host/UnitRepositoryReader.hpp"
-#include "units/model/UnitFactory.hpp"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -15,62 +16,68 @@ const std::string kExample =
     (std::filesystem::path(__FILE__).parent_path() / "../../examples/user-databases/shop_units.xml")
         .lexically_normal()
         .string();
+const ustring kName = TextServices::fromUtf8(kExample);
 
-// Quantities the example takes from the built-in database, given to it here
-// when this test program runs without the built-in data.
-void provideBuiltinQuantities() {
-    UnitDatabase& builtin = *UnitDatabase::getUnitDatabase();
-    for (const ustring name : {u"velocity", u"mass", u"length", u"thermodynamic_temperature"}) {
-        if (builtin.getPhysicalQuantity(name).empty()) {
-            builtin.addUnit(*UnitFactory().createPhysicalQuantity(0, name, name, name, name, name));
+class ExampleDatabase : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UnitDatabase::getUnitDatabase();
+        WarningCollector collector;
+        registerInternalUnitDatabase(kName, UnitRepositoryReader::makeFileLoader(kExample));
+        for (const Diagnostic& d : collector.warnings()) {
+            warnings.push_back(formatDiagnostic(d));
         }
+        set = UnitDBManager::m_UnitDBManager.createNewUnitDBSet();
+        set->initializeIfNeeded();
     }
+    void TearDown() override { removeInternalUnitDatabase(kName); }
+
+    std::vector<std::string> warnings;
+    std::unique_ptr<UnitDBSet> set;
+};
+
+// Loading, validating and checking the example for duplicates raises nothing,
+// and every unit stays.
+TEST_F(ExampleDatabase, RegistersWithoutAWarning) {
+    EXPECT_EQ(warnings, std::vector<std::string>{});
+    const UnitDatabase* db = set->getDB(kName);
+    ASSERT_NE(db, nullptr);
+    EXPECT_EQ(db->getUnitSystemName(), u"shop");
+    EXPECT_EQ(db->getNumUnits(), 8U);
+    EXPECT_EQ(set->getDefiningDatabaseName(u"fpf"), kName);
+    EXPECT_EQ(&set->getUnit(u"shop::fpf"), &set->getUnit(u"fpf"));
 }
 
-TEST(ExampleDatabase, LoadsCleanlyWithEveryUnit) {
-    provideBuiltinQuantities();
-    WarningCollector warnings;
-    auto db =
-        UnitDatabase::createNewDatabase(TextServices::fromUtf8(kExample), DatabaseSource::UserFile);
-    db->loadFromModel(UnitRepositoryReader::readFile(kExample));
-    for (const Diagnostic& d : warnings.warnings()) {
-        ADD_FAILURE() << formatDiagnostic(d);
-    }
-    EXPECT_EQ(db->getUnitSystemName(), u"shop");
-    EXPECT_EQ(db->getNumUnitProvenances(), 1U);
-
-    struct Expected {
-        ustring symbol;
-        ustring definition;
-        StoredConversionFactor factor;
-        ustring quantity;
+TEST_F(ExampleDatabase, ConvertsToBuiltinUnits) {
+    struct Case {
+        ustring from;
+        ustring to;
+        double scaling;
+        double offset;
     };
-    const std::vector<Expected> expected = {
-        {u"bdoz", u"doz", {u"13,12", ConversionFactorType::Rational}, u""},
-        {u"gross", u"doz", {u"12,1", ConversionFactorType::Rational}, u""},
-        {u"loaf_ph", u"1/h", {u"1", ConversionFactorType::Double}, u"production_rate"},
-        {u"fpf", u"fur/fortnight", {u"1", ConversionFactorType::Double}, u"velocity"},
-        {u"sack", u"lb", {u"280,1", ConversionFactorType::Rational}, u"mass"},
-        {u"lig", u"m", {u"635,1,-6", ConversionFactorType::ScaledRational}, u"length"},
-        {u"degRo",
-         u"K",
-         {u"40,21,36241,140", ConversionFactorType::RationalAffine},
-         u"thermodynamic_temperature"},
-        {u"degProbe",
-         u"K",
-         {u"1.02,273.55", ConversionFactorType::DoubleAffine},
-         u"thermodynamic_temperature"},
+    const std::vector<Case> cases = {
+        {u"fpf", u"kph", 201.168 * 3.6 / 1209600.0, 0.0},
+        {u"sack", u"kg", 280 * 0.45359237, 0.0},
+        {u"lig", u"mm", 0.635, 0.0},
+        {u"bdoz", u"doz", 13.0 / 12.0, 0.0},
+        {u"tray", u"doz", 2.0, 0.0},
+        {u"loaf_ph", u"Hz", 1.0 / 3600.0, 0.0},
+        {u"degRo", u"K", 40.0 / 21.0, 36241.0 / 140.0},
+        {u"°Rø", u"degC", 40.0 / 21.0, -100.0 / 7.0},
+        {u"degProbe", u"K", 1.02, 273.55},
     };
-    EXPECT_EQ(db->getNumUnits(), expected.size());
-    for (const Expected& e : expected) {
-        const auto found = db->getUnit(e.symbol);
-        ASSERT_EQ(found.size(), 1U) << TextServices::toUtf8(e.symbol);
-        const auto& unit = static_cast<const Unit&>(found.begin()->get());
-        EXPECT_EQ(unit.getExpression(), e.definition);
-        EXPECT_EQ(unit.getConversionFactor(), e.factor);
-        EXPECT_EQ(unit.getPhysicalQuantity()->getName(), e.quantity);
+    for (const Case& c : cases) {
+        const UnitBase& from = set->getUnit(c.from);
+        const UnitBase& to = set->getUnit(c.to);
+        set->genUnitDefinition(from);
+        set->genUnitDefinition(to);
+        const ConversionFactor f = UnitDefinition::calculateConversionFactor(
+            std::nullopt, set->getUnitDefinition(from), set->getUnitDefinition(to), set.get());
+        const std::string label = TextServices::toUtf8(c.from + u" -> " + c.to);
+        ASSERT_TRUE(f.isWellDefined()) << label;
+        EXPECT_NEAR(f(), c.scaling, 1e-12 * c.scaling) << label;
+        EXPECT_NEAR(f.getOffset(), c.offset, 1e-9) << label;
     }
-    EXPECT_EQ(symbolsOf(db->getUnit(u"°Rø")), std::vector<std::u16string>{u"°Rø"});
 }
 
 } // namespace

@@ -155,6 +155,13 @@ struct PointerPairHash {
     }
 };
 
+UnitDatabase::Loader& builtinLoader() {
+    static UnitDatabase::Loader loader = [](UnitDatabase& db) {
+        db.loadUnitDatabase(db.getName());
+    };
+    return loader;
+}
+
 UnitDatabase::Loader& fileLoader() {
     static UnitDatabase::Loader loader = [](UnitDatabase& db) { db.loadFromXMLIntoMemory(); };
     return loader;
@@ -210,6 +217,10 @@ UnitDatabase* UnitDatabase::getUnitDatabase() {
     return &instance;
 }
 
+UnitDatabase::Loader UnitDatabase::setBuiltinLoader(Loader loader) {
+    return std::exchange(builtinLoader(), std::move(loader));
+}
+
 UnitDatabase::Loader UnitDatabase::setFileLoader(Loader loader) {
     return std::exchange(fileLoader(), std::move(loader));
 }
@@ -221,7 +232,9 @@ void UnitDatabase::loadIfNeeded() {
         return;
     }
     if (isBuiltin()) {
-        loadUnitDatabase(name_);
+        if (builtinLoader()) {
+            builtinLoader()(*this);
+        }
     } else if (source_ != DatabaseSource::Builtin && fileLoader()) {
         fileLoader()(*this);
     }

@@ -47,8 +47,10 @@ public:
     static UnitDatabase* getBuiltinDatabase() { return getUnitDatabase(); }
     // The install path followed by the built-in database's relative path.
     static const ustring& builtinPath();
-    // What fills user database files: loadFromXMLIntoMemory unless a test
-    // sets another. Returns the previous loader.
+    // What fills the built-in database (loadUnitDatabase) and user database
+    // files (loadFromXMLIntoMemory), unless a test sets another. Each returns
+    // the previous loader.
+    static Loader setBuiltinLoader(Loader loader);
     static Loader setFileLoader(Loader loader);
 
     // The fundamental entities' definitions by symbol, ASCII symbol and name.
