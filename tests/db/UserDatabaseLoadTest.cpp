@@ -1,4 +1,4 @@
-#include "db/DbFixtures.hpp"
+#include "db/UserDbFixtures.hpp"
 #include "units/host/Model.hpp"
 #include "units/host/TextServices.hpp"
 #include "units/host/UnitRepository.hpp"
@@ -11,31 +11,7 @@
 namespace {
 
 using namespace db_test;
-
-struct Item {
-    std::string key;
-    std::u16string firstArg;
-};
-
-std::vector<Item> itemsOf(const WarningCollector& collector) {
-    std::vector<Item> items;
-    for (const Diagnostic& d : collector.warnings()) {
-        for (const DiagnosticItem& item : d.items()) {
-            const auto& args = item.id.getArgs();
-            items.push_back(
-                {item.id.getKey(), args.empty() ? u"" : boost::get<std::u16string>(args.front())});
-        }
-    }
-    return items;
-}
-
-bool operator==(const Item& a, const Item& b) {
-    return a.key == b.key && a.firstArg == b.firstArg;
-}
-
-std::ostream& operator<<(std::ostream& out, const Item& item) {
-    return out << item.key << "(" << TextServices::toUtf8(item.firstArg) << ")";
-}
+using namespace userdb_test;
 
 std::unique_ptr<UnitDatabase> load(const std::string& document,
                                    const ustring& name = u"/data/shop.units.xml") {
