@@ -269,9 +269,11 @@ void SqlDatabaseFileLoader::runStep(std::u16string_view section, Body&& body) {
 
 void SqlDatabaseFileLoader::readVersion(const SqlConnection& sql) {
     ustring version = u"1.0";
-    runStep(u"unitdbMetadata", [&](auto&& eachRow) {
+    runStep(u"unitdbMetadata", [&](auto&&) {
         SqlStatement query(sql, kVersionQuery);
-        eachRow(query, [&](SqlStatement& row) { version = row.getText(0); });
+        if (query.fetchRow()) {
+            version = query.getText(0);
+        }
     });
     database_.setDatabaseVersionString(version);
 }
