@@ -13,9 +13,9 @@ protected:
     static void SetUpTestSuite() {
         UnitDatabase::getUnitDatabase();
         WarningCollector collector;
-        database = UnitDatabase::createNewDatabase(UnitDatabase::builtinPath(),
-                                                   DatabaseSource::Builtin)
-                       .release();
+        database =
+            UnitDatabase::createNewDatabase(UnitDatabase::builtinPath(), DatabaseSource::Builtin)
+                .release();
         database->loadIfNeeded();
         warnings = new std::vector<std::string>(
             renderWarnings(collector, TextServices::toUtf8(UnitDatabase::builtinPath())));

@@ -32,6 +32,13 @@ protected:
         const auto found = set.findUnit(name);
         return found.empty() ? u"-" : set.getDefiningDatabaseName(found.begin()->get().getSymbol());
     }
+    // The database's unit of that name, or else a unit defined by the text.
+    const UnitBase& unitFor(const ustring& text) {
+        if (!set.findUnit(text).empty()) {
+            return set.getUnit(text);
+        }
+        return *expressions.emplace_back(expressionUnit(text));
+    }
     double scaleOf(const ustring& name) {
         const UnitBase& unit = set.getUnit(name);
         set.genUnitDefinition(unit);
@@ -41,6 +48,7 @@ protected:
     WarningCollector warnings;
     Universe universe;
     UnitDBSet set;
+    std::vector<std::unique_ptr<Unit>> expressions;
 };
 
 TEST_F(UnitDBSetTest, NamesResolveInDatabaseOrderAndByQualifier) {
@@ -70,7 +78,7 @@ TEST_F(UnitDBSetTest, QuantityFilterAcceptsAnyUnitForTheDefaultQuantity) {
     EXPECT_TRUE(set.hasUnit(u"ft", length));
     EXPECT_FALSE(set.hasUnit(u"ft", time));
     EXPECT_TRUE(set.hasUnit(u"ft", UnitFactory::getDefaultPhysicalQuantity()));
-    EXPECT_FALSE(set.hasUnit(u"furlong", UnitFactory::getDefaultPhysicalQuantity()));
+    EXPECT_FALSE(set.hasUnit(u"zorkmid", UnitFactory::getDefaultPhysicalQuantity()));
 }
 
 TEST_F(UnitDBSetTest, DefinitionsOfUserUnitsAreKeyedByTheirDatabase) {
@@ -115,9 +123,63 @@ TEST_F(UnitDBSetTest, ComparesEntities) {
     }
 }
 
+TEST_F(UnitDBSetTest, ConvertsBetweenConvertibleUnits) {
+    struct Case {
+        ustring from;
+        ustring to;
+        double scaling;
+        double offset;
+        bool inverted;
+    };
+    const Case cases[] = {
+        {u"ft", u"m", 0.3048, 0, false},    {u"km/h", u"m/s", 1 / 3.6, 0, false},
+        {u"degC", u"degF", 1.8, 32, false}, {u"degF", u"K", 5.0 / 9, 255.37222222222223, false},
+        {u"m", u"m", 1, 0, false},          {u"N", u"kg*m/s^2", 1, 0, false},
+        {u"Hz", u"s", 1, 0, true},          {u"sa::xyz", u"sb::xyz", 0.4, 0, false},
+    };
+    for (const Case& c : cases) {
+        const auto info = set.getConversionInfo(unitFor(c.from), unitFor(c.to));
+        const std::string label(c.from.begin(), c.from.end());
+        EXPECT_DOUBLE_EQ(info.getScalingFactor(), c.scaling) << label;
+        EXPECT_DOUBLE_EQ(info.getOffset(), c.offset) << label;
+        EXPECT_EQ(info.isInverted(), c.inverted) << label;
+    }
+    auto foot = expressionUnit(u"ft");
+    auto metre = expressionUnit(u"m");
+    EXPECT_EQ(set.getConversionInfo(*foot, *metre).getConversionFactor(),
+              ConversionFactorFactory::createConversionFactor(381, 1250, 0));
+}
+
+TEST_F(UnitDBSetTest, RefusesConversionsWithoutAnExactMeaning) {
+    for (const auto& [from, to] : {std::pair<ustring, ustring>{u"m", u"s"},
+                                   {u"degC*m", u"K*m"},
+                                   {u"degC/s", u"degC/s"},
+                                   {u"N", u"kg"}}) {
+        auto a = expressionUnit(from);
+        auto b = expressionUnit(to);
+        // The same text twice is the same unit, which always converts.
+        if (a->compare(*b) == 0) {
+            b = expressionUnit(u"degC/min");
+        }
+        EXPECT_EQ(thrownKey([&] { set.getConversionInfo(*a, *b); }), "UnitsNotConvertible")
+            << std::string(from.begin(), from.end());
+    }
+    auto unknown = expressionUnit(u"zorkmid/s");
+    set.setUnresolved(*unknown);
+    WarningCollector none;
+    try {
+        set.getConversionInfo(*unknown, *expressionUnit(u"m"));
+        ADD_FAILURE() << "converted an unresolved unit";
+    } catch (const IUserException& e) {
+        const auto& id = e.getDiagnostic().items().front().id;
+        EXPECT_EQ(id.getKey(), "UnresolvedUnitsNotConvertible");
+        EXPECT_EQ(boost::get<ustring>(id.getArgs()[2]), u"zorkmid");
+    }
+}
+
 TEST_F(UnitDBSetTest, UnresolvedUnitsCompareByTheirText) {
-    auto first = expressionUnit(u"furlong");
-    auto same = expressionUnit(u"furlong");
+    auto first = expressionUnit(u"zorkmid");
+    auto same = expressionUnit(u"zorkmid");
     auto other = expressionUnit(u"fortnight");
     set.setUnresolved(*first);
     set.setUnresolved(*other);
@@ -133,7 +195,7 @@ TEST_F(UnitDBSetTest, ChecksExpressionsAndEntities) {
     EXPECT_TRUE(set.isValidUnitExpr(u"km/h"));
     EXPECT_TRUE(set.isValidUnitExpr(u"m@length"));
     EXPECT_TRUE(set.isValidUnitExpr(u"inherit"));
-    EXPECT_FALSE(set.isValidUnitExpr(u"m/furlong"));
+    EXPECT_FALSE(set.isValidUnitExpr(u"m/zorkmid"));
     EXPECT_EQ(thrownKey([&] { set.isValidUnitExpr(u"m/"); }), "ParsingError");
 
     EXPECT_TRUE(set.isValid(set.getUnit(u"ft"), false));
@@ -180,7 +242,7 @@ TEST_F(UnitDBSetTest, InvalidUserUnitsAreRemovedWithTheReason) {
     warnings.clear();
     universe.add(u"bad", {{{u"speed", u"length/time"}},
                           {{u"good", u"m/s", u"speed"},
-                           {u"undefined", u"m/furlong", u"length"},
+                           {u"undefined", u"m/zorkmid", u"length"},
                            {u"mismatch", u"s", u"length"},
                            {u"loopA", u"loopB"},
                            {u"loopB", u"loopA"},
@@ -235,8 +297,9 @@ TEST_F(UnitDBSetTest, ListsGatherEveryDatabase) {
         userUnits += unit.getSymbol() == u"xyz" || unit.getSymbol() == u"onlyA";
     }
     EXPECT_EQ(userUnits, 3U);
-    EXPECT_EQ(set.getAllPrefixes().size(), 1U);
-    EXPECT_EQ(set.getAllPhysicalQuantities().size(), builtinContent().quantities.size());
+    const UnitDatabase& builtin = *UnitDatabase::getBuiltinDatabase();
+    EXPECT_EQ(set.getAllPrefixes().size(), builtin.getAllPrefixes().size());
+    EXPECT_EQ(set.getAllPhysicalQuantities().size(), builtin.getNumPhysicalQuantities());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDatabase.hpp"
+#include "units/expr/UnitNumericInfoForConversions.hpp"
 #include "units/foundation/ConversionFactor.hpp"
 #include "units/foundation/UString.hpp"
 #include "units/model/ExponentUsage.hpp"
@@ -21,8 +22,6 @@
 #include <vector>
 
 namespace CvUnitSys {
-
-class UnitNumericInfoForConversions;
 
 // One client's merged view of the built-in database and the registered user
 // databases. Names resolve in database order: the built-in database first, then
