@@ -62,7 +62,7 @@ TEST(UnitRepositoryReader, ReadsEveryValueAndFillsTheDefaults) {
   <physicalQuantity name="flow_speed" definition="length/time">
     <provenance ref="HB"/>
   </physicalQuantity>
-  <unit name="shop_foot" symbol="s_ft" definition="ft"/>
+  <unit name="shop_foot" symbol="s_ft" asciiSymbol="" definition="ft"/>
   <unit name="warm" symbol="wm" asciiSymbol="warm" display="W" definition="K"
         physicalQuantity="thermodynamic_temperature" factor="2,3,5,1" factorKind="rationalAffine"
         subUnit="ft"><provenance ref="HB"/><provenance ref="X"/></unit>)"),

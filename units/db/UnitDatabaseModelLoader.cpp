@@ -40,6 +40,40 @@ bool definitionParses(const ustring& definition) {
     }
 }
 
+std::string quoted(const ustring& text) {
+    return "'" + TextServices::toUtf8(text) + "'";
+}
+
+// Why an entry cannot be stored, or empty when it can: the warning's detail.
+std::string nameProblem(const char* what, const ustring& text) {
+    return isValidStringForUnitName(text)
+               ? std::string()
+               : std::string("Its ") + what + " " + quoted(text) + " is not a valid name.";
+}
+
+std::string definitionProblem(const ustring& definition) {
+    return definitionParses(definition)
+               ? std::string()
+               : "Its definition " + quoted(definition) + " is not a unit expression.";
+}
+
+std::string quantityProblem(const UnitRepository::PhysicalQuantity& q) {
+    std::string problem = nameProblem("name", q.name);
+    return problem.empty() ? definitionProblem(q.definition) : problem;
+}
+
+std::string unitProblem(const UnitRepository::Unit& u) {
+    for (std::string problem : {nameProblem("name", u.name), nameProblem("symbol", u.symbol)}) {
+        if (!problem.empty()) {
+            return problem;
+        }
+    }
+    if (!isValidAsciiString(u.asciiSymbol)) {
+        return "Its ASCII symbol " + quoted(u.asciiSymbol) + " has characters outside ASCII.";
+    }
+    return definitionProblem(u.definition);
+}
+
 class Collector {
 public:
     void add(const BaseMsgID& id, const std::string& extraText = {}) {
@@ -82,8 +116,8 @@ void UnitDatabase::loadFromModel(const Model& model) {
 
     const UnitFactory factory;
     for (const UnitRepository::PhysicalQuantity& q : repository->getPhysicalquantity()) {
-        if (!isValidStringForUnitName(q.name) || !definitionParses(q.definition)) {
-            collector.add(makeUnitMsgID("InvalidPQIgnored", {q.name, getName()}));
+        if (const std::string problem = quantityProblem(q); !problem.empty()) {
+            collector.add(makeUnitMsgID("InvalidPQIgnored", {q.name, getName()}), problem);
             continue;
         }
         try {
@@ -106,14 +140,13 @@ void UnitDatabase::loadFromModel(const Model& model) {
             }
             if (found.empty()) {
                 collector.add(makeUnitMsgID("PhysicalQuantityNotInDatabase", {u.physicalQuantity}),
-                              "The unit '" + TextServices::toUtf8(u.name) + "' was ignored.");
+                              "The unit " + quoted(u.name) + " was ignored.");
                 continue;
             }
             quantity = &found.begin()->get();
         }
-        if (!isValidStringForUnitName(u.name) || !isValidStringForUnitName(u.symbol) ||
-            !isValidAsciiString(u.asciiSymbol) || !definitionParses(u.definition)) {
-            collector.add(makeUnitMsgID("InvalidUnitIgnored", {u.name, getName()}));
+        if (const std::string problem = unitProblem(u); !problem.empty()) {
+            collector.add(makeUnitMsgID("InvalidUnitIgnored", {u.name, getName()}), problem);
             continue;
         }
         try {

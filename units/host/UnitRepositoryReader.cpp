@@ -197,6 +197,11 @@ public:
         return a ? std::optional(widen(a.value())) : std::nullopt;
     }
 
+    std::optional<ustring> nonEmpty(const char* name) const {
+        std::optional<ustring> value = optional(name);
+        return value && !value->empty() ? value : std::nullopt;
+    }
+
     ustring required(const char* name) {
         std::optional<ustring> value = optional(name);
         if (!value || value->empty()) {
@@ -356,8 +361,9 @@ private:
         u.name = entry.required("name");
         u.symbol = entry.required("symbol");
         u.definition = entry.required("definition");
-        u.asciiSymbol = entry.optional("asciiSymbol").value_or(u.symbol);
-        u.display = entry.optional("display").value_or(escapeUnderscores(u.symbol));
+        // An empty spelling would leave the unit without one: take the default.
+        u.asciiSymbol = entry.nonEmpty("asciiSymbol").value_or(u.symbol);
+        u.display = entry.nonEmpty("display").value_or(escapeUnderscores(u.symbol));
         u.physicalQuantity = entry.optional("physicalQuantity").value_or(ustring());
         u.subUnit = entry.optional("subUnit").value_or(ustring());
         u.factor = entry.optional("factor").value_or(u"1");
