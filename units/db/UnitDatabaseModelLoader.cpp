@@ -2,6 +2,7 @@
 #include "units/db/UnitDatabase.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
 #include "units/expr/UnitTextChecks.hpp"
+#include "units/foundation/DisplayText.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/DiagnosticService.hpp"
 #include "units/host/IException.hpp"
@@ -17,17 +18,6 @@
 namespace CvUnitSys {
 
 namespace {
-
-ustring quantityDisplay(const ustring& name) {
-    ustring out;
-    for (char16_t c : name) {
-        if (c == u'_') {
-            out += u'\\';
-        }
-        out += c;
-    }
-    return out;
-}
 
 // Definitions are only parsed here: expanding them (and finding undefined
 // units or cycles) is the database set's validation.
@@ -122,7 +112,7 @@ void UnitDatabase::loadFromModel(const Model& model) {
         }
         try {
             addUnit(*factory.createPhysicalQuantity(0, q.name, q.definition,
-                                                    quantityDisplay(q.name), q.name, q.name));
+                                                    escapeUnderscores(q.name), q.name, q.name));
             for (const ustring& id : q.getUnitprovenance()) {
                 addPhysicalQuantityProvenanceMapping(q.name, id);
             }

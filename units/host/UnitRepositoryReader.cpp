@@ -1,5 +1,6 @@
 #include "units/host/UnitRepositoryReader.hpp"
 
+#include "units/foundation/DisplayText.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/DiagnosticService.hpp"
 #include "units/host/IException.hpp"
@@ -163,17 +164,6 @@ const char* factorShape(ConversionFactorType kind) {
         break;
     }
     return "";
-}
-
-ustring escapeUnderscores(const ustring& text) {
-    ustring out;
-    for (char16_t c : text) {
-        if (c == u'_') {
-            out += u'\\';
-        }
-        out += c;
-    }
-    return out;
 }
 
 // One element's values, checked against the attributes and child elements its
