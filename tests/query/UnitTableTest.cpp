@@ -5,6 +5,8 @@
 #include "units/query/UnitTableUtil.hpp"
 
 #include <gtest/gtest.h>
+#include <random>
+#include <set>
 #include <string>
 
 using namespace CvUnitSys;
@@ -265,6 +267,45 @@ TEST(UnitTable, ListsAreCachedPerIdUntilReset) {
     EXPECT_EQ(&table.getUndefinedUnitsList(id), &first);
     EXPECT_EQ(table.getAmbiguousUnitsList(id), std::vector<ustring>{});
     EXPECT_EQ(table.getUndefinedUnitsList(-2), std::vector<ustring>{u"mixed"});
+}
+
+// Whatever the text, a registration either gives the id of an equal text or
+// the next id, or refuses with a user diagnostic and takes none.
+TEST(UnitTable, HostileTextsNeitherReuseNorLoseIds) {
+    UnitTable table;
+    std::mt19937 random(20261206);
+    const std::u16string alphabet =
+        u"m s k g ^ * / ( ) @ 1 2 - . e _ < > { } \\ \" ' \u00B0 \u03BC";
+    std::int32_t largest = 0;
+    std::size_t refused = 0;
+    for (int i = 0; i < 4000; ++i) {
+        std::u16string text;
+        const int length = std::uniform_int_distribution<int>(0, 24)(random);
+        for (int j = 0; j < length; ++j) {
+            text +=
+                i % 3 == 0
+                    ? static_cast<char16_t>(std::uniform_int_distribution<int>(1, 0xFFFF)(random))
+                    : alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() -
+                                                                                 1)(random)];
+        }
+        const std::size_t before = table.getNumUnits();
+        try {
+            const std::int32_t id = table.registerUnit(text, i % 2 == 0, false);
+            ASSERT_TRUE(id <= largest || id == largest + 1) << "id " << id << " after " << largest;
+            ASSERT_TRUE(table.isUnitIdValid(id));
+            largest = std::max(largest, id);
+        } catch (const IUserException&) {
+            ++refused;
+            ASSERT_EQ(table.getNumUnits(), before);
+        }
+    }
+    EXPECT_EQ(table.getNumUnits(), static_cast<std::size_t>(largest) + 3);
+    EXPECT_GT(refused, 0u);
+    const std::int32_t ft = table.registerUnit(u"ft", true, false);
+    EXPECT_EQ(ft, largest + 1);
+    EXPECT_DOUBLE_EQ(
+        table.getConversionInfo(ft, table.registerUnit(u"m", true, false)).getScalingFactor(),
+        0.3048);
 }
 
 } // namespace
