@@ -228,6 +228,20 @@ TEST(UnitTable, ResetAndRemoveGiveIdsAgain) {
     EXPECT_EQ(table.registerUnit(u"s", false, false), 1);
 }
 
+TEST(UnitTable, ConversionsFollowTheUnitsAnIdNamesNow) {
+    UnitTable table;
+    ASSERT_EQ(table.registerUnit(u"ft", true, false), 1);
+    ASSERT_EQ(table.registerUnit(u"m", true, false), 2);
+    EXPECT_DOUBLE_EQ(table.getConversionInfo(1, 2).getScalingFactor(), 0.3048);
+    table.resetToBuiltin();
+    ASSERT_EQ(table.registerUnit(u"km", true, false), 1);
+    ASSERT_EQ(table.registerUnit(u"m", true, false), 2);
+    EXPECT_DOUBLE_EQ(table.getConversionInfo(1, 2).getScalingFactor(), 1000);
+    table.removeUnit(*table.getUnit(2));
+    ASSERT_EQ(table.registerUnit(u"cm", true, false), 2);
+    EXPECT_DOUBLE_EQ(table.getConversionInfo(1, 2).getScalingFactor(), 100000);
+}
+
 TEST(UnitTable, RegisterUnitReturnsDiagnostics) {
     UnitTable table;
     std::int32_t id = -10;

@@ -273,6 +273,7 @@ void UnitTable::removeUnit(const UnitBase& unit) {
     const std::int32_t id = unit.getId();
     index_.get<ById>().erase(id);
     units_.erase(id);
+    conversions_.clear();
 }
 
 void UnitTable::resetToBuiltin() {
@@ -294,6 +295,7 @@ void UnitTable::resetToBuiltin() {
         ambiguousUnits_.clear();
     }
     unitsPropagate_ = false;
+    conversions_.clear();
     set_->clearTemporaryUnitDefinitions();
 }
 
@@ -315,6 +317,7 @@ void UnitTable::resolveUnresolvedUnits() {
         }
         units_[id] = std::move(unit);
         unresolvedIds_.erase(id);
+        conversions_.clear();
     }
 }
 
@@ -478,7 +481,21 @@ UnitNumericInfoForConversions UnitTable::getConversionInfo(std::int32_t id1, std
     if (id1 == EmptyUnitId || id2 == EmptyUnitId || id1 == MixedUnitId || id2 == MixedUnitId) {
         throwUnitMsg("CannotConvertUnspecified", {a.getSymbol(), b.getSymbol()});
     }
-    return set_->getConversionInfo(a, b);
+    // Hosts ask for the same pairs over and over; a change of the databases
+    // moves the version on and empties the cache.
+    const std::uint32_t version = UnitDBManager::m_UnitDBManager.getUnitDBSetVersion();
+    if (version != conversionsVersion_) {
+        conversions_.clear();
+        conversionsVersion_ = version;
+    }
+    const std::uint64_t key =
+        std::uint64_t{static_cast<std::uint32_t>(id1)} << 32 | static_cast<std::uint32_t>(id2);
+    if (const auto known = conversions_.find(key); known != conversions_.end()) {
+        return UnitNumericInfoForConversions(known->second);
+    }
+    UnitNumericInfoForConversions info = set_->getConversionInfo(a, b);
+    conversions_.emplace(key, info.getConversionFactor());
+    return info;
 }
 
 bool UnitTable::isUnitCompatibleWithUnitSystems(std::int32_t id,

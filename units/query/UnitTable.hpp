@@ -149,6 +149,10 @@ private:
     bool unitsPropagate_ = false;
     bool pqOnlyPropagate_ = false;
     std::unique_ptr<UnitDBSet> set_;
+    // Conversions already computed, by (from id, to id), for the manager's
+    // version they were computed under.
+    std::unordered_map<std::uint64_t, ConversionFactor> conversions_;
+    std::uint32_t conversionsVersion_ = 0;
     std::mutex undefinedLock_;
     std::mutex ambiguousLock_;
 };
