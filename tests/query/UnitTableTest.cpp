@@ -1,26 +1,18 @@
 #include "units/query/UnitTable.hpp"
 
+#include "db/DbFixtures.hpp"
 #include "units/host/DiagnosticService.hpp"
 #include "units/host/IException.hpp"
 #include "units/query/UnitTableUtil.hpp"
 
 #include <gtest/gtest.h>
 #include <random>
-#include <set>
 #include <string>
 
 using namespace CvUnitSys;
+using db_test::thrownId;
 
 namespace {
-
-template <typename F> std::string thrownId(F&& f) {
-    try {
-        f();
-    } catch (const IUserException& e) {
-        return e.getMessageIdentifier();
-    }
-    return "";
-}
 
 // Turns the quantity-only switch on for one test.
 class QuantityOnlyOn {

@@ -53,6 +53,9 @@ int checkCommand(const CommandContext& ctx) {
             out["aDimensions"] = dimensionsText(*explanation->from);
             out["bDimensions"] = dimensionsText(*explanation->to);
         }
+        if (explanation && explanation->fix) {
+            out["fix"] = *explanation->fix;
+        }
         ctx.out << out.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
         return exitSuccess;
     }
@@ -62,6 +65,9 @@ int checkCommand(const CommandContext& ctx) {
     if (explanation && explanation->from && explanation->to) {
         ctx.out << a << " has dimensions " << dimensionsText(*explanation->from) << '\n'
                 << b << " has dimensions " << dimensionsText(*explanation->to) << '\n';
+    }
+    if (explanation && explanation->fix) {
+        ctx.out << "nearest fix: " << *explanation->fix << '\n';
     }
     if (explanation) {
         for (const auto& [symbol, candidates] : explanation->unknown) {

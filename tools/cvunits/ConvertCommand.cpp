@@ -23,6 +23,7 @@ std::string formula(const UnitNumericInfoForConversions& info) {
                                                         shortestText(std::abs(offsetValue));
     const std::string approximate = info.isInverted() ? scale + "/x" + offset
                                     : offset.empty()  ? scale
+                                    : scale == "1"    ? "x" + offset
                                                       : scale + "*x" + offset;
     const auto exact = exactFactorText(info.getConversionFactor());
     return exact && *exact != approximate ? *exact + " (" + approximate + ")" : approximate;

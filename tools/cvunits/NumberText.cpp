@@ -113,7 +113,8 @@ std::optional<std::string> exactText(const CvUnitSys::ConversionFactorImpl& fact
 
 std::string shortestText(double value) {
     std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::general);
     return std::string(buffer.data(), result.ptr);
 }
 
@@ -156,7 +157,8 @@ std::optional<std::string> exactFactorText(const CvUnitSys::ConversionFactor& fa
         return scaling;
     }
     const bool negative = offset->starts_with('-');
-    return *scaling + "*x " + (negative ? "- " : "+ ") + offset->substr(negative ? 1 : 0);
+    return (*scaling == "1" ? "" : *scaling + "*") + "x " + (negative ? "- " : "+ ") +
+           offset->substr(negative ? 1 : 0);
 }
 
 } // namespace cvunits
