@@ -268,14 +268,20 @@ TEST_F(UnitDBSetTest, InvalidUserUnitsAreRemovedWithTheReason) {
               Equivalent);
 }
 
-TEST_F(UnitDBSetTest, CycleLeavesTheSetUsable) {
-    auto self = expressionUnit(u"loop");
-    universe.add(u"e", {{}, {{u"loop", u"loop"}}, u"se"});
+TEST_F(UnitDBSetTest, CycleFailsEveryTimeAndLeavesTheSetUsable) {
+    // Listed without the host's reload, so validation has not removed the cycle.
+    universe.define(
+        u"e", {{}, {{u"loopA", u"loopB"}, {u"loopB", u"m*loopA"}, {u"broken", u"zorkmid"}}, u"se"});
+    UnitDBManager::m_UnitDBManager.registerInternalUnitDatabase(u"e", [] { return Model(); });
+    UnitDBManager::m_UnitDBManager.updateUnitDBSetVersion();
     set.initializeIfNeeded();
-    auto temporary = expressionUnit(u"m*ft");
-    EXPECT_NO_THROW(set.genUnitDefinition(*temporary));
-    EXPECT_EQ(set.getUnitDefinition(*temporary).getFundamentalConversionFactor().toDouble(),
-              0.3048);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_EQ(thrownKey([&] { set.genUnitDefinition(set.getUnit(u"loopB")); }), "CycleInAST");
+        // A failed generation must not stay marked as in progress.
+        EXPECT_EQ(thrownKey([&] { set.genUnitDefinition(set.getUnit(u"broken")); }),
+                  "UnitNotInDatabase");
+    }
+    EXPECT_DOUBLE_EQ(scaleOf(u"ft"), 0.3048);
 }
 
 TEST_F(UnitDBSetTest, RebuildsWhenTheListChanges) {

@@ -204,7 +204,7 @@ struct PointerPairHash {
 };
 
 UnitDatabase::Loader& fileLoader() {
-    static UnitDatabase::Loader loader;
+    static UnitDatabase::Loader loader = [](UnitDatabase& db) { db.loadFromXMLIntoMemory(); };
     return loader;
 }
 

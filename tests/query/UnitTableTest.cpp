@@ -1,0 +1,317 @@
+#include "units/query/UnitTable.hpp"
+
+#include "db/DbFixtures.hpp"
+#include "units/host/DiagnosticService.hpp"
+#include "units/host/IException.hpp"
+#include "units/query/UnitTableUtil.hpp"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+
+using namespace CvUnitSys;
+using db_test::thrownId;
+
+namespace {
+
+// Turns the quantity-only switch on for one test.
+class QuantityOnlyOn {
+public:
+    QuantityOnlyOn() { UnitTable::quantityOnlyRegistration().setEnabled(true); }
+    ~QuantityOnlyOn() { UnitTable::quantityOnlyRegistration().setEnabled(false); }
+};
+
+TEST(UnitTable, StartsWithTheThreeSpecialUnits) {
+    UnitTable table;
+    EXPECT_EQ(table.getNumUnits(), 3u);
+    EXPECT_TRUE(table.isOnlyBuiltIn());
+    for (const std::int32_t id : {-2, -1, 0}) {
+        EXPECT_TRUE(table.isUnitIdValid(id));
+        EXPECT_TRUE(UnitTableUtil::IsBuiltInUnit(table, id));
+    }
+    EXPECT_FALSE(UnitTableUtil::IsBuiltInUnit(table, 1));
+    EXPECT_EQ(UnitTable::getNumBaseUnits(), 1);
+    EXPECT_EQ(table.getUserSpecifiedUnitExpr(-2), u"mixed");
+    EXPECT_EQ(table.getUserSpecifiedUnitExpr(-1), u"inherit");
+    EXPECT_EQ(table.getUnitId(u"inherit", true), -1);
+    EXPECT_EQ(table.getUnitId(u"", true), 0);
+    EXPECT_EQ(table.getUnitId(u"mixed", true), UnitTable::NoUnitId);
+    EXPECT_EQ(table.getUnit(u"inherit"), nullptr);
+    EXPECT_EQ(table.registerUnit(u"", true, false), 0);
+    EXPECT_EQ(table.registerUnit(u"inherit", true, false), -1);
+    EXPECT_EQ(table.getNumUnits(), 3u);
+    EXPECT_FALSE(table.isUnitIdValid_NotInherit(-1));
+    EXPECT_EQ(thrownId([&] { table.checkUnitId(7); }), "CorvaneTypes:Unit:InvalidUnitId");
+}
+
+TEST(UnitTable, RegistersEachNormalisedExpressionOnce) {
+    UnitTable table;
+    const std::int32_t kmh = table.registerUnit(u"km/h", false, false);
+    EXPECT_EQ(kmh, 1);
+    EXPECT_EQ(table.registerUnit(u"km/h", true, true), kmh);
+    EXPECT_EQ(table.registerUnit(u"m", false, false), 2);
+    // Decomposed and composed forms of the same text are one key.
+    EXPECT_EQ(table.registerUnit(u"\u00C5", false, false), 3);
+    EXPECT_EQ(table.registerUnit(u"A\u030A", false, false), 3);
+    EXPECT_EQ(table.getUnitId(u"km/h", false), kmh);
+    EXPECT_EQ(table.getUnitId(u"km/s", false), UnitTable::NoUnitId);
+    EXPECT_FALSE(table.isUnitUnresolved(kmh));
+    EXPECT_FALSE(table.isOnlyBuiltIn());
+    EXPECT_TRUE(table.doUnitsPropagate());
+}
+
+TEST(UnitTable, UnknownAndMalformedExpressions) {
+    UnitTable table;
+    const std::int32_t unknown = table.registerUnit(u"furlongs_per_blink", false, false);
+    EXPECT_TRUE(table.isUnitUnresolved(unknown));
+    EXPECT_EQ(table.registerUnit(u"blinks*m", true, false), unknown + 1);
+    EXPECT_TRUE(table.isUnitUnresolved(unknown + 1));
+    EXPECT_EQ(table.getUndefinedUnitsList(unknown + 1), std::vector<ustring>{u"blinks"});
+
+    EXPECT_EQ(thrownId([&] { table.registerUnit(u"m@@s", true, false); }),
+              "CorvaneTypes:Unit:PhysicalQuantityParsingError");
+    EXPECT_EQ(thrownId([&] { table.registerUnit(u"m*/", true, false); }),
+              "CorvaneTypes:Unit:InvalidUnitExpression");
+    EXPECT_EQ(thrownId([&] { table.registerUnit(u"m@len,gth", true, false); }),
+              "CorvaneTypes:Unit:AlphaNumericStringOnlyForName");
+    EXPECT_EQ(table.getNumUnits(), 5u) << "a refused registration takes no id";
+
+    for (const char16_t* bad : {u"m@@s", u"m*/", u"m@len,gth", u"((", u"^"}) {
+        const std::int32_t id = table.registerUnit(bad, false, false);
+        EXPECT_TRUE(table.isUnitUnresolved(id)) << testing::PrintToString(ustring(bad));
+        EXPECT_EQ(table.getUnitId(bad, true), id);
+    }
+}
+
+TEST(UnitTable, SanitisesNonStrictRegistrations) {
+    UnitTable table;
+    const std::int32_t id = table.registerUnit(u"m<s>\u0007/*x*/", false, false);
+    EXPECT_EQ(table.getUserSpecifiedUnitExpr(id), u"m_s___x_");
+    EXPECT_EQ(table.getUnitId(u"m<s>\u0007/*x*/", true), id);
+    EXPECT_EQ(table.getUnitId(u"m<s>\u0007/*x*/", false), UnitTable::NoUnitId);
+    EXPECT_EQ(table.getUnitId(u"m_s___x_", false), id);
+}
+
+TEST(UnitTable, ComparisonsOfSpecialAndRegisteredIds) {
+    UnitTable table;
+    const std::int32_t m = table.registerUnit(u"m", false, false);
+    const std::int32_t km = table.registerUnit(u"km", false, false);
+    const std::int32_t s = table.registerUnit(u"s", false, false);
+    const std::int32_t hz = table.registerUnit(u"Hz", false, false);
+    const std::int32_t k = table.registerUnit(u"K", false, false);
+    const std::int32_t degC = table.registerUnit(u"degC", false, false);
+    const std::int32_t unknown = table.registerUnit(u"blinks", false, false);
+    const std::int32_t unknownToo = table.registerUnit(u"blinks ", false, false);
+    const std::int32_t area = table.registerUnit(u"m*m", false, false);
+    const std::int32_t speed = table.registerUnit(u"m/s", false, false);
+    struct Case {
+        std::int32_t a;
+        std::int32_t b;
+        UnitComparison expected;
+    };
+    const Case cases[] = {
+        {0, m, Equivalent},
+        {0, -2, Equivalent},
+        {-2, 0, Equivalent},
+        {-2, m, MixedUnits},
+        {-1, m, InheritCompatible},
+        {-1, -2, MixedUnits},
+        {m, m, Equivalent},
+        {m, km, CanonicalScalingFactorDifference},
+        {m, s, IncompatibleUnits},
+        {area, speed, DimensionallyInequivalent},
+        {k, degC, DifferentOffsets},
+        {hz, s, ReciprocalUnits},
+        {unknown, m, UnresolvedUnits},
+        {unknown, unknownToo, Equivalent},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(table.equivalentUnits(c.a, c.b), c.expected) << c.a << " vs " << c.b;
+    }
+    EXPECT_EQ(thrownId([&] { table.equivalentUnits(m, 99); }), "CorvaneTypes:Unit:InvalidUnitId");
+}
+
+TEST(UnitTable, ConversionsBetweenIds) {
+    UnitTable table;
+    const std::int32_t ft = table.registerUnit(u"ft", false, false);
+    const std::int32_t m = table.registerUnit(u"m", false, false);
+    const std::int32_t degC = table.registerUnit(u"degC", false, false);
+    const std::int32_t degF = table.registerUnit(u"degF", false, false);
+    const std::int32_t kmh = table.registerUnit(u"km/h", false, false);
+    const std::int32_t ms = table.registerUnit(u"m/s", false, false);
+    const std::int32_t s = table.registerUnit(u"s", false, false);
+
+    EXPECT_DOUBLE_EQ(table.getConversionInfo(ft, m).getScalingFactor(), 0.3048);
+    const auto temperature = table.getConversionInfo(degC, degF);
+    EXPECT_DOUBLE_EQ(temperature.getScalingFactor(), 1.8);
+    EXPECT_DOUBLE_EQ(temperature.getOffset(), 32);
+    EXPECT_DOUBLE_EQ(table.getConversionInfo(kmh, ms).getScalingFactor(), 1 / 3.6);
+    EXPECT_TRUE(table.getConversionInfo(m, m).isTrivial());
+    EXPECT_TRUE(table.getConversionInfo(0, 0).isTrivial());
+
+    EXPECT_EQ(thrownId([&] { table.getConversionInfo(0, m); }),
+              "CorvaneTypes:Unit:CannotConvertUnspecified");
+    EXPECT_EQ(thrownId([&] { table.getConversionInfo(m, -2); }),
+              "CorvaneTypes:Unit:CannotConvertUnspecified");
+    EXPECT_EQ(thrownId([&] { table.getConversionInfo(m, s); }),
+              "CorvaneTypes:Unit:UnitsNotConvertible");
+    EXPECT_EQ(thrownId([&] { table.getConversionInfo(m, 99); }), "CorvaneTypes:Unit:InvalidUnitId");
+}
+
+TEST(UnitTable, ErrorCausesOfComparisons) {
+    for (const UnitComparison none : {Equivalent, DifferentPhysicalQuantities, InheritCompatible,
+                                      UnitComparison(10), UnitComparison(-1)}) {
+        EXPECT_FALSE(UnitTable::errorCause(none).has_value()) << int(none);
+    }
+    const std::pair<UnitComparison, const char*> causes[] = {
+        {IncompatibleUnits, "IncompatibleUnits"},
+        {CanonicalScalingFactorDifference, "CanonicalScalingFactorDifference"},
+        {DimensionallyInequivalent, "DimensionallyInequivalent"},
+        {DifferentOffsets, "DifferentOffsets"},
+        {ReciprocalUnits, "ReciprocalUnits"},
+        {UnresolvedUnits, "UnresolvedUnits"},
+        {MixedUnits, "MixedUnits"},
+    };
+    for (const auto& [comparison, key] : causes) {
+        const auto cause = UnitTable::errorCause(comparison);
+        ASSERT_TRUE(cause.has_value());
+        EXPECT_TRUE(cvsvCheckDiagnosticForMessageIdentifier(
+            *cause, std::string("CorvaneTypes:Unit:") + key, 0));
+    }
+}
+
+TEST(UnitTable, QuantitiesInExpressions) {
+    UnitTable table;
+    const std::int32_t ml = table.registerUnit(u"m@length", true, false);
+    EXPECT_FALSE(table.isUnitUnresolved(ml));
+    EXPECT_EQ(table.getUnitSymbolExpr(ml).substr(0, 2), u"m@");
+    EXPECT_EQ(table.getUnitSymbolExpr(table.registerUnit(u"m", true, false)), u"m");
+
+    EXPECT_EQ(thrownId([&] { table.registerUnit(u"@length", true, false); }),
+              "CorvaneTypes:Unit:PhysicalQuantityWithoutUnit");
+    const std::int32_t refused = table.registerUnit(u"@length", false, false);
+    EXPECT_FALSE(table.isUnitPQOnly(refused));
+    EXPECT_TRUE(table.isUnitUnresolved(refused));
+
+    UnitTable other;
+    const QuantityOnlyOn on;
+    const std::int32_t length = other.registerUnit(u"@length", true, true);
+    EXPECT_TRUE(other.isUnitPQOnly(length));
+    EXPECT_FALSE(other.isUnitUnresolved(length));
+    EXPECT_TRUE(other.doUnitsPQOnlyPropagate());
+    EXPECT_EQ(other.getUnitNameExpr(length).substr(0, 1), u"@");
+}
+
+TEST(UnitTable, ResetAndRemoveGiveIdsAgain) {
+    UnitTable table;
+    table.registerUnit(u"m", false, true);
+    const std::int32_t s = table.registerUnit(u"s", false, false);
+    table.registerUnit(u"blinks", false, false);
+    table.removeUnit(*table.getUnit(s + 1));
+    EXPECT_EQ(table.getUnitId(u"blinks", false), UnitTable::NoUnitId);
+    EXPECT_EQ(table.registerUnit(u"h", false, false), s + 1);
+
+    table.resetToBuiltin();
+    EXPECT_TRUE(table.isOnlyBuiltIn());
+    EXPECT_FALSE(table.doUnitsPropagate());
+    EXPECT_EQ(table.getUnitId(u"m", false), UnitTable::NoUnitId);
+    EXPECT_EQ(table.getUnitId(u"inherit", false), -1);
+    EXPECT_FALSE(table.isUnitUnresolved(s + 1));
+    EXPECT_EQ(table.registerUnit(u"s", false, false), 1);
+}
+
+TEST(UnitTable, ConversionsFollowTheUnitsAnIdNamesNow) {
+    UnitTable table;
+    ASSERT_EQ(table.registerUnit(u"ft", true, false), 1);
+    ASSERT_EQ(table.registerUnit(u"m", true, false), 2);
+    EXPECT_DOUBLE_EQ(table.getConversionInfo(1, 2).getScalingFactor(), 0.3048);
+    table.resetToBuiltin();
+    ASSERT_EQ(table.registerUnit(u"km", true, false), 1);
+    ASSERT_EQ(table.registerUnit(u"m", true, false), 2);
+    EXPECT_DOUBLE_EQ(table.getConversionInfo(1, 2).getScalingFactor(), 1000);
+    table.removeUnit(*table.getUnit(2));
+    ASSERT_EQ(table.registerUnit(u"cm", true, false), 2);
+    EXPECT_DOUBLE_EQ(table.getConversionInfo(1, 2).getScalingFactor(), 100000);
+}
+
+TEST(UnitTable, RegisterUnitReturnsDiagnostics) {
+    UnitTable table;
+    std::int32_t id = -10;
+    EXPECT_FALSE(UnitTable::RegisterUnit(table, u"", u"km", &id, true).has_value());
+    EXPECT_EQ(id, 1);
+
+    const auto plain = UnitTable::RegisterUnit(table, u"", u"m@@s", &id, true);
+    ASSERT_TRUE(plain.has_value());
+    EXPECT_TRUE(cvsvCheckDiagnosticForMessageIdentifier(
+        *plain, "CorvaneTypes:Unit:PhysicalQuantityParsingError", 0));
+
+    const auto fromBlock = UnitTable::RegisterUnit(table, u"model/Gain", u"m@@s", &id, true);
+    ASSERT_TRUE(fromBlock.has_value());
+    EXPECT_TRUE(cvsvCheckDiagnosticForMessageIdentifier(*fromBlock,
+                                                        "CorvaneTypes:Unit:UnitErrorFromBlock", 0));
+    ASSERT_EQ(fromBlock->items()[0].causes.size(), 1u);
+    EXPECT_TRUE(cvsvCheckDiagnosticForMessageIdentifier(
+        fromBlock->items()[0].causes[0], "CorvaneTypes:Unit:PhysicalQuantityParsingError", 0));
+}
+
+TEST(UnitTable, TextsOfRegisteredExpressions) {
+    UnitTable table;
+    const std::int32_t id = table.registerUnit(u"km/h^2", false, false);
+    EXPECT_EQ(table.getUnitNameExpr(id), u"kilometre/hour^2");
+    EXPECT_EQ(table.getUnitSymbolExpr(id), u"km/h^2");
+    EXPECT_EQ(table.getUnitDispExpr(id), u"km/h^{2}");
+    const std::int32_t unknown = table.registerUnit(u"my_unit@my_q", false, false);
+    EXPECT_EQ(table.getUnitSymbolExpr(unknown), u"my_unit@my_q");
+    EXPECT_EQ(table.getUnitDispExpr(unknown), u"my\\_unit<my\\_q>");
+}
+
+TEST(UnitTable, ListsAreCachedPerIdUntilReset) {
+    UnitTable table;
+    const std::int32_t id = table.registerUnit(u"m/zork", false, false);
+    const std::vector<ustring>& first = table.getUndefinedUnitsList(id);
+    EXPECT_EQ(first, std::vector<ustring>{u"zork"});
+    EXPECT_EQ(&table.getUndefinedUnitsList(id), &first);
+    EXPECT_EQ(table.getAmbiguousUnitsList(id), std::vector<ustring>{});
+    EXPECT_EQ(table.getUndefinedUnitsList(-2), std::vector<ustring>{u"mixed"});
+}
+
+// Whatever the text, a registration either gives the id of an equal text or
+// the next id, or refuses with a user diagnostic and takes none.
+TEST(UnitTable, HostileTextsNeitherReuseNorLoseIds) {
+    UnitTable table;
+    std::mt19937 random(20261206);
+    const std::u16string alphabet =
+        u"m s k g ^ * / ( ) @ 1 2 - . e _ < > { } \\ \" ' \u00B0 \u03BC";
+    std::int32_t largest = 0;
+    std::size_t refused = 0;
+    for (int i = 0; i < 4000; ++i) {
+        std::u16string text;
+        const int length = std::uniform_int_distribution<int>(0, 24)(random);
+        for (int j = 0; j < length; ++j) {
+            text +=
+                i % 3 == 0
+                    ? static_cast<char16_t>(std::uniform_int_distribution<int>(1, 0xFFFF)(random))
+                    : alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() -
+                                                                                 1)(random)];
+        }
+        const std::size_t before = table.getNumUnits();
+        try {
+            const std::int32_t id = table.registerUnit(text, i % 2 == 0, false);
+            ASSERT_TRUE(id <= largest || id == largest + 1) << "id " << id << " after " << largest;
+            ASSERT_TRUE(table.isUnitIdValid(id));
+            largest = std::max(largest, id);
+        } catch (const IUserException&) {
+            ++refused;
+            ASSERT_EQ(table.getNumUnits(), before);
+        }
+    }
+    EXPECT_EQ(table.getNumUnits(), static_cast<std::size_t>(largest) + 3);
+    EXPECT_GT(refused, 0u);
+    const std::int32_t ft = table.registerUnit(u"ft", true, false);
+    EXPECT_EQ(ft, largest + 1);
+    EXPECT_DOUBLE_EQ(
+        table.getConversionInfo(ft, table.registerUnit(u"m", true, false)).getScalingFactor(),
+        0.3048);
+}
+
+} // namespace

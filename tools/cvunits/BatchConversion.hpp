@@ -1,0 +1,12 @@
+#pragma once
+
+#include <iosfwd>
+
+namespace cvunits {
+
+// Answers lines "FROM<TAB>TO", one output line per input line and in order:
+// "scale<TAB>offset<TAB>inverted" or "error<TAB><identifier><TAB><message>"
+// (with `json`, one JSON object per line). A bad line never stops the run.
+void runBatch(std::istream& in, std::ostream& out, bool json);
+
+} // namespace cvunits

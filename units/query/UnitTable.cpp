@@ -1,0 +1,561 @@
+#include "units/query/UnitTable.hpp"
+
+#include "units/expr/ExprSymbolLists.hpp"
+#include "units/expr/GenConvertedStringFromExpr.hpp"
+#include "units/expr/ParseUnitExpr.hpp"
+#include "units/expr/UnitTextChecks.hpp"
+#include "units/foundation/UnitMsgID.hpp"
+#include "units/host/DiagnosticService.hpp"
+#include "units/host/IException.hpp"
+#include "units/host/RegexReplacement.hpp"
+#include "units/host/TextServices.hpp"
+#include "units/model/Unit.hpp"
+#include "units/model/UnitFactory.hpp"
+
+#include <iterator>
+#include <utility>
+
+namespace CvUnitSys {
+
+namespace {
+
+const ustring mixedText = u"mixed";
+
+// The special units every table starts with, in registration order, with the
+// keys they are registered under.
+const std::vector<std::pair<ustring, std::unique_ptr<UnitBase>>>& baseUnits() {
+    static const auto units = [] {
+        const UnitFactory factory;
+        const UnitBase& anyQuantity = UnitFactory::getDefaultPhysicalQuantity();
+        std::vector<std::pair<ustring, std::unique_ptr<UnitBase>>> list;
+        for (const ustring& text : {mixedText, Unit::UnitInheritUStr}) {
+            list.emplace_back(text, factory.createUnit(UnitTable::NoUnitId, text, text, text, text,
+                                                       text, defaultStoredConversionFactor(), u"",
+                                                       {}, {}, false, anyQuantity));
+        }
+        list.emplace_back(u"", UnitFactory::getDefaultUnit().clone());
+        return list;
+    }();
+    return units;
+}
+
+// Characters that would break the texts the host builds from a unit
+// (comments, quotes, markup, control characters) become "_".
+ustring sanitize(const ustring& text) {
+    static const RegexReplacement pattern(
+        u"/\\*|\\*/|[\\\\\"'{}\\[\\]<>&\\x{01}-\\x{1F}\\x{7F}-\\x{9F}]", u"_");
+    return pattern.replaceAll(text);
+}
+
+[[noreturn]] void throwWithCause(std::string_view key, std::vector<MsgArg> args,
+                                 const IException& cause) {
+    Diagnostic d = cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(key, std::move(args)));
+    cvsvAddCauseToDiagnosticItem(d, 0, cvsvCreateDiagnosticFromIException(cause, true));
+    cvsvThrowIExceptionFromDiagnostic(std::move(d), nullptr);
+}
+
+bool isDefaultQuantity(const UnitBase& quantity) {
+    return quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0;
+}
+
+// A unit part the databases resolve; an unreadable one counts as not resolved.
+bool resolves(const UnitDBSet& set, const ustring& unitPart) {
+    try {
+        return set.isValidUnitExpr(unitPart);
+    } catch (const IException&) {
+        return false;
+    }
+}
+
+} // namespace
+
+UnitTable::UnitTable() : set_(UnitDBManager::m_UnitDBManager.createNewUnitDBSet()) {
+    initialize();
+}
+
+UnitTable::~UnitTable() = default;
+
+void UnitTable::initialize() {
+    for (const auto& [key, unit] : baseUnits()) {
+        auto copy = unit->clone();
+        copy->setId(nextId());
+        addUnit(key, std::move(copy));
+    }
+}
+
+FeatureSwitch& UnitTable::quantityOnlyRegistration() {
+    static FeatureSwitch feature("UnitsQuantityOnlyRegistration");
+    return feature;
+}
+
+std::int32_t UnitTable::getNumBaseUnits() {
+    return static_cast<std::int32_t>(baseUnits().size()) - 2;
+}
+
+bool UnitTable::isOnlyBuiltIn() const {
+    return units_.size() == baseUnits().size();
+}
+
+std::int32_t UnitTable::nextId() const {
+    return units_.empty() ? MixedUnitId : units_.rbegin()->first + 1;
+}
+
+std::int32_t UnitTable::findId(const ustring& key) const {
+    const auto& byKey = index_.get<ByKey>();
+    const auto found = byKey.find(key);
+    return found == byKey.end() ? NoUnitId : found->id;
+}
+
+std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool fromModel) {
+    if (expr.empty()) {
+        return EmptyUnitId;
+    }
+    if (fromModel && expr != Unit::UnitInheritUStr) {
+        unitsPropagate_ = true;
+    }
+    ustring key = normalizeUnitExpression(expr);
+    if (!strict) {
+        key = sanitize(key);
+    }
+    if (const std::int32_t known = findId(key); known != NoUnitId && units_.contains(known)) {
+        return known;
+    }
+
+    ustring unitPart;
+    ustring quantityPart;
+    bool wellFormed = true;
+    bool quantityOnly = false;
+    if (!parseExprForUnitComponents(key, unitPart, quantityPart)) {
+        if (strict) {
+            throwUnitMsg("PhysicalQuantityParsingError", {expr});
+        }
+        // The unit shows what was typed.
+        unitPart = key;
+        quantityPart.clear();
+        wellFormed = false;
+    } else {
+        if (!quantityPart.empty()) {
+            if (!UnitBase::isValidStringForUnitName(quantityPart)) {
+                if (strict) {
+                    throwUnitMsg("AlphaNumericStringOnlyForName", {quantityPart});
+                }
+                wellFormed = false;
+            }
+        } else if (unitPart.empty()) {
+            return EmptyUnitId;
+        }
+        quantityOnly =
+            !quantityPart.empty() && (unitPart.empty() || unitPart == Unit::UnitInheritUStr);
+        if (quantityOnly && !quantityOnlyRegistration().isEnabled()) {
+            if (strict) {
+                throwUnitMsg("PhysicalQuantityWithoutUnit", {quantityPart});
+            }
+            quantityOnly = false;
+            wellFormed = false;
+        }
+        if (!unitPart.empty() && unitPart != Unit::UnitInheritUStr) {
+            try {
+                wellFormed = isAValidUnit(unitPart) && wellFormed;
+            } catch (const IException& e) {
+                if (strict) {
+                    throwWithCause("InvalidUnitExpression", {expr}, e);
+                }
+                wellFormed = false;
+            }
+        }
+    }
+
+    const std::int32_t newId = nextId();
+    set_->initializeIfNeeded();
+    bool resolved = false;
+    bool ambiguous = false;
+    if (wellFormed) {
+        if (quantityOnly) {
+            resolved = set_->hasPhysicalQuantity(quantityPart);
+        } else {
+            resolved = resolves(*set_, unitPart);
+            ambiguous = resolved && set_->isAmbiguousUnitExpr(unitPart);
+        }
+    }
+    std::unique_ptr<UnitBase> unit =
+        allocateUnit(newId, unitPart, quantityPart, resolved, wellFormed);
+    if (resolved && ambiguous) {
+        ambiguousIds_.insert(newId);
+        set_->setAmbiguous(*unit);
+    }
+    addUnit(key, std::move(unit));
+    if (!quantityPart.empty()) {
+        idsWithQuantity_.insert(newId);
+    }
+    if (!quantityOnly && !resolved) {
+        unresolvedIds_.insert(newId);
+    }
+    if (quantityOnly) {
+        quantityOnlyIds_.insert(newId);
+        if (fromModel) {
+            pqOnlyPropagate_ = true;
+        }
+    }
+    return newId;
+}
+
+std::optional<Diagnostic> UnitTable::RegisterUnit(UnitTable& table, const ustring& blockPath,
+                                                  const ustring& expr, std::int32_t* id,
+                                                  bool strict) {
+    try {
+        *id = table.registerUnit(expr, strict, true);
+        return std::nullopt;
+    } catch (const IException& e) {
+        Diagnostic caught = cvsvCreateDiagnosticFromIException(e, true);
+        if (blockPath.empty()) {
+            return caught;
+        }
+        Diagnostic fromBlock =
+            cvsvCreateDiagnosticFromMessageID(makeUnitMsgID("UnitErrorFromBlock", {blockPath}));
+        cvsvAddCauseToDiagnosticItem(fromBlock, 0, std::move(caught));
+        return fromBlock;
+    }
+}
+
+void UnitTable::addUnit(const ustring& key, std::unique_ptr<UnitBase> unit) {
+    const std::int32_t id = unit->getId();
+    if (!units_.emplace(id, std::move(unit)).second) {
+        return;
+    }
+    if (id != MixedUnitId) {
+        index_.insert(IndexEntry{key, id});
+    }
+}
+
+std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring& unitPart,
+                                                  const ustring& quantityPart, bool resolved,
+                                                  bool wellFormed) {
+    std::reference_wrapper<const UnitBase> quantity = UnitFactory::getDefaultPhysicalQuantity();
+    if (!quantityPart.empty()) {
+        if (const auto found = set_->findPhysicalQuantity(quantityPart); !found.empty()) {
+            quantity = *found.begin();
+        }
+    }
+    std::unique_ptr<UnitBase> unit;
+    const bool copied = resolved && set_->hasUnit(unitPart, quantity);
+    if (copied) {
+        unit = set_->getUnit(unitPart).clone();
+        unit->setId(id);
+    } else {
+        const auto text = [&](ConversionFormatType form) {
+            return wellFormed ? genConvertedStringFromExpr(unitPart, form) : unitPart;
+        };
+        unit = UnitFactory().createUnit(
+            id, text(ConversionFormatType::Name), unitPart, text(ConversionFormatType::Symbol),
+            text(ConversionFormatType::Ascii), text(ConversionFormatType::Display),
+            defaultStoredConversionFactor(), u"", {}, {}, false, quantity);
+        const bool quantityOnly = unitPart.empty() && !quantityPart.empty();
+        if (!resolved && unitPart != Unit::UnitInheritUStr && !quantityOnly) {
+            set_->setUnresolved(*unit);
+        }
+    }
+    if (resolved) {
+        try {
+            set_->genUnitDefinition(*unit);
+        } catch (const IException& e) {
+            throwWithCause("UnitDefinitionGenFailure",
+                           {unit->getSymbol(), set_->getDefiningDatabaseName(unit->getSymbol())},
+                           e);
+        }
+        set_->isValid(*unit, !copied);
+    }
+    return unit;
+}
+
+void UnitTable::removeUnit(const UnitBase& unit) {
+    // By id: a unit copied from a database carries that unit's expression, not
+    // the text it was registered under.
+    const std::int32_t id = unit.getId();
+    index_.get<ById>().erase(id);
+    units_.erase(id);
+    conversions_.clear();
+}
+
+void UnitTable::resetToBuiltin() {
+    std::erase_if(units_, [](const auto& entry) { return entry.first >= getNumBaseUnits(); });
+    auto& byId = index_.get<ById>();
+    for (auto it = byId.begin(); it != byId.end();) {
+        it = it->id >= getNumBaseUnits() ? byId.erase(it) : std::next(it);
+    }
+    idsWithQuantity_.clear();
+    unresolvedIds_.clear();
+    ambiguousIds_.clear();
+    quantityOnlyIds_.clear();
+    {
+        const std::lock_guard guard(undefinedLock_);
+        undefinedUnits_.clear();
+    }
+    {
+        const std::lock_guard guard(ambiguousLock_);
+        ambiguousUnits_.clear();
+    }
+    unitsPropagate_ = false;
+    conversions_.clear();
+    set_->clearTemporaryUnitDefinitions();
+}
+
+void UnitTable::resolveUnresolvedUnits() {
+    set_->initializeIfNeeded();
+    const std::vector<std::int32_t> ids(unresolvedIds_.begin(), unresolvedIds_.end());
+    for (const std::int32_t id : ids) {
+        ustring unitPart;
+        ustring quantityPart;
+        if (!parseExprForUnitComponents(getUserSpecifiedUnitExpr(id), unitPart, quantityPart) ||
+            unitPart.empty() || !resolves(*set_, unitPart)) {
+            continue;
+        }
+        const bool ambiguous = set_->isAmbiguousUnitExpr(unitPart);
+        std::unique_ptr<UnitBase> unit = allocateUnit(id, unitPart, quantityPart, true, true);
+        if (ambiguous) {
+            ambiguousIds_.insert(id);
+            set_->setAmbiguous(*unit);
+        }
+        units_[id] = std::move(unit);
+        unresolvedIds_.erase(id);
+        conversions_.clear();
+    }
+}
+
+void UnitTable::resolveAmbiguousUnits() {
+    set_->initializeIfNeeded();
+    std::erase_if(ambiguousIds_, [&](std::int32_t id) {
+        ustring unitPart;
+        ustring quantityPart;
+        return parseExprForUnitComponents(getUserSpecifiedUnitExpr(id), unitPart, quantityPart) &&
+               !unitPart.empty() && resolves(*set_, unitPart) &&
+               !set_->isAmbiguousUnitExpr(unitPart);
+    });
+}
+
+std::int32_t UnitTable::getUnitId(const ustring& expr, bool sanitizeText) const {
+    const ustring key = normalizeUnitExpression(expr);
+    return findId(sanitizeText ? sanitize(key) : key);
+}
+
+const UnitBase* UnitTable::getUnit(const ustring& expr) const {
+    const std::int32_t id = getUnitId(expr, true);
+    if (id == InheritUnitId || id == NoUnitId) {
+        return nullptr;
+    }
+    const auto found = units_.find(id);
+    return found == units_.end() ? nullptr : found->second.get();
+}
+
+bool UnitTable::isInherit(const ustring& expr) {
+    return expr == Unit::UnitInheritUStr;
+}
+
+bool UnitTable::isAValidUnit(const ustring& expr) {
+    const ustring trimmed = normalizeUnitExpression(TextServices::trim(expr));
+    return trimmed.empty() || UnitBase::isValidUnitExpr(trimmed);
+}
+
+bool UnitTable::isAValidExpr(const ustring& expr) {
+    const ustring trimmed = normalizeUnitExpression(TextServices::trim(expr));
+    return trimmed.empty() || UnitBase::isValidExpr(trimmed);
+}
+
+std::int32_t UnitTable::getBaseUnit(const ustring&) {
+    return NoUnitId;
+}
+
+void UnitTable::checkUnitId(std::int32_t id) const {
+    if (!isUnitIdValid(id)) {
+        throwUnitMsg("InvalidUnitId", {std::int64_t{id}});
+    }
+}
+
+bool UnitTable::isUnitIdValid_NotInherit(std::int32_t id) const {
+    return id != InheritUnitId && isUnitIdValid(id);
+}
+
+const UnitBase* UnitTable::getUnit(std::int32_t id) const {
+    const auto found = units_.find(id);
+    return found == units_.end() ? nullptr : found->second.get();
+}
+
+bool UnitTable::isUnitUnresolved(std::int32_t id) const {
+    return unresolvedIds_.contains(id);
+}
+
+bool UnitTable::isUnitAmbiguous(std::int32_t id) const {
+    return ambiguousIds_.contains(id);
+}
+
+bool UnitTable::isUnitPQOnly(std::int32_t id) const {
+    return quantityOnlyIds_.contains(id);
+}
+
+const ustring& UnitTable::getUserSpecifiedUnitExpr(std::int32_t id) const {
+    static const ustring none;
+    if (id == MixedUnitId) {
+        return mixedText;
+    }
+    const auto& byId = index_.get<ById>();
+    const auto found = byId.find(id);
+    return found == byId.end() ? none : found->key;
+}
+
+ustring UnitTable::quantityText(std::int32_t id, const ustring& (UnitBase::*text)() const) const {
+    const UnitBase& unit = *units_.at(id);
+    if (unit.getUnitType() == UnitBase::UNIT_TYPE_UNIT) {
+        const UnitBase* quantity = static_cast<const Unit&>(unit).getPhysicalQuantity();
+        if (quantity != nullptr && !isDefaultQuantity(*quantity)) {
+            return (quantity->*text)();
+        }
+    }
+    ustring unitPart;
+    ustring quantityPart;
+    parseExprForUnitComponents(getUserSpecifiedUnitExpr(id), unitPart, quantityPart);
+    return quantityPart;
+}
+
+ustring UnitTable::textWithQuantity(std::int32_t id,
+                                    const ustring& (UnitBase::*text)() const) const {
+    ustring out = (units_.at(id).get()->*text)();
+    if (idsWithQuantity_.contains(id)) {
+        const ustring quantity = quantityText(id, text);
+        if (!quantity.empty()) {
+            out += u'@';
+            out += quantity;
+        }
+    }
+    return out;
+}
+
+ustring UnitTable::getUnitNameExpr(std::int32_t id) const {
+    return textWithQuantity(id, &UnitBase::getName);
+}
+
+ustring UnitTable::getUnitSymbolExpr(std::int32_t id) const {
+    return textWithQuantity(id, &UnitBase::getSymbol);
+}
+
+ustring UnitTable::getUnitAsciiSymbolExpr(std::int32_t id) const {
+    return textWithQuantity(id, &UnitBase::getAsciiSymbol);
+}
+
+ustring UnitTable::getUnitDispExpr(std::int32_t id) const {
+    ustring out = units_.at(id)->getDisplay();
+    if (idsWithQuantity_.contains(id)) {
+        out += u'<';
+        for (char16_t c : quantityText(id, &UnitBase::getDisplay)) {
+            if (c == u'_') {
+                out += u'\\';
+            }
+            out += c;
+        }
+        out += u'>';
+    }
+    return out;
+}
+
+UnitComparison UnitTable::equivalentUnits(std::int32_t id1, std::int32_t id2) {
+    if (id1 == EmptyUnitId || id2 == EmptyUnitId || id1 == id2) {
+        return Equivalent;
+    }
+    if (id1 == MixedUnitId || id2 == MixedUnitId) {
+        return MixedUnits;
+    }
+    if (id1 == InheritUnitId || id2 == InheritUnitId) {
+        return InheritCompatible;
+    }
+    checkUnitId(id1);
+    checkUnitId(id2);
+    return set_->equivalent(*getUnit(id1), *getUnit(id2), UseSimplifiedExpo);
+}
+
+UnitNumericInfoForConversions UnitTable::getConversionInfo(std::int32_t id1, std::int32_t id2) {
+    if (id1 == EmptyUnitId && id2 == EmptyUnitId) {
+        return UnitNumericInfoForConversions(ConversionFactor::unity);
+    }
+    checkUnitId(id1);
+    checkUnitId(id2);
+    const UnitBase& a = *getUnit(id1);
+    const UnitBase& b = *getUnit(id2);
+    if (id1 == EmptyUnitId || id2 == EmptyUnitId || id1 == MixedUnitId || id2 == MixedUnitId) {
+        throwUnitMsg("CannotConvertUnspecified", {a.getSymbol(), b.getSymbol()});
+    }
+    // Hosts ask for the same pairs over and over; a change of the databases
+    // moves the version on and empties the cache.
+    const std::uint32_t version = UnitDBManager::m_UnitDBManager.getUnitDBSetVersion();
+    if (version != conversionsVersion_) {
+        conversions_.clear();
+        conversionsVersion_ = version;
+    }
+    const std::uint64_t key =
+        std::uint64_t{static_cast<std::uint32_t>(id1)} << 32 | static_cast<std::uint32_t>(id2);
+    if (const auto known = conversions_.find(key); known != conversions_.end()) {
+        return UnitNumericInfoForConversions(known->second);
+    }
+    UnitNumericInfoForConversions info = set_->getConversionInfo(a, b);
+    conversions_.emplace(key, info.getConversionFactor());
+    return info;
+}
+
+bool UnitTable::isUnitCompatibleWithUnitSystems(std::int32_t id,
+                                                const UnitDBSet::SystemList& systems) {
+    if (id == MixedUnitId || id == EmptyUnitId) {
+        return true;
+    }
+    checkUnitId(id);
+    return set_->isUnitCompatibleWithUnitSystems(*getUnit(id), systems);
+}
+
+namespace {
+
+template <typename Compute>
+const std::vector<ustring>&
+cachedList(std::mutex& lock, std::unordered_map<std::int32_t, std::vector<ustring>>& cache,
+           std::int32_t id, Compute compute) {
+    const std::lock_guard guard(lock);
+    auto found = cache.find(id);
+    if (found == cache.end()) {
+        found = cache.emplace(id, compute()).first;
+    }
+    return found->second;
+}
+
+} // namespace
+
+const std::vector<ustring>& UnitTable::getUndefinedUnitsList(std::int32_t id) {
+    return cachedList(undefinedLock_, undefinedUnits_, id, [&] {
+        return getUndefinedUnitsFromExpr(getUserSpecifiedUnitExpr(id), *set_);
+    });
+}
+
+const std::vector<ustring>& UnitTable::getAmbiguousUnitsList(std::int32_t id) {
+    return cachedList(ambiguousLock_, ambiguousUnits_, id, [&] {
+        return getAmbiguousUnitsFromExpr(getUserSpecifiedUnitExpr(id), *set_);
+    });
+}
+
+std::optional<Diagnostic> UnitTable::errorCause(UnitComparison comparison) {
+    static constexpr const char* keys[] = {nullptr,
+                                           "IncompatibleUnits",
+                                           nullptr,
+                                           nullptr,
+                                           "CanonicalScalingFactorDifference",
+                                           "DimensionallyInequivalent",
+                                           "DifferentOffsets",
+                                           "ReciprocalUnits",
+                                           "UnresolvedUnits",
+                                           "MixedUnits"};
+    const int index = static_cast<int>(comparison);
+    if (index < 0 || index >= static_cast<int>(std::size(keys)) || keys[index] == nullptr) {
+        return std::nullopt;
+    }
+    return cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(keys[index]));
+}
+
+UnitDBSet& UnitTable::getUnitDBSetForQuery() {
+    set_->initializeIfNeeded();
+    return *set_;
+}
+
+} // namespace CvUnitSys

@@ -1,0 +1,160 @@
+#pragma once
+
+#include "units/db/UnitDBSet.hpp"
+#include "units/expr/UnitNumericInfoForConversions.hpp"
+#include "units/foundation/UString.hpp"
+#include "units/host/Diagnostic.hpp"
+#include "units/host/FeatureSwitch.hpp"
+#include "units/model/UnitBase.hpp"
+#include "units/model/UnitSystem.hpp"
+#include "units/query/UnitComparison.hpp"
+
+#include <boost/multi_index/hashed_index.hpp>
+#include <boost/multi_index/member.hpp>
+#include <boost/multi_index_container.hpp>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace CvUnitSys {
+
+// One client's registry of unit expressions: each distinct expression is
+// registered once and answered by a small integer id afterwards. Three ids
+// exist from construction: -2 "mixed", -1 "inherit" and 0 the empty expression.
+// A table is used by one thread at a time, except the undefined and ambiguous
+// unit lists, which have their own locks.
+class UnitTable {
+public:
+    static constexpr std::int32_t NoUnitId = -10;
+    static constexpr std::int32_t MixedUnitId = -2;
+    static constexpr std::int32_t InheritUnitId = -1;
+    static constexpr std::int32_t EmptyUnitId = 0;
+
+    UnitTable();
+    virtual ~UnitTable();
+    UnitTable(const UnitTable&) = delete;
+    UnitTable& operator=(const UnitTable&) = delete;
+
+    // Drops every unit but the three special ones; the next id is 1 again.
+    virtual void resetToBuiltin();
+    // The id of the expression, registering it when new. A strict registration
+    // throws for a malformed expression; a non-strict one registers it as
+    // unresolved. `fromModel` marks that units propagate.
+    virtual std::int32_t registerUnit(const ustring& expr, bool strict, bool fromModel);
+    virtual bool isUnitUnresolved(std::int32_t id) const;
+    virtual bool isUnitAmbiguous(std::int32_t id) const;
+    virtual bool isUnitPQOnly(std::int32_t id) const;
+
+    // Registers for a block: nothing on success, otherwise the diagnostic,
+    // wrapped in "UnitErrorFromBlock" when a block path is given.
+    static std::optional<Diagnostic> RegisterUnit(UnitTable& table, const ustring& blockPath,
+                                                  const ustring& expr, std::int32_t* id,
+                                                  bool strict);
+
+    // Keeps an existing unit of the same id; the index gains (key, id) unless the id is -2.
+    void addUnit(const ustring& key, std::unique_ptr<UnitBase> unit);
+    std::unique_ptr<UnitBase> allocateUnit(std::int32_t id, const ustring& unitPart,
+                                           const ustring& quantityPart, bool resolved,
+                                           bool wellFormed);
+    void removeUnit(const UnitBase& unit);
+    // Bring the id sets up to date after the databases changed.
+    void resolveUnresolvedUnits();
+    void resolveAmbiguousUnits();
+
+    // NoUnitId when the expression is not registered.
+    std::int32_t getUnitId(const ustring& expr, bool sanitize) const;
+    // Null for the inherit expression and for one not registered.
+    const UnitBase* getUnit(const ustring& expr) const;
+    static bool isInherit(const ustring& expr);
+    static bool isAValidUnit(const ustring& expr);
+    static bool isAValidExpr(const ustring& expr);
+    static std::int32_t getBaseUnit(const ustring& name);
+
+    // Throws "InvalidUnitId" for an id the table does not hold.
+    void checkUnitId(std::int32_t id) const;
+    bool isUnitIdValid(std::int32_t id) const { return units_.contains(id); }
+    bool isUnitIdValid_NotInherit(std::int32_t id) const;
+    std::size_t getNumUnits() const { return units_.size(); }
+    // Callers validate the id first.
+    const UnitBase* getUnit(std::int32_t id) const;
+    const ustring& getUserSpecifiedUnitExpr(std::int32_t id) const;
+    ustring getUnitDispExpr(std::int32_t id) const;
+    ustring getUnitNameExpr(std::int32_t id) const;
+    ustring getUnitSymbolExpr(std::int32_t id) const;
+    ustring getUnitAsciiSymbolExpr(std::int32_t id) const;
+
+    UnitComparison equivalentUnits(std::int32_t id1, std::int32_t id2);
+    // Throws "CannotConvertUnspecified" when one side is unspecified or mixed.
+    UnitNumericInfoForConversions getConversionInfo(std::int32_t id1, std::int32_t id2);
+    bool isUnitCompatibleWithUnitSystems(std::int32_t id, const UnitDBSet::SystemList& systems);
+    // Computed once per id; safe to call from several threads.
+    const std::vector<ustring>& getUndefinedUnitsList(std::int32_t id);
+    const std::vector<ustring>& getAmbiguousUnitsList(std::int32_t id);
+    // The diagnostic that explains a failed comparison, or nothing.
+    static std::optional<Diagnostic> errorCause(UnitComparison comparison);
+
+    UnitDBSet& getUnitDBSet() { return *set_; }
+    UnitDBSet& getUnitDBSetForQuery();
+
+    bool doUnitsPropagate() const { return unitsPropagate_; }
+    bool doUnitsPQOnlyPropagate() const { return pqOnlyPropagate_; }
+    void enableUnitsPropagate() { unitsPropagate_ = true; }
+    void enablePQOnlyPropagate() { pqOnlyPropagate_ = true; }
+
+    // Ids below this are the special ones.
+    static std::int32_t getNumBaseUnits();
+    bool isOnlyBuiltIn() const;
+
+    // Whether an expression may name a physical quantity without a unit
+    // ("@length"); off unless the host turns it on.
+    static FeatureSwitch& quantityOnlyRegistration();
+
+private:
+    struct IndexEntry {
+        ustring key;
+        std::int32_t id;
+    };
+    struct ByKey {};
+    struct ById {};
+    using ExpressionIndex = boost::multi_index_container<
+        IndexEntry,
+        boost::multi_index::indexed_by<
+            boost::multi_index::hashed_unique<
+                boost::multi_index::tag<ByKey>,
+                boost::multi_index::member<IndexEntry, ustring, &IndexEntry::key>>,
+            boost::multi_index::hashed_unique<
+                boost::multi_index::tag<ById>,
+                boost::multi_index::member<IndexEntry, std::int32_t, &IndexEntry::id>>>>;
+
+    void initialize();
+    std::int32_t findId(const ustring& key) const;
+    std::int32_t nextId() const;
+    // The text of the unit's quantity for an id registered with one.
+    ustring quantityText(std::int32_t id, const ustring& (UnitBase::*text)() const) const;
+    ustring textWithQuantity(std::int32_t id, const ustring& (UnitBase::*text)() const) const;
+
+    std::map<std::int32_t, std::unique_ptr<UnitBase>> units_;
+    ExpressionIndex index_;
+    std::unordered_set<std::int32_t> idsWithQuantity_;
+    std::unordered_set<std::int32_t> unresolvedIds_;
+    std::unordered_map<std::int32_t, std::vector<ustring>> undefinedUnits_;
+    std::unordered_set<std::int32_t> ambiguousIds_;
+    std::unordered_set<std::int32_t> quantityOnlyIds_;
+    std::unordered_map<std::int32_t, std::vector<ustring>> ambiguousUnits_;
+    bool unitsPropagate_ = false;
+    bool pqOnlyPropagate_ = false;
+    std::unique_ptr<UnitDBSet> set_;
+    // Conversions already computed, by (from id, to id), for the manager's
+    // version they were computed under.
+    std::unordered_map<std::uint64_t, ConversionFactor> conversions_;
+    std::uint32_t conversionsVersion_ = 0;
+    std::mutex undefinedLock_;
+    std::mutex ambiguousLock_;
+};
+
+} // namespace CvUnitSys
