@@ -211,7 +211,7 @@ public:
                 fail("the element '" + std::string(child.name()) + "' is not known in a " + kind_ +
                      ".");
             } else if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-                fail("a " + kind_ + " holds no text.");
+                fail("a " + kind_ + " cannot hold text.");
             }
         }
     }
