@@ -12,6 +12,7 @@
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
 
+#include <array>
 #include <iterator>
 #include <utility>
 
@@ -242,8 +243,11 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
         unit = set_->getUnit(unitPart).clone();
         unit->setId(id);
     } else {
+        const std::array<ustring, 4> texts =
+            wellFormed ? genConvertedStringsFromExpr(unitPart)
+                       : std::array<ustring, 4>{unitPart, unitPart, unitPart, unitPart};
         const auto text = [&](ConversionFormatType form) {
-            return wellFormed ? genConvertedStringFromExpr(unitPart, form) : unitPart;
+            return texts[static_cast<std::size_t>(form)];
         };
         unit = UnitFactory().createUnit(
             id, text(ConversionFormatType::Name), unitPart, text(ConversionFormatType::Symbol),
