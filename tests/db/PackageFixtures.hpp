@@ -36,7 +36,7 @@ INSERT INTO unit_system_groups_to_unit_systems VALUES (1, 1), (2, 2);
 CREATE TABLE provenances (Id INTEGER PRIMARY KEY, Name TEXT, Title TEXT, Subtitle TEXT,
     Organization TEXT, OrganizationFullName TEXT, Year INTEGER, URLs TEXT, Edition TEXT);
 INSERT INTO provenances VALUES (1, 'SI_Brochure', 'The SI', 'Brochure', 'BIPM', 'Bureau', 2019,
-    'https://a.example, https://b.example', '9th');
+    ' https://a.example , https://b.example', '9th');
 CREATE TABLE provenance_groups_to_provenances (provenance_groups_id INTEGER, provenances_id INTEGER);
 INSERT INTO provenance_groups_to_provenances VALUES (1, 1);
 CREATE TABLE conversion_factors (Id INTEGER PRIMARY KEY, FactorType INTEGER, ConversionFactorStr TEXT);

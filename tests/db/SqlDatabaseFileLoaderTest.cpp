@@ -43,7 +43,7 @@ TEST_F(SqlDatabaseFileLoaderTest, ReadsEveryTable) {
     // Only URLs that a comma ends are taken, blanks kept.
     const UnitProvenance* si = db->getUnitProvenance(u"SI_Brochure");
     ASSERT_NE(si, nullptr);
-    EXPECT_EQ(si->getURLs(), std::vector<ustring>{u"https://a.example"});
+    EXPECT_EQ(si->getURLs(), std::vector<ustring>{u" https://a.example "});
     EXPECT_EQ(si->getYear(), 2019);
     EXPECT_EQ(si->getEdition(), u"9th");
 

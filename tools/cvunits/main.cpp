@@ -1,4 +1,5 @@
 #include "Command.hpp"
+#include "UserDatabaseFiles.hpp"
 
 #include <exception>
 #include <iostream>
@@ -14,12 +15,14 @@ void printCommandUsage(std::ostream& out, const Command& c) {
 }
 
 void printUsage(std::ostream& out) {
-    out << "usage: cvunits [--json] COMMAND [ARGS...]\n\ncommands:\n";
+    out << "usage: cvunits [--json] [--db FILE]... COMMAND [ARGS...]\n\ncommands:\n";
     for (const auto& c : CommandRegistry::all()) {
         printCommandUsage(out, c);
     }
-    out << "\noptions:\n  --json   machine-readable output\n  --help   this text; "
-           "'cvunits COMMAND --help' explains one command\n";
+    out << "\noptions:\n  --json      machine-readable output\n"
+           "  --db FILE   also use the user-defined unit database FILE (repeatable; the\n"
+           "              format is described in docs/user-databases.md)\n"
+           "  --help      this text; 'cvunits COMMAND --help' explains one command\n";
     out << "\nexit codes: 0 success, 1 user error, 2 usage error, 3 internal error\n";
 }
 
@@ -43,6 +46,7 @@ bool isHelp(const std::string& arg) {
 
 int main(int argc, char** argv) {
     cvunits::CommandContext ctx{{}, false, std::cout, std::cerr};
+    std::vector<std::string> databaseFiles;
     int i = 1;
     for (; i < argc && std::string(argv[i]).starts_with("-"); ++i) {
         const std::string option = argv[i];
@@ -52,6 +56,13 @@ int main(int argc, char** argv) {
         }
         if (option == "--json") {
             ctx.json = true;
+        } else if (option == "--db") {
+            if (i + 1 == argc) {
+                std::cerr << "cvunits: --db needs a FILE\n\n";
+                printUsage(std::cerr);
+                return cvunits::exitUsage;
+            }
+            databaseFiles.emplace_back(argv[++i]);
         } else {
             std::cerr << "cvunits: unknown option " << option << "\n\n";
             printUsage(std::cerr);
@@ -74,6 +85,9 @@ int main(int argc, char** argv) {
         return cvunits::exitSuccess;
     }
     try {
+        if (!cvunits::registerUserDatabaseFiles(databaseFiles, std::cerr)) {
+            return cvunits::exitUserError;
+        }
         const int rc = command->run(ctx);
         if (rc == cvunits::exitUsage) {
             printCommandHelp(std::cerr, *command);

@@ -183,6 +183,14 @@ std::vector<ustring> namesOfGroup(SqlStatement& groupQuery, std::int64_t groupId
     return names;
 }
 
+// A row's factor as entities keep it, refused when it does not read.
+StoredConversionFactor checkedFactor(const SqlStatement& row, int typeColumn, int textColumn) {
+    const ustring text = row.getText(textColumn);
+    const std::int64_t type = row.getInt(typeColumn);
+    readStoredFactor(text, type);
+    return {text, static_cast<ConversionFactorType>(type)};
+}
+
 template <typename Set> auto firstOf(const Set& set) -> decltype(&set.begin()->get()) {
     return set.empty() ? nullptr : &set.begin()->get();
 }
@@ -269,9 +277,11 @@ void SqlDatabaseFileLoader::runStep(std::u16string_view section, Body&& body) {
 
 void SqlDatabaseFileLoader::readVersion(const SqlConnection& sql) {
     ustring version = u"1.0";
-    runStep(u"unitdbMetadata", [&](auto&& eachRow) {
+    runStep(u"unitdbMetadata", [&](auto&&) {
         SqlStatement query(sql, kVersionQuery);
-        eachRow(query, [&](SqlStatement& row) { version = row.getText(0); });
+        if (query.fetchRow()) {
+            version = query.getText(0);
+        }
     });
     database_.setDatabaseVersionString(version);
 }
@@ -338,12 +348,9 @@ void SqlDatabaseFileLoader::readPrefixes(const SqlConnection& sql) {
             const std::vector<ustring> systemNames = namesOfGroup(systems, row.getInt(4));
             // Read like the systems, though prefixes keep no provenances.
             namesOfGroup(provenances, row.getInt(5));
-            const ustring factorText = row.getText(7);
-            const std::int64_t factorType = row.getInt(6);
-            readStoredFactor(factorText, factorType);
-            auto prefix = factory.createUnitPrefix(
-                row.getText(0), row.getText(1), row.getText(2), row.getText(3),
-                {factorText, static_cast<ConversionFactorType>(factorType)}, systemNames);
+            auto prefix =
+                factory.createUnitPrefix(row.getText(0), row.getText(1), row.getText(2),
+                                         row.getText(3), checkedFactor(row, 6, 7), systemNames);
             prefix->checkValidity();
             database_.addUnitPrefix(*prefix);
         });
@@ -402,13 +409,9 @@ void SqlDatabaseFileLoader::readUnits(const SqlConnection& sql) {
             if (!complete) {
                 return;
             }
-            const ustring factorText = row.getText(10);
-            const std::int64_t factorType = row.getInt(9);
-            readStoredFactor(factorText, factorType);
             auto unit = factory.createUnit(
                 -10, row.getText(0), row.getText(3), row.getText(1), row.getText(2), row.getText(4),
-                {factorText, static_cast<ConversionFactorType>(factorType)}, row.getText(6),
-                systemNames, prefixes, false, *quantity);
+                checkedFactor(row, 9, 10), row.getText(6), systemNames, prefixes, false, *quantity);
             database_.addToAutocomplete(database_.addUnit(*unit));
         });
     });

@@ -3,9 +3,8 @@
 #include "units/foundation/UString.hpp"
 #include "units/host/Diagnostic.hpp"
 
-#include <cstdint>
+#include <string>
 #include <string_view>
-#include <vector>
 
 namespace CvUnitSys {
 

@@ -255,7 +255,9 @@ void UnitDBSet::genUnitDefinition(const UnitBase& entity) {
         generateInto(physicalQuantityDefinitions_, key, entity);
         return;
     }
-    if (!key.empty() && key != Unit::UnitInheritUStr) {
+    // A cached key skips the look-up that decides between the two maps.
+    if (!key.empty() && key != Unit::UnitInheritUStr && !unitDefinitions_.contains(key) &&
+        !temporaryUnitDefinitions_.contains(key)) {
         generateInto(findUnit(key).empty() ? temporaryUnitDefinitions_ : unitDefinitions_, key,
                      entity);
     }

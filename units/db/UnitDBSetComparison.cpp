@@ -1,4 +1,5 @@
 #include "units/db/UnitDBSet.hpp"
+#include "units/expr/ExprSymbolLists.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/model/Unit.hpp"
@@ -20,6 +21,17 @@ const Unit* asUnit(const UnitBase& entity) {
 const UnitBase& quantityOf(const Unit& unit) {
     const UnitBase* quantity = unit.getPhysicalQuantity();
     return quantity != nullptr ? *quantity : UnitFactory::getDefaultPhysicalQuantity();
+}
+
+// The quantity of a unit; the default quantity stands for anything else.
+const UnitBase& quantityOfAny(const UnitBase& entity) {
+    const Unit* unit = asUnit(entity);
+    return unit != nullptr ? quantityOf(*unit) : UnitFactory::getDefaultPhysicalQuantity();
+}
+
+bool isQuantityOnly(const UnitBase& entity) {
+    const Unit* unit = asUnit(entity);
+    return unit != nullptr && unit->isPQOnly();
 }
 
 // The names of an "expression@quantity" text's unit part, or nothing when the
@@ -80,6 +92,59 @@ UnitComparison UnitDBSet::equivalent(const UnitBase& a, const UnitBase& b, Expon
     }
     const UnitDefinition& aDefinition = definitionOf(a);
     return UnitDefinition::equivalent(aDefinition, definitionOf(b), usage);
+}
+
+UnitNumericInfoForConversions UnitDBSet::getConversionInfo(const UnitBase& a, const UnitBase& b) {
+    if (a.compare(b) == 0) {
+        return UnitNumericInfoForConversions(ConversionFactor::unity);
+    }
+    if (isUnresolved(a) || isUnresolved(b)) {
+        ustring undefined;
+        for (const UnitBase* entity : {&a, &b}) {
+            for (const ustring& symbol : getUndefinedUnitsFromExpr(entity->getSymbol(), *this)) {
+                undefined += (undefined.empty() ? u"" : u", ") + symbol;
+            }
+        }
+        throwUnitMsg("UnresolvedUnitsNotConvertible", {a.getSymbol(), b.getSymbol(), undefined});
+    }
+    const auto notConvertible = [&] {
+        throwUnitMsg("UnitsNotConvertible",
+                     {a.getSymbol(), b.getSymbol(), a.getSymbol(), b.getSymbol()});
+    };
+    const bool quantitiesMatch =
+        equivalent(quantityOfAny(a), quantityOfAny(b), UseSimplifiedExpo) == Equivalent;
+    const bool aQuantityOnly = isQuantityOnly(a);
+    const bool bQuantityOnly = isQuantityOnly(b);
+    std::optional<ConversionFactor> special;
+    if (aQuantityOnly || bQuantityOnly) {
+        if (!quantitiesMatch) {
+            notConvertible();
+        }
+        // A quantity-only unit stands for any unit of its quantity.
+        if (aQuantityOnly != bQuantityOnly) {
+            const UnitBase& unit = aQuantityOnly ? b : a;
+            const UnitBase& quantityOnly = aQuantityOnly ? a : b;
+            const UnitDefinition& unitDefinition = definitionOf(unit);
+            if (!UnitDefinition::physicalQuantityValidForUnit(
+                    unitDefinition, definitionOf(quantityOfAny(quantityOnly)), this,
+                    UseSimplifiedExpo)) {
+                notConvertible();
+            }
+        }
+    } else if (!quantitiesMatch || !UnitDefinition::areConvertible(definitionOf(a), definitionOf(b),
+                                                                   UseSimplifiedExpo)) {
+        special = getSpecialConversionFactor(a, b);
+        if (!special) {
+            notConvertible();
+        }
+    }
+    const UnitDefinition& from = definitionOf(a);
+    const ConversionFactor factor =
+        UnitDefinition::calculateConversionFactor(special, from, definitionOf(b), this);
+    if (!factor.isWellDefined()) {
+        notConvertible();
+    }
+    return UnitNumericInfoForConversions(factor);
 }
 
 std::optional<ConversionFactor> UnitDBSet::getSpecialConversionFactor(const UnitBase& a,

@@ -11,7 +11,11 @@
 #include "units/model/UnitPrefixDealiasing.hpp"
 #include "units/query/AutoComplete.hpp"
 
+#include <algorithm>
+#include <bitset>
+#include <cstdint>
 #include <map>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -23,11 +27,55 @@ void warn(std::string_view key, std::vector<MsgArg> args = {}) {
     cvsvReportAsWarning(cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(key, std::move(args))));
 }
 
+// Hashes text of any string type, so that parts of a text are looked up
+// without being copied. Keys are a few code units long: FNV-1a, inlined, costs
+// less than the library's general byte hash.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::u16string_view text) const {
+        std::uint64_t hash = 14695981039346656037ULL;
+        for (char16_t c : text) {
+            hash = (hash ^ c) * 1099511628211ULL;
+        }
+        return static_cast<std::size_t>(hash);
+    }
+};
+
+// Keys to entities. It also knows the longest key and which code units keys
+// start with, so that splitting a text into a prefix and a unit tries only
+// the split points that can match.
+template <typename T>
+struct KeyIndex : std::unordered_map<ustring, const T*, TextHash, std::equal_to<>> {
+    void add(const ustring& key, const T* entity) {
+        this->emplace(key, entity);
+        longest = std::max(longest, key.size());
+        if (static_cast<std::size_t>(key[0]) < firstUnits.size()) {
+            firstUnits.set(key[0]);
+        } else {
+            nonAsciiFirstUnits = true;
+        }
+    }
+    bool mayStartWith(char16_t c) const {
+        return static_cast<std::size_t>(c) < firstUnits.size() ? firstUnits.test(c)
+                                                               : nonAsciiFirstUnits;
+    }
+    void clear() {
+        std::unordered_map<ustring, const T*, TextHash, std::equal_to<>>::clear();
+        longest = 0;
+        firstUnits.reset();
+        nonAsciiFirstUnits = false;
+    }
+
+    std::size_t longest = 0;
+    std::bitset<128> firstUnits;
+    bool nonAsciiFirstUnits = false;
+};
+
 // Entities of one kind: the owning set ordered by the kind's comparator, and
 // the name and symbol indexes into it (symbols and ASCII symbols share one).
 template <typename T, typename Comparator> struct EntityStore {
-    std::map<ustring, const T*> names;
-    std::map<ustring, const T*> symbols;
+    KeyIndex<T> names;
+    KeyIndex<T> symbols;
     std::map<std::reference_wrapper<const T>, std::unique_ptr<T>, Comparator> entities;
 
     const T& store(const T& entity) {
@@ -57,8 +105,8 @@ template <typename T, typename Comparator> struct EntityStore {
         return stored;
     }
 
-    static void index(std::map<ustring, const T*>& keys, bool selected, const ustring& key,
-                      const T& stored, const UnitAliasInfo* alias, std::string_view missing) {
+    static void index(KeyIndex<T>& keys, bool selected, const ustring& key, const T& stored,
+                      const UnitAliasInfo* alias, std::string_view missing) {
         if (!selected) {
             return;
         }
@@ -68,10 +116,10 @@ template <typename T, typename Comparator> struct EntityStore {
             }
             return;
         }
-        keys.emplace(key, &stored);
+        keys.add(key, &stored);
     }
 
-    static void unindex(std::map<ustring, const T*>& keys, const ustring& key, const T* stored) {
+    static void unindex(KeyIndex<T>& keys, const ustring& key, const T* stored) {
         if (auto it = keys.find(key); it != keys.end() && it->second == stored) {
             keys.erase(it);
         }
@@ -155,8 +203,13 @@ struct PointerPairHash {
     }
 };
 
-UnitDatabase::Loader& fileLoader() {
+UnitDatabase::Loader& builtinLoader() {
     static UnitDatabase::Loader loader;
+    return loader;
+}
+
+UnitDatabase::Loader& fileLoader() {
+    static UnitDatabase::Loader loader = [](UnitDatabase& db) { db.loadFromXMLIntoMemory(); };
     return loader;
 }
 
@@ -210,6 +263,10 @@ UnitDatabase* UnitDatabase::getUnitDatabase() {
     return &instance;
 }
 
+UnitDatabase::Loader UnitDatabase::setBuiltinLoader(Loader loader) {
+    return std::exchange(builtinLoader(), std::move(loader));
+}
+
 UnitDatabase::Loader UnitDatabase::setFileLoader(Loader loader) {
     return std::exchange(fileLoader(), std::move(loader));
 }
@@ -221,7 +278,11 @@ void UnitDatabase::loadIfNeeded() {
         return;
     }
     if (isBuiltin()) {
-        loadUnitDatabase(name_);
+        if (builtinLoader()) {
+            builtinLoader()(*this);
+        } else {
+            loadUnitDatabase(name_);
+        }
     } else if (source_ != DatabaseSource::Builtin && fileLoader()) {
         fileLoader()(*this);
     }
@@ -318,21 +379,25 @@ void UnitDatabase::addPhysicalQuantityRelation(const UnitBase& from, const UnitB
 UnitDatabase::UnitSet UnitDatabase::getUnit(const ustring& text) const {
     UnitSet out;
     store_->units.lookup(text, out);
-    const auto candidates =
-        store_->autoComplete.getAutoCompleteSuggestions(text, UnitBase::UNIT_TYPE_PREFIX);
-    // Names combine with names and symbols with symbols, never across.
-    const std::pair<const std::map<ustring, const UnitPrefix*>*,
-                    const std::map<ustring, const UnitBase*>*>
-        modes[] = {{&store_->prefixes.names, &store_->units.names},
-                   {&store_->prefixes.symbols, &store_->units.symbols}};
+    // Names combine with names and symbols with symbols, never across. Every
+    // prefix key that begins the text is a split point; the prefix keys are
+    // few and short, so most texts try none.
+    const std::pair<const KeyIndex<UnitPrefix>*, const KeyIndex<UnitBase>*> modes[] = {
+        {&store_->prefixes.names, &store_->units.names},
+        {&store_->prefixes.symbols, &store_->units.symbols}};
+    const std::u16string_view whole = text;
     for (const auto& [prefixKeys, unitKeys] : modes) {
-        for (const ustring& candidate : candidates) {
-            if (candidate.size() >= text.size() || !text.starts_with(candidate)) {
+        if (whole.size() < 2 || !prefixKeys->mayStartWith(whole[0])) {
+            continue;
+        }
+        const std::size_t longest = std::min(prefixKeys->longest, whole.size() - 1);
+        for (std::size_t length = 1; length <= longest; ++length) {
+            auto prefix = prefixKeys->find(whole.substr(0, length));
+            if (prefix == prefixKeys->end()) {
                 continue;
             }
-            auto prefix = prefixKeys->find(candidate);
-            auto unit = unitKeys->find(text.substr(candidate.size()));
-            if (prefix == prefixKeys->end() || unit == unitKeys->end()) {
+            auto unit = unitKeys->find(whole.substr(length));
+            if (unit == unitKeys->end()) {
                 continue;
             }
             const auto& stored = static_cast<const Unit&>(*unit->second);

@@ -22,6 +22,8 @@
 
 namespace CvUnitSys {
 
+class Model;
+
 // One loaded unit database: owns its entities, indexes them by name and
 // symbol, composes prefixed units on demand and keeps the relation tables the
 // loaders fill. Lookups take no lock; they rely on the database being loaded.
@@ -45,8 +47,11 @@ public:
     static UnitDatabase* getBuiltinDatabase() { return getUnitDatabase(); }
     // The install path followed by the built-in database's relative path.
     static const ustring& builtinPath();
-    // What fills user database files; until a loader is set, loading them
-    // fills nothing. Returns the previous loader.
+    // Replaces what fills the built-in database, which is by default its SQL
+    // database file; an empty loader restores that. Returns the previous one.
+    static Loader setBuiltinLoader(Loader loader);
+    // What fills user database files: loadFromXMLIntoMemory unless a test sets
+    // another. Returns the previous loader.
     static Loader setFileLoader(Loader loader);
 
     // The fundamental entities' definitions by symbol, ASCII symbol and name.
@@ -60,6 +65,13 @@ public:
     // Fills the database from an SQL database file; problems become one
     // warning, never an exception.
     void loadUnitDatabase(const ustring& path);
+    // Fills a user database from the model of its file: provenances, its one
+    // unit system, quantities and units, each checked before it is stored.
+    // Entries left out are reported together in one warning.
+    void loadFromModel(const Model& model);
+    // Fills a user database from the model that the manager's loader for this
+    // database's name gives; a database the manager has no loader for stays empty.
+    void loadFromXMLIntoMemory();
     bool isBuiltin() const { return name_ == builtinPath(); }
     ustring calDBFileShortName() const;
     const ustring& getName() const { return name_; }

@@ -3,15 +3,41 @@
 #include "units/foundation/AffineConversionFactorImpl.hpp"
 #include "units/foundation/ScaledRational.hpp"
 
+#include <array>
 #include <cmath>
+#include <cstdlib>
 
 namespace CvUnitSys {
 
+namespace {
+
+// Powers of ten up to 10^27 are exact in long double. A table spares powl,
+// which dominated every conversion, and dividing by an exact power rounds once
+// where multiplying by an inexact negative power rounds twice.
+long double scaleByPowerOfTen(long double x, std::int32_t scale) {
+    static const auto powers = [] {
+        std::array<long double, 28> table{};
+        long double p = 1.0L;
+        for (long double& entry : table) {
+            entry = p;
+            p *= 10.0L;
+        }
+        return table;
+    }();
+    const auto k = static_cast<std::size_t>(std::abs(static_cast<std::int64_t>(scale)));
+    if (k < powers.size()) {
+        return scale >= 0 ? x * powers[k] : x / powers[k];
+    }
+    return x * std::pow(10.0L, static_cast<long double>(scale));
+}
+
+} // namespace
+
 long double extendedValue(const ConversionFactorImpl& f) {
     if (const auto* q = dynamic_cast<const ScaledRational*>(&f)) {
-        return static_cast<long double>(q->getNumerator()) /
-               static_cast<long double>(q->getDenominator()) *
-               std::pow(10.0L, static_cast<long double>(q->getScale()));
+        return scaleByPowerOfTen(static_cast<long double>(q->getNumerator()) /
+                                     static_cast<long double>(q->getDenominator()),
+                                 q->getScale());
     }
     if (const auto* affine = dynamic_cast<const AffineConversionFactorImpl*>(&f)) {
         return extendedValue(affine->getScalingFactor());

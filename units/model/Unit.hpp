@@ -47,6 +47,10 @@ public:
 
     // Appends the database manager's system of that name; unknown names are ignored.
     void addOwnerUnitSystem(const ustring& systemName);
+    // Appends a system the caller already holds, as a database does for its own.
+    void addOwnerUnitSystem(std::shared_ptr<UnitSystem> system) {
+        unitSystems_.push_back(std::move(system));
+    }
 
 protected:
     // Sub-units, then physical quantities.

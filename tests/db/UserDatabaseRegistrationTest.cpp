@@ -1,0 +1,116 @@
+#include "db/UserDbFixtures.hpp"
+#include "units/db/UnitDBManager.hpp"
+#include "units/db/UnitDBSet.hpp"
+#include "units/host/UnitRepositoryReader.hpp"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+using namespace userdb_test;
+using db_test::symbolsOf;
+
+std::string document(const std::string& name, const std::string& entries) {
+    return "<unitDatabase name=\"" + name + "\">\n" + entries + "\n</unitDatabase>\n";
+}
+
+// Registers database files with the manager, the way the host does, and takes
+// them out again afterwards.
+class UserDatabaseRegistration : public ::testing::Test {
+protected:
+    void SetUp() override { UnitDatabase::getUnitDatabase(); }
+    void TearDown() override {
+        for (const auto& file : files_) {
+            removeInternalUnitDatabase(file->name());
+        }
+        UnitDBManager::m_UnitDBManager.clearAmbiguousSymbols();
+    }
+
+    const DatabaseFile& add(const std::string& text) {
+        files_.push_back(std::make_unique<DatabaseFile>(text));
+        const DatabaseFile& file = *files_.back();
+        registerInternalUnitDatabase(file.name(),
+                                     UnitRepositoryReader::makeFileLoader(file.path()));
+        return file;
+    }
+
+    std::unique_ptr<UnitDBSet> newSet() const {
+        auto set = UnitDBManager::m_UnitDBManager.createNewUnitDBSet();
+        set->initializeIfNeeded();
+        return set;
+    }
+
+private:
+    std::vector<std::unique_ptr<DatabaseFile>> files_;
+};
+
+bool contains(const std::vector<Item>& items, const Item& item) {
+    return std::find(items.begin(), items.end(), item) != items.end();
+}
+
+// Definitions are expanded only by the validation that follows registration:
+// undefined units, cycles and wrong dimensions are named there and removed,
+// without endless recursion, and the valid units stay.
+TEST_F(UserDatabaseRegistration, ValidationRemovesUnitsWhoseDefinitionsFail) {
+    WarningCollector warnings;
+    const DatabaseFile& file = add(document("bad", R"(
+  <unit name="ghost" symbol="ghost" definition="no_such_unit*m"/>
+  <unit name="ping" symbol="ping" definition="pong^2"/>
+  <unit name="pong" symbol="pong" definition="ping/s"/>
+  <unit name="self" symbol="self" definition="self*m"/>
+  <unit name="heavy" symbol="heavy" definition="m" physicalQuantity="mass"/>
+  <unit name="fine" symbol="fine" definition="ft" factor="3" physicalQuantity="length"/>
+  <unit name="finer" symbol="finer" definition="fine/s"/>)"));
+    const std::vector<Item> items = itemsOf(warnings);
+    EXPECT_TRUE(contains(items, {"InvalidUnitIgnoredUndefinedUnitsInDefinition", u"ghost"}));
+    EXPECT_TRUE(contains(items, {"InvalidUnitIgnoredDimensionMismatch", u"heavy"}));
+    EXPECT_TRUE(contains(items, {"CycleInAST", u"self"}));
+    EXPECT_TRUE(contains(items, {"CycleInAST", u"ping"}) ||
+                contains(items, {"CycleInAST", u"pong"}))
+        << ::testing::PrintToString(items);
+
+    const auto set = newSet();
+    const UnitDatabase* db = set->getDB(file.name());
+    ASSERT_NE(db, nullptr);
+    EXPECT_EQ(symbolsOf(db->getAllUnits()), (std::vector<std::u16string>{u"fine", u"finer"}));
+}
+
+TEST_F(UserDatabaseRegistration, DuplicatesAreReportedAndAmbiguousSymbolsQualified) {
+    WarningCollector warnings;
+    const DatabaseFile& a = add(document("a", R"(
+  <unit name="xyz_a" symbol="xyz" definition="m" factor="2"/>
+  <unit name="shop_metre" symbol="m" definition="ft"/>)"));
+    const DatabaseFile& b = add(document("b", R"(<unit name="xyz_b" symbol="xyz" definition="m"
+                                                         factor="3"/>)"));
+    const ustring first = std::min(a.name(), b.name());
+    const std::vector<Item> items = itemsOf(warnings);
+    EXPECT_TRUE(contains(items, {"DuplicationOfUnitsWithBuiltin", u"m"}))
+        << ::testing::PrintToString(items);
+    EXPECT_TRUE(contains(items, {"DuplicationOfUnits", u"xyz"}));
+
+    const auto set = newSet();
+    EXPECT_TRUE(UnitDBManager::m_UnitDBManager.isAmbiguousSymbol(u"xyz"));
+    EXPECT_EQ(UnitDBManager::m_UnitDBManager.getAmbiguousSymbolsUnitSystems(u"xyz"),
+              (std::set<ustring>{u"a", u"b"}));
+    EXPECT_FALSE(UnitDBManager::m_UnitDBManager.isAmbiguousSymbol(u"m"));
+    EXPECT_EQ(set->getUnit(u"a::xyz").getName(), u"xyz_a");
+    EXPECT_EQ(set->getUnit(u"b::xyz").getName(), u"xyz_b");
+    EXPECT_EQ(set->getDefiningDatabaseName(u"xyz"), first);
+    EXPECT_EQ(set->getDefiningDatabaseName(u"m"), UnitDatabase::builtinPath());
+    EXPECT_EQ(set->getDefiningDatabaseName(u"shop_metre"), a.name());
+}
+
+TEST_F(UserDatabaseRegistration, AnUnreadableFileCostsOnlyItself) {
+    WarningCollector warnings;
+    const DatabaseFile& broken = add("<unitDatabase><unit name='a'");
+    const DatabaseFile& good =
+        add(document("good", R"(<unit name="good_unit" symbol="gu" definition="m"/>)"));
+    EXPECT_TRUE(contains(itemsOf(warnings), {"UnitDatabaseFileOpenError", broken.name()}));
+    const auto set = newSet();
+    EXPECT_EQ(set->getDB(broken.name())->getNumUnits(), 0U);
+    EXPECT_EQ(set->getDefiningDatabaseName(u"gu"), good.name());
+}
+
+} // namespace

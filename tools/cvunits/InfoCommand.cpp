@@ -1,0 +1,231 @@
+#include "Command.hpp"
+#include "units/db/UnitDatabase.hpp"
+#include "units/foundation/ConversionFactorFactory.hpp"
+#include "units/foundation/UnitMsgID.hpp"
+#include "units/host/MessageCatalogue.hpp"
+#include "units/host/TextServices.hpp"
+#include "units/model/CompositeUnit.hpp"
+#include "units/model/UnitAlias.hpp"
+#include "units/model/UnitPrefixAlias.hpp"
+#include "units/model/UnitSystem.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+namespace cvunits {
+namespace {
+
+using namespace CvUnitSys;
+using nlohmann::ordered_json;
+
+std::string utf8(const ustring& text) {
+    return TextServices::toUtf8(text);
+}
+
+const char* factorKindName(ConversionFactorType type) {
+    switch (type) {
+    case ConversionFactorType::Double:
+        return "double";
+    case ConversionFactorType::Rational:
+        return "rational";
+    case ConversionFactorType::ScaledRational:
+        return "scaled rational";
+    case ConversionFactorType::RationalAffine:
+        return "rational affine";
+    case ConversionFactorType::DoubleAffine:
+        return "double affine";
+    case ConversionFactorType::DoubleReciprocal:
+        return "double reciprocal";
+    case ConversionFactorType::Composite:
+        return "composite";
+    }
+    return "unknown";
+}
+
+// The stored text and kind, and what they come to: y = scaling * x + offset,
+// or y = scaling / x for a reciprocal.
+ordered_json describeFactor(const StoredConversionFactor& stored) {
+    ordered_json out{{"text", utf8(stored.first)}, {"kind", factorKindName(stored.second)}};
+    const ConversionFactor factor =
+        ConversionFactorFactory::createConversionFactor(stored.first, stored.second);
+    if (!factor.isEmpty()) {
+        out["scaling"] = factor.toDouble();
+        if (factor.isAffine()) {
+            out["offset"] = factor.getOffset();
+        }
+        if (factor.isReciprocal()) {
+            out["reciprocal"] = true;
+        }
+    }
+    return out;
+}
+
+template <typename Systems> ordered_json systemNames(const Systems& systems) {
+    ordered_json names = ordered_json::array();
+    for (const auto& system : systems) {
+        names.push_back(utf8(system->getName()));
+    }
+    return names;
+}
+
+ordered_json provenanceList(const UnitDatabase::ProvenanceList& provenances) {
+    ordered_json out = ordered_json::array();
+    for (const UnitProvenance& p : provenances) {
+        out.push_back(utf8(p.getProvenanceId()) + " (" + utf8(p.getTitle()) + ")");
+    }
+    return out;
+}
+
+ordered_json texts(const UnitBase& entity) {
+    return {{"name", utf8(entity.getName())},
+            {"symbol", utf8(entity.getSymbol())},
+            {"ascii_symbol", utf8(entity.getAsciiSymbol())},
+            {"display", utf8(entity.getDisplay())},
+            {"expression", utf8(entity.getExpression())}};
+}
+
+ordered_json describeUnit(const UnitDatabase& db, const Unit& unit) {
+    ordered_json out{{"kind", "unit"}};
+    // Prefixed units and aliases are documented by the unit they stand for.
+    const Unit* provenanceOwner = &unit;
+    if (const auto* composite = dynamic_cast<const CompositeUnit*>(&unit)) {
+        out["kind"] = "prefixed unit";
+        out["prefix"] = utf8(composite->getPrefix().getName());
+        out["unit"] = utf8(composite->getUnit().getSymbol());
+        provenanceOwner = &composite->getUnit();
+    } else if (const auto* alias = dynamic_cast<const UnitAlias*>(&unit)) {
+        out["kind"] = "unit alias";
+        out["alias_of"] = utf8(alias->getRefUnit().getSymbol());
+        provenanceOwner = &alias->getRefUnit();
+    }
+    out.update(texts(unit));
+    const UnitBase* pq = unit.getPhysicalQuantity();
+    out["physical_quantity"] = pq ? utf8(pq->getName()) : "";
+    out["factor"] = describeFactor(unit.getConversionFactor());
+    out["unit_systems"] = systemNames(unit.getUnitSystems());
+    ordered_json prefixes = ordered_json::array();
+    for (const UnitPrefix& prefix : unit.getUnitPrefixes()) {
+        prefixes.push_back(utf8(prefix.getName()));
+    }
+    out["prefixes"] = prefixes;
+    out["provenances"] = provenanceList(db.getProvenancesForUnit(provenanceOwner->getSymbol()));
+    return out;
+}
+
+ordered_json describeQuantity(const UnitDatabase& db, const UnitBase& pq) {
+    ordered_json out{{"kind", "physical quantity"}};
+    out.update(texts(pq));
+    ordered_json units = ordered_json::array();
+    for (const ustring& symbol : db.getUnitFromPhysicalQuantity(pq.getName())) {
+        units.push_back(utf8(symbol));
+    }
+    out["units"] = units;
+    out["provenances"] = provenanceList(db.getProvenancesForPhysicalQuantity(pq.getName()));
+    return out;
+}
+
+ordered_json describePrefix(const UnitPrefix& prefix) {
+    ordered_json out{{"kind", "prefix"}};
+    if (const auto* alias = dynamic_cast<const UnitPrefixAlias*>(&prefix)) {
+        out["kind"] = "prefix alias";
+        out["alias_of"] = utf8(alias->getRefUnitPrefix().getName());
+    }
+    out["name"] = utf8(prefix.getName());
+    out["symbol"] = utf8(prefix.getSymbol());
+    out["ascii_symbol"] = utf8(prefix.getAsciiSymbol());
+    out["display"] = utf8(prefix.getDisplay());
+    out["factor"] = describeFactor(prefix.getConversionFactor());
+    out["unit_systems"] = systemNames(prefix.getUnitSystems());
+    return out;
+}
+
+// The shortest text that reads back as the same double.
+std::string shortest(double value) {
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
+}
+
+std::string plainValue(const ordered_json& value) {
+    if (value.is_string()) {
+        return value.get<std::string>();
+    }
+    if (value.is_array()) {
+        std::string joined;
+        for (const auto& item : value) {
+            joined += (joined.empty() ? "" : ", ") + plainValue(item);
+        }
+        return joined;
+    }
+    if (value.is_object()) {
+        std::string text = value.value("text", "");
+        text += " (" + value.value("kind", "") + ")";
+        if (value.contains("scaling")) {
+            text += " = ";
+            if (value.value("reciprocal", false)) {
+                text += "1/x * ";
+            }
+            text += shortest(value["scaling"].get<double>());
+            if (value.contains("offset")) {
+                text += " + " + shortest(value["offset"].get<double>());
+            }
+        }
+        return text;
+    }
+    return value.dump();
+}
+
+void printPlain(std::ostream& out, const ordered_json& entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (i > 0) {
+            out << '\n';
+        }
+        for (const auto& [key, value] : entries[i].items()) {
+            std::string label = key;
+            std::replace(label.begin(), label.end(), '_', ' ');
+            out << label << ": " << plainValue(value) << '\n';
+        }
+    }
+}
+
+int infoCommand(const CommandContext& ctx) {
+    if (ctx.args.size() != 1) {
+        return exitUsage;
+    }
+    const ustring text = TextServices::fromUtf8(ctx.args[0]);
+    const UnitDatabase& db = *UnitDatabase::getUnitDatabase();
+    ordered_json entries = ordered_json::array();
+    for (const UnitBase& unit : db.getUnit(text)) {
+        entries.push_back(describeUnit(db, static_cast<const Unit&>(unit)));
+    }
+    for (const UnitBase& pq : db.getPhysicalQuantity(text)) {
+        entries.push_back(describeQuantity(db, pq));
+    }
+    for (const UnitPrefix& prefix : db.getUnitPrefix(text)) {
+        entries.push_back(describePrefix(prefix));
+    }
+    if (entries.empty()) {
+        ctx.err << "error: " << formatMessage(makeUnitMsgID("UnitNotInDatabase", {text})) << '\n';
+        return exitUserError;
+    }
+    if (ctx.json) {
+        ctx.out << entries.dump(2) << '\n';
+    } else {
+        printPlain(ctx.out, entries);
+    }
+    return exitSuccess;
+}
+
+const CommandRegistration registration{
+    {"info",
+     "SYMBOL",
+     "show what the built-in database knows about a unit, physical quantity or prefix,\n"
+     "found by name, symbol or ASCII symbol; a prefixed form such as km shows the\n"
+     "prefixed unit",
+     {"cvunits info ft", "cvunits info km", "cvunits --json info degC", "cvunits info length"},
+     infoCommand}};
+
+} // namespace
+} // namespace cvunits

@@ -1,0 +1,168 @@
+#include "units/db/UnitDBManager.hpp"
+#include "units/db/UnitDatabase.hpp"
+#include "units/expr/ParseUnitExpr.hpp"
+#include "units/expr/UnitTextChecks.hpp"
+#include "units/foundation/DisplayText.hpp"
+#include "units/foundation/UnitMsgID.hpp"
+#include "units/host/DiagnosticService.hpp"
+#include "units/host/IException.hpp"
+#include "units/host/Model.hpp"
+#include "units/host/TextServices.hpp"
+#include "units/host/UnitRepository.hpp"
+#include "units/model/UnitFactory.hpp"
+
+#include <stdexcept>
+
+// The loader of user databases: one model element per entry, each checked and
+// stored on its own, so that one bad entry never costs the others.
+namespace CvUnitSys {
+
+namespace {
+
+// Definitions are only parsed here: expanding them (and finding undefined
+// units or cycles) is the database set's validation.
+bool definitionParses(const ustring& definition) {
+    UnitExpr parsed;
+    try {
+        return parseUnitExprNoThrow(definition, parsed);
+    } catch (const std::out_of_range&) {
+        return false;
+    }
+}
+
+std::string quoted(const ustring& text) {
+    return "'" + TextServices::toUtf8(text) + "'";
+}
+
+// Why an entry cannot be stored, or empty when it can: the warning's detail.
+std::string nameProblem(const char* what, const ustring& text) {
+    return isValidStringForUnitName(text)
+               ? std::string()
+               : std::string("Its ") + what + " " + quoted(text) + " is not a valid name.";
+}
+
+std::string definitionProblem(const ustring& definition) {
+    return definitionParses(definition)
+               ? std::string()
+               : "Its definition " + quoted(definition) + " is not a unit expression.";
+}
+
+std::string quantityProblem(const UnitRepository::PhysicalQuantity& q) {
+    std::string problem = nameProblem("name", q.name);
+    return problem.empty() ? definitionProblem(q.definition) : problem;
+}
+
+std::string unitProblem(const UnitRepository::Unit& u) {
+    for (std::string problem : {nameProblem("name", u.name), nameProblem("symbol", u.symbol)}) {
+        if (!problem.empty()) {
+            return problem;
+        }
+    }
+    if (!isValidAsciiString(u.asciiSymbol)) {
+        return "Its ASCII symbol " + quoted(u.asciiSymbol) + " has characters outside ASCII.";
+    }
+    return definitionProblem(u.definition);
+}
+
+class Collector {
+public:
+    void add(const BaseMsgID& id, const std::string& extraText = {}) {
+        cvsvConcatenateDiagnosticsNoCheck(collected_, cvsvCreateDiagnostic(id, extraText), true);
+    }
+    void add(const IException& e) {
+        cvsvConcatenateDiagnosticsNoCheck(collected_, cvsvCreateDiagnosticFromIException(e, true),
+                                          true);
+    }
+    void report() { cvsvReportAsWarning(std::move(collected_)); }
+
+private:
+    Diagnostic collected_;
+};
+
+} // namespace
+
+void UnitDatabase::loadFromModel(const Model& model) {
+    const auto* repository = model.findTopLevelElement<UnitRepository::UnitDatabase>();
+    if (repository == nullptr) {
+        return;
+    }
+    Collector collector;
+    for (const UnitRepository::UnitProvenance& p : repository->getUnitProvenance()) {
+        addUnitProvenance(UnitProvenance(p.id, p.title, p.subtitle, p.organization,
+                                         p.organizationFullName, p.getMURLs(), p.edition, p.year));
+    }
+
+    setUnitSystemName(repository->name.empty() ? calDBFileShortName() : repository->name);
+    std::shared_ptr<UnitSystem> system;
+    try {
+        addUnitSystem(UnitSystem(getUnitSystemName()));
+        system = getUnitSystem(getUnitSystemName());
+    } catch (const IException& e) {
+        // Every unit belongs to the database's system: without one, nothing loads.
+        collector.add(e);
+        collector.report();
+        return;
+    }
+
+    const UnitFactory factory;
+    for (const UnitRepository::PhysicalQuantity& q : repository->getPhysicalquantity()) {
+        if (const std::string problem = quantityProblem(q); !problem.empty()) {
+            collector.add(makeUnitMsgID("InvalidPQIgnored", {q.name, getName()}), problem);
+            continue;
+        }
+        try {
+            addUnit(*factory.createPhysicalQuantity(0, q.name, q.definition,
+                                                    escapeUnderscores(q.name), q.name, q.name));
+            for (const ustring& id : q.getUnitprovenance()) {
+                addPhysicalQuantityProvenanceMapping(q.name, id);
+            }
+        } catch (const IException& e) {
+            collector.add(e);
+        }
+    }
+
+    for (const UnitRepository::Unit& u : repository->getUnit()) {
+        const UnitBase* quantity = &UnitFactory::getDefaultPhysicalQuantity();
+        if (!u.physicalQuantity.empty()) {
+            UnitSet found = getPhysicalQuantity(u.physicalQuantity);
+            if (found.empty()) {
+                found = getUnitDatabase()->getPhysicalQuantity(u.physicalQuantity);
+            }
+            if (found.empty()) {
+                collector.add(makeUnitMsgID("PhysicalQuantityNotInDatabase", {u.physicalQuantity}),
+                              "The unit " + quoted(u.name) + " was ignored.");
+                continue;
+            }
+            quantity = &found.begin()->get();
+        }
+        if (const std::string problem = unitProblem(u); !problem.empty()) {
+            collector.add(makeUnitMsgID("InvalidUnitIgnored", {u.name, getName()}), problem);
+            continue;
+        }
+        try {
+            // The unit gets the database's own system directly: asking the
+            // manager for it by name would walk the databases while this one loads.
+            const std::unique_ptr<Unit> unit =
+                factory.createUnit(-10, u.name, u.definition, u.symbol, u.asciiSymbol, u.display,
+                                   {u.factor, u.factorKind}, u.subUnit, {}, {}, false, *quantity);
+            unit->addOwnerUnitSystem(system);
+            addUnit(*unit);
+            for (const ustring& id : u.getUnitProvenance()) {
+                addUnitProvenanceMapping(u.symbol, id);
+            }
+        } catch (const IException& e) {
+            collector.add(e);
+        }
+    }
+    collector.report();
+}
+
+void UnitDatabase::loadFromXMLIntoMemory() {
+    const UnitDBManager::Loader extracter =
+        UnitDBManager::m_UnitDBManager.getDBExtracter(getName());
+    if (extracter) {
+        loadFromModel(extracter());
+    }
+}
+
+} // namespace CvUnitSys
