@@ -250,7 +250,7 @@ TEST(UnitRepositoryReader, RefusesMissingFilesAndPackagesWithoutTheDocument) {
     EXPECT_NE(fileErrorOf(package.getFileName()).find("no part /units.xml"), std::string::npos);
 
     TemporaryFile broken;
-    writeFile(broken.getFileName(), std::string("PK\x03\x04 not really a zip", 24));
+    writeFile(broken.getFileName(), std::string("PK\x03\x04") + " not really a zip");
     EXPECT_NE(fileErrorOf(broken.getFileName()).find("cannot open package"), std::string::npos);
 }
 
