@@ -59,20 +59,5 @@ TEST_F(BuiltinDatabaseTest, NoTwoEntriesShareAText) {
     EXPECT_EQ(ambiguous, (std::map<std::string, std::size_t>{}));
 }
 
-TEST(BuiltinLoader, AReplacementStandsInUntilItIsRemoved) {
-    UnitDatabase::getUnitDatabase();
-    auto previous = UnitDatabase::setBuiltinLoader([](UnitDatabase& db) {
-        db.addUnit(*makeUnit({.symbol = u"q", .name = u"q", .ascii = u"q"}));
-    });
-    auto db = UnitDatabase::createNewDatabase(UnitDatabase::builtinPath(), DatabaseSource::Builtin);
-    db->loadIfNeeded();
-    EXPECT_EQ(db->getNumUnits(), 1U);
-
-    UnitDatabase::setBuiltinLoader(std::move(previous));
-    db->clearAll();
-    db->loadIfNeeded();
-    EXPECT_GE(db->getNumUnits(), 400U) << "the database file is read again";
-}
-
 } // namespace
 } // namespace db_test

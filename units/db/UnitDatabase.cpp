@@ -203,11 +203,6 @@ struct PointerPairHash {
     }
 };
 
-UnitDatabase::Loader& builtinLoader() {
-    static UnitDatabase::Loader loader;
-    return loader;
-}
-
 UnitDatabase::Loader& fileLoader() {
     static UnitDatabase::Loader loader = [](UnitDatabase& db) { db.loadFromXMLIntoMemory(); };
     return loader;
@@ -263,10 +258,6 @@ UnitDatabase* UnitDatabase::getUnitDatabase() {
     return &instance;
 }
 
-UnitDatabase::Loader UnitDatabase::setBuiltinLoader(Loader loader) {
-    return std::exchange(builtinLoader(), std::move(loader));
-}
-
 UnitDatabase::Loader UnitDatabase::setFileLoader(Loader loader) {
     return std::exchange(fileLoader(), std::move(loader));
 }
@@ -278,11 +269,7 @@ void UnitDatabase::loadIfNeeded() {
         return;
     }
     if (isBuiltin()) {
-        if (builtinLoader()) {
-            builtinLoader()(*this);
-        } else {
-            loadUnitDatabase(name_);
-        }
+        loadUnitDatabase(name_);
     } else if (source_ != DatabaseSource::Builtin && fileLoader()) {
         fileLoader()(*this);
     }

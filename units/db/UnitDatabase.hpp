@@ -47,9 +47,6 @@ public:
     static UnitDatabase* getBuiltinDatabase() { return getUnitDatabase(); }
     // The install path followed by the built-in database's relative path.
     static const ustring& builtinPath();
-    // Replaces what fills the built-in database, which is by default its SQL
-    // database file; an empty loader restores that. Returns the previous one.
-    static Loader setBuiltinLoader(Loader loader);
     // What fills user database files: loadFromXMLIntoMemory unless a test sets
     // another. Returns the previous loader.
     static Loader setFileLoader(Loader loader);
