@@ -62,6 +62,8 @@ TEST_F(ConvertedStringTest, EveryFormOfWellFormedExpressions) {
         EXPECT_EQ(genConvertedStringFromExpr(c.input, ConversionFormatType::Name), c.name);
         EXPECT_EQ(genConvertedStringFromExpr(c.input, ConversionFormatType::Symbol), c.symbol);
         EXPECT_EQ(genConvertedStringFromExpr(c.input, ConversionFormatType::Ascii), c.ascii);
+        EXPECT_EQ(CvUnitSys::genConvertedStringsFromExpr(c.input),
+                  (std::array<ustring, 4>{c.display, c.name, c.symbol, c.ascii}));
     }
 }
 

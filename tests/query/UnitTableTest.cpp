@@ -1,6 +1,7 @@
 #include "units/query/UnitTable.hpp"
 
 #include "db/DbFixtures.hpp"
+#include "db/DbSetFixtures.hpp"
 #include "units/host/DiagnosticService.hpp"
 #include "units/host/IException.hpp"
 #include "units/query/UnitTableUtil.hpp"
@@ -312,6 +313,32 @@ TEST(UnitTable, HostileTextsNeitherReuseNorLoseIds) {
     EXPECT_DOUBLE_EQ(
         table.getConversionInfo(ft, table.registerUnit(u"m", true, false)).getScalingFactor(),
         0.3048);
+}
+
+TEST(UnitTable, DatabaseChangesResolveAndDisambiguateRegisteredUnits) {
+    dbset_test::Universe universe;
+    const WarningCollector duplicateWarnings;
+    UnitTable table;
+    const std::int32_t speed = table.registerUnit(u"xfurl/s", false, false);
+    const std::int32_t alone = table.registerUnit(u"xfurl", false, false);
+    EXPECT_TRUE(table.isUnitUnresolved(speed));
+
+    universe.add(u"/tmp/convert_a.units",
+                 {{}, {{u"xfurl", u"m", u"", {u"201.168", ConversionFactorType::Double}}}, u"a"});
+    table.resolveUnresolvedUnits();
+    EXPECT_FALSE(table.isUnitUnresolved(speed));
+    EXPECT_FALSE(table.isUnitUnresolved(alone));
+    const std::int32_t ms = table.registerUnit(u"m/s", false, false);
+    EXPECT_DOUBLE_EQ(table.getConversionInfo(speed, ms).getScalingFactor(), 201.168);
+
+    universe.add(u"/tmp/convert_b.units", {{}, {{u"xfurl", u"m"}}, u"b"});
+    const std::int32_t twice = table.registerUnit(u"xfurl*m", false, false);
+    EXPECT_TRUE(table.isUnitAmbiguous(twice));
+    EXPECT_EQ(table.getAmbiguousUnitsList(twice), std::vector<ustring>{u"xfurl"});
+
+    universe.add(u"/tmp/convert_b.units", {{}, {{u"yfurl", u"m"}}, u"b"});
+    table.resolveAmbiguousUnits();
+    EXPECT_FALSE(table.isUnitAmbiguous(twice));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
+#include <unordered_map>
 
 namespace cvunits {
 
@@ -36,17 +37,35 @@ void writeError(std::ostream& out, bool json, const std::string& identifier,
     }
 }
 
-void answerLine(CvUnitSys::UnitTable& table, const std::string& line, std::ostream& out,
-                bool json) {
+// The table's ids by the exact bytes of a side, so that a text seen before
+// skips decoding and normalisation.
+class BatchUnits {
+public:
+    std::int32_t idOf(const std::string& text) {
+        if (const auto known = ids_.find(text); known != ids_.end()) {
+            return known->second;
+        }
+        const std::int32_t id = registerText(table_, text);
+        ids_.emplace(text, id);
+        return id;
+    }
+    CvUnitSys::UnitTable& table() { return table_; }
+
+private:
+    CvUnitSys::UnitTable table_;
+    std::unordered_map<std::string, std::int32_t> ids_;
+};
+
+void answerLine(BatchUnits& units, const std::string& line, std::ostream& out, bool json) {
     const std::size_t tab = line.find('\t');
     if (tab == std::string::npos || line.find('\t', tab + 1) != std::string::npos) {
         writeError(out, json, "cvunits:MalformedLine", "expected FROM<TAB>TO");
         return;
     }
     try {
-        const std::int32_t from = registerText(table, line.substr(0, tab));
-        const std::int32_t to = registerText(table, line.substr(tab + 1));
-        const UnitNumericInfoForConversions info = table.getConversionInfo(from, to);
+        const std::int32_t from = units.idOf(line.substr(0, tab));
+        const std::int32_t to = units.idOf(line.substr(tab + 1));
+        const UnitNumericInfoForConversions info = units.table().getConversionInfo(from, to);
         const double scale = info.getScalingFactor();
         const double offset = info.getOffset();
         if (!isRepresentable(info)) {
@@ -72,13 +91,13 @@ void answerLine(CvUnitSys::UnitTable& table, const std::string& line, std::ostre
 } // namespace
 
 void runBatch(std::istream& in, std::ostream& out, bool json) {
-    CvUnitSys::UnitTable table;
+    BatchUnits units;
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        answerLine(table, line, out, json);
+        answerLine(units, line, out, json);
     }
     out.flush();
 }

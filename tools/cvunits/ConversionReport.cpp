@@ -33,13 +33,17 @@ std::optional<Dimensions> dimensionsOf(UnitTable& table, std::int32_t id) {
     }
     Dimensions dimensions;
     try {
-        const UnitDefinition& definition = table.getUnitDBSet().getUnitDefinition(*unit);
+        UnitDBSet& set = table.getUnitDBSet();
+        set.genUnitDefinition(*unit);
+        const UnitDefinition& definition = set.getUnitDefinition(*unit);
         for (const auto& [entity, exponent] : definition.getFundamentalAST().getAST()) {
             const UnitBase& base = entity.get();
             const ustring& symbol =
                 base.getAsciiSymbol().empty() ? base.getSymbol() : base.getAsciiSymbol();
             dimensions[TextServices::toUtf8(symbol)] += exponent.getSimplifiedExpo();
         }
+    } catch (const IException&) {
+        return std::nullopt;
     } catch (const std::out_of_range&) {
         return std::nullopt;
     }

@@ -117,7 +117,9 @@ int convertCommand(const CommandContext& ctx) {
         if (!positional.empty()) {
             return exitUsage;
         }
+        // Reading must not flush the output at every line.
         std::ios::sync_with_stdio(false);
+        std::cin.tie(nullptr);
         runBatch(std::cin, ctx.out, jsonOutput);
         return exitSuccess;
     }

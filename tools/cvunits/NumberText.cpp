@@ -113,8 +113,12 @@ std::optional<std::string> exactText(const CvUnitSys::ConversionFactorImpl& fact
 
 std::string shortestText(double value) {
     std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::general);
+    // Plain digits for the magnitudes people read as such, exponents beyond.
+    const double magnitude = std::abs(value);
+    const bool plain = magnitude == 0.0 || (magnitude >= 1e-5 && magnitude < 1e16);
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                      plain ? std::chars_format::fixed : std::chars_format::scientific);
     return std::string(buffer.data(), result.ptr);
 }
 

@@ -6,19 +6,22 @@
 #include "units/expr/GenExprUtil.hpp"
 #include "units/host/TextServices.hpp"
 
-#include <locale>
-#include <sstream>
+#include <array>
+#include <charconv>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 
 namespace CvUnitSys {
 
 namespace GenExprUtil {
 
 ustring numberText(double value) {
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out << value;
-    return TextServices::fromLatin1(out.str());
+    // What a default-format stream writes, without building one per exponent.
+    std::array<char, 32> buffer{};
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                       std::chars_format::general, 6);
+    return TextServices::fromLatin1(std::string_view(buffer.data(), written.ptr));
 }
 
 ustring integerText(std::int32_t value) {
@@ -30,15 +33,18 @@ const UnitBase* uniqueUnit(const ustring& symbol) {
     return units.size() == 1 ? &units.begin()->get() : nullptr;
 }
 
-template <typename Form>
-void TextBuilder<Form>::fromSymbol(Expr& value, const std::u32string& symbol) {
-    value.text = Form::symbolText(TextServices::fromUtf32(symbol));
+template <typename... Forms>
+void TextBuilder<Forms...>::fromSymbol(Expr& value, const std::u32string& symbol) {
+    const ustring text = TextServices::fromUtf32(symbol);
+    const UnitBase* unit = uniqueUnit(text);
+    std::size_t i = 0;
+    ((value.text[i++] = Forms::symbolText(text, unit)), ...);
 }
 
 } // namespace GenExprUtil
 
-ustring GenDisp::symbolText(const ustring& symbol) {
-    if (const UnitBase* unit = GenExprUtil::uniqueUnit(symbol)) {
+ustring GenDisp::symbolText(const ustring& symbol, const UnitBase* unit) {
+    if (unit != nullptr) {
         return unit->getDisplay();
     }
     ustring escaped;
@@ -55,41 +61,54 @@ namespace {
 
 using Iterator = std::u32string::const_iterator;
 
-template <typename Form> ustring convert(const std::u32string& cps) {
+template <typename... Forms>
+std::array<ustring, sizeof...(Forms)> convert(const std::u32string& cps) {
+    using Builder = GenExprUtil::TextBuilder<Forms...>;
     // Rules hold no state between calls; building them costs more than a parse.
-    thread_local ExprParser<Iterator, GenExprUtil::TextBuilder<Form>> parser;
+    thread_local ExprParser<Iterator, Builder> parser;
     const Iterator begin = cps.cbegin();
     const Iterator end =
         begin + static_cast<std::ptrdiff_t>(tooDeepParenthesis(cps).value_or(cps.size()));
     parser.getErrorHandler().start(cps, begin);
-    GenExprUtil::Expr value;
+    typename Builder::Expr value;
     Iterator it = begin;
     qi::phrase_parse(it, end, parser, boost::spirit::unicode::space, value);
     return std::move(value.text);
 }
 
+// Ill-formed UTF-16 has no symbols to convert: nothing.
+std::optional<std::u32string> codePoints(const ustring& text) {
+    try {
+        return TextServices::toUtf32(text);
+    } catch (const std::out_of_range&) {
+        return std::nullopt;
+    }
+}
+
 } // namespace
+
+std::array<ustring, 4> genConvertedStringsFromExpr(const ustring& text) {
+    const auto cps = codePoints(text);
+    return cps ? convert<GenDisp, GenName, GenSymbol, GenAscii>(*cps) : std::array<ustring, 4>{};
+}
 
 } // namespace CvUnitSys
 
 ustring genConvertedStringFromExpr(const ustring& text, CvUnitSys::ConversionFormatType form) {
     using namespace CvUnitSys;
-    std::u32string cps;
-    try {
-        cps = TextServices::toUtf32(text);
-    } catch (const std::out_of_range&) {
-        // Ill-formed UTF-16 has no symbols to convert.
+    const auto cps = codePoints(text);
+    if (!cps) {
         return {};
     }
     switch (form) {
     case ConversionFormatType::Display:
-        return convert<GenDisp>(cps);
+        return convert<GenDisp>(*cps)[0];
     case ConversionFormatType::Name:
-        return convert<GenName>(cps);
+        return convert<GenName>(*cps)[0];
     case ConversionFormatType::Symbol:
-        return convert<GenSymbol>(cps);
+        return convert<GenSymbol>(*cps)[0];
     case ConversionFormatType::Ascii:
-        return convert<GenAscii>(cps);
+        return convert<GenAscii>(*cps)[0];
     }
     return {};
 }

@@ -4,14 +4,13 @@
 #include "units/foundation/UString.hpp"
 #include "units/model/UnitBase.hpp"
 
+#include <array>
+#include <cstddef>
 #include <string>
+#include <utility>
 
 namespace CvUnitSys::GenExprUtil {
 
-// What the expression grammar yields when it rewrites an expression as text.
-struct Expr {
-    ustring text;
-};
 struct Exponent {
     ustring text;
 };
@@ -23,30 +22,44 @@ ustring integerText(std::int32_t value);
 // The database unit that `symbol` names when exactly one unit matches it.
 const UnitBase* uniqueUnit(const ustring& symbol);
 
-// Shared by every output form; `Form` chooses the texts:
-//   static ustring symbolText(const ustring& symbol)  a symbol's text
+// What the expression grammar yields when it rewrites an expression as text,
+// in one or more output forms at once (each symbol is looked up once). Each
+// form provides:
+//   static ustring symbolText(const ustring& symbol, const UnitBase* unit)
+//       the text of a symbol; `unit` is null unless exactly one unit matches
 //   static const char16_t* multOp()                   the product operator
 //   static void raise(ustring& out, const ustring& e) appends an exponent
-template <typename Form> struct TextBuilder {
+template <typename... Forms> struct TextBuilder {
+    struct Expr {
+        std::array<ustring, sizeof...(Forms)> text;
+    };
     using Result = Expr;
     using SubExpr = Expr;
     using Exponent = GenExprUtil::Exponent;
     using Rational = UnitASTGenUtils::Rational;
+    using Indices = std::index_sequence_for<Forms...>;
 
-    static void take(Expr& value, Expr& operand) { value.text = std::move(operand.text); }
-    static void multiply(Expr& value, Expr& operand) {
-        value.text += Form::multOp();
-        value.text += operand.text;
-    }
+    static void take(Expr& value, Expr& operand) { value = std::move(operand); }
+    static void multiply(Expr& value, Expr& operand) { multiplyEach(value, operand, Indices{}); }
     static void divide(Expr& value, Expr& operand) {
-        value.text += u'/';
-        value.text += operand.text;
+        for (std::size_t i = 0; i < sizeof...(Forms); ++i) {
+            value.text[i] += u'/';
+            value.text[i] += operand.text[i];
+        }
     }
-    static void invertInto(Expr& value, Expr& operand) { value.text = u"1/" + operand.text; }
+    static void invertInto(Expr& value, Expr& operand) {
+        for (std::size_t i = 0; i < sizeof...(Forms); ++i) {
+            value.text[i] = u"1/" + operand.text[i];
+        }
+    }
     static void fromSymbol(Expr& value, const std::u32string& symbol);
-    static void fromSub(Expr& value, Expr& sub) { value.text = std::move(sub.text); }
-    static void parenthesize(Expr& sub, Expr& value) { sub.text = u"(" + value.text + u")"; }
-    static void raise(Expr& value, const Exponent& e) { Form::raise(value.text, e.text); }
+    static void fromSub(Expr& value, Expr& sub) { value = std::move(sub); }
+    static void parenthesize(Expr& sub, Expr& value) {
+        for (std::size_t i = 0; i < sizeof...(Forms); ++i) {
+            sub.text[i] = u"(" + value.text[i] + u")";
+        }
+    }
+    static void raise(Expr& value, const Exponent& e) { raiseEach(value, e, Indices{}); }
     static void fromNumber(Exponent& e, double x) { e.text = numberText(x); }
     static void fromRational(Exponent& e, const Rational& r) {
         e.text = integerText(r.numerator) + u"/" + integerText(r.denominator);
@@ -55,12 +68,21 @@ template <typename Form> struct TextBuilder {
         r.numerator = numerator;
         r.denominator = denominator;
     }
+
+private:
+    template <std::size_t... I>
+    static void multiplyEach(Expr& value, const Expr& operand, std::index_sequence<I...>) {
+        ((value.text[I] += Forms::multOp(), value.text[I] += operand.text[I]), ...);
+    }
+    template <std::size_t... I>
+    static void raiseEach(Expr& value, const Exponent& e, std::index_sequence<I...>) {
+        (Forms::raise(value.text[I], e.text), ...);
+    }
 };
 
 // The plain forms: a found unit's name, symbol or ASCII symbol.
 template <const ustring& (UnitBase::*Text)() const> struct GenPlain {
-    static ustring symbolText(const ustring& symbol) {
-        const UnitBase* unit = uniqueUnit(symbol);
+    static ustring symbolText(const ustring& symbol, const UnitBase* unit) {
         return unit != nullptr ? (unit->*Text)() : symbol;
     }
     static const char16_t* multOp() { return u"*"; }
@@ -81,7 +103,7 @@ using GenAscii = GenExprUtil::GenPlain<&UnitBase::getAsciiSymbol>;
 // The typeset form: display texts, "\cdot{}" and braced exponents. Symbols not
 // found keep their text with every "_" escaped.
 struct GenDisp {
-    static ustring symbolText(const ustring& symbol);
+    static ustring symbolText(const ustring& symbol, const UnitBase* unit);
     static const char16_t* multOp() { return u"\\cdot{}"; }
     static void raise(ustring& out, const ustring& e) {
         out += u"^{";

@@ -12,6 +12,7 @@
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
 
+#include <array>
 #include <iterator>
 #include <utility>
 
@@ -242,8 +243,11 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
         unit = set_->getUnit(unitPart).clone();
         unit->setId(id);
     } else {
+        const std::array<ustring, 4> texts =
+            wellFormed ? genConvertedStringsFromExpr(unitPart)
+                       : std::array<ustring, 4>{unitPart, unitPart, unitPart, unitPart};
         const auto text = [&](ConversionFormatType form) {
-            return wellFormed ? genConvertedStringFromExpr(unitPart, form) : unitPart;
+            return texts[static_cast<std::size_t>(form)];
         };
         unit = UnitFactory().createUnit(
             id, text(ConversionFormatType::Name), unitPart, text(ConversionFormatType::Symbol),
@@ -299,9 +303,24 @@ void UnitTable::resetToBuiltin() {
     set_->clearTemporaryUnitDefinitions();
 }
 
+void UnitTable::remarkUnitsInSet() {
+    set_->clearTemporaryUnitDefinitions();
+    for (const std::int32_t id : unresolvedIds_) {
+        const UnitBase& unit = *units_.at(id);
+        if (!unit.getExpression().empty() && !isInherit(unit.getExpression())) {
+            set_->setUnresolved(unit);
+        }
+    }
+    for (const std::int32_t id : ambiguousIds_) {
+        set_->setAmbiguous(*units_.at(id));
+    }
+    conversions_.clear();
+}
+
 void UnitTable::resolveUnresolvedUnits() {
     set_->initializeIfNeeded();
     const std::vector<std::int32_t> ids(unresolvedIds_.begin(), unresolvedIds_.end());
+    bool changed = false;
     for (const std::int32_t id : ids) {
         ustring unitPart;
         ustring quantityPart;
@@ -317,12 +336,16 @@ void UnitTable::resolveUnresolvedUnits() {
         }
         units_[id] = std::move(unit);
         unresolvedIds_.erase(id);
-        conversions_.clear();
+        changed = true;
+    }
+    if (changed) {
+        remarkUnitsInSet();
     }
 }
 
 void UnitTable::resolveAmbiguousUnits() {
     set_->initializeIfNeeded();
+    const std::size_t before = ambiguousIds_.size();
     std::erase_if(ambiguousIds_, [&](std::int32_t id) {
         ustring unitPart;
         ustring quantityPart;
@@ -330,6 +353,9 @@ void UnitTable::resolveAmbiguousUnits() {
                !unitPart.empty() && resolves(*set_, unitPart) &&
                !set_->isAmbiguousUnitExpr(unitPart);
     });
+    if (ambiguousIds_.size() != before) {
+        remarkUnitsInSet();
+    }
 }
 
 std::int32_t UnitTable::getUnitId(const ustring& expr, bool sanitizeText) const {

@@ -132,6 +132,9 @@ private:
                 boost::multi_index::member<IndexEntry, std::int32_t, &IndexEntry::id>>>>;
 
     void initialize();
+    // The set keeps its own unresolved and ambiguous marks; after ids change
+    // state they are laid anew from the id sets.
+    void remarkUnitsInSet();
     std::int32_t findId(const ustring& key) const;
     std::int32_t nextId() const;
     // The text of the unit's quantity for an id registered with one.
