@@ -157,7 +157,7 @@ std::string plainValue(const ordered_json& value) {
         for (const auto& item : value) {
             joined += (joined.empty() ? "" : ", ") + plainValue(item);
         }
-        return joined;
+        return joined.empty() ? "none" : joined;
     }
     if (value.is_object()) {
         std::string text = value.value("text", "");

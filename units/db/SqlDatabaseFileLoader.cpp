@@ -2,6 +2,7 @@
 
 #include "units/db/StoredFactorReader.hpp"
 #include "units/db/UnitDatabase.hpp"
+#include "units/foundation/DisplayText.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/DiagnosticService.hpp"
 #include "units/host/FileSystem.hpp"
@@ -159,18 +160,6 @@ std::vector<ustring> splitUrls(const ustring& text) {
         start = comma + 1;
     }
     return urls;
-}
-
-// Underscores are escaped so that displays which render markup show them as typed.
-ustring escapeUnderscores(const ustring& name) {
-    ustring display;
-    for (char16_t c : name) {
-        if (c == u'_') {
-            display += u'\\';
-        }
-        display += c;
-    }
-    return display;
 }
 
 std::vector<ustring> namesOfGroup(SqlStatement& groupQuery, std::int64_t groupId) {

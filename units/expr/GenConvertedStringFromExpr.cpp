@@ -4,6 +4,7 @@
 #include "units/expr/ExprNesting.hpp"
 #include "units/expr/ExprParser.hpp"
 #include "units/expr/GenExprUtil.hpp"
+#include "units/foundation/DisplayText.hpp"
 #include "units/host/TextServices.hpp"
 
 #include <array>
@@ -47,14 +48,7 @@ ustring GenDisp::symbolText(const ustring& symbol, const UnitBase* unit) {
     if (unit != nullptr) {
         return unit->getDisplay();
     }
-    ustring escaped;
-    for (char16_t c : symbol) {
-        if (c == u'_') {
-            escaped += u'\\';
-        }
-        escaped += c;
-    }
-    return escaped;
+    return escapeUnderscores(symbol);
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "units/model/FundamentalUnits.hpp"
 
+#include "units/foundation/DisplayText.hpp"
+
 namespace CvUnitSys {
 
 namespace {
@@ -28,18 +30,6 @@ const Row fundamentalTable[] = {
     {u"luminous_intensity", u"Luminous_Intensity", u"J", u"J", u"Candela", u"cd", u"cd", u"cd"},
     {u"memory", u"Memory", u"memory", u"memory", u"bit", u"Bit", u"b", u"b"},
 };
-
-// Display texts are typeset, where an underscore would start a subscript.
-ustring escapeUnderscores(const ustring& name) {
-    ustring out;
-    for (char16_t c : name) {
-        if (c == u'_') {
-            out += u'\\';
-        }
-        out += c;
-    }
-    return out;
-}
 
 const UnitBase* findIn(const std::vector<std::unique_ptr<UnitBase>>& entities,
                        const ustring& text) {
