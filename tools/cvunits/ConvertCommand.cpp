@@ -1,6 +1,7 @@
 #include "BatchConversion.hpp"
 #include "Command.hpp"
 #include "ConversionReport.hpp"
+#include "ExactConversion.hpp"
 #include "NumberText.hpp"
 
 #include <cmath>
@@ -15,7 +16,8 @@ using CvUnitSys::UnitNumericInfoForConversions;
 using nlohmann::json;
 
 // "381/1250 (0.3048)", "9/5*x + 32 (1.8*x + 32)", "1/x", "0.45359237".
-std::string formula(const UnitNumericInfoForConversions& info) {
+std::string formula(const UnitNumericInfoForConversions& info,
+                    const std::optional<ExactConversion>& exact) {
     const std::string scale = shortestText(info.getScalingFactor());
     const double offsetValue = info.getOffset();
     const std::string offset = offsetValue == 0.0 ? ""
@@ -25,11 +27,15 @@ std::string formula(const UnitNumericInfoForConversions& info) {
                                     : offset.empty()  ? scale
                                     : scale == "1"    ? "x" + offset
                                                       : scale + "*x" + offset;
-    const auto exact = exactFactorText(info.getConversionFactor());
-    return exact && *exact != approximate ? *exact + " (" + approximate + ")" : approximate;
+    const std::string exactText = exact ? exact->text() : approximate;
+    return exactText != approximate ? exactText + " (" + approximate + ")" : approximate;
 }
 
-double apply(const UnitNumericInfoForConversions& info, double value) {
+double apply(const UnitNumericInfoForConversions& info, const std::optional<ExactConversion>& exact,
+             double value) {
+    if (exact) {
+        return exact->apply(value);
+    }
     const double scaled =
         info.isInverted() ? info.getScalingFactor() / value : info.getScalingFactor() * value;
     return scaled + info.getOffset();
@@ -151,30 +157,31 @@ int convertCommand(const CommandContext& ctx) {
                                  {notRepresentableId, notRepresentableText, notRepresentableText},
                                  std::nullopt, from, to);
         }
+        const auto exact = exactConversion(table, fromId, toId, info);
         if (jsonOutput) {
             json result{{"from", from},
                         {"to", to},
                         {"scale", info.getScalingFactor()},
                         {"offset", info.getOffset()},
                         {"inverted", info.isInverted()}};
-            if (const auto exact = exactFactorText(info.getConversionFactor())) {
-                result["exact"] = *exact;
+            if (exact) {
+                result["exact"] = exact->text();
             }
             json converted = json::array();
             for (const double v : values) {
-                converted.push_back({{"input", v}, {"output", apply(info, v)}});
+                converted.push_back({{"input", v}, {"output", apply(info, exact, v)}});
             }
             result["values"] = converted;
             ctx.out << result.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
             return exitSuccess;
         }
-        ctx.out << from << " -> " << to << ": " << formula(info) << '\n'
+        ctx.out << from << " -> " << to << ": " << formula(info, exact) << '\n'
                 << "scale " << shortestText(info.getScalingFactor()) << ", offset "
                 << shortestText(info.getOffset()) << ", "
                 << (info.isInverted() ? "inverted" : "not inverted") << '\n';
         for (const double v : values) {
-            ctx.out << shortestText(v) << ' ' << from << " = " << shortestText(apply(info, v))
-                    << ' ' << to << '\n';
+            ctx.out << shortestText(v) << ' ' << from << " = "
+                    << shortestText(apply(info, exact, v)) << ' ' << to << '\n';
         }
         return exitSuccess;
     } catch (const CvUnitSys::IUserException& e) {

@@ -1,0 +1,106 @@
+#include "ExactConversion.hpp"
+
+#include "units/foundation/AffineConversionFactorImpl.hpp"
+#include "units/foundation/ScaledRational.hpp"
+#include "units/model/UnitDefinition.hpp"
+
+#include <cmath>
+
+namespace cvunits {
+
+namespace {
+
+using boost::multiprecision::cpp_int;
+using boost::multiprecision::cpp_rational;
+
+std::optional<cpp_rational> rationalOf(const CvUnitSys::ConversionFactorImpl& f) {
+    const auto* q = dynamic_cast<const CvUnitSys::ScaledRational*>(&f);
+    if (q == nullptr) {
+        return std::nullopt;
+    }
+    const cpp_int power = boost::multiprecision::pow(cpp_int(10), std::abs(q->getScale()));
+    cpp_rational value(cpp_int(q->getNumerator()), cpp_int(q->getDenominator()));
+    if (q->getScale() >= 0) {
+        return cpp_rational(value * power);
+    }
+    return cpp_rational(value / power);
+}
+
+// A unit's fundamental factor as scale and offset: x -> a*x + b.
+std::optional<ExactConversion> affineOf(const CvUnitSys::ConversionFactor& factor) {
+    if (factor.isEmpty() || !factor.isWellDefined() || factor.isReciprocal()) {
+        return std::nullopt;
+    }
+    const CvUnitSys::ConversionFactorImpl& impl = factor.getFactor();
+    if (const auto* affine = dynamic_cast<const CvUnitSys::AffineConversionFactorImpl*>(&impl)) {
+        auto scale = rationalOf(affine->getScalingFactor());
+        auto offset = rationalOf(affine->getOffsetFactor());
+        if (!scale || !offset) {
+            return std::nullopt;
+        }
+        return ExactConversion{*scale, *offset};
+    }
+    if (auto scale = rationalOf(impl)) {
+        return ExactConversion{*scale, cpp_rational(0)};
+    }
+    return std::nullopt;
+}
+
+std::string rationalText(const cpp_rational& r) {
+    const cpp_int n = boost::multiprecision::numerator(r);
+    const cpp_int d = boost::multiprecision::denominator(r);
+    return d == 1 ? n.str() : n.str() + "/" + d.str();
+}
+
+long double extended(const cpp_rational& r) {
+    return r.convert_to<long double>();
+}
+
+} // namespace
+
+std::string ExactConversion::text() const {
+    if (offset == 0) {
+        return rationalText(scale);
+    }
+    const std::string x = scale == 1 ? std::string("x") : rationalText(scale) + "*x";
+    return x + (offset < 0 ? " - " : " + ") +
+           rationalText(offset < 0 ? cpp_rational(-offset) : offset);
+}
+
+double ExactConversion::apply(double value) const {
+    return static_cast<double>(extended(scale) * static_cast<long double>(value) +
+                               extended(offset));
+}
+
+std::optional<ExactConversion>
+exactConversion(CvUnitSys::UnitTable& table, std::int32_t from, std::int32_t to,
+                const CvUnitSys::UnitNumericInfoForConversions& info) {
+    const CvUnitSys::UnitBase* a = table.getUnit(from);
+    const CvUnitSys::UnitBase* b = table.getUnit(to);
+    if (a == nullptr || b == nullptr || info.isInverted()) {
+        return std::nullopt;
+    }
+    CvUnitSys::UnitDBSet& set = table.getUnitDBSet();
+    if (set.getSpecialConversionFactor(*a, *b)) {
+        return std::nullopt;
+    }
+    set.genUnitDefinition(*a);
+    set.genUnitDefinition(*b);
+    const auto f = affineOf(set.getUnitDefinition(*a).getFundamentalConversionFactor());
+    const auto g = affineOf(set.getUnitDefinition(*b).getFundamentalConversionFactor());
+    if (!f || !g || g->scale == 0) {
+        return std::nullopt;
+    }
+    // Converting f's unit into g's: g^-1(f(x)) = (f.scale/g.scale) x + (f.offset -
+    // g.offset)/g.scale.
+    ExactConversion exact{f->scale / g->scale, (f->offset - g->offset) / g->scale};
+    // The library's own factor decides; the exact one only describes it. A
+    // disagreement means a path this derivation does not model.
+    const double scale = static_cast<double>(extended(exact.scale));
+    if (std::abs(scale - info.getScalingFactor()) > 1e-12 * std::abs(info.getScalingFactor())) {
+        return std::nullopt;
+    }
+    return exact;
+}
+
+} // namespace cvunits
