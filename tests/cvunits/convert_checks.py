@@ -29,6 +29,11 @@ CASES = [
       "100 degC = 212 degF", "-40 degC = -40 degF"]),
     (["convert", "km/h", "m/s", "36"], 0,
      ["km/h -> m/s: 5/18 (0.2777777777777778)", "36 km/h = 10 m/s"]),
+    # Values go through the exact factor with one rounding: 36.6*1.8+32 in
+    # doubles is 97.88000000000001.
+    (["convert", "degC", "degF", "36.6"], 0, ["36.6 degC = 97.88 degF"]),
+    # A factor through pi is not exact, and no fraction is made up for it.
+    (["convert", "deg", "rad"], 0, ["deg -> rad: 0.017453292519943295\n"]),
     (["convert", "Hz", "s", "4"], 0,
      ["Hz -> s: 1/x", "scale 1, offset 0, inverted", "4 Hz = 0.25 s"]),
     (["convert", "m", "s"], 1,

@@ -1,15 +1,9 @@
 #include "NumberText.hpp"
 
-#include "units/foundation/AffineConversionFactorImpl.hpp"
-#include "units/foundation/ScaledRational.hpp"
-
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
-#include <numeric>
 #include <string>
-#include <utility>
 
 namespace cvunits {
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "units/foundation/ConversionFactor.hpp"
 
 #include <optional>
 #include <string>
