@@ -249,17 +249,25 @@ ustring UnitDBSet::getQualifiedSymbolForCustomUnit(const UnitBase& entity) const
 }
 
 void UnitDBSet::genUnitDefinition(const UnitBase& entity) {
+    generateDefinitionOnce(entity, nullptr);
+}
+
+void UnitDBSet::genUnitDefinition(const UnitBase& entity, const UnitExpr& expression) {
+    generateDefinitionOnce(entity, &expression);
+}
+
+void UnitDBSet::generateDefinitionOnce(const UnitBase& entity, const UnitExpr* expression) {
     std::lock_guard definitions(definitionLock_);
     const ustring key = getQualifiedSymbolForCustomUnit(entity);
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
-        generateInto(physicalQuantityDefinitions_, key, entity);
+        generateInto(physicalQuantityDefinitions_, key, entity, expression);
         return;
     }
     // A cached key skips the look-up that decides between the two maps.
     if (!key.empty() && key != Unit::UnitInheritUStr && !unitDefinitions_.contains(key) &&
         !temporaryUnitDefinitions_.contains(key)) {
         generateInto(findUnit(key).empty() ? temporaryUnitDefinitions_ : unitDefinitions_, key,
-                     entity);
+                     entity, expression);
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
     if (quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0) {
@@ -267,7 +275,8 @@ void UnitDBSet::genUnitDefinition(const UnitBase& entity) {
     }
 }
 
-void UnitDBSet::generateInto(DefinitionMap& map, const ustring& key, const UnitBase& entity) {
+void UnitDBSet::generateInto(DefinitionMap& map, const ustring& key, const UnitBase& entity,
+                             const UnitExpr* expression) {
     if (map.contains(key)) {
         return;
     }
@@ -286,7 +295,9 @@ void UnitDBSet::generateInto(DefinitionMap& map, const ustring& key, const UnitB
         map.try_emplace(key, getUnitDefinition(*fundamentals.begin()));
         return;
     }
-    map.try_emplace(key, UnitDefinition::generateDefinition(entity, this));
+    map.try_emplace(key, expression != nullptr
+                             ? UnitDefinition::generateDefinition(entity, *expression, this)
+                             : UnitDefinition::generateDefinition(entity, this));
 }
 
 const UnitDefinition& UnitDBSet::getUnitDefinition(const UnitBase& entity) const {

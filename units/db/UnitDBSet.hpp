@@ -21,6 +21,8 @@
 #include <unordered_set>
 #include <vector>
 
+class UnitExpr;
+
 namespace CvUnitSys {
 
 // One client's merged view of the built-in database and the registered user
@@ -85,6 +87,8 @@ public:
     // Generates the entity's definition and those it depends on, once each;
     // "CycleInAST" when a definition depends on itself.
     void genUnitDefinition(const UnitBase& entity);
+    // As above, with the entity's expression already parsed.
+    void genUnitDefinition(const UnitBase& entity, const UnitExpr& expression);
     // The cached definition; std::out_of_range when it was never generated.
     const UnitDefinition& getUnitDefinition(const UnitBase& entity) const;
     void clearTemporaryUnitDefinitions();
@@ -99,6 +103,9 @@ public:
     bool isValid(const UnitBase& entity, bool skipNameCheck);
     bool isValidUnitExpr(const ustring& expr) const;
     bool isAmbiguousUnitExpr(const ustring& expr) const;
+    // The same checks of a unit part already parsed.
+    bool isValidUnitExpr(const UnitExpr& unitPart) const;
+    bool isAmbiguousUnitExpr(const UnitExpr& unitPart) const;
     bool isUnitCompatibleWithUnitSystems(const UnitBase& entity, const SystemList& systems);
 
     // Removes the invalid units of each user database not validated yet and
@@ -129,7 +136,9 @@ private:
     void resetDefinitions();
     const UnitDatabase& builtin() const;
     template <typename Lookup> UnitSet resolve(const ustring& name, Lookup lookup) const;
-    void generateInto(DefinitionMap& map, const ustring& key, const UnitBase& entity);
+    void generateDefinitionOnce(const UnitBase& entity, const UnitExpr* expression);
+    void generateInto(DefinitionMap& map, const ustring& key, const UnitBase& entity,
+                      const UnitExpr* expression);
     const UnitDefinition& definitionOf(const UnitBase& entity);
     void validateDatabase(UnitDatabase& database);
 

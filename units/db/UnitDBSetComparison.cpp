@@ -45,7 +45,7 @@ std::optional<UnitExpr> parseUnitPart(const ustring& text, ustring& unitPart) {
     if (!unitPart.empty()) {
         parseUnitExprThrows(unitPart, parsed);
     }
-    return parsed.getReducedUnitExpr();
+    return parsed;
 }
 
 } // namespace
@@ -185,14 +185,12 @@ bool UnitDBSet::isValid(const UnitBase& entity, bool skipNameCheck) {
 bool UnitDBSet::isValidUnitExpr(const ustring& expr) const {
     ustring unitPart;
     const auto parsed = parseUnitPart(expr, unitPart);
-    if (!parsed) {
-        return false;
-    }
-    if (unitPart == Unit::UnitInheritUStr) {
-        return true;
-    }
+    return parsed && (unitPart == Unit::UnitInheritUStr || isValidUnitExpr(*parsed));
+}
+
+bool UnitDBSet::isValidUnitExpr(const UnitExpr& unitPart) const {
     const UnitBase& anyQuantity = UnitFactory::getDefaultPhysicalQuantity();
-    for (const auto& [name, exponent] : parsed->getExpr()) {
+    for (const auto& [name, exponent] : unitPart.getReducedUnitExpr().getExpr()) {
         if (!hasUnit(name, anyQuantity)) {
             return false;
         }
@@ -203,10 +201,11 @@ bool UnitDBSet::isValidUnitExpr(const ustring& expr) const {
 bool UnitDBSet::isAmbiguousUnitExpr(const ustring& expr) const {
     ustring unitPart;
     const auto parsed = parseUnitPart(expr, unitPart);
-    if (!parsed) {
-        return false;
-    }
-    for (const auto& [name, exponent] : parsed->getExpr()) {
+    return parsed && isAmbiguousUnitExpr(*parsed);
+}
+
+bool UnitDBSet::isAmbiguousUnitExpr(const UnitExpr& unitPart) const {
+    for (const auto& [name, exponent] : unitPart.getReducedUnitExpr().getExpr()) {
         if (UnitDBManager::m_UnitDBManager.isAmbiguousSymbol(name)) {
             return true;
         }

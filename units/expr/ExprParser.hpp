@@ -26,6 +26,7 @@
 #include <boost/phoenix/core.hpp>
 #include <boost/phoenix/operator.hpp>
 #include <boost/spirit/include/qi.hpp>
+#include <charconv>
 #include <clocale>
 #include <cstdlib>
 #include <locale.h>
@@ -130,8 +131,21 @@ private:
     // locale; out of range gives an infinity or zero as strtod does.
     static double numberValue(const boost::iterator_range<Iterator>& text) {
         std::string ascii;
+        ascii.reserve(static_cast<std::size_t>(text.size()));
         for (char32_t c : text) {
             ascii.push_back(static_cast<char>(c));
+        }
+        const char* first = ascii.data();
+        const char* last = first + ascii.size();
+        if (first != last && *first == '+') {
+            ++first;
+        }
+        // from_chars is locale-free and far cheaper; it refuses only what is out
+        // of range, which strtod rounds.
+        double value = 0;
+        if (const auto [ptr, ec] = std::from_chars(first, last, value);
+            ec == std::errc{} && ptr == last) {
+            return value;
         }
         static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
         return strtod_l(ascii.c_str(), nullptr, cLocale);

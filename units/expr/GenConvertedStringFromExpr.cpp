@@ -34,14 +34,6 @@ const UnitBase* uniqueUnit(const ustring& symbol) {
     return units.size() == 1 ? &units.begin()->get() : nullptr;
 }
 
-template <typename... Forms>
-void TextBuilder<Forms...>::fromSymbol(Expr& value, const std::u32string& symbol) {
-    const ustring text = TextServices::fromUtf32(symbol);
-    const UnitBase* unit = uniqueUnit(text);
-    std::size_t i = 0;
-    ((value.text[i++] = Forms::symbolText(text, unit)), ...);
-}
-
 } // namespace GenExprUtil
 
 ustring GenDisp::symbolText(const ustring& symbol, const UnitBase* unit) {
@@ -55,9 +47,7 @@ namespace {
 
 using Iterator = std::u32string::const_iterator;
 
-template <typename... Forms>
-std::array<ustring, sizeof...(Forms)> convert(const std::u32string& cps) {
-    using Builder = GenExprUtil::TextBuilder<Forms...>;
+template <typename Builder> auto convert(const std::u32string& cps) {
     // Rules hold no state between calls; building them costs more than a parse.
     thread_local ExprParser<Iterator, Builder> parser;
     const Iterator begin = cps.cbegin();
@@ -83,7 +73,7 @@ std::optional<std::u32string> codePoints(const ustring& text) {
 
 std::array<ustring, 4> genConvertedStringsFromExpr(const ustring& text) {
     const auto cps = codePoints(text);
-    return cps ? convert<GenDisp, GenName, GenSymbol, GenAscii>(*cps) : std::array<ustring, 4>{};
+    return cps ? convert<AllFormsTextBuilder>(*cps) : std::array<ustring, 4>{};
 }
 
 } // namespace CvUnitSys
@@ -96,13 +86,13 @@ ustring genConvertedStringFromExpr(const ustring& text, CvUnitSys::ConversionFor
     }
     switch (form) {
     case ConversionFormatType::Display:
-        return convert<GenDisp>(*cps)[0];
+        return convert<GenExprUtil::TextBuilder<GenDisp>>(*cps)[0];
     case ConversionFormatType::Name:
-        return convert<GenName>(*cps)[0];
+        return convert<GenExprUtil::TextBuilder<GenName>>(*cps)[0];
     case ConversionFormatType::Symbol:
-        return convert<GenSymbol>(*cps)[0];
+        return convert<GenExprUtil::TextBuilder<GenSymbol>>(*cps)[0];
     case ConversionFormatType::Ascii:
-        return convert<GenAscii>(*cps)[0];
+        return convert<GenExprUtil::TextBuilder<GenAscii>>(*cps)[0];
     }
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include "units/expr/UnitASTGenUtils.hpp"
 #include "units/foundation/UString.hpp"
+#include "units/host/TextServices.hpp"
 #include "units/model/UnitBase.hpp"
 
 #include <array>
@@ -52,7 +53,12 @@ template <typename... Forms> struct TextBuilder {
             value.text[i] = u"1/" + operand.text[i];
         }
     }
-    static void fromSymbol(Expr& value, const std::u32string& symbol);
+    static void fromSymbol(Expr& value, const std::u32string& symbol) {
+        const ustring text = TextServices::fromUtf32(symbol);
+        const UnitBase* unit = uniqueUnit(text);
+        std::size_t i = 0;
+        ((value.text[i++] = Forms::symbolText(text, unit)), ...);
+    }
     static void fromSub(Expr& value, Expr& sub) { value = std::move(sub); }
     static void parenthesize(Expr& sub, Expr& value) {
         for (std::size_t i = 0; i < sizeof...(Forms); ++i) {
@@ -111,5 +117,8 @@ struct GenDisp {
         out += u'}';
     }
 };
+
+// Every form at once, indexed by ConversionFormatType.
+using AllFormsTextBuilder = GenExprUtil::TextBuilder<GenDisp, GenName, GenSymbol, GenAscii>;
 
 } // namespace CvUnitSys

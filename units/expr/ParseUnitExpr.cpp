@@ -1,7 +1,6 @@
 #include "units/expr/ParseUnitExpr.hpp"
 
-#include "units/expr/ExprNesting.hpp"
-#include "units/expr/ExprParser.hpp"
+#include "units/expr/ParseWithBuilder.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/IException.hpp"
@@ -17,17 +16,6 @@ namespace {
 
 using Iterator = std::u32string::const_iterator;
 
-// The grammar holds no state that outlives a call, so each thread keeps one
-// instead of building its rules again for every expression.
-ExprParser<Iterator, UnitExprBuilder>& threadParser() {
-    thread_local ExprParser<Iterator, UnitExprBuilder> parser;
-    return parser;
-}
-
-[[noreturn]] void throwParsingError(const ustring& text, std::uint64_t column) {
-    throwUnitMsg("ParsingError", {text, static_cast<std::int64_t>(column)});
-}
-
 std::u32string_view trimTrailingSpace(std::u32string_view part) {
     while (!part.empty() && boost::spirit::ucd::is_white_space(part.back())) {
         part.remove_suffix(1);
@@ -35,36 +23,27 @@ std::u32string_view trimTrailingSpace(std::u32string_view part) {
     return part;
 }
 
+using SplitRule = qi::rule<
+    Iterator,
+    boost::fusion::vector<boost::iterator_range<Iterator>, boost::iterator_range<Iterator>>(),
+    boost::spirit::unicode::space_type>;
+
+// Building the character sets costs more than a split, so each thread keeps
+// its rule.
+const SplitRule& splitRule() {
+    namespace unicode = boost::spirit::unicode;
+    thread_local const SplitRule rule =
+        -qi::raw[+(unicode::graph - '@')] >>
+        -('@' >> qi::raw[+(unicode::graph - unicode::char_(unitSymbolExcludedChars))]);
+    return rule;
+}
+
 } // namespace
 
 } // namespace CvUnitSys
 
 void parseUnitExprThrows(const ustring& text, UnitExpr& out) {
-    using namespace CvUnitSys;
-    const std::u32string cps = TextServices::toUtf32(text);
-    // Deeper input is parsed only up to the offending parenthesis, so that an
-    // earlier error keeps its own column.
-    const std::size_t limit = tooDeepParenthesis(cps).value_or(cps.size());
-    auto& parser = threadParser();
-    const Iterator begin = cps.cbegin();
-    const Iterator end = begin + static_cast<std::ptrdiff_t>(limit);
-    parser.getErrorHandler().start(cps, begin);
-    UnitExpr value;
-    Iterator it = begin;
-    const bool ok = qi::phrase_parse(it, end, parser, boost::spirit::unicode::space, value);
-    if (!ok) {
-        const auto& errors = parser.getErrorHandler().errors();
-        throwParsingError(text, errors.empty()
-                                    ? unitParseColumn(cps, static_cast<std::size_t>(it - begin))
-                                    : errors.front().column);
-    }
-    while (it != end && boost::spirit::ucd::is_white_space(*it)) {
-        ++it;
-    }
-    if (it != end || limit != cps.size()) {
-        throwParsingError(text, unitParseColumn(cps, static_cast<std::size_t>(it - begin)));
-    }
-    out = value;
+    out = CvUnitSys::parseWithBuilderThrows<CvUnitSys::UnitExprBuilder>(text);
 }
 
 bool parseUnitExprNoThrow(const ustring& text, UnitExpr& out) {
@@ -86,15 +65,10 @@ bool parseExprForUnitComponents(const ustring& text, ustring& expressionPart,
     } catch (const std::out_of_range&) {
         return false;
     }
-    boost::iterator_range<Iterator> expr;
-    boost::iterator_range<Iterator> qualifier;
+    boost::fusion::vector<boost::iterator_range<Iterator>, boost::iterator_range<Iterator>> parts;
     Iterator it = cps.cbegin();
     const Iterator end = cps.cend();
-    const bool ok = qi::phrase_parse(
-        it, end,
-        -qi::raw[+(unicode::graph - '@')] >>
-            -('@' >> qi::raw[+(unicode::graph - unicode::char_(unitSymbolExcludedChars))]),
-        unicode::space, expr, qualifier);
+    const bool ok = qi::phrase_parse(it, end, splitRule(), unicode::space, parts);
     if (!ok || it != end) {
         return false;
     }
@@ -103,7 +77,7 @@ bool parseExprForUnitComponents(const ustring& text, ustring& expressionPart,
                                        static_cast<std::size_t>(r.end() - r.begin()));
         return TextServices::fromUtf32(trimTrailingSpace(part));
     };
-    expressionPart = toText(expr);
-    qualifierPart = toText(qualifier);
+    expressionPart = toText(boost::fusion::at_c<0>(parts));
+    qualifierPart = toText(boost::fusion::at_c<1>(parts));
     return true;
 }

@@ -25,7 +25,7 @@ public:
     UnitExpr& operator^=(const CvUnitSys::Exponent& e);
     UnitExpr operator^(const CvUnitSys::Exponent& e) const;
     UnitExpr invert() const;
-    UnitExpr getReducedUnitExpr() const { return *this; }
+    const UnitExpr& getReducedUnitExpr() const { return *this; }
 
     const Map& getExpr() const { return expr_; }
     bool empty() const { return expr_.empty(); }

@@ -101,19 +101,22 @@ bool allSymbolsAreNames(const ustring& expression) {
     }
     UnitExpr parsed;
     parseUnitExprThrows(expression, parsed);
-    const UnitExpr reduced = parsed.getReducedUnitExpr();
-    for (const auto& [symbol, exponent] : reduced.getExpr()) {
-        if (!CvUnitSys::isValidStringForUnitName(symbol)) {
-            return false;
-        }
-    }
-    return true;
+    return UnitBase::isValidUnitExpr(parsed);
 }
 
 } // namespace
 
 bool UnitBase::isValidUnitExpr(const ustring& expression) {
     return allSymbolsAreNames(expression);
+}
+
+bool UnitBase::isValidUnitExpr(const UnitExpr& parsed) {
+    for (const auto& [symbol, exponent] : parsed.getReducedUnitExpr().getExpr()) {
+        if (!CvUnitSys::isValidStringForUnitName(symbol)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool UnitBase::isValidExpr(const ustring& text) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class UnitExpr;
+
 namespace CvUnitSys {
 
 class UnitSystem;
@@ -73,6 +75,7 @@ public:
     static bool isValidStringForUnitName(const ustring& name);
     // Every symbol of the expression is a valid name; parse errors are thrown.
     static bool isValidUnitExpr(const ustring& expression);
+    static bool isValidUnitExpr(const UnitExpr& parsed);
     // As isValidUnitExpr for "expression@qualifier", the qualifier being a name;
     // false when the text does not split.
     static bool isValidExpr(const ustring& text);

@@ -43,10 +43,14 @@ bool isAffineOrReciprocal(const ConversionFactor& factor) {
 UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitDBSet* set) {
     UnitExpr parsed;
     parseUnitExprThrows(entity.getExpression(), parsed);
+    return generateDefinition(entity, parsed, set);
+}
+
+UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity,
+                                                  const UnitExpr& expression, UnitDBSet* set) {
     const bool isUnit = entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT;
-    const UnitExpr reduced = parsed.getReducedUnitExpr();
     UnitAST unitAST;
-    for (const auto& [name, exponent] : reduced.getExpr()) {
+    for (const auto& [name, exponent] : expression.getReducedUnitExpr().getExpr()) {
         unitAST.addToAST(isUnit ? set->getUnit(name) : set->getPhysicalQuantity(name), exponent);
     }
     const auto& [text, kind] = entity.getConversionFactor();

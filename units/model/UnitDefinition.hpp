@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class UnitExpr;
+
 namespace CvUnitSys {
 
 class UnitDBSet;
@@ -33,6 +35,9 @@ public:
     // entity inside a compound expression stays unexpanded and makes the
     // fundamental factor not well defined: such a product has no exact scale.
     static UnitDefinition generateDefinition(const UnitBase& entity, UnitDBSet* set);
+    // As above, with the entity's expression already parsed.
+    static UnitDefinition generateDefinition(const UnitBase& entity, const UnitExpr& expression,
+                                             UnitDBSet* set);
     static UnitComparison equivalent(const UnitDefinition& a, const UnitDefinition& b,
                                      ExponentUsage usage);
     static bool areConvertible(const UnitDefinition& a, const UnitDefinition& b,

@@ -59,6 +59,23 @@ bool isDefaultQuantity(const UnitBase& quantity) {
     return quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0;
 }
 
+// The unit part as isAValidUnit judges it, parsed once for the steps after it;
+// nothing when a symbol is not a name. The split has already trimmed and
+// normalised the part and refused unpaired surrogates. Parse errors are thrown.
+std::optional<UnitExprWithTexts> parseValidUnitPart(const ustring& unitPart) {
+    UnitExprWithTexts parsed = UnitExprWithTexts::parse(unitPart);
+    if (!UnitBase::isValidUnitExpr(parsed.expr)) {
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+// Only a text that is one symbol with no operator can name a database unit.
+bool isOneSymbol(const UnitExprWithTexts& parsed, const ustring& unitPart) {
+    const auto& symbols = parsed.expr.getExpr();
+    return symbols.size() == 1 && symbols.begin()->first == unitPart;
+}
+
 // A unit part the databases resolve; an unreadable one counts as not resolved.
 bool resolves(const UnitDBSet& set, const ustring& unitPart) {
     try {
@@ -124,6 +141,7 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
 
     ustring unitPart;
     ustring quantityPart;
+    std::optional<UnitExprWithTexts> parsed;
     bool wellFormed = true;
     bool quantityOnly = false;
     if (!parseExprForUnitComponents(key, unitPart, quantityPart)) {
@@ -156,7 +174,8 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         }
         if (!unitPart.empty() && unitPart != Unit::UnitInheritUStr) {
             try {
-                wellFormed = isAValidUnit(unitPart) && wellFormed;
+                parsed = parseValidUnitPart(unitPart);
+                wellFormed = parsed.has_value() && wellFormed;
             } catch (const IException& e) {
                 if (strict) {
                     throwWithCause("InvalidUnitExpression", {expr}, e);
@@ -174,12 +193,13 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         if (quantityOnly) {
             resolved = set_->hasPhysicalQuantity(quantityPart);
         } else {
-            resolved = resolves(*set_, unitPart);
-            ambiguous = resolved && set_->isAmbiguousUnitExpr(unitPart);
+            resolved = parsed ? set_->isValidUnitExpr(parsed->expr) : resolves(*set_, unitPart);
+            ambiguous = resolved && (parsed ? set_->isAmbiguousUnitExpr(parsed->expr)
+                                            : set_->isAmbiguousUnitExpr(unitPart));
         }
     }
-    std::unique_ptr<UnitBase> unit =
-        allocateUnit(newId, unitPart, quantityPart, resolved, wellFormed);
+    std::unique_ptr<UnitBase> unit = allocateUnit(newId, unitPart, quantityPart, resolved,
+                                                  wellFormed, parsed ? &*parsed : nullptr);
     if (resolved && ambiguous) {
         ambiguousIds_.insert(newId);
         set_->setAmbiguous(*unit);
@@ -230,7 +250,8 @@ void UnitTable::addUnit(const ustring& key, std::unique_ptr<UnitBase> unit) {
 
 std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring& unitPart,
                                                   const ustring& quantityPart, bool resolved,
-                                                  bool wellFormed) {
+                                                  bool wellFormed,
+                                                  const UnitExprWithTexts* parsed) {
     std::reference_wrapper<const UnitBase> quantity = UnitFactory::getDefaultPhysicalQuantity();
     if (!quantityPart.empty()) {
         if (const auto found = set_->findPhysicalQuantity(quantityPart); !found.empty()) {
@@ -238,14 +259,16 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
         }
     }
     std::unique_ptr<UnitBase> unit;
-    const bool copied = resolved && set_->hasUnit(unitPart, quantity);
+    const bool copied = resolved && (parsed == nullptr || isOneSymbol(*parsed, unitPart)) &&
+                        set_->hasUnit(unitPart, quantity);
     if (copied) {
         unit = set_->getUnit(unitPart).clone();
         unit->setId(id);
     } else {
         const std::array<ustring, 4> texts =
-            wellFormed ? genConvertedStringsFromExpr(unitPart)
-                       : std::array<ustring, 4>{unitPart, unitPart, unitPart, unitPart};
+            !wellFormed ? std::array<ustring, 4>{unitPart, unitPart, unitPart, unitPart}
+            : parsed    ? parsed->texts
+                        : genConvertedStringsFromExpr(unitPart);
         const auto text = [&](ConversionFormatType form) {
             return texts[static_cast<std::size_t>(form)];
         };
@@ -260,7 +283,12 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
     }
     if (resolved) {
         try {
-            set_->genUnitDefinition(*unit);
+            // A copied unit carries its database expression, not the text parsed here.
+            if (parsed != nullptr && !copied) {
+                set_->genUnitDefinition(*unit, parsed->expr);
+            } else {
+                set_->genUnitDefinition(*unit);
+            }
         } catch (const IException& e) {
             throwWithCause("UnitDefinitionGenFailure",
                            {unit->getSymbol(), set_->getDefiningDatabaseName(unit->getSymbol())},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "units/db/UnitDBSet.hpp"
+#include "units/expr/UnitExprWithTexts.hpp"
 #include "units/expr/UnitNumericInfoForConversions.hpp"
 #include "units/foundation/UString.hpp"
 #include "units/host/Diagnostic.hpp"
@@ -58,9 +59,11 @@ public:
 
     // Keeps an existing unit of the same id; the index gains (key, id) unless the id is -2.
     void addUnit(const ustring& key, std::unique_ptr<UnitBase> unit);
+    // `parsed` is the unit part already parsed, when the caller has it.
     std::unique_ptr<UnitBase> allocateUnit(std::int32_t id, const ustring& unitPart,
                                            const ustring& quantityPart, bool resolved,
-                                           bool wellFormed);
+                                           bool wellFormed,
+                                           const UnitExprWithTexts* parsed = nullptr);
     void removeUnit(const UnitBase& unit);
     // Bring the id sets up to date after the databases changed.
     void resolveUnresolvedUnits();
