@@ -2,6 +2,7 @@
 
 #include "db/DbFixtures.hpp"
 #include "db/DbSetFixtures.hpp"
+#include "units/expr/UnitTextChecks.hpp"
 #include "units/host/DiagnosticService.hpp"
 #include "units/host/IException.hpp"
 #include "units/query/UnitTableUtil.hpp"
@@ -91,6 +92,22 @@ TEST(UnitTable, SanitisesNonStrictRegistrations) {
     EXPECT_EQ(table.getUnitId(u"m<s>\u0007/*x*/", true), id);
     EXPECT_EQ(table.getUnitId(u"m<s>\u0007/*x*/", false), UnitTable::NoUnitId);
     EXPECT_EQ(table.getUnitId(u"m_s___x_", false), id);
+}
+
+// Each character of the first 384 code points is either kept or replaced, as
+// the host's texts need: the quick scan and the pattern must agree on all of them.
+TEST(UnitTable, SanitisesExactlyTheCharactersThatBreakHostTexts) {
+    UnitTable table;
+    const ustring replaced = u"\\\"'{}[]<>&";
+    for (char16_t c = 1; c < 0x180; ++c) {
+        const bool control = c <= 0x1F || (c >= 0x7F && c <= 0x9F);
+        const bool breaks = control || replaced.find(c) != ustring::npos;
+        const ustring text = ustring(u"m") + c + u"s";
+        const std::int32_t id = table.registerUnit(text, false, false);
+        EXPECT_EQ(table.getUserSpecifiedUnitExpr(id),
+                  breaks ? u"m_s" : normalizeUnitExpression(text))
+            << "U+" << std::hex << static_cast<int>(c);
+    }
 }
 
 TEST(UnitTable, ComparisonsOfSpecialAndRegisteredIds) {
