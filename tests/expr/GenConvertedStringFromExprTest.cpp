@@ -50,6 +50,9 @@ TEST_F(ConvertedStringTest, EveryFormOfWellFormedExpressions) {
         {u"(km/h)^(1/2)", u"(km/h)^{1/2}", u"(kilometre/hour)^1/2", u"(km/h)^1/2", u"(km/h)^1/2"},
         {u"h^-1^(0.5)", u"h^{-1}^{0.5}", u"hour^-1^0.5", u"h^-1^0.5", u"h^-1^0.5"},
         {u"h^0.333333333", u"h^{0.333333}", u"hour^0.333333", u"h^0.333333", u"h^0.333333"},
+        {u"h^-0*s^-7", u"h^{-0}\\cdot{}s^{-7}", u"hour^-0*second^-7", u"h^-0*s^-7", u"h^-0*s^-7"},
+        {u"h^999999/s^1000000", u"h^{999999}/s^{1e+06}", u"hour^999999/second^1e+06",
+         u"h^999999/s^1e+06", u"h^999999/s^1e+06"},
         {u"h^1e300^((2))", u"h^{1e+300}^{2}", u"hour^1e+300^2", u"h^1e+300^2", u"h^1e+300^2"},
         // Not found, or found twice: written as typed, escaped for display.
         {u"my_unit*m", u"my\\_unit\\cdot{}m", u"my_unit*metre", u"my_unit*m", u"my_unit*m"},

@@ -252,31 +252,40 @@ void UnitDBSet::genUnitDefinition(const UnitBase& entity) {
     generateDefinitionOnce(entity, nullptr);
 }
 
-void UnitDBSet::genUnitDefinition(const UnitBase& entity, const UnitExpr& expression) {
-    generateDefinitionOnce(entity, &expression);
+void UnitDBSet::genUnitDefinition(const UnitBase& entity, const UnitAST& parts) {
+    generateDefinitionOnce(entity, &parts);
 }
 
-void UnitDBSet::generateDefinitionOnce(const UnitBase& entity, const UnitExpr* expression) {
+const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
+                                                        const UnitAST* parts) {
     std::lock_guard definitions(definitionLock_);
     const ustring key = getQualifiedSymbolForCustomUnit(entity);
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
-        generateInto(physicalQuantityDefinitions_, key, entity, expression);
-        return;
+        generateInto(physicalQuantityDefinitions_, key, entity, parts);
+        return &physicalQuantityDefinitions_.at(key);
     }
     // A cached key skips the look-up that decides between the two maps.
-    if (!key.empty() && key != Unit::UnitInheritUStr && !unitDefinitions_.contains(key) &&
-        !temporaryUnitDefinitions_.contains(key)) {
-        generateInto(findUnit(key).empty() ? temporaryUnitDefinitions_ : unitDefinitions_, key,
-                     entity, expression);
+    const UnitDefinition* definition = nullptr;
+    if (const auto found = unitDefinitions_.find(key); found != unitDefinitions_.end()) {
+        definition = &found->second;
+    } else if (const auto temporary = temporaryUnitDefinitions_.find(key);
+               temporary != temporaryUnitDefinitions_.end()) {
+        definition = &temporary->second;
+    }
+    if (definition == nullptr && !key.empty() && key != Unit::UnitInheritUStr) {
+        DefinitionMap& map = findUnit(key).empty() ? temporaryUnitDefinitions_ : unitDefinitions_;
+        generateInto(map, key, entity, parts);
+        definition = &map.at(key);
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
     if (quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0) {
         genUnitDefinition(*quantity);
     }
+    return definition;
 }
 
 void UnitDBSet::generateInto(DefinitionMap& map, const ustring& key, const UnitBase& entity,
-                             const UnitExpr* expression) {
+                             const UnitAST* parts) {
     if (map.contains(key)) {
         return;
     }
@@ -295,9 +304,8 @@ void UnitDBSet::generateInto(DefinitionMap& map, const ustring& key, const UnitB
         map.try_emplace(key, getUnitDefinition(*fundamentals.begin()));
         return;
     }
-    map.try_emplace(key, expression != nullptr
-                             ? UnitDefinition::generateDefinition(entity, *expression, this)
-                             : UnitDefinition::generateDefinition(entity, this));
+    map.try_emplace(key, parts != nullptr ? UnitDefinition::generateDefinition(entity, *parts, this)
+                                          : UnitDefinition::generateDefinition(entity, this));
 }
 
 const UnitDefinition& UnitDBSet::getUnitDefinition(const UnitBase& entity) const {
@@ -312,8 +320,8 @@ const UnitDefinition& UnitDBSet::getUnitDefinition(const UnitBase& entity) const
 }
 
 const UnitDefinition& UnitDBSet::definitionOf(const UnitBase& entity) {
-    genUnitDefinition(entity);
-    return getUnitDefinition(entity);
+    const UnitDefinition* definition = generateDefinitionOnce(entity, nullptr);
+    return definition != nullptr ? *definition : getUnitDefinition(entity);
 }
 
 void UnitDBSet::clearTemporaryUnitDefinitions() {

@@ -87,8 +87,10 @@ public:
     // Generates the entity's definition and those it depends on, once each;
     // "CycleInAST" when a definition depends on itself.
     void genUnitDefinition(const UnitBase& entity);
-    // As above, with the entity's expression already parsed.
-    void genUnitDefinition(const UnitBase& entity, const UnitExpr& expression);
+    // As above, with the entities of the entity's expression already looked up.
+    void genUnitDefinition(const UnitBase& entity, const UnitAST& parts);
+    // The definition, generated first when needed.
+    const UnitDefinition& definitionOf(const UnitBase& entity);
     // The cached definition; std::out_of_range when it was never generated.
     const UnitDefinition& getUnitDefinition(const UnitBase& entity) const;
     void clearTemporaryUnitDefinitions();
@@ -103,8 +105,9 @@ public:
     bool isValid(const UnitBase& entity, bool skipNameCheck);
     bool isValidUnitExpr(const ustring& expr) const;
     bool isAmbiguousUnitExpr(const ustring& expr) const;
-    // The same checks of a unit part already parsed.
-    bool isValidUnitExpr(const UnitExpr& unitPart) const;
+    // The unit of each symbol of a parsed unit part, or nothing when one is not
+    // in the databases.
+    std::optional<UnitAST> resolveUnitExpr(const UnitExpr& unitPart) const;
     bool isAmbiguousUnitExpr(const UnitExpr& unitPart) const;
     bool isUnitCompatibleWithUnitSystems(const UnitBase& entity, const SystemList& systems);
 
@@ -136,10 +139,10 @@ private:
     void resetDefinitions();
     const UnitDatabase& builtin() const;
     template <typename Lookup> UnitSet resolve(const ustring& name, Lookup lookup) const;
-    void generateDefinitionOnce(const UnitBase& entity, const UnitExpr* expression);
+    // The entity's definition; null for an entity that has none (no symbol, inherit).
+    const UnitDefinition* generateDefinitionOnce(const UnitBase& entity, const UnitAST* parts);
     void generateInto(DefinitionMap& map, const ustring& key, const UnitBase& entity,
-                      const UnitExpr* expression);
-    const UnitDefinition& definitionOf(const UnitBase& entity);
+                      const UnitAST* parts);
     void validateDatabase(UnitDatabase& database);
 
     DefinitionMap unitDefinitions_;

@@ -185,17 +185,19 @@ bool UnitDBSet::isValid(const UnitBase& entity, bool skipNameCheck) {
 bool UnitDBSet::isValidUnitExpr(const ustring& expr) const {
     ustring unitPart;
     const auto parsed = parseUnitPart(expr, unitPart);
-    return parsed && (unitPart == Unit::UnitInheritUStr || isValidUnitExpr(*parsed));
+    return parsed && (unitPart == Unit::UnitInheritUStr || resolveUnitExpr(*parsed));
 }
 
-bool UnitDBSet::isValidUnitExpr(const UnitExpr& unitPart) const {
-    const UnitBase& anyQuantity = UnitFactory::getDefaultPhysicalQuantity();
+std::optional<UnitAST> UnitDBSet::resolveUnitExpr(const UnitExpr& unitPart) const {
+    UnitAST parts;
     for (const auto& [name, exponent] : unitPart.getReducedUnitExpr().getExpr()) {
-        if (!hasUnit(name, anyQuantity)) {
-            return false;
+        const UnitSet found = findUnit(name);
+        if (found.empty()) {
+            return std::nullopt;
         }
+        parts.addToAST(*found.begin(), exponent);
     }
-    return true;
+    return parts;
 }
 
 bool UnitDBSet::isAmbiguousUnitExpr(const ustring& expr) const {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -17,16 +18,24 @@ namespace CvUnitSys {
 
 namespace GenExprUtil {
 
+ustring integerText(std::int32_t value) {
+    std::array<char, 16> buffer{};
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return TextServices::fromLatin1(std::string_view(buffer.data(), written.ptr));
+}
+
 ustring numberText(double value) {
+    // Most exponents are small whole numbers, which six significant digits
+    // write as integers (a negative zero keeps its sign).
+    if (std::abs(value) < 1e6 && value == std::trunc(value) &&
+        !(value == 0 && std::signbit(value))) {
+        return integerText(static_cast<std::int32_t>(value));
+    }
     // What a default-format stream writes, without building one per exponent.
     std::array<char, 32> buffer{};
     const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                        std::chars_format::general, 6);
     return TextServices::fromLatin1(std::string_view(buffer.data(), written.ptr));
-}
-
-ustring integerText(std::int32_t value) {
-    return TextServices::fromLatin1(std::to_string(value));
 }
 
 const UnitBase* uniqueUnit(const ustring& symbol) {

@@ -22,9 +22,12 @@ void UnitAST::addToAST(std::reference_wrapper<const UnitBase> unit, const Expone
 }
 
 void UnitAST::addToAST(const UnitAST& other, const Exponent& e) {
-    // A copy first: `other` may be this AST.
-    const Map entries = other.ast_;
-    for (const auto& [unit, exponent] : entries) {
+    if (&other == this) {
+        const UnitAST copy = other;
+        addToAST(copy, e);
+        return;
+    }
+    for (const auto& [unit, exponent] : other.ast_) {
         Exponent raised = exponent;
         raised *= e;
         addToAST(unit, raised);

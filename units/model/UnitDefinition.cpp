@@ -7,11 +7,11 @@
 
 namespace CvUnitSys {
 
-UnitDefinition::UnitDefinition(const UnitAST& unitAST, const UnitAST& fundamentalAST,
+UnitDefinition::UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST,
                                const ConversionFactor& factor,
                                const ConversionFactor& fundamentalFactor, bool generated,
                                const UnitDBSet* set)
-    : unitAST_(unitAST), fundamentalAST_(fundamentalAST), factor_(factor),
+    : unitAST_(std::move(unitAST)), fundamentalAST_(std::move(fundamentalAST)), factor_(factor),
       fundamentalFactor_(fundamentalFactor), generated_(generated), set_(set) {}
 
 namespace {
@@ -43,16 +43,16 @@ bool isAffineOrReciprocal(const ConversionFactor& factor) {
 UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitDBSet* set) {
     UnitExpr parsed;
     parseUnitExprThrows(entity.getExpression(), parsed);
-    return generateDefinition(entity, parsed, set);
-}
-
-UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity,
-                                                  const UnitExpr& expression, UnitDBSet* set) {
     const bool isUnit = entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT;
     UnitAST unitAST;
-    for (const auto& [name, exponent] : expression.getReducedUnitExpr().getExpr()) {
+    for (const auto& [name, exponent] : parsed.getReducedUnitExpr().getExpr()) {
         unitAST.addToAST(isUnit ? set->getUnit(name) : set->getPhysicalQuantity(name), exponent);
     }
+    return generateDefinition(entity, std::move(unitAST), set);
+}
+
+UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAST unitAST,
+                                                  UnitDBSet* set) {
     const auto& [text, kind] = entity.getConversionFactor();
     const ConversionFactor factor = ConversionFactorFactory::createConversionFactor(text, kind);
 
@@ -60,8 +60,7 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity,
     ConversionFactor fundamentalFactor = ConversionFactor::unity;
     const bool alone = unitAST.getAST().size() == 1;
     for (const auto& [part, exponent] : unitAST.getAST()) {
-        set->genUnitDefinition(part);
-        const UnitDefinition& partDefinition = set->getUnitDefinition(part);
+        const UnitDefinition& partDefinition = set->definitionOf(part);
         if (isAffineOrReciprocal(partDefinition.getConversionFactor()) &&
             !(alone && exponent == Exponent::unity)) {
             // An offset or an inversion has no meaning inside a product: keep the
@@ -83,7 +82,8 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity,
         multiply(fundamentalFactor, factor);
         fundamentalFactor.setWellDefined(wellDefined && fundamentalFactor.isWellDefined());
     }
-    return UnitDefinition(unitAST, fundamentalAST, factor, fundamentalFactor, true, set);
+    return UnitDefinition(std::move(unitAST), std::move(fundamentalAST), factor, fundamentalFactor,
+                          true, set);
 }
 
 bool UnitDefinition::physicalQuantityValidForUnit(const UnitDefinition& unitDefinition,

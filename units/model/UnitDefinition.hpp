@@ -7,8 +7,6 @@
 
 #include <optional>
 
-class UnitExpr;
-
 namespace CvUnitSys {
 
 class UnitDBSet;
@@ -19,9 +17,8 @@ class UnitDBSet;
 // fundamental factors converts between them.
 class UnitDefinition {
 public:
-    UnitDefinition(const UnitAST& unitAST, const UnitAST& fundamentalAST,
-                   const ConversionFactor& factor, const ConversionFactor& fundamentalFactor,
-                   bool generated, const UnitDBSet* set);
+    UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST, const ConversionFactor& factor,
+                   const ConversionFactor& fundamentalFactor, bool generated, const UnitDBSet* set);
 
     const UnitAST& getUnitAST() const { return unitAST_; }
     const UnitAST& getFundamentalAST() const { return fundamentalAST_; }
@@ -35,8 +32,8 @@ public:
     // entity inside a compound expression stays unexpanded and makes the
     // fundamental factor not well defined: such a product has no exact scale.
     static UnitDefinition generateDefinition(const UnitBase& entity, UnitDBSet* set);
-    // As above, with the entity's expression already parsed.
-    static UnitDefinition generateDefinition(const UnitBase& entity, const UnitExpr& expression,
+    // As above, with the entities of the expression already looked up.
+    static UnitDefinition generateDefinition(const UnitBase& entity, UnitAST unitAST,
                                              UnitDBSet* set);
     static UnitComparison equivalent(const UnitDefinition& a, const UnitDefinition& b,
                                      ExponentUsage usage);

@@ -21,6 +21,9 @@ std::unique_ptr<UnitPrefix> UnitPrefix::clone() const {
 }
 
 int UnitPrefix::compare(const UnitPrefix& other) const {
+    if (this == &other) {
+        return 0;
+    }
     for (auto field : {&UnitPrefix::name_, &UnitPrefix::symbol_, &UnitPrefix::asciiSymbol_}) {
         if (const int c = compareText(this->*field, other.*field); c != 0) {
             return c;

@@ -49,8 +49,21 @@ ustring sanitize(const ustring& text) {
     // Almost every text has none of these; a scan is far cheaper than a match.
     // It must find whatever the pattern finds.
     const bool clean = std::ranges::none_of(text, [](char16_t c) {
-        return (c >= 0x01 && c <= 0x1F) || (c >= 0x7F && c <= 0x9F) ||
-               std::u16string_view(u"\\\"'{}[]<>&").find(c) != std::u16string_view::npos;
+        switch (c) {
+        case u'\\':
+        case u'"':
+        case u'\'':
+        case u'{':
+        case u'}':
+        case u'[':
+        case u']':
+        case u'<':
+        case u'>':
+        case u'&':
+            return true;
+        default:
+            return (c >= 0x01 && c <= 0x1F) || (c >= 0x7F && c <= 0x9F);
+        }
     });
     if (clean && text.find(u"/*") == ustring::npos && text.find(u"*/") == ustring::npos) {
         return text;
@@ -72,12 +85,12 @@ bool isDefaultQuantity(const UnitBase& quantity) {
 // The unit part as isAValidUnit judges it, parsed once for the steps after it;
 // nothing when a symbol is not a name. The split has already trimmed and
 // normalised the part and refused unpaired surrogates. Parse errors are thrown.
-std::optional<UnitExprWithTexts> parseValidUnitPart(const ustring& unitPart) {
+std::optional<UnitTable::PreparedUnitPart> parseValidUnitPart(const ustring& unitPart) {
     UnitExprWithTexts parsed = UnitExprWithTexts::parse(unitPart);
     if (!UnitBase::isValidUnitExpr(parsed.expr)) {
         return std::nullopt;
     }
-    return parsed;
+    return UnitTable::PreparedUnitPart{std::move(parsed), std::nullopt};
 }
 
 // Only a text that is one symbol with no operator can name a database unit.
@@ -151,7 +164,7 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
 
     ustring unitPart;
     ustring quantityPart;
-    std::optional<UnitExprWithTexts> parsed;
+    std::optional<PreparedUnitPart> prepared;
     bool wellFormed = true;
     bool quantityOnly = false;
     if (!parseExprForUnitComponents(key, unitPart, quantityPart)) {
@@ -184,8 +197,8 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         }
         if (!unitPart.empty() && unitPart != Unit::UnitInheritUStr) {
             try {
-                parsed = parseValidUnitPart(unitPart);
-                wellFormed = parsed.has_value() && wellFormed;
+                prepared = parseValidUnitPart(unitPart);
+                wellFormed = prepared.has_value() && wellFormed;
             } catch (const IException& e) {
                 if (strict) {
                     throwWithCause("InvalidUnitExpression", {expr}, e);
@@ -202,14 +215,17 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
     if (wellFormed) {
         if (quantityOnly) {
             resolved = set_->hasPhysicalQuantity(quantityPart);
+        } else if (prepared) {
+            prepared->parts = set_->resolveUnitExpr(prepared->parsed.expr);
+            resolved = prepared->parts.has_value();
+            ambiguous = resolved && set_->isAmbiguousUnitExpr(prepared->parsed.expr);
         } else {
-            resolved = parsed ? set_->isValidUnitExpr(parsed->expr) : resolves(*set_, unitPart);
-            ambiguous = resolved && (parsed ? set_->isAmbiguousUnitExpr(parsed->expr)
-                                            : set_->isAmbiguousUnitExpr(unitPart));
+            resolved = resolves(*set_, unitPart);
+            ambiguous = resolved && set_->isAmbiguousUnitExpr(unitPart);
         }
     }
     std::unique_ptr<UnitBase> unit = allocateUnit(newId, unitPart, quantityPart, resolved,
-                                                  wellFormed, parsed ? &*parsed : nullptr);
+                                                  wellFormed, prepared ? &*prepared : nullptr);
     if (resolved && ambiguous) {
         ambiguousIds_.insert(newId);
         set_->setAmbiguous(*unit);
@@ -261,7 +277,7 @@ void UnitTable::addUnit(const ustring& key, std::unique_ptr<UnitBase> unit) {
 std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring& unitPart,
                                                   const ustring& quantityPart, bool resolved,
                                                   bool wellFormed,
-                                                  const UnitExprWithTexts* parsed) {
+                                                  const PreparedUnitPart* prepared) {
     std::reference_wrapper<const UnitBase> quantity = UnitFactory::getDefaultPhysicalQuantity();
     if (!quantityPart.empty()) {
         if (const auto found = set_->findPhysicalQuantity(quantityPart); !found.empty()) {
@@ -269,7 +285,8 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
         }
     }
     std::unique_ptr<UnitBase> unit;
-    const bool copied = resolved && (parsed == nullptr || isOneSymbol(*parsed, unitPart)) &&
+    const bool copied = resolved &&
+                        (prepared == nullptr || isOneSymbol(prepared->parsed, unitPart)) &&
                         set_->hasUnit(unitPart, quantity);
     if (copied) {
         unit = set_->getUnit(unitPart).clone();
@@ -277,7 +294,7 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
     } else {
         const std::array<ustring, 4> texts =
             !wellFormed ? std::array<ustring, 4>{unitPart, unitPart, unitPart, unitPart}
-            : parsed    ? parsed->texts
+            : prepared  ? prepared->parsed.texts
                         : genConvertedStringsFromExpr(unitPart);
         const auto text = [&](ConversionFormatType form) {
             return texts[static_cast<std::size_t>(form)];
@@ -294,8 +311,8 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
     if (resolved) {
         try {
             // A copied unit carries its database expression, not the text parsed here.
-            if (parsed != nullptr && !copied) {
-                set_->genUnitDefinition(*unit, parsed->expr);
+            if (prepared != nullptr && prepared->parts && !copied) {
+                set_->genUnitDefinition(*unit, *prepared->parts);
             } else {
                 set_->genUnitDefinition(*unit);
             }

@@ -59,11 +59,17 @@ public:
 
     // Keeps an existing unit of the same id; the index gains (key, id) unless the id is -2.
     void addUnit(const ustring& key, std::unique_ptr<UnitBase> unit);
-    // `parsed` is the unit part already parsed, when the caller has it.
+    // A unit part parsed, and looked up when all its symbols resolve, once for
+    // every step of a registration.
+    struct PreparedUnitPart {
+        UnitExprWithTexts parsed;
+        std::optional<UnitAST> parts;
+    };
+    // `prepared` is the unit part's preparation, when the caller has it.
     std::unique_ptr<UnitBase> allocateUnit(std::int32_t id, const ustring& unitPart,
                                            const ustring& quantityPart, bool resolved,
                                            bool wellFormed,
-                                           const UnitExprWithTexts* parsed = nullptr);
+                                           const PreparedUnitPart* prepared = nullptr);
     void removeUnit(const UnitBase& unit);
     // Bring the id sets up to date after the databases changed.
     void resolveUnresolvedUnits();
