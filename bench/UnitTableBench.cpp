@@ -47,6 +47,49 @@ void registerNewCompoundExpressions(benchmark::State& state) {
 }
 BENCHMARK(registerNewCompoundExpressions);
 
+// The compound texts a model typically carries: two or three everyday units
+// under one of a few shapes, each text distinct.
+std::vector<ustring> everydayExpressions() {
+    static const char16_t* const symbols[] = {
+        u"m",   u"s",  u"kg", u"N",  u"J",   u"W",  u"Pa",  u"A",   u"V",   u"K",
+        u"mol", u"Hz", u"km", u"h",  u"min", u"g",  u"L",   u"bar", u"rad", u"ft",
+        u"lbf", u"in", u"mm", u"kW", u"ms",  u"mA", u"kPa", u"Ohm", u"C",   u"cd"};
+    std::vector<ustring> out;
+    for (const ustring a : symbols) {
+        for (const ustring b : symbols) {
+            if (b == a) {
+                continue;
+            }
+            out.push_back(a + u"/" + b);
+            out.push_back(a + u"/" + b + u"^2");
+            for (const ustring c : symbols) {
+                if (c != a && c != b) {
+                    out.push_back(a + u"*" + b + u"/" + c);
+                    out.push_back(a + u"*" + b + u"^2/" + c);
+                }
+            }
+        }
+    }
+    return out;
+}
+
+void registerNewEverydayExpressions(benchmark::State& state) {
+    static const std::vector<ustring> texts = everydayExpressions();
+    auto table = std::make_unique<UnitTable>();
+    std::size_t next = 0;
+    for (auto _ : state) {
+        if (next == texts.size()) {
+            state.PauseTiming();
+            table = std::make_unique<UnitTable>();
+            next = 0;
+            state.ResumeTiming();
+        }
+        benchmark::DoNotOptimize(table->registerUnit(texts[next++], false, false));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(registerNewEverydayExpressions);
+
 void registerKnownExpressions(benchmark::State& state) {
     const std::vector<ustring> texts = compoundExpressions(1000);
     UnitTable table;
