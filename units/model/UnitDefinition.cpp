@@ -3,6 +3,7 @@
 #include "units/db/UnitDBSet.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
 #include "units/foundation/ConversionFactorFactory.hpp"
+#include "units/model/StoredConversionFactor.hpp"
 #include "units/model/Unit.hpp"
 
 namespace CvUnitSys {
@@ -34,6 +35,16 @@ void multiplyByPower(ConversionFactor& product, const ConversionFactor& factor, 
     multiply(product, e == Exponent::unity ? factor : factor ^ e);
 }
 
+// Most entities carry the default factor: it is read once.
+ConversionFactor factorOf(const StoredConversionFactor& stored) {
+    static const StoredConversionFactor defaultStored = defaultStoredConversionFactor();
+    static const ConversionFactor defaultFactor =
+        ConversionFactorFactory::createConversionFactor(defaultStored.first, defaultStored.second);
+    return stored == defaultStored
+               ? defaultFactor
+               : ConversionFactorFactory::createConversionFactor(stored.first, stored.second);
+}
+
 bool isAffineOrReciprocal(const ConversionFactor& factor) {
     return !factor.isEmpty() && (factor.isAffine() || factor.isReciprocal());
 }
@@ -53,8 +64,7 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitDB
 
 UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAST unitAST,
                                                   UnitDBSet* set) {
-    const auto& [text, kind] = entity.getConversionFactor();
-    const ConversionFactor factor = ConversionFactorFactory::createConversionFactor(text, kind);
+    const ConversionFactor factor = factorOf(entity.getConversionFactor());
 
     UnitAST fundamentalAST;
     ConversionFactor fundamentalFactor = ConversionFactor::unity;
