@@ -24,36 +24,29 @@ template <typename First, typename Second> struct PairedBuilder {
     using Rational = typename First::Rational;
 
     static void take(Result& value, Result& operand) {
-        First::take(value.first, operand.first);
-        Second::take(value.second, operand.second);
+        both<&First::take, &Second::take>(value, operand);
     }
     static void multiply(Result& value, Result& operand) {
-        First::multiply(value.first, operand.first);
-        Second::multiply(value.second, operand.second);
+        both<&First::multiply, &Second::multiply>(value, operand);
     }
     static void divide(Result& value, Result& operand) {
-        First::divide(value.first, operand.first);
-        Second::divide(value.second, operand.second);
+        both<&First::divide, &Second::divide>(value, operand);
     }
     static void invertInto(Result& value, Result& operand) {
-        First::invertInto(value.first, operand.first);
-        Second::invertInto(value.second, operand.second);
+        both<&First::invertInto, &Second::invertInto>(value, operand);
     }
     static void fromSymbol(Result& value, const std::u32string& symbol) {
         First::fromSymbol(value.first, symbol);
         Second::fromSymbol(value.second, symbol);
     }
     static void fromSub(Result& value, SubExpr& sub) {
-        First::fromSub(value.first, sub.first);
-        Second::fromSub(value.second, sub.second);
+        both<&First::fromSub, &Second::fromSub>(value, sub);
     }
     static void parenthesize(SubExpr& sub, Result& value) {
-        First::parenthesize(sub.first, value.first);
-        Second::parenthesize(sub.second, value.second);
+        both<&First::parenthesize, &Second::parenthesize>(sub, value);
     }
     static void raise(Result& value, const Exponent& e) {
-        First::raise(value.first, e.first);
-        Second::raise(value.second, e.second);
+        both<&First::raise, &Second::raise>(value, e);
     }
     static void fromNumber(Exponent& e, double x) {
         First::fromNumber(e.first, x);
@@ -65,6 +58,14 @@ template <typename First, typename Second> struct PairedBuilder {
     }
     static void makeRational(Rational& r, int numerator, int denominator) {
         First::makeRational(r, numerator, denominator);
+    }
+
+private:
+    // One step of both builders, each on its half of the values.
+    template <auto firstStep, auto secondStep, typename A, typename B>
+    static void both(A& a, B& b) {
+        firstStep(a.first, b.first);
+        secondStep(a.second, b.second);
     }
 };
 
