@@ -9,7 +9,7 @@
 //   take(Result&, Result&)              the leading operand becomes the value
 //   multiply(Result&, Result&), divide(Result&, Result&)
 //   invertInto(Result&, Result&)        value of "1/term"
-//   fromSymbol(Result&, const std::u32string&)
+//   fromSymbol(Result&, const ustring&)
 //   fromSub(Result&, SubExpr&), parenthesize(SubExpr&, Result&)
 //   raise(Result&, const Exponent&)
 //   fromNumber(Exponent&, double), fromRational(Exponent&, const Rational&)
@@ -20,6 +20,7 @@
 #endif
 
 #include "units/expr/UnitParseError.hpp"
+#include "units/host/TextServices.hpp"
 
 #include <boost/phoenix/bind/bind_function.hpp>
 #include <boost/phoenix/bind/bind_member_function.hpp>
@@ -94,7 +95,7 @@ public:
                       term[phx::bind(&Builder::take, _val, _1)];
 
         term = (parenthesized[phx::bind(&Builder::fromSub, _val, _1)] |
-                symbol[phx::bind(&Builder::fromSymbol, _val, _1)]) >
+                symbol[phx::bind(&ExprParser::fromSymbol, _val, _1)]) >
                *('^' > exponent[phx::bind(&Builder::raise, _val, _1)]);
 
         parenthesized = '(' > expression[phx::bind(&Builder::parenthesize, _val, _1)] > ')';
@@ -149,6 +150,11 @@ private:
         }
         static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
         return strtod_l(ascii.c_str(), nullptr, cLocale);
+    }
+
+    // Builders take the symbol as UTF-16, converted once for all of them.
+    static void fromSymbol(Result& value, const std::u32string& symbol) {
+        Builder::fromSymbol(value, TextServices::fromUtf32(symbol));
     }
 
     qi::rule<Iterator, Result(), Skipper> expression;

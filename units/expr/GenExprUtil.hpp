@@ -2,7 +2,6 @@
 
 #include "units/expr/UnitASTGenUtils.hpp"
 #include "units/foundation/UString.hpp"
-#include "units/host/TextServices.hpp"
 #include "units/model/UnitBase.hpp"
 
 #include <array>
@@ -53,8 +52,7 @@ template <typename... Forms> struct TextBuilder {
             value.text[i] = u"1/" + operand.text[i];
         }
     }
-    static void fromSymbol(Expr& value, const std::u32string& symbol) {
-        const ustring text = TextServices::fromUtf32(symbol);
+    static void fromSymbol(Expr& value, const ustring& text) {
         const UnitBase* unit = uniqueUnit(text);
         std::size_t i = 0;
         ((value.text[i++] = Forms::symbolText(text, unit)), ...);

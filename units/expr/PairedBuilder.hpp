@@ -1,6 +1,7 @@
 #pragma once
 
-#include <string>
+#include "units/foundation/UString.hpp"
+
 #include <type_traits>
 
 namespace CvUnitSys {
@@ -35,7 +36,7 @@ template <typename First, typename Second> struct PairedBuilder {
     static void invertInto(Result& value, Result& operand) {
         both<&First::invertInto, &Second::invertInto>(value, operand);
     }
-    static void fromSymbol(Result& value, const std::u32string& symbol) {
+    static void fromSymbol(Result& value, const ustring& symbol) {
         First::fromSymbol(value.first, symbol);
         Second::fromSymbol(value.second, symbol);
     }

@@ -8,10 +8,6 @@
 
 namespace CvUnitSys {
 
-void UnitExprBuilder::fromSymbol(UnitExpr& value, const std::u32string& symbol) {
-    value = UnitExpr(TextServices::fromUtf32(symbol));
-}
-
 namespace {
 
 using Iterator = std::u32string::const_iterator;

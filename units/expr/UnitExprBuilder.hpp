@@ -18,7 +18,7 @@ struct UnitExprBuilder {
     static void multiply(UnitExpr& value, UnitExpr& operand) { value *= operand; }
     static void divide(UnitExpr& value, UnitExpr& operand) { value /= operand; }
     static void invertInto(UnitExpr& value, UnitExpr& operand) { value = operand.invert(); }
-    static void fromSymbol(UnitExpr& value, const std::u32string& symbol);
+    static void fromSymbol(UnitExpr& value, const ustring& symbol) { value = UnitExpr(symbol); }
     static void fromSub(UnitExpr& value, UnitExpr& sub) { value = std::move(sub); }
     static void parenthesize(UnitExpr& sub, UnitExpr& value) { sub = std::move(value); }
     static void raise(UnitExpr& value, const Exponent& e) { value ^= e; }
