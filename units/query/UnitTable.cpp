@@ -292,11 +292,14 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
         unit = set_->getUnit(unitPart).clone();
         unit->setId(id);
     } else {
-        const std::array<ustring, 4> texts =
-            !wellFormed ? std::array<ustring, 4>{unitPart, unitPart, unitPart, unitPart}
-            : prepared  ? prepared->parsed.texts
-                        : genConvertedStringsFromExpr(unitPart);
-        const auto text = [&](ConversionFormatType form) {
+        std::array<ustring, 4> ownTexts;
+        if (!wellFormed) {
+            ownTexts.fill(unitPart);
+        } else if (prepared == nullptr) {
+            ownTexts = genConvertedStringsFromExpr(unitPart);
+        }
+        const auto& texts = wellFormed && prepared != nullptr ? prepared->parsed.texts : ownTexts;
+        const auto text = [&](ConversionFormatType form) -> const ustring& {
             return texts[static_cast<std::size_t>(form)];
         };
         unit = UnitFactory().createUnit(
