@@ -261,8 +261,7 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
     std::lock_guard definitions(definitionLock_);
     const ustring key = getQualifiedSymbolForCustomUnit(entity);
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
-        generateInto(physicalQuantityDefinitions_, key, entity, parts);
-        return &physicalQuantityDefinitions_.at(key);
+        return &generateInto(physicalQuantityDefinitions_, key, entity, parts);
     }
     // A cached key skips the look-up that decides between the two maps.
     const UnitDefinition* definition = nullptr;
@@ -274,8 +273,7 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
     }
     if (definition == nullptr && !key.empty() && key != Unit::UnitInheritUStr) {
         DefinitionMap& map = findUnit(key).empty() ? temporaryUnitDefinitions_ : unitDefinitions_;
-        generateInto(map, key, entity, parts);
-        definition = &map.at(key);
+        definition = &generateInto(map, key, entity, parts);
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
     if (quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0) {
@@ -284,10 +282,10 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
     return definition;
 }
 
-void UnitDBSet::generateInto(DefinitionMap& map, const ustring& key, const UnitBase& entity,
-                             const UnitAST* parts) {
-    if (map.contains(key)) {
-        return;
+const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, const ustring& key,
+                                              const UnitBase& entity, const UnitAST* parts) {
+    if (const auto found = map.find(key); found != map.end()) {
+        return found->second;
     }
     if (inProgress_.contains(entity)) {
         throwUnitMsg("CycleInAST", {entity.getSymbol()});
@@ -301,11 +299,13 @@ void UnitDBSet::generateInto(DefinitionMap& map, const ustring& key, const UnitB
     UnitSet fundamentals;
     UnitDatabase::addMatchingFundamentalUnitToList(entity, fundamentals);
     if (!fundamentals.empty()) {
-        map.try_emplace(key, getUnitDefinition(*fundamentals.begin()));
-        return;
+        return map.try_emplace(key, getUnitDefinition(*fundamentals.begin())).first->second;
     }
-    map.try_emplace(key, parts != nullptr ? UnitDefinition::generateDefinition(entity, *parts, this)
-                                          : UnitDefinition::generateDefinition(entity, this));
+    return map
+        .try_emplace(key, parts != nullptr
+                              ? UnitDefinition::generateDefinition(entity, *parts, this)
+                              : UnitDefinition::generateDefinition(entity, this))
+        .first->second;
 }
 
 const UnitDefinition& UnitDBSet::getUnitDefinition(const UnitBase& entity) const {

@@ -141,8 +141,9 @@ private:
     template <typename Lookup> UnitSet resolve(const ustring& name, Lookup lookup) const;
     // The entity's definition; null for an entity that has none (no symbol, inherit).
     const UnitDefinition* generateDefinitionOnce(const UnitBase& entity, const UnitAST* parts);
-    void generateInto(DefinitionMap& map, const ustring& key, const UnitBase& entity,
-                      const UnitAST* parts);
+    // The definition under `key` in `map`, generated there first when missing.
+    const UnitDefinition& generateInto(DefinitionMap& map, const ustring& key,
+                                       const UnitBase& entity, const UnitAST* parts);
     void validateDatabase(UnitDatabase& database);
 
     DefinitionMap unitDefinitions_;
