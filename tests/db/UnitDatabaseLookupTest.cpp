@@ -53,6 +53,21 @@ TEST_F(PrefixedLookup, ComposesOnlyPrefixesTheUnitLists) {
     }
 }
 
+// The set-free look-up finds what the set would have first, and knows when
+// the set would have held more: here "mm" is both a stored unit and milli-metre.
+TEST_F(PrefixedLookup, FirstUnitAgreesWithTheSet) {
+    db->addUnit(*makeUnit({.symbol = u"mm", .name = u"mm_of_water", .ascii = u"mm"}));
+    for (const ustring text :
+         {u"km", u"mm", u"ms", u"ks", u"kilometre", u"min", u"mm_of_water", u"", u"k"}) {
+        SCOPED_TRACE(std::string(text.begin(), text.end()));
+        const UnitDatabase::UnitSet all = db->getUnit(text);
+        const UnitDatabase::FirstUnit first = db->getFirstUnit(text);
+        EXPECT_EQ(first.unit, all.empty() ? nullptr : &all.begin()->get());
+        EXPECT_EQ(first.several, all.size() > 1);
+    }
+    EXPECT_TRUE(db->getFirstUnit(u"mm").several);
+}
+
 TEST_F(PrefixedLookup, CompositeComesFromTheCache) {
     const UnitBase& first = *db->getUnit(u"km").begin();
     const UnitBase& byName = *db->getUnit(u"kilometre").begin();

@@ -71,8 +71,19 @@ const UnitDatabase& UnitDBSet::builtin() const {
     return builtin_ != nullptr ? *builtin_ : *UnitDatabase::getBuiltinDatabase();
 }
 
-template <typename Lookup>
-UnitDBSet::UnitSet UnitDBSet::resolve(const ustring& name, Lookup lookup) const {
+namespace {
+
+bool nothing(const UnitDBSet::UnitSet& found) {
+    return found.empty();
+}
+
+bool nothing(const UnitDatabase::FirstUnit& found) {
+    return found.unit == nullptr;
+}
+
+} // namespace
+
+template <typename Lookup> auto UnitDBSet::resolve(const ustring& name, Lookup lookup) const {
     ustring qualifier;
     ustring symbol = name;
     if (const auto colons = name.find(u"::"); name.size() >= 2 && colons != ustring::npos) {
@@ -80,9 +91,9 @@ UnitDBSet::UnitSet UnitDBSet::resolve(const ustring& name, Lookup lookup) const 
         symbol = name.substr(colons + 2);
     }
     // The built-in database answers whatever the qualifier says.
-    UnitSet found = lookup(builtin(), symbol);
+    auto found = lookup(builtin(), symbol);
     for (const UserDB& db : databases_) {
-        if (!found.empty()) {
+        if (!nothing(found)) {
             break;
         }
         if (qualifier.empty() || qualifier == db.shortName) {
@@ -94,6 +105,12 @@ UnitDBSet::UnitSet UnitDBSet::resolve(const ustring& name, Lookup lookup) const 
 
 UnitDBSet::UnitSet UnitDBSet::findUnit(const ustring& name) const {
     return resolve(name, [](const UnitDatabase& db, const ustring& s) { return db.getUnit(s); });
+}
+
+const UnitBase* UnitDBSet::findFirstUnit(const ustring& name) const {
+    return resolve(name,
+                   [](const UnitDatabase& db, const ustring& s) { return db.getFirstUnit(s); })
+        .unit;
 }
 
 UnitDBSet::UnitSet UnitDBSet::findPhysicalQuantity(const ustring& name) const {

@@ -138,7 +138,9 @@ private:
     void initializeLocked(std::uint32_t version);
     void resetDefinitions();
     const UnitDatabase& builtin() const;
-    template <typename Lookup> UnitSet resolve(const ustring& name, Lookup lookup) const;
+    template <typename Lookup> auto resolve(const ustring& name, Lookup lookup) const;
+    // findUnit's first unit, without building the set.
+    const UnitBase* findFirstUnit(const ustring& name) const;
     // The entity's definition; null for an entity that has none (no symbol, inherit).
     const UnitDefinition* generateDefinitionOnce(const UnitBase& entity, const UnitAST* parts);
     // The definition under `key` in `map`, generated there first when missing.

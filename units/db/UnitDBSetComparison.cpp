@@ -191,11 +191,11 @@ bool UnitDBSet::isValidUnitExpr(const ustring& expr) const {
 std::optional<UnitAST> UnitDBSet::resolveUnitExpr(const UnitExpr& unitPart) const {
     UnitAST parts;
     for (const auto& [name, exponent] : unitPart.getReducedUnitExpr().getExpr()) {
-        const UnitSet found = findUnit(name);
-        if (found.empty()) {
+        const UnitBase* found = findFirstUnit(name);
+        if (found == nullptr) {
             return std::nullopt;
         }
-        parts.addToAST(*found.begin(), exponent);
+        parts.addToAST(*found, exponent);
     }
     return parts;
 }

@@ -365,6 +365,31 @@ void UnitDatabase::addPhysicalQuantityRelation(const UnitBase& from, const UnitB
 
 UnitDatabase::UnitSet UnitDatabase::getUnit(const ustring& text) const {
     UnitSet out;
+    collectUnits(text, out);
+    return out;
+}
+
+void UnitDatabase::FirstUnit::insert(const UnitBase& found) {
+    if (unit == nullptr) {
+        unit = &found;
+        return;
+    }
+    const int order = found.compare(*unit);
+    if (order != 0) {
+        several = true;
+        if (order < 0) {
+            unit = &found;
+        }
+    }
+}
+
+UnitDatabase::FirstUnit UnitDatabase::getFirstUnit(const ustring& text) const {
+    FirstUnit out;
+    collectUnits(text, out);
+    return out;
+}
+
+template <typename Out> void UnitDatabase::collectUnits(const ustring& text, Out& out) const {
     store_->units.lookup(text, out);
     // Names combine with names and symbols with symbols, never across. Every
     // prefix key that begins the text is a split point; the prefix keys are
@@ -393,7 +418,6 @@ UnitDatabase::UnitSet UnitDatabase::getUnit(const ustring& text) const {
             }
         }
     }
-    return out;
 }
 
 UnitDatabase::UnitSet UnitDatabase::getUnit(const ustring& text,

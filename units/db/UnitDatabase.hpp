@@ -95,6 +95,14 @@ public:
                                      const ConversionFactor& factor);
 
     UnitSet getUnit(const ustring& text) const;
+    // The first of getUnit's units, in the set's order, and whether there are
+    // more; for the hot look-ups that need no set.
+    struct FirstUnit {
+        const UnitBase* unit = nullptr;
+        bool several = false;
+        void insert(const UnitBase& found);
+    };
+    FirstUnit getFirstUnit(const ustring& text) const;
     UnitSet getUnit(const ustring& text, const UnitBase& physicalQuantity) const;
     UnitSet getPhysicalQuantity(const ustring& text) const;
     PrefixSet getUnitPrefix(const ustring& text) const;
@@ -141,6 +149,7 @@ public:
     void clearAll();
 
 private:
+    template <typename Out> void collectUnits(const ustring& text, Out& out) const;
     struct Store;
 
     void appendProvenances(const std::vector<ustring>& ids, ProvenanceList& out) const;

@@ -39,8 +39,8 @@ ustring numberText(double value) {
 }
 
 const UnitBase* uniqueUnit(const ustring& symbol) {
-    const UnitDatabase::UnitSet units = UnitDatabase::getUnitDatabase()->getUnit(symbol);
-    return units.size() == 1 ? &units.begin()->get() : nullptr;
+    const auto found = UnitDatabase::getUnitDatabase()->getFirstUnit(symbol);
+    return found.several ? nullptr : found.unit;
 }
 
 } // namespace GenExprUtil
