@@ -169,4 +169,12 @@ private:
     ErrorHandler<Iterator> errorHandler;
 };
 
+// The grammar holds no state that outlives a call, so each thread keeps one per
+// builder instead of building its rules again for every expression.
+template <typename Builder>
+ExprParser<std::u32string::const_iterator, Builder>& threadExprParser() {
+    thread_local ExprParser<std::u32string::const_iterator, Builder> parser;
+    return parser;
+}
+
 } // namespace CvUnitSys

@@ -57,8 +57,7 @@ namespace {
 using Iterator = std::u32string::const_iterator;
 
 template <typename Builder> auto convert(const std::u32string& cps) {
-    // Rules hold no state between calls; building them costs more than a parse.
-    thread_local ExprParser<Iterator, Builder> parser;
+    auto& parser = threadExprParser<Builder>();
     const Iterator begin = cps.cbegin();
     const Iterator end =
         begin + static_cast<std::ptrdiff_t>(tooDeepParenthesis(cps).value_or(cps.size()));

@@ -2,7 +2,6 @@
 
 #include "units/expr/ParseWithBuilder.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
-#include "units/foundation/UnitMsgID.hpp"
 #include "units/host/IException.hpp"
 #include "units/host/TextServices.hpp"
 

@@ -15,9 +15,7 @@ namespace CvUnitSys {
 // text with an unpaired surrogate throws std::out_of_range.
 template <typename Builder> typename Builder::Result parseWithBuilderThrows(const ustring& text) {
     using Iterator = std::u32string::const_iterator;
-    // The grammar holds no state that outlives a call, so each thread keeps one
-    // instead of building its rules again for every expression.
-    thread_local ExprParser<Iterator, Builder> parser;
+    auto& parser = threadExprParser<Builder>();
     const std::u32string cps = TextServices::toUtf32(text);
     // Deeper input is parsed only up to the offending parenthesis, so that an
     // earlier error keeps its own column.
