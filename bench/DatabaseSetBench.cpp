@@ -1,5 +1,5 @@
 #include "tests/db/DbSetFixtures.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <benchmark/benchmark.h>
 

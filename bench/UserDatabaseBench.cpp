@@ -1,5 +1,5 @@
 #include "units/db/UnitDatabase.hpp"
-#include "units/host/UnitRepositoryReader.hpp"
+#include "units/platform/UnitRepositoryReader.hpp"
 
 #include <benchmark/benchmark.h>
 #include <string>

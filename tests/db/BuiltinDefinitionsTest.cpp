@@ -1,5 +1,5 @@
 #include "db/DbSetFixtures.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <cmath>
 #include <fstream>

@@ -2,9 +2,9 @@
 
 #include "model/ModelFixtures.hpp"
 #include "units/db/UnitDatabase.hpp"
-#include "units/host/DiagnosticService.hpp"
-#include "units/host/IException.hpp"
-#include "units/host/WarningSink.hpp"
+#include "units/platform/DiagnosticService.hpp"
+#include "units/platform/IException.hpp"
+#include "units/platform/WarningSink.hpp"
 
 #include <string>
 #include <vector>

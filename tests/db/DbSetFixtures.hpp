@@ -4,10 +4,10 @@
 #include "units/db/UnitDBSet.hpp"
 #include "units/db/UnitDatabase.hpp"
 #include "units/foundation/ConversionFactorFactory.hpp"
-#include "units/host/DiagnosticService.hpp"
-#include "units/host/IException.hpp"
-#include "units/host/WarningSink.hpp"
 #include "units/model/UnitFactory.hpp"
+#include "units/platform/DiagnosticService.hpp"
+#include "units/platform/IException.hpp"
+#include "units/platform/WarningSink.hpp"
 
 #include <functional>
 #include <map>

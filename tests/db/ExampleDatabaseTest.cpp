@@ -1,9 +1,9 @@
 #include "db/DbFixtures.hpp"
 #include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDBSet.hpp"
-#include "units/host/MessageCatalogue.hpp"
-#include "units/host/TextServices.hpp"
-#include "units/host/UnitRepositoryReader.hpp"
+#include "units/platform/MessageCatalogue.hpp"
+#include "units/platform/TextServices.hpp"
+#include "units/platform/UnitRepositoryReader.hpp"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "units/db/UnitDatabase.hpp"
-#include "units/host/Diagnostic.hpp"
-#include "units/host/SqlConnection.hpp"
-#include "units/host/TemporaryFile.hpp"
-#include "units/host/TextServices.hpp"
-#include "units/host/WarningSink.hpp"
-#include "units/host/ZipPackageWriter.hpp"
+#include "units/platform/Diagnostic.hpp"
+#include "units/platform/SqlConnection.hpp"
+#include "units/platform/TemporaryFile.hpp"
+#include "units/platform/TextServices.hpp"
+#include "units/platform/WarningSink.hpp"
+#include "units/platform/ZipPackageWriter.hpp"
 
 #include <cstdlib>
 #include <filesystem>

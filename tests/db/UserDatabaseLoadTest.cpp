@@ -1,9 +1,9 @@
 #include "db/UserDbFixtures.hpp"
-#include "units/host/Model.hpp"
-#include "units/host/TextServices.hpp"
-#include "units/host/UnitRepository.hpp"
-#include "units/host/UnitRepositoryReader.hpp"
 #include "units/model/UnitFactory.hpp"
+#include "units/platform/Model.hpp"
+#include "units/platform/TextServices.hpp"
+#include "units/platform/UnitRepository.hpp"
+#include "units/platform/UnitRepositoryReader.hpp"
 
 #include <filesystem>
 #include <gtest/gtest.h>

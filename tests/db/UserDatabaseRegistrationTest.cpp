@@ -1,7 +1,7 @@
 #include "db/UserDbFixtures.hpp"
 #include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDBSet.hpp"
-#include "units/host/UnitRepositoryReader.hpp"
+#include "units/platform/UnitRepositoryReader.hpp"
 
 #include <algorithm>
 #include <gtest/gtest.h>

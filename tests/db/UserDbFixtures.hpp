@@ -1,8 +1,8 @@
 #pragma once
 
 #include "db/DbFixtures.hpp"
-#include "units/host/TemporaryFile.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/TemporaryFile.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <fstream>
 #include <ostream>

@@ -1,6 +1,6 @@
 #include "units/expr/ParseUnitExpr.hpp"
 
-#include "units/host/IException.hpp"
+#include "units/platform/IException.hpp"
 
 #include <cmath>
 #include <gtest/gtest.h>

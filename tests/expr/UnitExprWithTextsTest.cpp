@@ -2,7 +2,7 @@
 
 #include "units/expr/GenConvertedStringFromExpr.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
-#include "units/host/IException.hpp"
+#include "units/platform/IException.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "units/foundation/ConversionFactorFactory.hpp"
 
 #include "FactorKind.hpp"
-#include "units/host/NumberConversionError.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/NumberConversionError.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <boost/rational.hpp>
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include "FactorKind.hpp"
 #include "units/foundation/ConversionFactor.hpp"
-#include "units/host/NumberConversionError.hpp"
+#include "units/platform/NumberConversionError.hpp"
 
 #include <boost/rational.hpp>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "ModelFixtures.hpp"
-#include "units/host/IException.hpp"
 #include "units/model/UnitProvenance.hpp"
+#include "units/platform/IException.hpp"
 
 #include <gtest/gtest.h>
 

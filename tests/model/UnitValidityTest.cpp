@@ -1,5 +1,5 @@
-#include "units/host/IException.hpp"
 #include "units/model/UnitBase.hpp"
+#include "units/platform/IException.hpp"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "db/DbFixtures.hpp"
 #include "db/DbSetFixtures.hpp"
 #include "units/expr/UnitTextChecks.hpp"
-#include "units/host/DiagnosticService.hpp"
-#include "units/host/IException.hpp"
+#include "units/platform/DiagnosticService.hpp"
+#include "units/platform/IException.hpp"
 #include "units/query/UnitTableUtil.hpp"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 
 #include "NumberText.hpp"
 #include "SymbolSuggestions.hpp"
-#include "units/host/MessageCatalogue.hpp"
-#include "units/host/TextServices.hpp"
 #include "units/model/Unit.hpp"
+#include "units/platform/MessageCatalogue.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <cmath>
 #include <stdexcept>

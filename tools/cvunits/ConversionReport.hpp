@@ -1,6 +1,6 @@
 #pragma once
 
-#include "units/host/IException.hpp"
+#include "units/platform/IException.hpp"
 #include "units/query/UnitTable.hpp"
 
 #include <cstdint>

@@ -2,12 +2,12 @@
 #include "units/db/UnitDatabase.hpp"
 #include "units/foundation/ConversionFactorFactory.hpp"
 #include "units/foundation/UnitMsgID.hpp"
-#include "units/host/MessageCatalogue.hpp"
-#include "units/host/TextServices.hpp"
 #include "units/model/CompositeUnit.hpp"
 #include "units/model/UnitAlias.hpp"
 #include "units/model/UnitPrefixAlias.hpp"
 #include "units/model/UnitSystem.hpp"
+#include "units/platform/MessageCatalogue.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <algorithm>
 #include <charconv>

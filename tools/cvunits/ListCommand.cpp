@@ -1,8 +1,8 @@
 #include "Command.hpp"
 #include "units/db/UnitDatabase.hpp"
-#include "units/host/TextServices.hpp"
 #include "units/model/UnitAlias.hpp"
 #include "units/model/UnitSystem.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <algorithm>
 #include <map>

@@ -1,7 +1,7 @@
 #include "Command.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
-#include "units/host/IException.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/IException.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <nlohmann/json.hpp>
 #include <ostream>

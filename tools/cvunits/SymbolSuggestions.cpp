@@ -1,6 +1,6 @@
 #include "SymbolSuggestions.hpp"
 
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <algorithm>
 #include <set>

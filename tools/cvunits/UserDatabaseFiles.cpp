@@ -1,8 +1,8 @@
 #include "UserDatabaseFiles.hpp"
 
 #include "units/db/UnitDBManager.hpp"
-#include "units/host/TextServices.hpp"
-#include "units/host/UnitRepositoryReader.hpp"
+#include "units/platform/TextServices.hpp"
+#include "units/platform/UnitRepositoryReader.hpp"
 
 #include <filesystem>
 #include <ostream>

@@ -1,8 +1,8 @@
 #include "Command.hpp"
 #include "UserDatabaseFiles.hpp"
-#include "units/host/MessageCatalogue.hpp"
-#include "units/host/TextServices.hpp"
-#include "units/host/WarningSink.hpp"
+#include "units/platform/MessageCatalogue.hpp"
+#include "units/platform/TextServices.hpp"
+#include "units/platform/WarningSink.hpp"
 
 #include <nlohmann/json.hpp>
 #include <ostream>

@@ -3,7 +3,7 @@
 #include "units/db/UnitDBSource.hpp"
 #include "units/db/UnitDatabase.hpp"
 #include "units/foundation/UString.hpp"
-#include "units/host/Model.hpp"
+#include "units/platform/Model.hpp"
 
 #include <atomic>
 #include <functional>

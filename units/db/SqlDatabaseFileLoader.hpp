@@ -1,7 +1,7 @@
 #pragma once
 
 #include "units/foundation/UString.hpp"
-#include "units/host/Diagnostic.hpp"
+#include "units/platform/Diagnostic.hpp"
 
 #include <string>
 #include <string_view>

@@ -3,8 +3,8 @@
 #include "units/foundation/ConversionFactorFactory.hpp"
 #include "units/foundation/ConversionFactorType.hpp"
 #include "units/foundation/UnitMsgID.hpp"
-#include "units/host/NumberConversionError.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/NumberConversionError.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <stdexcept>
 #include <string>

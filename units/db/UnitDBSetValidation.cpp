@@ -1,8 +1,8 @@
 #include "units/db/UnitDBSet.hpp"
 #include "units/foundation/UnitMsgID.hpp"
-#include "units/host/DiagnosticService.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
+#include "units/platform/DiagnosticService.hpp"
 
 #include <unordered_map>
 

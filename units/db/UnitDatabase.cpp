@@ -2,13 +2,13 @@
 
 #include "units/db/SqlDatabaseFileLoader.hpp"
 #include "units/foundation/UnitMsgID.hpp"
-#include "units/host/DiagnosticService.hpp"
-#include "units/host/FileSystem.hpp"
-#include "units/host/TextServices.hpp"
 #include "units/model/UnitAliasInfo.hpp"
 #include "units/model/UnitFactory.hpp"
 #include "units/model/UnitModelLookup.hpp"
 #include "units/model/UnitPrefixDealiasing.hpp"
+#include "units/platform/DiagnosticService.hpp"
+#include "units/platform/FileSystem.hpp"
+#include "units/platform/TextServices.hpp"
 #include "units/query/AutoComplete.hpp"
 
 #include <algorithm>

@@ -4,12 +4,12 @@
 #include "units/expr/UnitTextChecks.hpp"
 #include "units/foundation/DisplayText.hpp"
 #include "units/foundation/UnitMsgID.hpp"
-#include "units/host/DiagnosticService.hpp"
-#include "units/host/IException.hpp"
-#include "units/host/Model.hpp"
-#include "units/host/TextServices.hpp"
-#include "units/host/UnitRepository.hpp"
 #include "units/model/UnitFactory.hpp"
+#include "units/platform/DiagnosticService.hpp"
+#include "units/platform/IException.hpp"
+#include "units/platform/Model.hpp"
+#include "units/platform/TextServices.hpp"
+#include "units/platform/UnitRepository.hpp"
 
 #include <stdexcept>
 

@@ -20,7 +20,7 @@
 #endif
 
 #include "units/expr/UnitParseError.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <boost/phoenix/bind/bind_function.hpp>
 #include <boost/phoenix/bind/bind_member_function.hpp>

@@ -3,8 +3,8 @@
 #include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDBSet.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
-#include "units/host/IException.hpp"
 #include "units/model/UnitFactory.hpp"
+#include "units/platform/IException.hpp"
 
 #include <stdexcept>
 

@@ -5,7 +5,7 @@
 #include "units/expr/ExprParser.hpp"
 #include "units/expr/GenExprUtil.hpp"
 #include "units/foundation/DisplayText.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <array>
 #include <charconv>

@@ -2,8 +2,8 @@
 
 #include "units/expr/ParseWithBuilder.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
-#include "units/host/IException.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/IException.hpp"
+#include "units/platform/TextServices.hpp"
 
 namespace CvUnitSys {
 

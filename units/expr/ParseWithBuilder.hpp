@@ -4,7 +4,7 @@
 #include "units/expr/ExprParser.hpp"
 #include "units/foundation/UString.hpp"
 #include "units/foundation/UnitMsgID.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <string>
 

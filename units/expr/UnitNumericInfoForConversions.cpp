@@ -1,7 +1,7 @@
 #include "units/expr/UnitNumericInfoForConversions.hpp"
 
 #include "units/host/MatrixArrays.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <sstream>
 

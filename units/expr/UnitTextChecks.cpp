@@ -1,7 +1,7 @@
 #include "units/expr/UnitTextChecks.hpp"
 
 #include "units/expr/CharacterClasses.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 namespace CvUnitSys {
 

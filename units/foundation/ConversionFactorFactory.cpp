@@ -5,8 +5,8 @@
 #include "units/foundation/DoubleReciprocalConversionFactor.hpp"
 #include "units/foundation/RationalAffineConversionFactor.hpp"
 #include "units/foundation/ScaledRational.hpp"
-#include "units/host/NumberConversionError.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/NumberConversionError.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 #include "units/foundation/DoubleConversionFactor.hpp"
 
 #include "units/foundation/ScaleConversionFactorRules.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <array>
 #include <charconv>

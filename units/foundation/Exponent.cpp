@@ -1,7 +1,7 @@
 #include "units/foundation/Exponent.hpp"
 
 #include "units/foundation/ToleranceCompare.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <cmath>
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "units/foundation/RationalAffineConversionFactor.hpp"
 
 #include "units/foundation/DoubleAffineConversionFactor.hpp"
-#include "units/host/NumberConversionError.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/NumberConversionError.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <array>
 #include <limits>

@@ -3,8 +3,8 @@
 #include "units/foundation/DoubleConversionFactor.hpp"
 #include "units/foundation/ExtendedValue.hpp"
 #include "units/foundation/ScaleConversionFactorRules.hpp"
-#include "units/host/NumberConversionError.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/NumberConversionError.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <array>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "units/foundation/UnitMsgID.hpp"
 
-#include "units/host/DiagnosticService.hpp"
+#include "units/platform/DiagnosticService.hpp"
 
 #include <algorithm>
 #include <array>

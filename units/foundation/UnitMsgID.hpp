@@ -1,6 +1,6 @@
 #pragma once
 
-#include "units/host/BaseMsgID.hpp"
+#include "units/platform/BaseMsgID.hpp"
 
 #include <span>
 #include <string_view>

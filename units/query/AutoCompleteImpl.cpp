@@ -1,6 +1,6 @@
 #include "units/query/AutoCompleteImpl.hpp"
 
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <vector>
 

@@ -5,12 +5,12 @@
 #include "units/expr/ParseUnitExpr.hpp"
 #include "units/expr/UnitTextChecks.hpp"
 #include "units/foundation/UnitMsgID.hpp"
-#include "units/host/DiagnosticService.hpp"
-#include "units/host/IException.hpp"
-#include "units/host/RegexReplacement.hpp"
-#include "units/host/TextServices.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
+#include "units/platform/DiagnosticService.hpp"
+#include "units/platform/IException.hpp"
+#include "units/platform/RegexReplacement.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <algorithm>
 #include <array>

@@ -4,10 +4,10 @@
 #include "units/expr/UnitExprWithTexts.hpp"
 #include "units/expr/UnitNumericInfoForConversions.hpp"
 #include "units/foundation/UString.hpp"
-#include "units/host/Diagnostic.hpp"
-#include "units/host/FeatureSwitch.hpp"
 #include "units/model/UnitBase.hpp"
 #include "units/model/UnitSystem.hpp"
+#include "units/platform/Diagnostic.hpp"
+#include "units/platform/FeatureSwitch.hpp"
 #include "units/query/UnitComparison.hpp"
 
 #include <boost/multi_index/hashed_index.hpp>

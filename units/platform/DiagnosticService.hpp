@@ -1,8 +1,8 @@
 #pragma once
 
-#include "units/host/BaseMsgID.hpp"
-#include "units/host/Diagnostic.hpp"
-#include "units/host/IException.hpp"
+#include "units/platform/BaseMsgID.hpp"
+#include "units/platform/Diagnostic.hpp"
+#include "units/platform/IException.hpp"
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,6 @@
-#include "units/host/SqlConnection.hpp"
+#include "units/platform/SqlConnection.hpp"
 
-#include "units/host/SqlError.hpp"
+#include "units/platform/SqlError.hpp"
 
 #include <sqlite3.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "units/host/MsgArg.hpp"
+#include "units/platform/MsgArg.hpp"
 
 #include <string>
 #include <vector>

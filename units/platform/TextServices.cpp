@@ -1,6 +1,6 @@
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
-#include "units/host/NumberConversionError.hpp"
+#include "units/platform/NumberConversionError.hpp"
 
 #include <charconv>
 #include <stdexcept>

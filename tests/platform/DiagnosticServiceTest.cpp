@@ -1,8 +1,8 @@
-#include "units/host/DiagnosticService.hpp"
+#include "units/platform/DiagnosticService.hpp"
 
 #include "units/foundation/UnitMsgID.hpp"
-#include "units/host/MessageCatalogue.hpp"
-#include "units/host/WarningSink.hpp"
+#include "units/platform/MessageCatalogue.hpp"
+#include "units/platform/WarningSink.hpp"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

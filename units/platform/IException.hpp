@@ -1,6 +1,6 @@
 #pragma once
 
-#include "units/host/Diagnostic.hpp"
+#include "units/platform/Diagnostic.hpp"
 
 #include <exception>
 #include <string>

@@ -1,16 +1,16 @@
-#include "units/host/UnitRepositoryReader.hpp"
+#include "units/platform/UnitRepositoryReader.hpp"
 
 #include "units/foundation/DisplayText.hpp"
 #include "units/foundation/UnitMsgID.hpp"
-#include "units/host/DiagnosticService.hpp"
-#include "units/host/IException.hpp"
-#include "units/host/NumberConversionError.hpp"
-#include "units/host/PackageError.hpp"
-#include "units/host/TemporaryFile.hpp"
-#include "units/host/TextServices.hpp"
-#include "units/host/UnitRepository.hpp"
-#include "units/host/WarningSink.hpp"
-#include "units/host/ZipPackage.hpp"
+#include "units/platform/DiagnosticService.hpp"
+#include "units/platform/IException.hpp"
+#include "units/platform/NumberConversionError.hpp"
+#include "units/platform/PackageError.hpp"
+#include "units/platform/TemporaryFile.hpp"
+#include "units/platform/TextServices.hpp"
+#include "units/platform/UnitRepository.hpp"
+#include "units/platform/WarningSink.hpp"
+#include "units/platform/ZipPackage.hpp"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "units/host/UnitRepository.hpp"
+#include "units/platform/UnitRepository.hpp"
 
 namespace CvUnitSys::UnitRepository {
 

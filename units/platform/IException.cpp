@@ -1,6 +1,6 @@
-#include "units/host/IException.hpp"
+#include "units/platform/IException.hpp"
 
-#include "units/host/MessageCatalogue.hpp"
+#include "units/platform/MessageCatalogue.hpp"
 
 #include <utility>
 

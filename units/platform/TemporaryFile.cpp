@@ -1,4 +1,4 @@
-#include "units/host/TemporaryFile.hpp"
+#include "units/platform/TemporaryFile.hpp"
 
 #include <cerrno>
 #include <cstdio>

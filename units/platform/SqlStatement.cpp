@@ -1,8 +1,8 @@
-#include "units/host/SqlStatement.hpp"
+#include "units/platform/SqlStatement.hpp"
 
-#include "units/host/SqlConnection.hpp"
-#include "units/host/SqlError.hpp"
-#include "units/host/TextServices.hpp"
+#include "units/platform/SqlConnection.hpp"
+#include "units/platform/SqlError.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <sqlite3.h>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "units/host/ZipPackageWriter.hpp"
+#include "units/platform/ZipPackageWriter.hpp"
 
-#include "units/host/PackageError.hpp"
+#include "units/platform/PackageError.hpp"
 
 #include <fstream>
 #include <sstream>

@@ -1,13 +1,13 @@
-#include "units/host/UnitRepositoryReader.hpp"
+#include "units/platform/UnitRepositoryReader.hpp"
 
-#include "units/host/DiagnosticService.hpp"
-#include "units/host/IException.hpp"
-#include "units/host/MessageCatalogue.hpp"
-#include "units/host/TemporaryFile.hpp"
-#include "units/host/TextServices.hpp"
-#include "units/host/UnitRepository.hpp"
-#include "units/host/WarningSink.hpp"
-#include "units/host/ZipPackageWriter.hpp"
+#include "units/platform/DiagnosticService.hpp"
+#include "units/platform/IException.hpp"
+#include "units/platform/MessageCatalogue.hpp"
+#include "units/platform/TemporaryFile.hpp"
+#include "units/platform/TextServices.hpp"
+#include "units/platform/UnitRepository.hpp"
+#include "units/platform/WarningSink.hpp"
+#include "units/platform/ZipPackageWriter.hpp"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "units/host/BaseMsgID.hpp"
-#include "units/host/Diagnostic.hpp"
+#include "units/platform/BaseMsgID.hpp"
+#include "units/platform/Diagnostic.hpp"
 
 #include <string>
 

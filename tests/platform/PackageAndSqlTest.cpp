@@ -1,11 +1,11 @@
-#include "units/host/FileSystem.hpp"
-#include "units/host/PackageError.hpp"
-#include "units/host/SqlConnection.hpp"
-#include "units/host/SqlError.hpp"
-#include "units/host/SqlStatement.hpp"
-#include "units/host/TemporaryFile.hpp"
-#include "units/host/ZipPackage.hpp"
-#include "units/host/ZipPackageWriter.hpp"
+#include "units/platform/FileSystem.hpp"
+#include "units/platform/PackageError.hpp"
+#include "units/platform/SqlConnection.hpp"
+#include "units/platform/SqlError.hpp"
+#include "units/platform/SqlStatement.hpp"
+#include "units/platform/TemporaryFile.hpp"
+#include "units/platform/ZipPackage.hpp"
+#include "units/platform/ZipPackageWriter.hpp"
 
 #include <cstdlib>
 #include <filesystem>

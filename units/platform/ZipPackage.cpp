@@ -1,6 +1,6 @@
-#include "units/host/ZipPackage.hpp"
+#include "units/platform/ZipPackage.hpp"
 
-#include "units/host/PackageError.hpp"
+#include "units/platform/PackageError.hpp"
 
 #include <array>
 #include <fstream>

@@ -2,7 +2,7 @@
 
 #include "units/foundation/ConversionFactorType.hpp"
 #include "units/foundation/UString.hpp"
-#include "units/host/Model.hpp"
+#include "units/platform/Model.hpp"
 
 #include <cstdint>
 #include <vector>

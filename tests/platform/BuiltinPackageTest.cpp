@@ -1,8 +1,8 @@
-#include "units/host/FileSystem.hpp"
-#include "units/host/SqlConnection.hpp"
-#include "units/host/SqlStatement.hpp"
-#include "units/host/TemporaryFile.hpp"
-#include "units/host/ZipPackage.hpp"
+#include "units/platform/FileSystem.hpp"
+#include "units/platform/SqlConnection.hpp"
+#include "units/platform/SqlStatement.hpp"
+#include "units/platform/TemporaryFile.hpp"
+#include "units/platform/ZipPackage.hpp"
 
 #include <gtest/gtest.h>
 

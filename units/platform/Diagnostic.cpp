@@ -1,4 +1,4 @@
-#include "units/host/Diagnostic.hpp"
+#include "units/platform/Diagnostic.hpp"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "units/host/RegexReplacement.hpp"
+#include "units/platform/RegexReplacement.hpp"
 
 #include <stdexcept>
 #include <unicode/regex.h>

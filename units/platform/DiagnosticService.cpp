@@ -1,6 +1,6 @@
-#include "units/host/DiagnosticService.hpp"
+#include "units/platform/DiagnosticService.hpp"
 
-#include "units/host/WarningSink.hpp"
+#include "units/platform/WarningSink.hpp"
 
 #include <utility>
 

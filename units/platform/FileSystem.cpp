@@ -1,6 +1,6 @@
-#include "units/host/FileSystem.hpp"
+#include "units/platform/FileSystem.hpp"
 
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <cstdlib>
 #include <dlfcn.h>

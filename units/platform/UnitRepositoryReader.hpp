@@ -1,6 +1,6 @@
 #pragma once
 
-#include "units/host/Model.hpp"
+#include "units/platform/Model.hpp"
 
 #include <functional>
 #include <string>

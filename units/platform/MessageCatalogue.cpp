@@ -1,6 +1,6 @@
-#include "units/host/MessageCatalogue.hpp"
+#include "units/platform/MessageCatalogue.hpp"
 
-#include "units/host/TextServices.hpp"
+#include "units/platform/TextServices.hpp"
 
 #include <algorithm>
 #include <array>

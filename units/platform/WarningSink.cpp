@@ -1,6 +1,6 @@
-#include "units/host/WarningSink.hpp"
+#include "units/platform/WarningSink.hpp"
 
-#include "units/host/MessageCatalogue.hpp"
+#include "units/platform/MessageCatalogue.hpp"
 
 #include <iostream>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "units/host/BaseMsgID.hpp"
+#include "units/platform/BaseMsgID.hpp"
 
 #include <utility>
 
