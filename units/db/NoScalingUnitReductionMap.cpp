@@ -3,6 +3,7 @@
 #include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDBSet.hpp"
 
+#include <algorithm>
 #include <mutex>
 
 namespace CvUnitSys {
@@ -32,6 +33,9 @@ void NoScalingUnitReductionMap::initializeIfNeeded(UnitDBSet& dbset) {
     // Read before the set rebuilds: a change meanwhile leaves the fill marked
     // stale, never a stale fill marked current.
     filledVersion_.store(version);
+    // From empty: a clear that lost the race for the lock must not leave two
+    // fills' symbols behind.
+    table_.clear();
     dbset.initializeIfNeeded();
     for (const auto& unit : dbset.getAllUnits()) {
         insertHelper(unit, dbset);
@@ -44,7 +48,10 @@ void NoScalingUnitReductionMap::clear() {
         return;
     }
     std::unique_lock lock(lock_);
-    table_.clear();
+    // A fill started since the flag went down empties the table itself.
+    if (!initialized_.load()) {
+        table_.clear();
+    }
 }
 
 void NoScalingUnitReductionMap::insert(std::reference_wrapper<const UnitBase> unit,
@@ -63,8 +70,13 @@ void NoScalingUnitReductionMap::insert(const UnitSet& units, UnitDBSet& dbset) {
 void NoScalingUnitReductionMap::insertHelper(const UnitBase& unit, UnitDBSet& dbset) {
     const UnitDefinition& definition = dbset.definitionOf(unit);
     const ConversionFactor& f = definition.getFundamentalConversionFactor();
-    table_[astToBaseExpression(definition.getFundamentalAST())][{f.toDouble(), f.getOffset()}]
-        .push_back(getTag(unit));
+    Symbols& symbols =
+        table_[astToBaseExpression(definition.getFundamentalAST())][{f.toDouble(), f.getOffset()}];
+    // An alias (meter beside metre) shares its unit's symbol; listing it twice
+    // would make the one unit with this scaling look ambiguous.
+    if (std::find(symbols.begin(), symbols.end(), getTag(unit)) == symbols.end()) {
+        symbols.push_back(getTag(unit));
+    }
 }
 
 BaseExpression NoScalingUnitReductionMap::astToBaseExpression(const UnitAST& ast) {

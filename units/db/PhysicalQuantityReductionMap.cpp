@@ -29,12 +29,16 @@ void PhysicalQuantityReductionMap::initializeIfNeeded() {
         return;
     }
     std::unique_lock lock(lock_);
-    // A quantity that several databases hold counts once.
-    QuantitySet quantities;
-    UnitDBManager::m_UnitDBManager.iterateAll([&quantities](const UnitDatabase& database) {
-        const auto own = database.getAllPhysicalQuantities();
+    emptyMaps();
+    // Holding the listed databases keeps their quantities alive should the
+    // host remove one while the map is filled. A quantity that several
+    // databases hold counts once.
+    const UnitDBManager::Snapshot listed = UnitDBManager::m_UnitDBManager.snapshot();
+    QuantitySet quantities = UnitDatabase::getBuiltinDatabase()->getAllPhysicalQuantities();
+    for (const auto& managed : listed) {
+        const auto own = (**managed).getAllPhysicalQuantities();
         quantities.insert(own.begin(), own.end());
-    });
+    }
     insertHelper(quantities);
 }
 
@@ -44,6 +48,15 @@ void PhysicalQuantityReductionMap::clear() {
         return;
     }
     std::unique_lock lock(lock_);
+    // A fill started since the flag went down saw the new databases, or will
+    // empty the maps itself; emptying after it would leave a filled-looking
+    // map with nothing in it.
+    if (!initialized_.load()) {
+        emptyMaps();
+    }
+}
+
+void PhysicalQuantityReductionMap::emptyMaps() {
     unsimplified_.clear();
     simplified_.clear();
     inverse_.clear();

@@ -75,6 +75,9 @@ private:
     using Definitions = std::unordered_map<ustring, Definition>;
     using ExpressionMap = std::unordered_map<ustring, BaseExpression>;
 
+    // A fill starts from empty maps: a clear that lost the race for the lock
+    // must not leave two fills' entries behind.
+    void emptyMaps();
     void insertHelper(const QuantitySet& quantities);
     static Definitions genDefinitions(const QuantitySet& quantities);
     const BaseExpression& genUnsimplifiedBaseExpression(const ustring& tag,
