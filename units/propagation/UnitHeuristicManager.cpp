@@ -1,0 +1,10 @@
+#include "units/propagation/UnitHeuristicManager.hpp"
+
+namespace CvUnitSys {
+
+void UnitHeuristicManager::resetToDefaultBehavior() {
+    format_ = SingleQuotient;
+    mode_ = ErrorOnConversion;
+}
+
+} // namespace CvUnitSys
