@@ -146,6 +146,11 @@ TEST_F(UnitPropagationEngineTest, RefusalsNameTheOperationAndOperands) {
     const Case cases[] = {
         {strict, [&] { return leaf(u"m") + leaf(u"km"); },
          "UnitPropagationEngineOperationRequiresConversion(add|m|km)"},
+        // Units defined on the same unit with different factors are different units.
+        {strict, [&] { return leaf(u"ft") + leaf(u"in"); },
+         "UnitPropagationEngineOperationRequiresConversion(add|ft|in)"},
+        {strict, [&] { return leaf(u"degC") - leaf(u"degF"); },
+         "UnitPropagationEngineOperationRequiresConversion(subtract|°C|°F)"},
         {strict, [&] { return leaf(u"s") - leaf(u"Hz"); },
          "UnitPropagationEngineOperationRequiresConversion(subtract|s|Hz)"},
         {strict, [&] { return leaf(u"degC") * leaf(u"m"); },

@@ -64,9 +64,9 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 41> kTexts{{
     {"UnitPropagationEnginePhysicalQuantityOperationUndefined",
      "The operation '{1}' is not defined for the physical quantities '{2}' and '{3}'."},
     {"UnitPropagationEngineExponentiationRequiresConversion",
-     "Raising '{1}' to a power requires converting it to '{2}' first."},
+     "Raising '{1}' to the power {2} requires converting it to a unit without an offset first."},
     {"UnitPropagationEngineOperationRequiresConversion",
-     "The operation '{1}' requires converting '{2}' to '{3}'."},
+     "The operation '{1}' on '{2}' and '{3}' requires converting an operand first."},
     {"NonAsciiSymbolUnsupported", "The ASCII symbol '{1}' contains non-ASCII characters."},
 }};
 

@@ -467,8 +467,13 @@ bool UnitPropagationEngine::joinUnitsAddSubtractBottomUp(PropagationNode& node) 
     const Node& r = rightOf(node);
     const Unit& lu = unitOf(l.unitId);
     const Unit& ru = unitOf(r.unitId);
-    if (!node.reciprocalJoin &&
-        getDefinition(lu).getUnitAST().equal(getDefinition(ru).getUnitAST(), UseSimplifiedExpo)) {
+    // A database unit's definition holds the units it is defined in (ft and
+    // in both hold m), so the factors on them must agree too, or 1 ft + 1 in
+    // would come out as 2 ft.
+    const UnitDefinition& ld = getDefinition(lu);
+    const UnitDefinition& rd = getDefinition(ru);
+    if (!node.reciprocalJoin && ld.getUnitAST().equal(rd.getUnitAST(), UseSimplifiedExpo) &&
+        ld.getConversionFactor() == rd.getConversionFactor()) {
         node.unitId = l.unitId;
         return false;
     }
@@ -547,7 +552,9 @@ void UnitPropagationEngine::convertLeaves(PropagationNode& root, bool invert) {
                 text += u"^" + UnitMathExpression::exponentText(Exponent(power));
             }
         }
-        const std::int32_t id = registerUnit(text);
+        // A dimensionless leaf has no fundamental units; the empty text would
+        // register as the unspecified unit, which then joins with nothing.
+        const std::int32_t id = registerUnit(text.empty() ? ustring(u"1") : text);
         if (id == node->unitId) {
             continue;
         }
@@ -596,9 +603,9 @@ UnitPropagationEngine::reformatOutputUnitExpression(const UnitBase* unit,
     std::vector<ustring> denominator;
     for (const auto& [symbol, e] : parsed.getReducedUnitExpr().getExpr()) {
         const double power = e.getSimplifiedExpo();
-        // A factor that cancels (m/m) is no factor: writing it as m^0 would
-        // give the result a unit it does not have in its text.
-        if (power == 0.0) {
+        // A factor that cancels (m/m) or the number one is no factor: m^0 or
+        // 1^2 would only clutter the text.
+        if (power == 0.0 || symbol == u"1") {
             continue;
         }
         if (power > 0) {
