@@ -3,6 +3,7 @@
 #include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDBSet.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
+#include "units/expr/UnitTextChecks.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
@@ -235,9 +236,10 @@ const UnitDefinition& UnitPropagationEngine::getDefinition(const UnitBase& unit)
 }
 
 void UnitPropagationEngine::setPhysicalQuantity(PropagationNode& node, const UnitBase& quantity) {
-    if (!isDefault(quantity)) {
+    if (!isDefault(quantity) && !definedQuantities_.contains(&quantity)) {
         try {
             table_->getUnitDBSetForQuery().genUnitDefinition(quantity);
+            definedQuantities_.insert(&quantity);
         } catch (const std::bad_cast&) {
             // A quantity that is not of the kind the set expects keeps no
             // definition; the node still carries it.
@@ -247,6 +249,7 @@ void UnitPropagationEngine::setPhysicalQuantity(PropagationNode& node, const Uni
 }
 
 void UnitPropagationEngine::prePropagationSetup() {
+    checkCacheVersion();
     temporaryUnitIds_.clear();
     conversions_.clear();
     quantityMap_->initializeIfNeeded();
@@ -261,12 +264,41 @@ void UnitPropagationEngine::postPropagationCleanup() {
             id == result || std::any_of(conversions_.begin(), conversions_.end(),
                                         [id](const auto& c) { return c.second == id; });
         if (!kept && table_->isUnitIdValid(id)) {
+            retire(id);
             table_->removeUnit(*table_->getUnit(id));
         }
     }
     temporaryUnitIds_.clear();
     conversions_.clear();
     root_.reset();
+}
+
+void UnitPropagationEngine::checkCacheVersion() {
+    const std::uint32_t version = UnitDBManager::m_UnitDBManager.getUnitDBSetVersion();
+    if (version != cacheVersion_) {
+        retiredUnits_.clear();
+        outputTexts_.clear();
+        definedQuantities_.clear();
+        affineUnits_.clear();
+        namedQuantities_.clear();
+        cacheVersion_ = version;
+    }
+}
+
+void UnitPropagationEngine::retire(std::int32_t id) {
+    // Only a plain resolved expression comes back as it was: the table keeps
+    // other marks for units with a quantity, unresolved or ambiguous ones.
+    const ustring& text = table_->getUserSpecifiedUnitExpr(id);
+    if (table_->isUnitUnresolved(id) || table_->isUnitAmbiguous(id) ||
+        text.find(u'@') != ustring::npos) {
+        return;
+    }
+    if (const auto kept = retiredUnits_.find(text);
+        kept != retiredUnits_.end() && kept->second.unit->getId() == id) {
+        return;
+    }
+    retiredUnits_.insert_or_assign(
+        text, RetiredUnit{normalizeUnitExpression(text), table_->getUnit(id)->clone()});
 }
 
 void UnitPropagationEngine::initNoScalingUnitRM() {
@@ -277,6 +309,14 @@ std::int32_t UnitPropagationEngine::registerUnit(const ustring& text) {
     const std::int32_t existing = table_->getUnitId(text, true);
     if (table_->isUnitIdValid(existing)) {
         return existing;
+    }
+    if (const auto retired = retiredUnits_.find(text); retired != retiredUnits_.end()) {
+        const std::int32_t id = retired->second.unit->getId();
+        if (!table_->isUnitIdValid(id)) {
+            table_->addUnit(retired->second.key, retired->second.unit->clone());
+            temporaryUnitIds_.push_back(id);
+            return id;
+        }
     }
     const std::int32_t id = table_->registerUnit(text, true, true);
     temporaryUnitIds_.push_back(id);
@@ -294,7 +334,15 @@ std::pair<std::int32_t, UnitPropagationEngine::Conversions> UnitPropagationEngin
         calculateUnitsBottomUp(*root_);
     }
     const Unit& unit = unitOf(root_->unitId);
-    ustring text = simplifyOutputUnit(&unit, heuristics_->getUnitOutputFormat());
+    const auto format = heuristics_->getUnitOutputFormat();
+    auto cached = outputTexts_.find({unit.getSymbol(), format});
+    if (cached == outputTexts_.end()) {
+        cached = outputTexts_
+                     .emplace(std::pair{unit.getSymbol(), std::int32_t{format}},
+                              simplifyOutputUnit(&unit, format))
+                     .first;
+    }
+    ustring text = cached->second;
     const UnitBase& quantity = root_->physicalQuantity;
     if (!isDefault(quantity)) {
         text += u"@" + quantity.getSymbol();
@@ -361,11 +409,15 @@ UnitPropagationEngine::astToUnsimplifiedPhysicalQuantityExpression(const UnitAST
 
 const UnitBase&
 UnitPropagationEngine::resolvePhysicalQuantityMultiplyDivide(const BaseExpression& simplified) {
-    const auto matching = quantityMap_->getMatching(simplified);
-    if (matching.size() != 1) {
-        return defaultQuantity();
+    if (const auto known = namedQuantities_.find(simplified); known != namedQuantities_.end()) {
+        return known->second;
     }
-    return table_->getUnitDBSetForQuery().getPhysicalQuantity(matching.front());
+    const auto matching = quantityMap_->getMatching(simplified);
+    const UnitBase& quantity =
+        matching.size() == 1 ? table_->getUnitDBSetForQuery().getPhysicalQuantity(matching.front())
+                             : defaultQuantity();
+    namedQuantities_.emplace(simplified, quantity);
+    return quantity;
 }
 
 const UnitBase& UnitPropagationEngine::resolvePhysicalQuantityAddSubtract(const UnitBase& a,
@@ -492,8 +544,14 @@ bool UnitPropagationEngine::isAffine(const Unit& unit) {
     }
     // A unit the table made from an expression stores no factor of its own;
     // its definition says whether an offset is involved.
+    const auto known = affineUnits_.find(unit.getSymbol());
+    if (known != affineUnits_.end()) {
+        return known->second;
+    }
     const ConversionFactor& factor = getDefinition(unit).getFundamentalConversionFactor();
-    return factor.isEmpty() || factor.isAffine();
+    const bool affine = factor.isEmpty() || factor.isAffine();
+    affineUnits_.emplace(unit.getSymbol(), affine);
+    return affine;
 }
 
 bool UnitPropagationEngine::joinUnitsMultiplyDivideBottomUp(PropagationNode& node) {

@@ -123,6 +123,10 @@ private:
     void convertLeaves(PropagationNode& root, bool invert);
 
     const Unit& unitOf(std::int32_t id) const;
+    // Keeps a temporary unit that is about to leave the table for the next run.
+    void retire(std::int32_t id);
+    // Empties the caches when the databases changed since they were made.
+    void checkCacheVersion();
     // Units that cannot be multiplied or raised without converting first.
     bool isAffine(const Unit& unit);
 
@@ -133,6 +137,27 @@ private:
     PhysicalQuantityReductionMap* quantityMap_;
     NoScalingUnitReductionMap* noScalingMap_;
     UnitHeuristicManager* heuristics_;
+    // Intermediate units of earlier runs, by text: removed from the table at
+    // the end of each run as the design requires, but kept here so that the
+    // next run puts the same unit back instead of parsing and resolving its
+    // text again. Dropped when the databases change.
+    struct RetiredUnit {
+        ustring key;
+        std::unique_ptr<UnitBase> unit;
+    };
+    std::unordered_map<ustring, RetiredUnit> retiredUnits_;
+    // Result texts by the result unit's symbol and format: the no-scaling map
+    // and the definitions they come from change only with the databases.
+    std::map<std::pair<ustring, std::int32_t>, ustring> outputTexts_;
+    // Quantities whose definitions the set has generated already.
+    std::unordered_set<const UnitBase*> definedQuantities_;
+    // Whether a unit, by symbol, has an offset.
+    std::unordered_map<ustring, bool> affineUnits_;
+    // The one quantity a simplified base expression names, or the default one.
+    std::unordered_map<BaseExpression, std::reference_wrapper<const UnitBase>, BaseExpressionHash>
+        namedQuantities_;
+    // The databases' version the caches above were made for.
+    std::uint32_t cacheVersion_ = 0;
     // Quantity name to related quantity name to whether the relation is reciprocal.
     std::unordered_map<ustring, std::unordered_map<ustring, bool>> specialRelatedPQs_;
 };
