@@ -1,5 +1,6 @@
 #include "units/propagation/UnitMathExpression.hpp"
 
+#include "units/propagation/TreeDismantling.hpp"
 #include "units/query/UnitTable.hpp"
 
 #include <algorithm>
@@ -11,24 +12,9 @@ UnitMathExpression::TreeNode::TreeNode(std::int32_t unitId_, std::int32_t operan
                                        OperationType operation_, const Exponent& exponent_)
     : unitId(unitId_), operandId(operandId_), operation(operation_), exponent(exponent_) {}
 
-// The default destructor would recurse once per level; a sum of 100,000
-// operands is that deep.
+// The default destructor would recurse once per level.
 UnitMathExpression::TreeNode::~TreeNode() {
-    std::vector<std::unique_ptr<TreeNode>> pending;
-    const auto detach = [&pending](TreeNode& node) {
-        if (node.left) {
-            pending.push_back(std::move(node.left));
-        }
-        if (node.right) {
-            pending.push_back(std::move(node.right));
-        }
-    };
-    detach(*this);
-    while (!pending.empty()) {
-        std::unique_ptr<TreeNode> node = std::move(pending.back());
-        pending.pop_back();
-        detach(*node);
-    }
+    dismantleChildren(*this);
 }
 
 UnitMathExpression::UnitMathExpression(std::int32_t unitId, std::int32_t operandId)

@@ -7,6 +7,7 @@
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
+#include "units/propagation/TreeDismantling.hpp"
 #include "units/query/UnitTable.hpp"
 
 #include <algorithm>
@@ -99,21 +100,7 @@ UnitPropagationEngine::PropagationNode::PropagationNode(bool resolvesQuantity_,
       exponent(exponent_), operation(operation_), physicalQuantity(defaultQuantity()) {}
 
 UnitPropagationEngine::PropagationNode::~PropagationNode() {
-    std::vector<std::unique_ptr<PropagationNode>> pending;
-    const auto detach = [&pending](PropagationNode& node) {
-        if (node.left) {
-            pending.push_back(std::move(node.left));
-        }
-        if (node.right) {
-            pending.push_back(std::move(node.right));
-        }
-    };
-    detach(*this);
-    while (!pending.empty()) {
-        std::unique_ptr<PropagationNode> node = std::move(pending.back());
-        pending.pop_back();
-        detach(*node);
-    }
+    dismantleChildren(*this);
 }
 
 UnitPropagationEngine::UnitPropagationEngine(UnitTable* table,
@@ -163,17 +150,22 @@ void UnitPropagationEngine::initSpecialRelatedPQs() {
     }
 }
 
+std::optional<bool> UnitPropagationEngine::recordedRelation(const UnitBase& a,
+                                                            const UnitBase& b) const {
+    const auto byA = specialRelatedPQs_.find(a.getName());
+    if (byA == specialRelatedPQs_.end()) {
+        return std::nullopt;
+    }
+    const auto byB = byA->second.find(b.getName());
+    return byB == byA->second.end() ? std::nullopt : std::optional(byB->second);
+}
+
 bool UnitPropagationEngine::physicalQuantitiesAreReciprocal(const UnitBase& a,
                                                             const UnitBase& b) const {
     if (isDefault(a) || isDefault(b) || a.compare(b) == 0) {
         return false;
     }
-    auto byA = specialRelatedPQs_.find(a.getName());
-    if (byA == specialRelatedPQs_.end()) {
-        return false;
-    }
-    auto byB = byA->second.find(b.getName());
-    return byB != byA->second.end() && byB->second;
+    return recordedRelation(a, b).value_or(false);
 }
 
 bool UnitPropagationEngine::physicalQuantitiesAreCompatible(const UnitBase& a,
@@ -181,12 +173,8 @@ bool UnitPropagationEngine::physicalQuantitiesAreCompatible(const UnitBase& a,
     if (isDefault(a) || isDefault(b) || a.compare(b) == 0) {
         return true;
     }
-    auto byA = specialRelatedPQs_.find(a.getName());
-    if (byA == specialRelatedPQs_.end()) {
-        return false;
-    }
-    auto byB = byA->second.find(b.getName());
-    return byB != byA->second.end() && !byB->second;
+    const auto reciprocal = recordedRelation(a, b);
+    return reciprocal && !*reciprocal;
 }
 
 void UnitPropagationEngine::init(const UnitMathExpression& expression) {

@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -106,6 +107,8 @@ public:
 
 private:
     void initSpecialRelatedPQs();
+    // Whether a recorded relation from a to b is reciprocal; nothing when none is recorded.
+    std::optional<bool> recordedRelation(const UnitBase& a, const UnitBase& b) const;
     std::unique_ptr<PropagationNode> buildPropagationTree(const UnitMathExpression::TreeNode* node,
                                                           OperationType parentOperation);
     void calculatePhysicalQuantities(PropagationNode& root);
