@@ -205,6 +205,8 @@ TEST(ParseExprForUnitComponents, SplitsAtTheQualifier) {
         {u"m@", false, u"", u""},
         {u"m@a*b", false, u"", u""},
         {u"", true, u"", u""},
+        {u"  @length", true, u"", u"length"},
+        {u"km ", true, u"km", u""},
         {ustring(1, u'\xD800'), false, u"", u""},
     };
     for (const auto& c : cases) {
