@@ -5,6 +5,7 @@
 #include "units/expr/UnitTextChecks.hpp"
 #include "units/platform/DiagnosticService.hpp"
 #include "units/platform/IException.hpp"
+#include "units/platform/MessageCatalogue.hpp"
 #include "units/query/UnitTableUtil.hpp"
 
 #include <gtest/gtest.h>
@@ -174,6 +175,28 @@ TEST(UnitTable, ConversionsBetweenIds) {
     EXPECT_EQ(thrownId([&] { table.getConversionInfo(m, s); }),
               "CorvaneTypes:Unit:UnitsNotConvertible");
     EXPECT_EQ(thrownId([&] { table.getConversionInfo(m, 99); }), "CorvaneTypes:Unit:InvalidUnitId");
+}
+
+// Ill-formed UTF-16 is refused as the registration's split refuses it, and
+// the message says what is wrong with the text; the checks answer false.
+TEST(UnitTable, UnpairedSurrogates) {
+    UnitTable table;
+    const ustring text = u"m*" + ustring(1, u'\xD800');
+    try {
+        table.registerUnit(text, true, false);
+        ADD_FAILURE() << "registered";
+    } catch (const IUserException& e) {
+        EXPECT_EQ(e.getMessageIdentifier(), "CorvaneTypes:Unit:PhysicalQuantityParsingError");
+        EXPECT_NE(formatDiagnostic(e.getDiagnostic())
+                      .find("unpaired UTF-16 surrogate 0xD800 at code unit 3"),
+                  std::string::npos)
+            << formatDiagnostic(e.getDiagnostic());
+    }
+    EXPECT_TRUE(table.isUnitUnresolved(table.registerUnit(text, false, false)));
+    for (const ustring& bad : {text, u" " + text + u" ", ustring(1, u'\xDC00') + u"m"}) {
+        EXPECT_FALSE(UnitTable::isAValidExpr(bad));
+        EXPECT_FALSE(UnitTable::isAValidUnit(bad));
+    }
 }
 
 TEST(UnitTable, ErrorCausesOfComparisons) {
