@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <tuple>
 
 using namespace CvUnitSys;
 using db_test::thrownId;
@@ -175,6 +176,32 @@ TEST(UnitTable, ConversionsBetweenIds) {
     EXPECT_EQ(thrownId([&] { table.getConversionInfo(m, s); }),
               "CorvaneTypes:Unit:UnitsNotConvertible");
     EXPECT_EQ(thrownId([&] { table.getConversionInfo(m, 99); }), "CorvaneTypes:Unit:InvalidUnitId");
+}
+
+// The inherit unit and texts without a unit part have no definition: they
+// compare and convert in the library's terms, never through a failed look-up.
+TEST(UnitTable, UnitsWithoutADefinitionCompareAndConvertInLibraryTerms) {
+    UnitTable table;
+    const std::int32_t m = table.registerUnit(u"m", true, false);
+    const std::int32_t n = table.registerUnit(u"N", true, false);
+    const std::int32_t length = table.registerUnit(u"@length", false, false);
+    const std::int32_t nowhere = table.registerUnit(u"@no_such_quantity", false, false);
+    const std::tuple<std::int32_t, std::int32_t, UnitComparison> comparisons[] = {
+        {length, m, InheritCompatible},     {length, n, IncompatibleUnits},
+        {nowhere, m, UnresolvedUnits},      {m, nowhere, UnresolvedUnits},
+        {nowhere, length, UnresolvedUnits},
+    };
+    for (const auto& [a, b, expected] : comparisons) {
+        EXPECT_EQ(table.equivalentUnits(a, b), expected) << a << " vs " << b;
+    }
+    const std::pair<std::int32_t, std::int32_t> conversions[] = {
+        {-1, n}, {n, -1}, {length, m}, {m, length}, {nowhere, m}, {-1, length}};
+    for (const auto& [a, b] : conversions) {
+        EXPECT_EQ(thrownId([&] { table.getConversionInfo(a, b); }),
+                  "CorvaneTypes:Unit:UnitsNotConvertible")
+            << a << " to " << b;
+    }
+    EXPECT_TRUE(table.isUnitCompatibleWithUnitSystems(nowhere, {}));
 }
 
 // Ill-formed UTF-16 is refused as the registration's split refuses it, and
