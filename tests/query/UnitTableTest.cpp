@@ -226,6 +226,29 @@ TEST(UnitTable, UnpairedSurrogates) {
     }
 }
 
+// What unresolved ids answer is fixed by their ids and texts: the same id is
+// Equivalent and converts to itself with unity (the same entity is asked
+// before whether it resolves); two ids of the same unresolved text are
+// Equivalent but not convertible once their quantities differ.
+TEST(UnitTable, UnresolvedIdsAnswerByIdAndText) {
+    UnitTable table;
+    const std::int32_t foo = table.registerUnit(u"foo", false, false);
+    const std::int32_t malformed = table.registerUnit(u"m^(1/x)", false, false);
+    const std::int32_t fooLength = table.registerUnit(u"foo@length", false, false);
+    const std::int32_t m = table.registerUnit(u"m", false, false);
+    for (const std::int32_t id : {foo, malformed}) {
+        EXPECT_TRUE(table.isUnitUnresolved(id));
+        EXPECT_EQ(table.equivalentUnits(id, id), Equivalent);
+        EXPECT_TRUE(table.getConversionInfo(id, id).isTrivial());
+        EXPECT_EQ(table.equivalentUnits(id, m), UnresolvedUnits);
+        EXPECT_EQ(thrownId([&] { table.getConversionInfo(id, m); }),
+                  "CorvaneTypes:Unit:UnresolvedUnitsNotConvertible");
+    }
+    EXPECT_EQ(table.equivalentUnits(foo, fooLength), Equivalent);
+    EXPECT_EQ(thrownId([&] { table.getConversionInfo(foo, fooLength); }),
+              "CorvaneTypes:Unit:UnresolvedUnitsNotConvertible");
+}
+
 TEST(UnitTable, ErrorCausesOfComparisons) {
     for (const UnitComparison none : {Equivalent, DifferentPhysicalQuantities, InheritCompatible,
                                       UnitComparison(10), UnitComparison(-1)}) {
