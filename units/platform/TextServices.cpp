@@ -60,25 +60,12 @@ ustring TextServices::fromUtf8(std::string_view text) {
         icu::StringPiece(text.data(), static_cast<int32_t>(text.size()))));
 }
 
-std::u32string TextServices::toUtf32(std::u16string_view text) {
-    std::u32string out;
-    out.reserve(text.size());
-    const auto length = static_cast<int32_t>(text.size());
-    int32_t i = 0;
-    while (i < length) {
-        const int32_t start = i;
-        UChar32 c;
-        U16_NEXT(text.data(), i, length, c);
-        if (U_IS_SURROGATE(c)) {
-            throw std::out_of_range(
-                describeUnpairedSurrogate(text, static_cast<std::size_t>(start)));
-        }
-        out.push_back(static_cast<char32_t>(c));
-    }
-    return out;
-}
+namespace {
 
-std::optional<std::size_t> TextServices::findUnpairedSurrogate(std::u16string_view text) {
+// Hands each code point to `take` and stops at the first unpaired surrogate,
+// giving its index.
+template <typename Take>
+std::optional<std::size_t> walkCodePoints(std::u16string_view text, Take take) {
     const auto length = static_cast<int32_t>(text.size());
     int32_t i = 0;
     while (i < length) {
@@ -88,8 +75,25 @@ std::optional<std::size_t> TextServices::findUnpairedSurrogate(std::u16string_vi
         if (U_IS_SURROGATE(c)) {
             return static_cast<std::size_t>(start);
         }
+        take(c);
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::u32string TextServices::toUtf32(std::u16string_view text) {
+    std::u32string out;
+    out.reserve(text.size());
+    if (const auto bad =
+            walkCodePoints(text, [&](UChar32 c) { out.push_back(static_cast<char32_t>(c)); })) {
+        throw std::out_of_range(describeUnpairedSurrogate(text, *bad));
+    }
+    return out;
+}
+
+std::optional<std::size_t> TextServices::findUnpairedSurrogate(std::u16string_view text) {
+    return walkCodePoints(text, [](UChar32) {});
 }
 
 std::string TextServices::describeUnpairedSurrogate(std::u16string_view text, std::size_t index) {
