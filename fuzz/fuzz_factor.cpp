@@ -9,6 +9,7 @@
 #include "units/platform/NumberConversionError.hpp"
 
 #include <boost/rational.hpp>
+#include <cmath>
 #include <cstdlib>
 
 using namespace CvUnitSys;
@@ -26,8 +27,10 @@ void use(const ConversionFactor& f) {
 }
 
 void exercise(const ConversionFactor& f, const ConversionFactor& g) {
+    // Only a factor whose value is NaN ("nan" is a number to the text
+    // services) may differ from its copy.
     const ConversionFactor copy = f;
-    if (!(copy == f) || copy != f) {
+    if ((!(copy == f) || copy != f) && !(!f.isEmpty() && std::isnan(f.toDouble()))) {
         std::abort();
     }
     use(f);
