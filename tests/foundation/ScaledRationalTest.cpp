@@ -52,6 +52,10 @@ TEST(ScaledRational, IsHeldNormalisedWithThePowersOfTenInTheScale) {
         EXPECT_EQ(q.toUString(), c.held) << c.n << "/" << c.d << " e" << c.s;
     }
     EXPECT_DOUBLE_EQ(ScaledRational(20, 3, 0).toDouble(), 20.0 / 3);
+    // Zero at a scale past the doubles' range is zero, not 0 * inf.
+    for (const std::int32_t scale : {35555, -35555, kMaxScale}) {
+        EXPECT_EQ(ScaledRational(0, 1, scale).toDouble(), 0.0) << scale;
+    }
 }
 
 TEST(ScaledRational, FractionsThatCannotBeHeldAreRejected) {
