@@ -1,7 +1,7 @@
 #include "ConversionReport.hpp"
 
 #include "NumberText.hpp"
-#include "SymbolSuggestions.hpp"
+#include "units/frontdoor/SymbolSuggestions.hpp"
 #include "units/model/Unit.hpp"
 #include "units/platform/MessageCatalogue.hpp"
 #include "units/platform/TextServices.hpp"
@@ -162,7 +162,7 @@ Explanation explain(UnitTable& table, std::int32_t from, std::int32_t to) {
         }
         explanation.fix = nearestFix(*explanation.from, *explanation.to, fromText, toText);
     }
-    std::optional<SymbolSuggestions> suggestions;
+    std::optional<cv_units::SymbolSuggestions> suggestions;
     for (const std::int32_t id : {from, to}) {
         if (!table.isUnitUnresolved(id)) {
             continue;
