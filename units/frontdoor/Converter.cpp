@@ -31,6 +31,25 @@ double Converter::operator()(double value) const noexcept {
     return inverted_ ? scale_ / value + offset_ : scale_ * value + offset_;
 }
 
+namespace {
+
+// The loops in a second, AVX2 copy chosen at load time where the processor has
+// it: the baseline x86-64 target allows two doubles an instruction, AVX2 four.
+__attribute__((target_clones("avx2", "default"))) void
+applyAll(double scale, double offset, bool inverted, const double* in, double* out, std::size_t n) {
+    if (inverted) {
+        for (std::size_t i = 0; i < n; ++i) {
+            out[i] = scale / in[i] + offset;
+        }
+    } else {
+        for (std::size_t i = 0; i < n; ++i) {
+            out[i] = scale * in[i] + offset;
+        }
+    }
+}
+
+} // namespace
+
 void Converter::operator()(std::span<const double> values, std::span<double> out) const {
     if (out.size() < values.size()) {
         const std::string message = "the output holds " + std::to_string(out.size()) +
@@ -38,22 +57,8 @@ void Converter::operator()(std::span<const double> values, std::span<double> out
                                     " are to be converted";
         throw UnitError("CvUnits:OutputTooShort", message, message);
     }
-    // Locals, so that the compiler knows that writing the output cannot change
-    // them; the branch stays outside the loops.
-    const double scale = scale_;
-    const double offset = offset_;
-    const double* in = values.data();
-    double* result = out.data();
-    const std::size_t n = values.size();
-    if (inverted_) {
-        for (std::size_t i = 0; i < n; ++i) {
-            result[i] = scale / in[i] + offset;
-        }
-    } else {
-        for (std::size_t i = 0; i < n; ++i) {
-            result[i] = scale * in[i] + offset;
-        }
-    }
+    // The branch on inversion stays outside the loops, which the compiler vectorises.
+    applyAll(scale_, offset_, inverted_, values.data(), out.data(), values.size());
 }
 
 void Converter::operator()(std::span<double> values) const noexcept {
