@@ -1,6 +1,6 @@
 # Installs the build into a scratch prefix, then uses it as people do: the
 # installed tool, a project that finds the library with find_package (C++ and
-# C), and programs built with the flags pkg-config gives.
+# C), programs built with the flags pkg-config gives, and the Python module.
 set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})
 
@@ -54,3 +54,10 @@ run("compiling C with pkg-config" ${CC} ${SOURCE_DIR}/consumer.c ${flags}
 foreach(program pkgconfig_consumer pkgconfig_consumer_c)
     run(${program} ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/lib ${WORK_DIR}/${program})
 endforeach()
+
+# The installed Python module, when there is one, loads its library and the
+# built-in database from the prefix.
+if(PYTHON_DIR)
+    run("the installed Python module" ${CMAKE_COMMAND} -E env PYTHONPATH=${prefix}/${PYTHON_DIR}
+        ${PYTHON} -c "import cv_units; assert cv_units.convert(3, 'ft', 'm') == 0.9144")
+endif()
