@@ -137,7 +137,22 @@ TEST_F(UnitDBSetSuggestions, QualifiesAmbiguousSymbolsAndListsSimilarUnits) {
     EXPECT_TRUE(contains(speeds, u"mph") && contains(speeds, u"kmh"));
     EXPECT_FALSE(contains(speeds, u"m"));
     EXPECT_TRUE(sortedIgnoringCase(speeds));
-    EXPECT_TRUE(set.getSimilarUnitsForUnit(u"nosuch").empty());
+    // A product of units adds the units of the quantities with its dimensions.
+    struct Case {
+        ustring expression;
+        std::vector<ustring> offers;
+    };
+    for (const Case& c :
+         {Case{u"yd/s", {u"mph", u"kmh", u"m/s"}}, Case{u"xyz*ft/s^2", {u"J/kg", u"Gy"}},
+          Case{u"ft/ft", {}}, Case{u"m*nosuch", {}}, Case{u"nosuch", {}}}) {
+        SCOPED_TRACE(utf8(c.expression));
+        const std::vector<ustring> similar = set.getSimilarUnitsForUnit(c.expression);
+        EXPECT_EQ(similar.empty(), c.offers.empty());
+        for (const ustring& word : c.offers) {
+            EXPECT_TRUE(contains(similar, word)) << utf8(word);
+        }
+        EXPECT_TRUE(sortedIgnoringCase(similar));
+    }
 }
 
 // Hostile text gives short or empty answers, never an exception or a hang.

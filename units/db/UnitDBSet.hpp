@@ -175,6 +175,9 @@ private:
     const UnitDefinition& generateInto(DefinitionMap& map, const ustring& key,
                                        const UnitBase& entity, const UnitAST* parts);
     void validateDatabase(UnitDatabase& database);
+    // The quantities whose base expression that of a product of units is,
+    // when each of its units has one physical quantity.
+    std::vector<ustring> derivedQuantities(const ustring& symbol) const;
     // The built-in database, then the user databases in list order.
     std::vector<const UnitDatabase*> databasesInOrder() const;
 

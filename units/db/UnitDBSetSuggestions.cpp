@@ -1,8 +1,12 @@
 #include "units/db/UnitDBSet.hpp"
 #include "units/expr/AutocompletionSplitters.hpp"
+#include "units/expr/ParseUnitExpr.hpp"
+#include "units/model/Unit.hpp"
+#include "units/model/UnitFactory.hpp"
 #include "units/platform/TextServices.hpp"
 
 #include <algorithm>
+#include <stdexcept>
 #include <tuple>
 #include <unicode/uchar.h>
 
@@ -165,12 +169,71 @@ void sortSimilar(std::vector<ustring>& units) {
 } // namespace
 
 std::vector<ustring> UnitDBSet::getSimilarUnitsForUnit(const ustring& symbol) const {
-    std::vector<ustring> out =
-        unitsOfQuantities(databasesInOrder(), [&symbol](const UnitDatabase& db) {
-            return db.getPhysicalQuantityFromUnit(symbol);
-        });
+    const std::vector<const UnitDatabase*> databases = databasesInOrder();
+    std::vector<ustring> out = unitsOfQuantities(databases, [&symbol](const UnitDatabase& db) {
+        return db.getPhysicalQuantityFromUnit(symbol);
+    });
+    for (const ustring& quantity : derivedQuantities(symbol)) {
+        for (const UnitDatabase* db : databases) {
+            append(out, db->getUnitFromPhysicalQuantity(quantity));
+        }
+    }
     sortSimilar(out);
     return out;
+}
+
+std::vector<ustring> UnitDBSet::derivedQuantities(const ustring& symbol) const {
+    UnitExpr parsed;
+    try {
+        if (!parseUnitExprNoThrow(symbol, parsed)) {
+            return {};
+        }
+    } catch (const std::out_of_range&) {
+        return {};
+    }
+    const UnitExpr::Map& names = parsed.getReducedUnitExpr().getExpr();
+    if (names.size() < 2) {
+        return {};
+    }
+    PhysicalQuantityReductionMap& reduction =
+        UnitDBManager::m_UnitDBManager.getPhysicalQuantityReductionMap();
+    reduction.initializeIfNeeded();
+    BaseExpression running;
+    for (const auto& [name, exponent] : names) {
+        UnitSet quantities;
+        bool known = false;
+        for (const UnitDatabase* db : databasesInOrder()) {
+            for (const UnitBase& unit : db->getUnit(name)) {
+                const UnitBase* quantity =
+                    unit.getUnitType() == UnitBase::UNIT_TYPE_UNIT
+                        ? static_cast<const Unit&>(unit).getPhysicalQuantity()
+                        : nullptr;
+                if (quantity == nullptr ||
+                    quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) == 0) {
+                    return {};
+                }
+                quantities.insert(*quantity);
+                known = true;
+            }
+        }
+        if (!known) {
+            return {};
+        }
+        // A name of several quantities says nothing more: what is known so far counts.
+        if (quantities.size() > 1) {
+            break;
+        }
+        for (BaseExpressionTerm term :
+             reduction.getSimplifiedBaseExpression(quantities.begin()->get())) {
+            term.second *= exponent;
+            running.push_back(std::move(term));
+        }
+    }
+    std::stable_sort(running.begin(), running.end(), TagExponentSortComparator());
+    const BaseExpression reduced = PhysicalQuantityReductionMap::simplify(running);
+    const bool dimensionless =
+        reduced.size() == 1 && reduced.front().first == u"length" && reduced.front().second == 0;
+    return dimensionless ? std::vector<ustring>{} : reduction.getMatching(reduced);
 }
 
 std::vector<ustring> UnitDBSet::getSimilarUnitsForPhysicalQuantity(const ustring& name) const {
