@@ -1,6 +1,7 @@
 #include "units/db/UnitDBSet.hpp"
 #include "units/expr/AutocompletionSplitters.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
+#include "units/foundation/UnitMsgID.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/TextServices.hpp"
@@ -73,9 +74,13 @@ AutoCompletionResult UnitDBSet::getAutoCompleteSuggestions(const ustring& text) 
                std::tie(std::get<0>(b), std::get<1>(b), *std::get<2>(b));
     });
     for (const auto& entry : ranked) {
-        const UnitBase& unit = getUnit(*std::get<2>(entry));
-        result.units.emplace_back(unit);
-        completions.erase(unit);
+        // getUnit without building the set of every match.
+        const UnitBase* unit = findFirstUnit(*std::get<2>(entry));
+        if (unit == nullptr) {
+            throwUnitMsg("UnitNotInDatabase", {*std::get<2>(entry)});
+        }
+        result.units.emplace_back(*unit);
+        completions.erase(*unit);
     }
     result.units.insert(result.units.end(), completions.begin(), completions.end());
     return result;

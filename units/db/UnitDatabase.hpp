@@ -170,8 +170,18 @@ public:
     void clearAll();
 
 private:
+    // getUnit and getPhysicalQuantity adding into a caller's set.
     template <typename Out> void collectUnits(const ustring& text, Out& out) const;
+    void collectPhysicalQuantities(const ustring& text, UnitSet& out) const;
     const AutoComplete& autoComplete() const;
+    void collectAutoCompleteSuggestions(UnitSet& completions, const ustring& text,
+                                        UnitBase::UnitType type) const;
+    // Completions that take a walk over every unit word (empty text after an
+    // operator, a prefix symbol typed alone) are kept by `key` until the index
+    // changes; `collect` makes them the first time.
+    void appendKeptCompletions(const ustring& key, UnitSet& completions,
+                               const std::function<void(UnitSet&)>& collect) const;
+    void forgetCompletions();
     struct Store;
 
     void appendProvenances(const std::vector<ustring>& ids, ProvenanceList& out) const;

@@ -2,31 +2,62 @@
 #include "units/model/UnitFactory.hpp"
 #include "units/query/AutoComplete.hpp"
 
+#include <algorithm>
+
 namespace CvUnitSys {
 
 void UnitDatabase::appendAutoCompleteSuggestions(UnitSet& completions, const ustring& text,
                                                  UnitBase::UnitType type) const {
+    if (text.empty() && type == UnitBase::UNIT_TYPE_UNIT) {
+        appendKeptCompletions(text, completions, [this](UnitSet& every) {
+            collectAutoCompleteSuggestions(every, u"", UnitBase::UNIT_TYPE_UNIT);
+        });
+        return;
+    }
+    collectAutoCompleteSuggestions(completions, text, type);
+}
+
+void UnitDatabase::collectAutoCompleteSuggestions(UnitSet& completions, const ustring& text,
+                                                  UnitBase::UnitType type) const {
+    // Words are looked up straight into the result, without copies or
+    // intermediate sets: typing one letter can complete to every unit.
     const AutoComplete& index = autoComplete();
-    const std::set<ustring> words = index.getAutoCompleteSuggestions(text, type);
+    std::vector<const ustring*> words;
+    index.appendAutoCompleteSuggestions(text, type, words);
     if (type != UnitBase::UNIT_TYPE_UNIT) {
-        for (const ustring& word : words) {
-            completions.merge(getPhysicalQuantity(word));
+        for (const ustring* word : words) {
+            collectPhysicalQuantities(*word, completions);
         }
         return;
     }
-    for (const ustring& word : words) {
-        completions.merge(getUnit(word));
+    for (const ustring* word : words) {
+        collectUnits(*word, completions);
     }
-    for (const ustring& prefix :
-         index.getAutoCompleteSuggestions(text, UnitBase::UNIT_TYPE_PREFIX)) {
-        if (text.size() >= prefix.size()) {
-            const ustring rest = text.substr(prefix.size());
-            for (const ustring& unit : index.getAutoCompleteSuggestions(rest, type)) {
-                completions.merge(getUnit(prefix + unit));
+    std::vector<const ustring*> prefixes;
+    index.appendAutoCompleteSuggestions(text, UnitBase::UNIT_TYPE_PREFIX, prefixes);
+    std::sort(prefixes.begin(), prefixes.end(),
+              [](const ustring* a, const ustring* b) { return *a < *b; });
+    prefixes.erase(std::unique(prefixes.begin(), prefixes.end(),
+                               [](const ustring* a, const ustring* b) { return *a == *b; }),
+                   prefixes.end());
+    ustring composed;
+    for (const ustring* prefix : prefixes) {
+        const auto combine = [&](UnitSet& out) {
+            words.clear();
+            index.appendAutoCompleteSuggestions(text.substr(prefix->size()), type, words);
+            for (const ustring* unit : words) {
+                composed.assign(*prefix).append(*unit);
+                collectUnits(composed, out);
             }
+        };
+        if (text.size() == prefix->size()) {
+            // The prefix before every unit word: the same for every query.
+            appendKeptCompletions(*prefix, completions, combine);
+        } else if (text.size() > prefix->size()) {
+            combine(completions);
         } else {
             // The prefix is still being typed: offer it alone, on the dummy unit.
-            for (const UnitPrefix& found : getUnitPrefix(prefix)) {
+            for (const UnitPrefix& found : getUnitPrefix(*prefix)) {
                 completions.insert(getCompositeUnit(found, UnitFactory::getDummyUnit()));
             }
         }

@@ -51,6 +51,13 @@ std::set<ustring> AutoComplete::getAutoCompleteSuggestions(const ustring& text,
     return index ? index->getAutoCompleteList(text) : std::set<ustring>{};
 }
 
+void AutoComplete::appendAutoCompleteSuggestions(const ustring& text, UnitBase::UnitType type,
+                                                 std::vector<const ustring*>& out) const {
+    if (const AutoCompleteImpl* index = indexFor(type)) {
+        index->appendAutoCompleteList(text, out);
+    }
+}
+
 void AutoComplete::appendApproximateSuggestions(const ustring& text, UnitBase::UnitType type,
                                                 std::map<ustring, std::int32_t>& distances,
                                                 std::int32_t maxDistance) const {

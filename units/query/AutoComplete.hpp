@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <unordered_set>
+#include <vector>
 
 namespace CvUnitSys {
 
@@ -31,6 +32,10 @@ public:
     // Completions in the index for `type` (exact case); a type without index gives none.
     std::set<ustring> getAutoCompleteSuggestions(const ustring& text,
                                                  UnitBase::UnitType type) const;
+    // The same words unsorted, possibly repeated and not copied, for callers
+    // that only look each one up; they stay valid until the index changes.
+    void appendAutoCompleteSuggestions(const ustring& text, UnitBase::UnitType type,
+                                       std::vector<const ustring*>& out) const;
     // Case-insensitive matches within `maxDistance` edits in the index for `type`.
     void appendApproximateSuggestions(const ustring& text, UnitBase::UnitType type,
                                       std::map<ustring, std::int32_t>& distances,

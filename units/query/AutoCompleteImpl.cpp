@@ -27,14 +27,21 @@ void AutoCompleteImpl::addSymbol(const ustring& symbol) {
 
 std::set<ustring> AutoCompleteImpl::getAutoCompleteList(const ustring& text, bool foldCase) const {
     const std::u32string t = codePoints(text);
-    std::vector<std::u32string> words;
+    std::vector<const ustring*> words;
     names_.appendCompletions(t, words, foldCase);
     symbols_.appendCompletions(t, words, foldCase);
     std::set<ustring> out;
-    for (const auto& w : words) {
-        out.insert(TextServices::fromUtf32(w));
+    for (const ustring* word : words) {
+        out.insert(*word);
     }
     return out;
+}
+
+void AutoCompleteImpl::appendAutoCompleteList(const ustring& text,
+                                              std::vector<const ustring*>& out) const {
+    const std::u32string t = codePoints(text);
+    names_.appendCompletions(t, out);
+    symbols_.appendCompletions(t, out);
 }
 
 void AutoCompleteImpl::appendApproximateSuggestions(const ustring& text,

@@ -57,63 +57,51 @@ void CharacterTrie::insert(const std::u32string& word) {
         }
         node = child.get();
     }
-    node->wordEnd = true;
-}
-
-// Depth-first without recursion; the path is one string cut back to each
-// node's depth, so a long chain costs linear time, not quadratic.
-void CharacterTrie::collectWords(const Node& from, const std::u32string& prefix,
-                                 std::vector<std::u32string>& out) {
-    std::u32string word = prefix;
-    std::vector<std::pair<const Node*, std::size_t>> stack{{&from, prefix.size()}};
-    while (!stack.empty()) {
-        const auto [node, length] = stack.back();
-        stack.pop_back();
-        word.resize(length);
-        if (node != &from) {
-            word.push_back(node->character);
-        }
-        if (node->wordEnd) {
-            out.push_back(word);
-        }
-        for (const auto& [c, child] : node->children) {
-            stack.emplace_back(child.get(), word.size());
+    if (!node->wordEnd) {
+        node->wordEnd = true;
+        for (char32_t c : word) {
+            if (c < 0x10000) {
+                node->word.push_back(static_cast<char16_t>(c));
+            } else {
+                node->word.push_back(static_cast<char16_t>(0xD7C0 + (c >> 10)));
+                node->word.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+            }
         }
     }
 }
 
-void CharacterTrie::appendCompletions(const std::u32string& text, std::vector<std::u32string>& out,
-                                      bool foldCase) const {
-    // The paths through the trie that spell `text`: one in exact case,
-    // possibly several when folding case. Each step remembers the step before
-    // it, so a word is spelt out only when it is a result.
-    struct Step {
-        const Node* node;
-        std::size_t previous;
-    };
-    std::vector<Step> steps{{root_.get(), 0}};
-    const auto spell = [&steps](std::size_t last) {
-        std::u32string word;
-        for (std::size_t s = last; s != 0; s = steps[s].previous) {
-            word.push_back(steps[s].node->character);
+void CharacterTrie::collectWords(const Node& from, std::vector<const std::u16string*>& out) {
+    std::vector<const Node*> stack{&from};
+    while (!stack.empty()) {
+        const Node* node = stack.back();
+        stack.pop_back();
+        if (node->wordEnd) {
+            out.push_back(&node->word);
         }
-        return std::u32string(word.rbegin(), word.rend());
-    };
-    std::vector<std::size_t> paths{0};
-    std::vector<std::size_t> next;
+        for (const auto& [c, child] : node->children) {
+            stack.push_back(child.get());
+        }
+    }
+}
+
+void CharacterTrie::appendCompletions(const std::u32string& text,
+                                      std::vector<const std::u16string*>& out,
+                                      bool foldCase) const {
+    // The nodes that spell `text`: one in exact case, possibly several when
+    // folding case.
+    std::vector<const Node*> paths{root_.get()};
+    std::vector<const Node*> next;
     for (char32_t typed : text) {
         next.clear();
         const char32_t forms[] = {foldCase ? lowered(typed) : typed,
                                   foldCase ? raised(typed) : typed};
-        for (std::size_t path : paths) {
-            const Node* node = steps[path].node;
+        for (const Node* node : paths) {
             if (prefixMode_ && node->wordEnd) {
-                out.push_back(spell(path));
+                out.push_back(&node->word);
             }
             for (std::size_t f = 0; f < (forms[0] == forms[1] ? 1U : 2U); ++f) {
                 if (auto it = node->children.find(forms[f]); it != node->children.end()) {
-                    next.push_back(steps.size());
-                    steps.push_back({it->second.get(), path});
+                    next.push_back(it->second.get());
                 }
             }
         }
@@ -122,11 +110,11 @@ void CharacterTrie::appendCompletions(const std::u32string& text, std::vector<st
             return;
         }
     }
-    for (std::size_t path : paths) {
-        if (prefixMode_ && steps[path].node->wordEnd) {
-            out.push_back(spell(path));
+    for (const Node* node : paths) {
+        if (prefixMode_ && node->wordEnd) {
+            out.push_back(&node->word);
         } else {
-            collectWords(*steps[path].node, spell(path), out);
+            collectWords(*node, out);
         }
     }
 }

@@ -4,6 +4,9 @@
 #include "units/db/UnitDatabase.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
 
+#include <string_view>
+#include <unordered_set>
+
 namespace CvUnitSys {
 
 template <typename Resolve>
@@ -67,7 +70,7 @@ void Whitelist::appendInformation(const EntitySet& completions, Information& inf
     if (expressionEntities.empty()) {
         return;
     }
-    std::set<ustring> candidates;
+    std::unordered_set<std::u16string_view> candidates;
     for (const UnitBase& completion : completions) {
         candidates.insert(completion.getSymbol());
     }
