@@ -123,6 +123,8 @@ public:
 
     // Learns which symbols the client uses together, to rank completions.
     void addWhitelistedUnits(const UnitBase& entity);
+    // As above, with the entities of the entity's expression already looked up.
+    void addWhitelistedUnits(const UnitBase& entity, const UnitAST& parts);
     // Completions of the word being typed at the end of `text`: units, or a
     // physical quantity after "@". Units that definitions use beside the
     // symbols already typed come first.

@@ -3,6 +3,7 @@
 #include "units/db/UnitDBSet.hpp"
 #include "units/db/UnitDatabase.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
+#include "units/model/UnitAST.hpp"
 
 #include <string_view>
 #include <unordered_set>
@@ -42,6 +43,15 @@ void Whitelist::addSuggestions(const UnitBase& unit, const UnitDBSet& set) {
         const UnitDBSet::UnitSet found = set.findUnit(name);
         return found.empty() ? nullptr : &found.begin()->get();
     });
+}
+
+void Whitelist::addSuggestions(const UnitBase& unit, const UnitAST& resolved) {
+    std::set<ustring> symbols;
+    for (const auto& [entity, exponent] : resolved.getAST()) {
+        symbols.insert(entity.get().getSymbol());
+    }
+    addSuggestionsHelper(unit.getSymbol(), symbols,
+                         UnitBase::isValidStringForUnitName(unit.getName()));
 }
 
 void Whitelist::addSuggestionsHelper(const ustring& symbol, const std::set<ustring>& symbols,

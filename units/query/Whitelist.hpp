@@ -12,6 +12,7 @@
 
 namespace CvUnitSys {
 
+class UnitAST;
 class UnitDatabase;
 class UnitDBSet;
 
@@ -31,6 +32,8 @@ public:
     // set. A definition that does not parse throws its parse error.
     void addSuggestions(const UnitBase& unit, const UnitDatabase& database);
     void addSuggestions(const UnitBase& unit, const UnitDBSet& set);
+    // As the set variant, for a unit whose expression the set already resolved.
+    void addSuggestions(const UnitBase& unit, const UnitAST& resolved);
     // `symbols` appeared together in one definition, that of the unit
     // `symbol`; a unit whose name is no valid name (an expression) counts too.
     void addSuggestionsHelper(const ustring& symbol, const std::set<ustring>& symbols,
