@@ -12,8 +12,10 @@ namespace {
 
 using namespace db_test;
 
+// From the source folder the build names: __FILE__ is relative when the
+// compiler runs through a cache that rewrites paths.
 const std::string kExample =
-    (std::filesystem::path(__FILE__).parent_path() / "../../examples/user-databases/shop_units.xml")
+    (std::filesystem::path(CV_UNITS_SOURCE_DIR) / "examples/user-databases/shop_units.xml")
         .lexically_normal()
         .string();
 const ustring kName = TextServices::fromUtf8(kExample);

@@ -1,19 +1,17 @@
 #include "BatchConversion.hpp"
 
-#include "ConversionReport.hpp"
-#include "NumberText.hpp"
+#include "units/cv_units.hpp"
+#include "units/frontdoor/NumberText.hpp"
 
 #include <istream>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 
 namespace cvunits {
 
 namespace {
-
-using CvUnitSys::UnitNumericInfoForConversions;
 
 // Tabs, line breaks and other control characters (the message quotes the
 // input) would break the line format.
@@ -37,52 +35,28 @@ void writeError(std::ostream& out, bool json, const std::string& identifier,
     }
 }
 
-// The table's ids by the exact bytes of a side, so that a text seen before
-// skips decoding and normalisation.
-class BatchUnits {
-public:
-    std::int32_t idOf(const std::string& text) {
-        if (const auto known = ids_.find(text); known != ids_.end()) {
-            return known->second;
-        }
-        const std::int32_t id = registerText(table_, text);
-        ids_.emplace(text, id);
-        return id;
-    }
-    CvUnitSys::UnitTable& table() { return table_; }
-
-private:
-    CvUnitSys::UnitTable table_;
-    std::unordered_map<std::string, std::int32_t> ids_;
-};
-
-void answerLine(BatchUnits& units, const std::string& line, std::ostream& out, bool json) {
+void answerLine(const std::string& line, std::ostream& out, bool json) {
     const std::size_t tab = line.find('\t');
     if (tab == std::string::npos || line.find('\t', tab + 1) != std::string::npos) {
         writeError(out, json, "cvunits:MalformedLine", "expected FROM<TAB>TO");
         return;
     }
     try {
-        const std::int32_t from = units.idOf(line.substr(0, tab));
-        const std::int32_t to = units.idOf(line.substr(tab + 1));
-        const UnitNumericInfoForConversions info = units.table().getConversionInfo(from, to);
-        const double scale = info.getScalingFactor();
-        const double offset = info.getOffset();
-        if (!isRepresentable(info)) {
-            writeError(out, json, notRepresentableId, notRepresentableText);
-        } else if (json) {
-            out << nlohmann::json{{"scale", scale},
-                                  {"offset", offset},
-                                  {"inverted", info.isInverted()}}
+        const std::string_view text(line);
+        const cv_units::Converter converter(text.substr(0, tab), text.substr(tab + 1));
+        if (json) {
+            out << nlohmann::json{{"scale", converter.scale()},
+                                  {"offset", converter.offset()},
+                                  {"inverted", converter.inverted()}}
                        .dump()
                 << '\n';
         } else {
-            out << fullPrecisionText(scale) << '\t' << fullPrecisionText(offset) << '\t'
-                << (info.isInverted() ? 1 : 0) << '\n';
+            out << cv_units::fullPrecisionText(converter.scale()) << '\t'
+                << cv_units::fullPrecisionText(converter.offset()) << '\t'
+                << (converter.inverted() ? 1 : 0) << '\n';
         }
-    } catch (const CvUnitSys::IUserException& e) {
-        const Failure failure = describe(e);
-        writeError(out, json, failure.identifier, failure.summary);
+    } catch (const cv_units::UnitError& e) {
+        writeError(out, json, e.identifier(), e.summary());
     } catch (const std::exception& e) {
         writeError(out, json, "cvunits:InternalError", e.what());
     }
@@ -91,13 +65,12 @@ void answerLine(BatchUnits& units, const std::string& line, std::ostream& out, b
 } // namespace
 
 void runBatch(std::istream& in, std::ostream& out, bool json) {
-    BatchUnits units;
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        answerLine(units, line, out, json);
+        answerLine(line, out, json);
     }
     out.flush();
 }

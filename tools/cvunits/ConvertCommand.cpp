@@ -1,106 +1,63 @@
 #include "BatchConversion.hpp"
 #include "Command.hpp"
-#include "ConversionReport.hpp"
-#include "ExactConversion.hpp"
-#include "NumberText.hpp"
+#include "ComparisonReport.hpp"
+#include "units/cv_units.hpp"
+#include "units/frontdoor/NumberText.hpp"
 
 #include <cmath>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 
 namespace cvunits {
 namespace {
 
-using CvUnitSys::UnitNumericInfoForConversions;
+using cv_units::shortestText;
 using nlohmann::json;
 
 // "381/1250 (0.3048)", "9/5*x + 32 (1.8*x + 32)", "1/x", "0.45359237".
-std::string formula(const UnitNumericInfoForConversions& info,
-                    const std::optional<ExactConversion>& exact) {
-    const std::string scale = shortestText(info.getScalingFactor());
-    const double offsetValue = info.getOffset();
+std::string formula(const cv_units::Converter& c) {
+    const std::string scale = shortestText(c.scale());
+    const double offsetValue = c.offset();
     const std::string offset = offsetValue == 0.0 ? ""
                                                   : (offsetValue < 0 ? " - " : " + ") +
                                                         shortestText(std::abs(offsetValue));
-    const std::string approximate = info.isInverted() ? scale + "/x" + offset
-                                    : offset.empty()  ? scale
-                                    : scale == "1"    ? "x" + offset
-                                                      : scale + "*x" + offset;
-    const std::string exactText = exact ? exact->text() : approximate;
+    const std::string approximate = c.inverted()     ? scale + "/x" + offset
+                                    : offset.empty() ? scale
+                                    : scale == "1"   ? "x" + offset
+                                                     : scale + "*x" + offset;
+    const std::string exactText = c.exact() ? c.exact()->text() : approximate;
     return exactText != approximate ? exactText + " (" + approximate + ")" : approximate;
 }
 
-double apply(const UnitNumericInfoForConversions& info, const std::optional<ExactConversion>& exact,
-             double value) {
-    if (exact) {
-        return exact->apply(value);
-    }
-    const double scaled =
-        info.isInverted() ? info.getScalingFactor() / value : info.getScalingFactor() * value;
-    return scaled + info.getOffset();
-}
-
-json explanationJson(const Explanation& e) {
-    json out = json::object();
-    if (e.from) {
-        out["fromDimensions"] = dimensionsText(*e.from);
-    }
-    if (e.to) {
-        out["toDimensions"] = dimensionsText(*e.to);
-    }
-    out["differences"] = e.differences;
-    if (e.fix) {
-        out["fix"] = *e.fix;
-    }
-    json unknown = json::array();
-    for (const auto& [symbol, candidates] : e.unknown) {
-        unknown.push_back({{"symbol", symbol}, {"didYouMean", candidates}});
-    }
-    out["unknown"] = unknown;
-    return out;
-}
-
-void printExplanation(std::ostream& err, const Explanation& e, const std::string& from,
-                      const std::string& to) {
-    if (e.from && e.to) {
-        err << "  " << from << " has dimensions " << dimensionsText(*e.from) << '\n'
-            << "  " << to << " has dimensions " << dimensionsText(*e.to) << '\n';
-        if (!e.differences.empty()) {
-            err << "  they differ in:";
-            for (std::size_t i = 0; i < e.differences.size(); ++i) {
-                err << (i == 0 ? " " : ", ") << e.differences[i];
-            }
-            err << '\n';
+// Why the units do not convert, when both texts are units at all.
+std::optional<cv_units::Comparison> explanationOf(const std::string& from, const std::string& to) {
+    try {
+        cv_units::Comparison comparison = cv_units::compare(from, to);
+        if (!comparison.convertible) {
+            return comparison;
         }
+    } catch (const cv_units::UnitError&) {
     }
-    if (e.fix) {
-        err << "  nearest fix: " << *e.fix << '\n';
-    }
-    for (const auto& [symbol, candidates] : e.unknown) {
-        err << "  unknown symbol '" << symbol << "'";
-        for (std::size_t i = 0; i < candidates.size(); ++i) {
-            err << (i == 0 ? ": did you mean " : ", ") << candidates[i];
-        }
-        err << (candidates.empty() ? "\n" : "?\n");
-    }
+    return std::nullopt;
 }
 
-int reportFailure(const CommandContext& ctx, const Failure& failure,
-                  const std::optional<Explanation>& explanation, const std::string& from,
-                  const std::string& to) {
+int reportFailure(const CommandContext& ctx, const cv_units::UnitError& failure,
+                  const std::string& from, const std::string& to) {
+    const std::optional<cv_units::Comparison> explanation = explanationOf(from, to);
     if (ctx.json) {
         json out{{"from", from},
                  {"to", to},
-                 {"error", {{"id", failure.identifier}, {"message", failure.message}}}};
+                 {"error", {{"id", failure.identifier()}, {"message", failure.what()}}}};
         if (explanation) {
             out["explanation"] = explanationJson(*explanation);
         }
         ctx.out << out.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
     } else {
-        ctx.err << "error: " << failure.message << '\n';
+        ctx.err << "error: " << failure.what() << '\n';
         if (explanation) {
-            printExplanation(ctx.err, *explanation, from, to);
+            printExplanation(ctx.err, *explanation, from, to, "  ");
         }
     }
     return exitUserError;
@@ -137,7 +94,7 @@ int convertCommand(const CommandContext& ctx) {
     const std::string& to = positional[1];
     std::vector<double> values;
     for (std::size_t i = 2; i < positional.size(); ++i) {
-        const auto value = parseNumber(positional[i]);
+        const auto value = cv_units::parseNumber(positional[i]);
         if (!value) {
             ctx.err << "error: '" << positional[i] << "' is not a number\n";
             return exitUserError;
@@ -145,51 +102,36 @@ int convertCommand(const CommandContext& ctx) {
         values.push_back(*value);
     }
 
-    CvUnitSys::UnitTable table;
-    std::int32_t fromId = CvUnitSys::UnitTable::NoUnitId;
-    std::int32_t toId = CvUnitSys::UnitTable::NoUnitId;
     try {
-        fromId = registerText(table, from);
-        toId = registerText(table, to);
-        const UnitNumericInfoForConversions info = table.getConversionInfo(fromId, toId);
-        if (!isRepresentable(info)) {
-            return reportFailure(out,
-                                 {notRepresentableId, notRepresentableText, notRepresentableText},
-                                 std::nullopt, from, to);
-        }
-        const auto exact = exactConversion(table, fromId, toId, info);
+        const cv_units::Converter converter(from, to);
         if (jsonOutput) {
             json result{{"from", from},
                         {"to", to},
-                        {"scale", info.getScalingFactor()},
-                        {"offset", info.getOffset()},
-                        {"inverted", info.isInverted()}};
-            if (exact) {
-                result["exact"] = exact->text();
+                        {"scale", converter.scale()},
+                        {"offset", converter.offset()},
+                        {"inverted", converter.inverted()}};
+            if (converter.exact()) {
+                result["exact"] = converter.exact()->text();
             }
             json converted = json::array();
             for (const double v : values) {
-                converted.push_back({{"input", v}, {"output", apply(info, exact, v)}});
+                converted.push_back({{"input", v}, {"output", converter(v)}});
             }
             result["values"] = converted;
             ctx.out << result.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
             return exitSuccess;
         }
-        ctx.out << from << " -> " << to << ": " << formula(info, exact) << '\n'
-                << "scale " << shortestText(info.getScalingFactor()) << ", offset "
-                << shortestText(info.getOffset()) << ", "
-                << (info.isInverted() ? "inverted" : "not inverted") << '\n';
+        ctx.out << from << " -> " << to << ": " << formula(converter) << '\n'
+                << "scale " << shortestText(converter.scale()) << ", offset "
+                << shortestText(converter.offset()) << ", "
+                << (converter.inverted() ? "inverted" : "not inverted") << '\n';
         for (const double v : values) {
-            ctx.out << shortestText(v) << ' ' << from << " = "
-                    << shortestText(apply(info, exact, v)) << ' ' << to << '\n';
+            ctx.out << shortestText(v) << ' ' << from << " = " << shortestText(converter(v)) << ' '
+                    << to << '\n';
         }
         return exitSuccess;
-    } catch (const CvUnitSys::IUserException& e) {
-        std::optional<Explanation> explanation;
-        if (table.isUnitIdValid(fromId) && table.isUnitIdValid(toId)) {
-            explanation = explain(table, fromId, toId);
-        }
-        return reportFailure(out, describe(e), explanation, from, to);
+    } catch (const cv_units::UnitError& e) {
+        return reportFailure(out, e, from, to);
     }
 }
 

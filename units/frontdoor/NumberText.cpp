@@ -1,11 +1,11 @@
-#include "NumberText.hpp"
+#include "units/frontdoor/NumberText.hpp"
 
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <string>
 
-namespace cvunits {
+namespace cv_units {
 
 std::string shortestText(double value) {
     std::array<char, 64> buffer{};
@@ -39,4 +39,4 @@ std::optional<double> parseNumber(const std::string& text) {
     return value;
 }
 
-} // namespace cvunits
+} // namespace cv_units

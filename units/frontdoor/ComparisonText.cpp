@@ -1,8 +1,10 @@
-#include "ComparisonText.hpp"
+#include "units/frontdoor/ComparisonText.hpp"
+
+#include "units/query/UnitComparison.hpp"
 
 #include <array>
 
-namespace cvunits {
+namespace cv_units {
 
 namespace {
 
@@ -24,26 +26,35 @@ constexpr std::array<ComparisonEntry, 10> entries = {{
     {"MixedUnits", "one side has mixed units"},
 }};
 
-const ComparisonEntry* entryOf(CvUnitSys::UnitComparison comparison) {
-    const auto index = static_cast<std::size_t>(comparison);
-    return index < entries.size() ? &entries[index] : nullptr;
+const ComparisonEntry* entryOf(int code) {
+    return code >= 0 && static_cast<std::size_t>(code) < entries.size()
+               ? &entries[static_cast<std::size_t>(code)]
+               : nullptr;
 }
 
 } // namespace
 
-std::string comparisonName(CvUnitSys::UnitComparison comparison) {
-    const ComparisonEntry* entry = entryOf(comparison);
+const char* comparisonNameText(int code) {
+    const ComparisonEntry* entry = entryOf(code);
     return entry != nullptr ? entry->name : "Unknown";
 }
 
-std::string comparisonMeaning(CvUnitSys::UnitComparison comparison) {
-    const ComparisonEntry* entry = entryOf(comparison);
+const char* comparisonExplanationText(int code) {
+    const ComparisonEntry* entry = entryOf(code);
     return entry != nullptr ? entry->meaning : "unknown comparison result";
 }
 
-bool isConvertible(CvUnitSys::UnitComparison comparison) {
+std::string comparisonName(int code) {
+    return comparisonNameText(code);
+}
+
+std::string comparisonExplanation(int code) {
+    return comparisonExplanationText(code);
+}
+
+bool isConvertible(int code) {
     using namespace CvUnitSys;
-    switch (comparison) {
+    switch (code) {
     case Equivalent:
     case InheritCompatible:
     case CanonicalScalingFactorDifference:
@@ -55,4 +66,4 @@ bool isConvertible(CvUnitSys::UnitComparison comparison) {
     }
 }
 
-} // namespace cvunits
+} // namespace cv_units

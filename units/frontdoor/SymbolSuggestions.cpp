@@ -1,4 +1,4 @@
-#include "SymbolSuggestions.hpp"
+#include "units/frontdoor/SymbolSuggestions.hpp"
 
 #include "units/platform/TextServices.hpp"
 
@@ -6,7 +6,7 @@
 #include <set>
 #include <stdexcept>
 
-namespace cvunits {
+namespace cv_units {
 
 namespace {
 
@@ -82,4 +82,4 @@ std::vector<std::string> SymbolSuggestions::closest(const ustring& symbol,
     return out;
 }
 
-} // namespace cvunits
+} // namespace cv_units

@@ -1,12 +1,15 @@
 #pragma once
 
+// "Did you mean" candidates for unknown symbols, shared by every front end of the
+// library (the front door's errors and comparisons, and through them the tool).
+
 #include "units/db/UnitDBSet.hpp"
 #include "units/foundation/UString.hpp"
 
 #include <string>
 #include <vector>
 
-namespace cvunits {
+namespace cv_units {
 
 // "Did you mean" candidates for a symbol the databases do not know: the
 // symbols, ASCII symbols and names of every unit (prefixed ones included)
@@ -21,4 +24,4 @@ private:
     std::vector<std::u32string> texts_;
 };
 
-} // namespace cvunits
+} // namespace cv_units

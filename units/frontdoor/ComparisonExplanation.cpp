@@ -1,30 +1,21 @@
-#include "ConversionReport.hpp"
+#include "units/frontdoor/ComparisonExplanation.hpp"
 
-#include "NumberText.hpp"
-#include "SymbolSuggestions.hpp"
+#include "units/frontdoor/NumberText.hpp"
 #include "units/model/Unit.hpp"
-#include "units/platform/MessageCatalogue.hpp"
+#include "units/platform/IException.hpp"
 #include "units/platform/TextServices.hpp"
 
-#include <cmath>
+#include <map>
 #include <stdexcept>
 
-namespace cvunits {
+namespace cv_units {
 
 namespace {
 
 using namespace CvUnitSys;
 
-void appendSummary(std::string& out, const Diagnostic& d) {
-    for (const DiagnosticItem& item : d.items()) {
-        std::string text = formatMessage(item.id);
-        text = text.substr(0, text.find('\n'));
-        out += out.empty() ? text : ": " + text;
-        for (const Diagnostic& cause : item.causes) {
-            appendSummary(out, cause);
-        }
-    }
-}
+// Exponents of the fundamental units, zero entries left out.
+using Dimensions = std::map<std::string, double>;
 
 std::optional<Dimensions> dimensionsOf(UnitTable& table, std::int32_t id) {
     const UnitBase* unit = table.getUnit(id);
@@ -49,6 +40,21 @@ std::optional<Dimensions> dimensionsOf(UnitTable& table, std::int32_t id) {
     }
     std::erase_if(dimensions, [](const auto& entry) { return entry.second == 0.0; });
     return dimensions;
+}
+
+std::string dimensionsText(const Dimensions& dimensions) {
+    if (dimensions.empty()) {
+        return "1";
+    }
+    std::string out;
+    for (const auto& [symbol, exponent] : dimensions) {
+        out += out.empty() ? "" : "*";
+        out += symbol;
+        if (exponent != 1.0) {
+            out += "^" + shortestText(exponent);
+        }
+    }
+    return out;
 }
 
 Dimensions scaled(const Dimensions& d, double by) {
@@ -107,75 +113,49 @@ std::optional<std::string> nearestFix(const Dimensions& from, const Dimensions& 
     return std::nullopt;
 }
 
-std::string exponentText(double exponent) {
-    return shortestText(exponent);
-}
-
 } // namespace
 
-Failure describe(const IUserException& e) {
-    Failure failure{e.getMessageIdentifier(), e.what(), {}};
-    appendSummary(failure.summary, e.getDiagnostic());
-    return failure;
-}
-
-std::int32_t registerText(UnitTable& table, const std::string& text) {
-    return table.registerUnit(TextServices::fromUtf8(text), true, false);
-}
-
-bool isRepresentable(const UnitNumericInfoForConversions& info) {
-    return std::isfinite(info.getScalingFactor()) && std::isfinite(info.getOffset()) &&
-           info.getScalingFactor() != 0.0;
-}
-
-std::string dimensionsText(const Dimensions& dimensions) {
-    if (dimensions.empty()) {
-        return "1";
+std::vector<Suggestion> unknownSymbols(UnitTable& table, std::int32_t id,
+                                       std::optional<SymbolSuggestions>& suggestions) {
+    std::vector<Suggestion> out;
+    if (!table.isUnitIdValid(id) || !table.isUnitUnresolved(id)) {
+        return out;
     }
-    std::string out;
-    for (const auto& [symbol, exponent] : dimensions) {
-        out += out.empty() ? "" : "*";
-        out += symbol;
-        if (exponent != 1.0) {
-            out += "^" + exponentText(exponent);
+    for (const ustring& symbol : table.getUndefinedUnitsList(id)) {
+        if (!suggestions) {
+            suggestions.emplace(table.getUnitDBSetForQuery());
         }
+        out.push_back({TextServices::toUtf8(symbol), suggestions->closest(symbol)});
     }
     return out;
 }
 
-Explanation explain(UnitTable& table, std::int32_t from, std::int32_t to) {
-    const std::string fromText = TextServices::toUtf8(table.getUserSpecifiedUnitExpr(from));
-    const std::string toText = TextServices::toUtf8(table.getUserSpecifiedUnitExpr(to));
-    Explanation explanation;
-    explanation.from = dimensionsOf(table, from);
-    explanation.to = dimensionsOf(table, to);
-    if (explanation.from && explanation.to) {
-        Dimensions all = *explanation.from;
-        all.insert(explanation.to->begin(), explanation.to->end());
+void explainComparison(UnitTable& table, std::int32_t a, std::int32_t b,
+                       std::optional<SymbolSuggestions>& suggestions, Comparison& comparison) {
+    const std::optional<Dimensions> from = dimensionsOf(table, a);
+    const std::optional<Dimensions> to = dimensionsOf(table, b);
+    if (from && to) {
+        comparison.aDimensions = dimensionsText(*from);
+        comparison.bDimensions = dimensionsText(*to);
+        Dimensions all = *from;
+        all.insert(to->begin(), to->end());
         for (const auto& [symbol, unused] : all) {
-            const double a = explanation.from->contains(symbol) ? explanation.from->at(symbol) : 0;
-            const double b = explanation.to->contains(symbol) ? explanation.to->at(symbol) : 0;
-            if (a != b) {
-                explanation.differences.push_back(symbol + " (" + exponentText(a) + " vs " +
-                                                  exponentText(b) + ")");
+            const double x = from->contains(symbol) ? from->at(symbol) : 0;
+            const double y = to->contains(symbol) ? to->at(symbol) : 0;
+            if (x != y) {
+                comparison.differences.push_back(symbol + " (" + shortestText(x) + " vs " +
+                                                 shortestText(y) + ")");
             }
         }
-        explanation.fix = nearestFix(*explanation.from, *explanation.to, fromText, toText);
+        comparison.fix =
+            nearestFix(*from, *to, TextServices::toUtf8(table.getUserSpecifiedUnitExpr(a)),
+                       TextServices::toUtf8(table.getUserSpecifiedUnitExpr(b)));
     }
-    std::optional<SymbolSuggestions> suggestions;
-    for (const std::int32_t id : {from, to}) {
-        if (!table.isUnitUnresolved(id)) {
-            continue;
-        }
-        for (const ustring& symbol : table.getUndefinedUnitsList(id)) {
-            if (!suggestions) {
-                suggestions.emplace(table.getUnitDBSetForQuery());
-            }
-            explanation.unknown.emplace_back(TextServices::toUtf8(symbol),
-                                             suggestions->closest(symbol));
+    for (const std::int32_t id : {a, b}) {
+        for (Suggestion& s : unknownSymbols(table, id, suggestions)) {
+            comparison.unknown.push_back(std::move(s));
         }
     }
-    return explanation;
 }
 
-} // namespace cvunits
+} // namespace cv_units

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-namespace cvunits {
+namespace cv_units {
 
 // The shortest text that reads back as the same double.
 std::string shortestText(double value);
@@ -12,4 +12,4 @@ std::string fullPrecisionText(double value);
 // Reads a decimal number in the C locale; nothing when the text is not one.
 std::optional<double> parseNumber(const std::string& text);
 
-} // namespace cvunits
+} // namespace cv_units

@@ -1,4 +1,4 @@
-#include "ExactConversion.hpp"
+#include "units/frontdoor/ExactConversion.hpp"
 
 #include "units/foundation/AffineConversionFactorImpl.hpp"
 #include "units/foundation/ScaledRational.hpp"
@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-namespace cvunits {
+namespace cv_units {
 
 namespace {
 
@@ -27,7 +27,7 @@ std::optional<cpp_rational> rationalOf(const CvUnitSys::ConversionFactorImpl& f)
 }
 
 // A unit's fundamental factor as scale and offset: x -> a*x + b.
-std::optional<ExactConversion> affineOf(const CvUnitSys::ConversionFactor& factor) {
+std::optional<ExactAffine> affineOf(const CvUnitSys::ConversionFactor& factor) {
     if (factor.isEmpty() || !factor.isWellDefined() || factor.isReciprocal()) {
         return std::nullopt;
     }
@@ -38,43 +38,42 @@ std::optional<ExactConversion> affineOf(const CvUnitSys::ConversionFactor& facto
         if (!scale || !offset) {
             return std::nullopt;
         }
-        return ExactConversion{*scale, *offset};
+        return ExactAffine{*scale, *offset};
     }
     if (auto scale = rationalOf(impl)) {
-        return ExactConversion{*scale, cpp_rational(0)};
+        return ExactAffine{*scale, cpp_rational(0)};
     }
     return std::nullopt;
 }
 
-std::string rationalText(const cpp_rational& r) {
-    const cpp_int n = boost::multiprecision::numerator(r);
-    const cpp_int d = boost::multiprecision::denominator(r);
-    return d == 1 ? n.str() : n.str() + "/" + d.str();
+} // namespace
+
+Rational toRational(const cpp_rational& r) {
+    return {boost::multiprecision::numerator(r).str(), boost::multiprecision::denominator(r).str()};
 }
 
 long double extended(const cpp_rational& r) {
     return r.convert_to<long double>();
 }
 
-} // namespace
+std::string Rational::text() const {
+    return denominator == "1" ? numerator : numerator + "/" + denominator;
+}
 
 std::string ExactConversion::text() const {
-    if (offset == 0) {
-        return rationalText(scale);
+    if (offset.numerator == "0") {
+        return scale.text();
     }
-    const std::string x = scale == 1 ? std::string("x") : rationalText(scale) + "*x";
-    return x + (offset < 0 ? " - " : " + ") +
-           rationalText(offset < 0 ? cpp_rational(-offset) : offset);
+    const std::string x = scale.text() == "1" ? std::string("x") : scale.text() + "*x";
+    const bool negative = offset.numerator.starts_with('-');
+    const Rational magnitude{negative ? offset.numerator.substr(1) : offset.numerator,
+                             offset.denominator};
+    return x + (negative ? " - " : " + ") + magnitude.text();
 }
 
-double ExactConversion::apply(double value) const {
-    return static_cast<double>(extended(scale) * static_cast<long double>(value) +
-                               extended(offset));
-}
-
-std::optional<ExactConversion>
-exactConversion(CvUnitSys::UnitTable& table, std::int32_t from, std::int32_t to,
-                const CvUnitSys::UnitNumericInfoForConversions& info) {
+std::optional<ExactAffine> exactConversion(CvUnitSys::UnitTable& table, std::int32_t from,
+                                           std::int32_t to,
+                                           const CvUnitSys::UnitNumericInfoForConversions& info) {
     const CvUnitSys::UnitBase* a = table.getUnit(from);
     const CvUnitSys::UnitBase* b = table.getUnit(to);
     if (a == nullptr || b == nullptr || info.isInverted()) {
@@ -93,7 +92,7 @@ exactConversion(CvUnitSys::UnitTable& table, std::int32_t from, std::int32_t to,
     }
     // Converting f's unit into g's: g^-1(f(x)) = (f.scale/g.scale) x + (f.offset -
     // g.offset)/g.scale.
-    ExactConversion exact{f->scale / g->scale, (f->offset - g->offset) / g->scale};
+    ExactAffine exact{f->scale / g->scale, (f->offset - g->offset) / g->scale};
     // The library's own factor decides; the exact one only describes it. A
     // disagreement means a path this derivation does not model.
     const double scale = static_cast<double>(extended(exact.scale));
@@ -103,4 +102,4 @@ exactConversion(CvUnitSys::UnitTable& table, std::int32_t from, std::int32_t to,
     return exact;
 }
 
-} // namespace cvunits
+} // namespace cv_units
