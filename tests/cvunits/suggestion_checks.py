@@ -31,6 +31,8 @@ CASES = [
     (["similar", "ft"], 0, ["ft\n", "mi\n"]),
     (["similar", "@velocity"], 0, ["km/h\n", "mph\n"]),
     (["--db", SHOP, "similar", "fpf"], 0, ["fpf\n", "fps\n"]),
+    (["info", "sekond"], 1, ["did you mean second"]),
+    (["info", "KM"], 1, ["did you mean km, "]),
     (["search", "POUND"], 0, ["lbf\tpound_force\t(unit)", "psi\t"]),
     (["search", "temperature"], 0, ["thermodynamic_temperature\t\t(physical quantity)"]),
     (["search", "kilo"], 0, ["k\tkilo\t(prefix)"]),
