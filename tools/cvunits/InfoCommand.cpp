@@ -2,6 +2,7 @@
 #include "units/db/UnitDatabase.hpp"
 #include "units/foundation/ConversionFactorFactory.hpp"
 #include "units/foundation/UnitMsgID.hpp"
+#include "units/frontdoor/SymbolSuggestions.hpp"
 #include "units/model/CompositeUnit.hpp"
 #include "units/model/UnitAlias.hpp"
 #include "units/model/UnitPrefixAlias.hpp"
@@ -208,6 +209,13 @@ int infoCommand(const CommandContext& ctx) {
     }
     if (entries.empty()) {
         ctx.err << "error: " << formatMessage(makeUnitMsgID("UnitNotInDatabase", {text})) << '\n';
+        UnitDBSet set;
+        set.initializeIfNeeded();
+        const std::vector<std::string> candidates = cv_units::SymbolSuggestions(set).closest(text);
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            ctx.err << (i == 0 ? "did you mean " : ", ") << candidates[i]
+                    << (i + 1 == candidates.size() ? "\n" : "");
+        }
         return exitUserError;
     }
     if (ctx.json) {

@@ -231,6 +231,8 @@ struct UnitDatabase::Store {
                        PointerPairHash>
         relations;
     AutoComplete autoComplete;
+    mutable std::mutex completionMutex;
+    mutable std::unordered_map<ustring, UnitSet> keptCompletions;
     ustring version;
     std::atomic<bool> loaded{false};
 };
@@ -324,11 +326,38 @@ const UnitBase& UnitDatabase::addUnit(const UnitBase& entity) {
 const UnitPrefix& UnitDatabase::addUnitPrefix(const UnitPrefix& prefix) {
     const UnitPrefix& stored = store_->prefixes.store(prefix);
     store_->autoComplete.addInformation(stored);
+    forgetCompletions();
     return stored;
 }
 
 void UnitDatabase::addToAutocomplete(const UnitBase& entity) {
-    store_->autoComplete.addInformation(entity);
+    store_->autoComplete.addInformation(entity, *this);
+    forgetCompletions();
+}
+
+const AutoComplete& UnitDatabase::autoComplete() const {
+    return store_->autoComplete;
+}
+
+void UnitDatabase::appendKeptCompletions(const ustring& key, UnitSet& completions,
+                                         const std::function<void(UnitSet&)>& collect) const {
+    std::lock_guard guard(store_->completionMutex);
+    auto kept = store_->keptCompletions.find(key);
+    if (kept == store_->keptCompletions.end()) {
+        UnitSet made;
+        collect(made);
+        kept = store_->keptCompletions.emplace(key, std::move(made)).first;
+    }
+    if (completions.empty()) {
+        completions = kept->second;
+    } else {
+        completions.insert(kept->second.begin(), kept->second.end());
+    }
+}
+
+void UnitDatabase::forgetCompletions() {
+    std::lock_guard guard(store_->completionMutex);
+    store_->keptCompletions.clear();
 }
 
 void UnitDatabase::addUnitProvenanceMapping(const ustring& unitSymbol,
@@ -433,10 +462,16 @@ UnitDatabase::UnitSet UnitDatabase::getUnit(const ustring& text,
     return all;
 }
 
+template void UnitDatabase::collectUnits(const ustring&, UnitSet&) const;
+
 UnitDatabase::UnitSet UnitDatabase::getPhysicalQuantity(const ustring& text) const {
     UnitSet out;
-    store_->physicalQuantities.lookup(text, out);
+    collectPhysicalQuantities(text, out);
     return out;
+}
+
+void UnitDatabase::collectPhysicalQuantities(const ustring& text, UnitSet& out) const {
+    store_->physicalQuantities.lookup(text, out);
 }
 
 UnitDatabase::PrefixSet UnitDatabase::getUnitPrefix(const ustring& text) const {
@@ -643,6 +678,7 @@ void UnitDatabase::appendPhysicalQuantitiesForProvenance(const UnitProvenance& p
 }
 
 void UnitDatabase::removeUnit(const UnitBase& entity) {
+    forgetCompletions();
     if (const UnitBase* stored = store_->units.find(entity)) {
         std::erase_if(store_->unitsByPrefix,
                       [stored](const auto& entry) { return entry.second == stored; });
@@ -701,6 +737,7 @@ void UnitDatabase::clearAll() {
     store_->physicalQuantityProvenance.rows.clear();
     store_->unitPhysicalQuantity.rows.clear();
     store_->autoComplete.clearAll();
+    forgetCompletions();
     store_->version.clear();
     store_->loaded = false;
 }

@@ -11,17 +11,17 @@
 
 namespace cv_units {
 
-// "Did you mean" candidates for a symbol the databases do not know: the
-// symbols, ASCII symbols and names of every unit (prefixed ones included)
-// within a small edit distance, closest first.
+// "Did you mean" candidates for a symbol the databases do not know: the set's
+// approximate suggestions for units, best first, in UTF-8.
 class SymbolSuggestions {
 public:
-    explicit SymbolSuggestions(const CvUnitSys::UnitDBSet& set);
+    // The set must outlive the suggestions.
+    explicit SymbolSuggestions(const CvUnitSys::UnitDBSet& set) : set_(set) {}
 
     std::vector<std::string> closest(const ustring& symbol, std::size_t limit = 5) const;
 
 private:
-    std::vector<std::u32string> texts_;
+    const CvUnitSys::UnitDBSet& set_;
 };
 
 } // namespace cv_units

@@ -25,16 +25,23 @@ void AutoCompleteImpl::addSymbol(const ustring& symbol) {
     symbols_.insert(codePoints(symbol));
 }
 
-std::set<ustring> AutoCompleteImpl::getAutoCompleteList(const ustring& text) const {
+std::set<ustring> AutoCompleteImpl::getAutoCompleteList(const ustring& text, bool foldCase) const {
     const std::u32string t = codePoints(text);
-    std::vector<std::u32string> words;
-    names_.appendCompletions(t, words);
-    symbols_.appendCompletions(t, words);
+    std::vector<const ustring*> words;
+    names_.appendCompletions(t, words, foldCase);
+    symbols_.appendCompletions(t, words, foldCase);
     std::set<ustring> out;
-    for (const auto& w : words) {
-        out.insert(TextServices::fromUtf32(w));
+    for (const ustring* word : words) {
+        out.insert(*word);
     }
     return out;
+}
+
+void AutoCompleteImpl::appendAutoCompleteList(const ustring& text,
+                                              std::vector<const ustring*>& out) const {
+    const std::u32string t = codePoints(text);
+    names_.appendCompletions(t, out);
+    symbols_.appendCompletions(t, out);
 }
 
 void AutoCompleteImpl::appendApproximateSuggestions(const ustring& text,

@@ -25,9 +25,14 @@ public:
     bool isPrefixMode() const { return prefixMode_; }
     // An empty word changes nothing.
     void insert(const std::u32string& word);
-    // The stored words that start with `text` (exact case) and, in prefix
-    // mode, those that `text` starts with.
-    void appendCompletions(const std::u32string& text, std::vector<std::u32string>& out) const;
+    // The stored words that start with `text` and, in prefix mode, those that
+    // `text` starts with; in prefix mode a stored word equal to `text` stands
+    // alone (typing "d" offers the prefix d, not da). Exact case unless
+    // `foldCase`, which follows the lower- and the upper-case form of each
+    // typed character.
+    // The words are given in UTF-16 and stay valid until the trie changes.
+    void appendCompletions(const std::u32string& text, std::vector<const std::u16string*>& out,
+                           bool foldCase = false) const;
     // Stored words within `maxDistance` edits of `text`, ignoring case; words of
     // at most `maxDistance` characters must match exactly. In prefix mode a word
     // not longer than `text` is compared with the start of `text`.
@@ -40,10 +45,12 @@ private:
         std::unordered_map<char32_t, std::unique_ptr<Node>> children;
         char32_t character = U' ';
         bool wordEnd = false;
+        // The word ending here in UTF-16, kept so that completions need not
+        // spell and convert it on every query.
+        std::u16string word;
     };
 
-    static void collectWords(const Node& from, const std::u32string& prefix,
-                             std::vector<std::u32string>& out);
+    static void collectWords(const Node& from, std::vector<const std::u16string*>& out);
 
     std::unique_ptr<Node> root_;
     bool prefixMode_;

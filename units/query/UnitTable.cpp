@@ -324,6 +324,11 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
                            {unit->getSymbol(), set_->getDefiningDatabaseName(unit->getSymbol())},
                            e);
         }
+        if (prepared != nullptr && prepared->parts && !copied) {
+            set_->addWhitelistedUnits(*unit, *prepared->parts);
+        } else {
+            set_->addWhitelistedUnits(*unit);
+        }
         set_->isValid(*unit, !copied);
     }
     return unit;
