@@ -71,13 +71,6 @@ ustring sanitize(const ustring& text) {
     return pattern.replaceAll(text);
 }
 
-[[noreturn]] void throwWithCause(std::string_view key, std::vector<MsgArg> args,
-                                 const IException& cause) {
-    Diagnostic d = cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(key, std::move(args)));
-    cvsvAddCauseToDiagnosticItem(d, 0, cvsvCreateDiagnosticFromIException(cause, true));
-    cvsvThrowIExceptionFromDiagnostic(std::move(d), nullptr);
-}
-
 bool isDefaultQuantity(const UnitBase& quantity) {
     return quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0;
 }
@@ -201,7 +194,7 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
                 wellFormed = prepared.has_value() && wellFormed;
             } catch (const IException& e) {
                 if (strict) {
-                    throwWithCause("InvalidUnitExpression", {expr}, e);
+                    throwUnitMsgWithCause("InvalidUnitExpression", {expr}, e);
                 }
                 wellFormed = false;
             }
@@ -320,9 +313,9 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
                 set_->genUnitDefinition(*unit);
             }
         } catch (const IException& e) {
-            throwWithCause("UnitDefinitionGenFailure",
-                           {unit->getSymbol(), set_->getDefiningDatabaseName(unit->getSymbol())},
-                           e);
+            throwUnitMsgWithCause(
+                "UnitDefinitionGenFailure",
+                {unit->getSymbol(), set_->getDefiningDatabaseName(unit->getSymbol())}, e);
         }
         set_->isValid(*unit, !copied);
     }
