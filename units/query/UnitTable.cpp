@@ -328,7 +328,7 @@ void UnitTable::removeUnit(const UnitBase& unit) {
     const std::int32_t id = unit.getId();
     index_.get<ById>().erase(id);
     units_.erase(id);
-    conversions_.clear();
+    clearPairCaches();
 }
 
 void UnitTable::resetToBuiltin() {
@@ -350,7 +350,7 @@ void UnitTable::resetToBuiltin() {
         ambiguousUnits_.clear();
     }
     unitsPropagate_ = false;
-    conversions_.clear();
+    clearPairCaches();
     set_->clearTemporaryUnitDefinitions();
 }
 
@@ -365,7 +365,7 @@ void UnitTable::remarkUnitsInSet() {
     for (const std::int32_t id : ambiguousIds_) {
         set_->setAmbiguous(*units_.at(id));
     }
-    conversions_.clear();
+    clearPairCaches();
 }
 
 void UnitTable::resolveUnresolvedUnits() {
@@ -544,7 +544,17 @@ UnitComparison UnitTable::equivalentUnits(std::int32_t id1, std::int32_t id2) {
     }
     checkUnitId(id1);
     checkUnitId(id2);
-    return set_->equivalent(*getUnit(id1), *getUnit(id2), UseSimplifiedExpo);
+    // Scripts compare the same pairs in loops; a comparison costs far more
+    // than the look-up.
+    refreshPairCaches();
+    const std::uint64_t key = pairKey(id1, id2);
+    if (const auto known = comparisons_.find(key); known != comparisons_.end()) {
+        return known->second;
+    }
+    const UnitComparison comparison =
+        set_->equivalent(*getUnit(id1), *getUnit(id2), UseSimplifiedExpo);
+    comparisons_.emplace(key, comparison);
+    return comparison;
 }
 
 UnitNumericInfoForConversions UnitTable::getConversionInfo(std::int32_t id1, std::int32_t id2) {
@@ -558,21 +568,33 @@ UnitNumericInfoForConversions UnitTable::getConversionInfo(std::int32_t id1, std
     if (id1 == EmptyUnitId || id2 == EmptyUnitId || id1 == MixedUnitId || id2 == MixedUnitId) {
         throwUnitMsg("CannotConvertUnspecified", {a.getSymbol(), b.getSymbol()});
     }
-    // Hosts ask for the same pairs over and over; a change of the databases
-    // moves the version on and empties the cache.
-    const std::uint32_t version = UnitDBManager::m_UnitDBManager.getUnitDBSetVersion();
-    if (version != conversionsVersion_) {
-        conversions_.clear();
-        conversionsVersion_ = version;
-    }
-    const std::uint64_t key =
-        std::uint64_t{static_cast<std::uint32_t>(id1)} << 32 | static_cast<std::uint32_t>(id2);
+    // Hosts ask for the same pairs over and over.
+    refreshPairCaches();
+    const std::uint64_t key = pairKey(id1, id2);
     if (const auto known = conversions_.find(key); known != conversions_.end()) {
         return UnitNumericInfoForConversions(known->second);
     }
     UnitNumericInfoForConversions info = set_->getConversionInfo(a, b);
     conversions_.emplace(key, info.getConversionFactor());
     return info;
+}
+
+std::uint64_t UnitTable::pairKey(std::int32_t id1, std::int32_t id2) {
+    return std::uint64_t{static_cast<std::uint32_t>(id1)} << 32 | static_cast<std::uint32_t>(id2);
+}
+
+void UnitTable::clearPairCaches() {
+    conversions_.clear();
+    comparisons_.clear();
+}
+
+void UnitTable::refreshPairCaches() {
+    // A change of the databases moves the version on and may change any answer.
+    const std::uint32_t version = UnitDBManager::m_UnitDBManager.getUnitDBSetVersion();
+    if (version != pairCachesVersion_) {
+        clearPairCaches();
+        pairCachesVersion_ = version;
+    }
 }
 
 bool UnitTable::isUnitCompatibleWithUnitSystems(std::int32_t id,
