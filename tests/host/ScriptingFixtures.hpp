@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/DbSetFixtures.hpp"
 #include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDatabase.hpp"
 #include "units/host/COSObject.hpp"
@@ -58,15 +59,7 @@ inline std::vector<matrix::unique_array> call(const char* method,
     return omCallMethod(method, std::vector<const hxArray*>(args));
 }
 
-// The key of the host exception `f` throws, "" when it throws none.
-template <typename F> std::string thrownKey(F&& f) {
-    try {
-        f();
-    } catch (const IUserException& e) {
-        return e.getDiagnostic().items().front().id.getKey();
-    }
-    return "";
-}
+using dbset_test::thrownKey;
 
 // The scripting classes add to the process-wide scratch database; this puts
 // it back as loaded when the test ends.

@@ -5,14 +5,10 @@
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/AddToDatabaseChecks.hpp"
 #include "units/host/RecordProperties.hpp"
-#include "units/model/StoredConversionFactor.hpp"
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/UserOutput.hpp"
 
 namespace CvUnitSys {
-
-CvUnitObj::CvUnitObj()
-    : conversionType_(static_cast<std::int32_t>(defaultStoredConversionFactor().second)) {}
 
 objsys::ClassID CvUnitObj::getClassID() {
     return CvUnitCI::getClassID();
@@ -23,12 +19,12 @@ CvUnitObj* CvUnitObj::getObjsysObject(const hxArray* array) {
 }
 
 void CvUnitObj::dispUnit() const {
-    UserOutput::write(symbol_ + u"\n");
+    UserOutput::write(getSymbol() + u"\n");
 }
 
 void CvUnitObj::addToDatabase() const {
     UnitDatabase& database = *UnitDatabase::getUnitDatabase();
-    const std::vector<ustring> systems = splitNames(unitSystem_);
+    const std::vector<ustring> systems = splitNames(getUnitSystem());
     const std::vector<ustring> prefixNames = splitNames(unitPrefixes_);
     const UnitDatabase::UnitSet quantities = database.getPhysicalQuantity(physicalQuantity_);
     if (quantities.empty()) {
@@ -42,11 +38,11 @@ void CvUnitObj::addToDatabase() const {
         }
         prefixes.insert(*found.begin());
     }
-    const auto unit = UnitFactory().createUnit(
-        0, name_, definition_, symbol_, asciiSymbol_, display_,
-        {conversionFactor_, static_cast<ConversionFactorType>(conversionType_)}, subunit_, systems,
-        prefixes, isCommonSubunit_, *quantities.begin());
-    checkEntityTexts("InvalidUnitIgnored", {name_, symbol_}, definition_, database);
+    const auto unit =
+        UnitFactory().createUnit(0, getName(), definition_, getSymbol(), getASCIISymbol(),
+                                 getDisplay(), storedConversionFactor(), subunit_, systems,
+                                 prefixes, isCommonSubunit_, *quantities.begin());
+    checkEntityTexts("InvalidUnitIgnored", {getName(), getSymbol()}, definition_, database);
     database.addToAutocomplete(database.addUnit(*unit));
     UnitDBManager::m_UnitDBManager.updateUnitDBSetVersion();
 }
@@ -60,20 +56,20 @@ void CvUnitCI::addMembers(objsys::COSClass& cls) {
     });
     addAddToDatabase(cls);
     using R = CvUnitObj;
-    addTextProperty(cls, "Name", &R::getName, &R::setName);
-    addTextProperty(cls, "Symbol", &R::getSymbol, &R::setSymbol);
-    addTextProperty(cls, "ASCIISymbol", &R::getASCIISymbol, &R::setASCIISymbol);
-    addTextProperty(cls, "UnitSystem", &R::getUnitSystem, &R::setUnitSystem);
-    addTextProperty(cls, "UnitPrefixes", &R::getUnitPrefixes, &R::setUnitPrefixes);
-    addTextProperty(cls, "Definition", &R::getDefinition, &R::setDefinition);
-    addTextProperty(cls, "Display", &R::getDisplay, &R::setDisplay);
-    addTextProperty(cls, "PhysicalQuantity", &R::getPhysicalQuantity, &R::setPhysicalQuantity);
-    addTextProperty(cls, "Subunit", &R::getSubunit, &R::setSubunit);
-    addLogicalProperty(cls, "IsCommonSubunit", &R::getIsCommonSubunit, &R::setIsCommonSubunit);
-    addTextProperty(cls, "ConversionFactor", &R::getConversionFactor, &R::setConversionFactor);
-    addInt32Property(cls, "ConversionType", &R::getConversionType, &R::setConversionType);
-    addLogicalProperty(cls, "IsAccurateConversion", &R::getIsAccurateConversion,
-                       &R::setIsAccurateConversion);
+    addTextProperty<R>(cls, "Name", &R::getName, &R::setName);
+    addTextProperty<R>(cls, "Symbol", &R::getSymbol, &R::setSymbol);
+    addTextProperty<R>(cls, "ASCIISymbol", &R::getASCIISymbol, &R::setASCIISymbol);
+    addTextProperty<R>(cls, "UnitSystem", &R::getUnitSystem, &R::setUnitSystem);
+    addTextProperty<R>(cls, "UnitPrefixes", &R::getUnitPrefixes, &R::setUnitPrefixes);
+    addTextProperty<R>(cls, "Definition", &R::getDefinition, &R::setDefinition);
+    addTextProperty<R>(cls, "Display", &R::getDisplay, &R::setDisplay);
+    addTextProperty<R>(cls, "PhysicalQuantity", &R::getPhysicalQuantity, &R::setPhysicalQuantity);
+    addTextProperty<R>(cls, "Subunit", &R::getSubunit, &R::setSubunit);
+    addLogicalProperty<R>(cls, "IsCommonSubunit", &R::getIsCommonSubunit, &R::setIsCommonSubunit);
+    addTextProperty<R>(cls, "ConversionFactor", &R::getConversionFactor, &R::setConversionFactor);
+    addInt32Property<R>(cls, "ConversionType", &R::getConversionType, &R::setConversionType);
+    addLogicalProperty<R>(cls, "IsAccurateConversion", &R::getIsAccurateConversion,
+                          &R::setIsAccurateConversion);
 }
 
 } // namespace CvUnitSys

@@ -2,50 +2,31 @@
 
 #include "units/foundation/UString.hpp"
 #include "units/host/COSHandles.hpp"
+#include "units/host/CvSymbolRecord.hpp"
 #include "units/host/ScriptingClass.hpp"
-
-#include <cstdint>
 
 namespace CvUnitSys {
 
 // The record behind a "Corvane.Unit" object: a unit as the scripting language
 // describes it, to be added to the scratch database or filled from a query.
-class CvUnitObj {
+class CvUnitObj : public CvSymbolRecord {
 public:
-    CvUnitObj();
+    CvUnitObj() : CvSymbolRecord(ustring()) {}
 
     static objsys::ClassID getClassID();
     static CvUnitObj* getObjsysObject(const hxArray* array);
 
-    const ustring& getName() const { return name_; }
-    void setName(const ustring* v) { name_ = textOrEmpty(v); }
-    const ustring& getSymbol() const { return symbol_; }
-    void setSymbol(const ustring* v) { symbol_ = textOrEmpty(v); }
-    const ustring& getASCIISymbol() const { return asciiSymbol_; }
-    // "NonAsciiSymbolUnsupported" for a text that is not ASCII; the old value stays.
-    void setASCIISymbol(const ustring* v) {
-        checkAsciiSymbol(v);
-        asciiSymbol_ = textOrEmpty(v);
-    }
     // Comma-separated names.
-    const ustring& getUnitSystem() const { return unitSystem_; }
-    void setUnitSystem(const ustring* v) { unitSystem_ = textOrEmpty(v); }
     const ustring& getUnitPrefixes() const { return unitPrefixes_; }
     void setUnitPrefixes(const ustring* v) { unitPrefixes_ = textOrEmpty(v); }
     const ustring& getDefinition() const { return definition_; }
     void setDefinition(const ustring* v) { definition_ = textOrEmpty(v); }
-    const ustring& getDisplay() const { return display_; }
-    void setDisplay(const ustring* v) { display_ = textOrEmpty(v); }
     const ustring& getPhysicalQuantity() const { return physicalQuantity_; }
     void setPhysicalQuantity(const ustring* v) { physicalQuantity_ = textOrEmpty(v); }
     const ustring& getSubunit() const { return subunit_; }
     void setSubunit(const ustring* v) { subunit_ = textOrEmpty(v); }
     bool getIsCommonSubunit() const { return isCommonSubunit_; }
     void setIsCommonSubunit(bool v) { isCommonSubunit_ = v; }
-    const ustring& getConversionFactor() const { return conversionFactor_; }
-    void setConversionFactor(const ustring* v) { conversionFactor_ = textOrEmpty(v); }
-    std::int32_t getConversionType() const { return conversionType_; }
-    void setConversionType(std::int32_t v) { conversionType_ = v; }
     bool getIsAccurateConversion() const { return isAccurateConversion_; }
     void setIsAccurateConversion(bool v) { isAccurateConversion_ = v; }
 
@@ -58,18 +39,11 @@ public:
     void addToDatabase() const;
 
 private:
-    ustring name_;
-    ustring symbol_;
-    ustring asciiSymbol_;
-    ustring unitSystem_;
     ustring unitPrefixes_;
     ustring definition_;
-    ustring display_;
     ustring physicalQuantity_;
     ustring subunit_;
     bool isCommonSubunit_ = false;
-    ustring conversionFactor_;
-    std::int32_t conversionType_;
     bool isAccurateConversion_ = false;
 };
 

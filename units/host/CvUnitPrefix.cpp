@@ -4,15 +4,10 @@
 #include "units/db/UnitDatabase.hpp"
 #include "units/host/AddToDatabaseChecks.hpp"
 #include "units/host/RecordProperties.hpp"
-#include "units/model/StoredConversionFactor.hpp"
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/UserOutput.hpp"
 
 namespace CvUnitSys {
-
-CvUnitPrefixObj::CvUnitPrefixObj()
-    : conversionFactor_(defaultStoredConversionFactor().first),
-      conversionType_(static_cast<std::int32_t>(defaultStoredConversionFactor().second)) {}
 
 objsys::ClassID CvUnitPrefixObj::getClassID() {
     return CvUnitPrefixCI::getClassID();
@@ -23,14 +18,13 @@ CvUnitPrefixObj* CvUnitPrefixObj::getObjsysObject(const hxArray* array) {
 }
 
 void CvUnitPrefixObj::dispUnitPrefix() const {
-    UserOutput::write(symbol_ + u"\n");
+    UserOutput::write(getSymbol() + u"\n");
 }
 
 void CvUnitPrefixObj::addToDatabase() const {
-    const auto prefix = UnitFactory().createUnitPrefix(
-        name_, symbol_, asciiSymbol_, display_,
-        {conversionFactor_, static_cast<ConversionFactorType>(conversionType_)},
-        splitNames(unitSystem_));
+    const auto prefix =
+        UnitFactory().createUnitPrefix(getName(), getSymbol(), getASCIISymbol(), getDisplay(),
+                                       storedConversionFactor(), splitNames(getUnitSystem()));
     UnitDatabase::getUnitDatabase()->addUnitPrefix(*prefix);
     UnitDBManager::m_UnitDBManager.updateUnitDBSetVersion();
 }
@@ -43,13 +37,13 @@ void CvUnitPrefixCI::addMembers(objsys::COSClass& cls) {
     });
     addAddToDatabase(cls);
     using R = CvUnitPrefixObj;
-    addTextProperty(cls, "Name", &R::getName, &R::setName);
-    addTextProperty(cls, "Symbol", &R::getSymbol, &R::setSymbol);
-    addTextProperty(cls, "ASCIISymbol", &R::getASCIISymbol, &R::setASCIISymbol);
-    addTextProperty(cls, "UnitSystem", &R::getUnitSystem, &R::setUnitSystem);
-    addTextProperty(cls, "Display", &R::getDisplay, &R::setDisplay);
-    addTextProperty(cls, "ConversionFactor", &R::getConversionFactor, &R::setConversionFactor);
-    addInt32Property(cls, "ConversionType", &R::getConversionType, &R::setConversionType);
+    addTextProperty<R>(cls, "Name", &R::getName, &R::setName);
+    addTextProperty<R>(cls, "Symbol", &R::getSymbol, &R::setSymbol);
+    addTextProperty<R>(cls, "ASCIISymbol", &R::getASCIISymbol, &R::setASCIISymbol);
+    addTextProperty<R>(cls, "UnitSystem", &R::getUnitSystem, &R::setUnitSystem);
+    addTextProperty<R>(cls, "Display", &R::getDisplay, &R::setDisplay);
+    addTextProperty<R>(cls, "ConversionFactor", &R::getConversionFactor, &R::setConversionFactor);
+    addInt32Property<R>(cls, "ConversionType", &R::getConversionType, &R::setConversionType);
 }
 
 } // namespace CvUnitSys

@@ -112,8 +112,8 @@ private:
 };
 
 // Stores a text input through a record's setter.
-template <typename Record>
-void setFromInput(Record& record, void (Record::*set)(const ustring*),
+template <typename Record, typename Owner>
+void setFromInput(Record& record, void (Owner::*set)(const ustring*),
                   const std::optional<ustring>& text) {
     (record.*set)(text ? &*text : nullptr);
 }

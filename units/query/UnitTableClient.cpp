@@ -25,16 +25,7 @@ bool UnitTableClient::areEquivalent(UnitTable& table, const ustring& a, const us
 }
 
 bool UnitTableClient::areConvertible(UnitTable& table, const ustring& a, const ustring& b) {
-    switch (compare(table, a, b)) {
-    case Equivalent:
-    case InheritCompatible:
-    case CanonicalScalingFactorDifference:
-    case DifferentOffsets:
-    case ReciprocalUnits:
-        return true;
-    default:
-        return false;
-    }
+    return allowsConversion(compare(table, a, b));
 }
 
 UnitNumericInfoForConversions UnitTableClient::getConversionInfo(UnitTable& table, const ustring& a,
