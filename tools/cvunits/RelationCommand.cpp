@@ -1,5 +1,6 @@
 #include "Command.hpp"
 #include "ConversionReport.hpp"
+#include "Refusal.hpp"
 #include "units/platform/TextServices.hpp"
 #include "units/query/UnitQueryClient.hpp"
 
@@ -29,16 +30,7 @@ int relationCommand(const CommandContext& ctx) {
         }
     } catch (const CvUnitSys::IUserException& e) {
         const Failure failure = describe(e);
-        if (ctx.json) {
-            ctx.out << json{{"a", a},
-                            {"b", b},
-                            {"error", {{"id", failure.identifier}, {"message", failure.message}}}}
-                           .dump(2, ' ', false, json::error_handler_t::replace)
-                    << '\n';
-        } else {
-            ctx.err << "error: " << failure.message << '\n';
-        }
-        return exitUserError;
+        return reportRefusal(ctx, {{"a", a}, {"b", b}}, failure.identifier, failure.message);
     }
     if (ctx.json) {
         ctx.out << json{{"a", a}, {"b", b}, {"relation", relation}}.dump(
