@@ -1,6 +1,7 @@
 #include "host/ScriptingFixtures.hpp"
 #include "units/db/UnitDBSet.hpp"
 #include "units/host/COSError.hpp"
+#include "units/host/HxArrayConversion.hpp"
 
 #include <gtest/gtest.h>
 
@@ -81,6 +82,28 @@ TEST(UnitQueryClientClass, RelationOfTwoTexts) {
               }),
               "PhysicalQuantityParsingError");
     EXPECT_THROW(call("getRelation", {text(u"m").get(), text(u"m").get()}), objsys::COSError);
+}
+
+TEST(UnitQueryClientClass, EmptyCollectionsGiveEmptyArraysOfTheirClass) {
+    registerClasses();
+    const std::vector<std::pair<matrix::unique_array, const char*>> rows = [] {
+        std::vector<std::pair<matrix::unique_array, const char*>> out;
+        out.emplace_back(
+            HxArrayConversion::unitObjArray(UnitDBSet::UnitSet(), UnitBase::UNIT_TYPE_UNIT),
+            "Corvane.Unit");
+        out.emplace_back(HxArrayConversion::unitObjArray(UnitDBSet::UnitSet(),
+                                                         UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY),
+                         "Corvane.PhysicalQuantity");
+        out.emplace_back(HxArrayConversion::unitPrefixArray({}), "Corvane.UnitPrefix");
+        out.emplace_back(HxArrayConversion::unitSystemArray({}), "Corvane.UnitSystem");
+        out.emplace_back(HxArrayConversion::unitProvenanceArray(UnitDBSet::ProvenanceList()),
+                         "Corvane.UnitProvenance");
+        return out;
+    }();
+    for (const auto& [array, classPath] : rows) {
+        EXPECT_EQ(array->getObjectClass().str(), classPath);
+        EXPECT_EQ(array->getDims(), (hxArray::Dims{0, 1}));
+    }
 }
 
 } // namespace
