@@ -220,6 +220,26 @@ TEST(UnitTable, QuantitiesInExpressions) {
     EXPECT_EQ(other.getUnitNameExpr(length).substr(0, 1), u"@");
 }
 
+// The client's registrations teach its set which symbols go together.
+TEST(UnitTable, RegisteredExpressionsRankTheClientsCompletions) {
+    UnitTable table;
+    const auto first = [&table](const ustring& text) {
+        const auto result = table.getUnitDBSetForQuery().getAutoCompleteSuggestions(text);
+        return result.units.empty() ? ustring() : result.units.front().get().getSymbol();
+    };
+    EXPECT_NE(first(u"degC*mi"), u"min");
+    table.registerUnit(u"degC*min", true, false);
+    EXPECT_EQ(first(u"degC*mi"), u"min");
+    EXPECT_NE(UnitTable()
+                  .getUnitDBSetForQuery()
+                  .getAutoCompleteSuggestions(u"degC*mi")
+                  .units.front()
+                  .get()
+                  .getSymbol(),
+              u"min")
+        << "another client's set learnt nothing";
+}
+
 TEST(UnitTable, ResetAndRemoveGiveIdsAgain) {
     UnitTable table;
     table.registerUnit(u"m", false, true);

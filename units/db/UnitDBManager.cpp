@@ -59,7 +59,8 @@ const bool UnitDBManager::lookupInstalled_ = [] {
     return true;
 }();
 
-UnitDBManager::UnitDBManager() = default;
+UnitDBManager::UnitDBManager()
+    : physicalQuantityReductionMap_(std::make_unique<PhysicalQuantityReductionMap>()) {}
 
 UnitDBManager::~UnitDBManager() {
     std::unique_lock lock(listLock_);
@@ -129,6 +130,7 @@ void UnitDBManager::resetUserDBs() {
 void UnitDBManager::resetAll() {
     resetUserDBs();
     UnitDatabase::getBuiltinDatabase()->clearAll();
+    physicalQuantityReductionMap_->clear();
 }
 
 bool UnitDBManager::addDBToList(std::unique_ptr<UnitDatabase>& database) {
@@ -269,6 +271,8 @@ template <typename Change> void UnitDBManager::changeListAndReload(Change change
     std::unique_lock lock(m_UnitDBManager.versionLock_);
     change(m_UnitDBManager);
     ++m_UnitDBManager.setVersion_;
+    // After the change, so that a fill starting now sees the new list.
+    m_UnitDBManager.physicalQuantityReductionMap_->clear();
     reloadUnitDBsLocked();
 }
 

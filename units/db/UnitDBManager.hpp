@@ -1,6 +1,7 @@
 #pragma once
 
 #include "units/db/ManagedUnitDB.hpp"
+#include "units/db/PhysicalQuantityReductionMap.hpp"
 #include "units/db/UnitDatabase.hpp"
 #include "units/foundation/UString.hpp"
 #include "units/model/UnitSystem.hpp"
@@ -88,6 +89,12 @@ public:
     std::set<ustring> getAmbiguousSymbolsUnitSystems(const ustring& symbol) const;
     void clearAmbiguousSymbols();
 
+    // Every quantity of every database reduced to base quantities; emptied by
+    // each change of the list, filled again on the next initializeIfNeeded.
+    PhysicalQuantityReductionMap& getPhysicalQuantityReductionMap() {
+        return *physicalQuantityReductionMap_;
+    }
+
     // Validates the listed databases and detects duplicates, on m_UnitDBManager.
     static void reloadUnitDBs();
 
@@ -120,6 +127,8 @@ private:
     mutable std::shared_mutex unitSystemLock_;
     std::unordered_map<ustring, std::set<ustring>> ambiguousSymbols_;
     mutable std::shared_mutex ambiguityLock_;
+    // Last, so that it goes before the locks and the list it reads from.
+    std::unique_ptr<PhysicalQuantityReductionMap> physicalQuantityReductionMap_;
 };
 
 // The host's entry points for changing the user databases. Each changes the

@@ -317,6 +317,7 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
                 "UnitDefinitionGenFailure",
                 {unit->getSymbol(), set_->getDefiningDatabaseName(unit->getSymbol())}, e);
         }
+        set_->addWhitelistedUnits(*unit);
         set_->isValid(*unit, !copied);
     }
     return unit;
