@@ -84,6 +84,38 @@ TEST(UnitQueryClientClass, RelationOfTwoTexts) {
     EXPECT_THROW(call("getRelation", {text(u"m").get(), text(u"m").get()}), objsys::COSError);
 }
 
+TEST(UnitQueryClientClass, CompletionsCorrectionsAndSimilarUnits) {
+    const auto client = construct("Corvane.UnitQueryClient");
+    UnitQueryClient direct;
+    const auto completed = call("getAutoCompleteList", {client.get(), text(u"N*k").get()});
+    ASSERT_EQ(completed.size(), 2u);
+    EXPECT_EQ(completed[0]->getString(), u"N*");
+    const std::vector<ustring> symbols = direct.getAutoCompleteStrings(u"N*k").second;
+    ASSERT_EQ(completed[1]->getNumberOfElements(), symbols.size());
+    EXPECT_EQ(completed[1]->getObjectClass().str(), "Corvane.Unit");
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        EXPECT_EQ(get(objsys::wrapObject(omGetArrayElement(completed[1].get(), i)), "Symbol"),
+                  symbols[i]);
+    }
+    const auto nothing = call("getAutoCompleteList", {client.get()});
+    ASSERT_EQ(nothing.size(), 2u);
+    EXPECT_EQ(nothing[0]->getString(), u"");
+    EXPECT_TRUE(hxIsEmpty(nothing[1].get()));
+
+    EXPECT_EQ(call("getBestApproximation", {client.get(), text(u"metr/s").get()})[0]->getString(),
+              u"meter/s");
+    EXPECT_EQ(call("getBestApproximation", {client.get()})[0]->getString(), u"");
+
+    const auto similar = call("suggestUnits", {client.get(), text(u"m").get()});
+    const std::vector<ustring> expected = direct.getSimilarUnits(u"m");
+    ASSERT_EQ(similar[0]->getClassID(), hxClassID::Cell);
+    ASSERT_EQ(similar[0]->getNumberOfElements(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(similar[0]->getCell(i)->getString(), expected[i]);
+    }
+    EXPECT_TRUE(hxIsEmpty(call("suggestUnits", {client.get()})[0].get()));
+}
+
 TEST(UnitQueryClientClass, EmptyCollectionsGiveEmptyArraysOfTheirClass) {
     registerClasses();
     const std::vector<std::pair<matrix::unique_array, const char*>> rows = [] {

@@ -72,6 +72,31 @@ CvUnitQueryClientObj* CvUnitQueryClientObj::getObjsysObject(const hxArray* array
 
 void CvUnitQueryClientCI::addMembers(objsys::COSClass& cls) {
     addConstructor(cls, 0, [](CvUnitQueryClientObj&, Inputs) {});
+    addClientMethod(cls, "getAutoCompleteList", {"unicodeString"}, {"unicodeString", "any"},
+                    [](UnitQueryClient& client, Inputs in) {
+                        Results results;
+                        if (const auto text = textInput(in, 0)) {
+                            auto [completed, units] = client.getAutoCompleteList(*text);
+                            results.push_back(objsys::makeText(completed));
+                            results.push_back(std::move(units));
+                        } else {
+                            results.push_back(objsys::makeText(ustring()));
+                            results.push_back(emptyResult());
+                        }
+                        return results;
+                    });
+    addClientMethod(cls, "getBestApproximation", {"unicodeString"}, {"unicodeString"},
+                    [](UnitQueryClient& client, Inputs in) {
+                        const auto text = textInput(in, 0);
+                        return oneResult(objsys::makeText(text ? client.getBestApproximation(*text)
+                                                               : ustring()));
+                    });
+    addClientMethod(cls, "suggestUnits", {"unicodeString"}, {"cell"},
+                    [](UnitQueryClient& client, Inputs in) {
+                        const auto text = textInput(in, 0);
+                        return oneResult(matrix::create_cell(text ? client.getSimilarUnits(*text)
+                                                                  : std::vector<ustring>()));
+                    });
     addClientMethod(
         cls, "getFullList", {"unicodeString"}, {"any"}, [](UnitQueryClient& client, Inputs in) {
             const auto kind = textInput(in, 0);

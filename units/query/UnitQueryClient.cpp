@@ -1,7 +1,12 @@
 #include "units/query/UnitQueryClient.hpp"
 
 #include "units/db/UnitDBManager.hpp"
+#include "units/model/Unit.hpp"
+#include "units/model/UnitFactory.hpp"
+#include "units/platform/TextServices.hpp"
 #include "units/query/UnitTableClient.hpp"
+
+#include <algorithm>
 
 namespace CvUnitSys {
 
@@ -39,6 +44,57 @@ UnitNumericInfoForConversions UnitQueryClient::getConversionInfo(const ustring& 
 
 void UnitQueryClient::resetQueryTableToBuiltin() {
     table_->resetToBuiltin();
+}
+
+std::pair<ustring, matrix::unique_array> UnitQueryClient::getAutoCompleteList(const ustring& text) {
+    return UnitTableClient::getAutoCompleteList(table(), text);
+}
+
+std::pair<ustring, std::vector<ustring>>
+UnitQueryClient::getAutoCompleteStrings(const ustring& text) {
+    return UnitTableClient::getAutoCompleteStrings(table(), text);
+}
+
+ustring UnitQueryClient::getBestApproximation(const ustring& text) {
+    return UnitTableClient::getBestApproximation(table(), text);
+}
+
+ustring UnitQueryClient::getQualificationForAmbiguousUnit(const ustring& text) {
+    return UnitTableClient::getQualificationForAmbiguousUnit(table(), text);
+}
+
+std::vector<ustring> UnitQueryClient::getSimilarUnits(const ustring& expr) {
+    UnitTable& units = table();
+    const std::int32_t id = units.registerUnit(expr, true, true);
+    const UnitBase& unit = *units.getUnit(id);
+    UnitDBSet& set = units.getUnitDBSetForQuery();
+    const auto* asUnit = dynamic_cast<const Unit*>(&unit);
+    const UnitBase* quantity = asUnit != nullptr ? asUnit->getPhysicalQuantity() : nullptr;
+    ustring quantitySymbol;
+    std::vector<ustring> similar;
+    if (quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0) {
+        quantitySymbol = quantity->getAsciiSymbol();
+        similar = set.getSimilarUnitsForPhysicalQuantity(quantitySymbol);
+    } else {
+        similar = set.getSimilarUnitsForUnit(unit.getSymbol());
+    }
+    if (units.isUnitPQOnly(id)) {
+        if (!quantitySymbol.empty()) {
+            similar.push_back(u"@" + quantitySymbol);
+        }
+        return similar;
+    }
+    // The list is sorted in this order; the unit itself joins it at its place,
+    // unless it is there already among the entries equal to it but for case.
+    const ustring& symbol = unit.getSymbol();
+    const auto [first, last] = std::equal_range(
+        similar.begin(), similar.end(), symbol, [](const ustring& a, const ustring& b) {
+            return TextServices::compareIgnoreCase(a, b) < 0;
+        });
+    if (!symbol.empty() && std::find(first, last, symbol) == last) {
+        similar.insert(last, symbol);
+    }
+    return similar;
 }
 
 matrix::unique_array UnitQueryClient::getFullListOfAvailableUnits() {

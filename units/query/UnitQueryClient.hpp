@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace CvUnitSys {
 
@@ -30,6 +32,15 @@ public:
     UnitNumericInfoForConversions getConversionInfo(const ustring& a, const ustring& b);
     // Drops every registered text.
     void resetQueryTableToBuiltin();
+
+    std::pair<ustring, matrix::unique_array> getAutoCompleteList(const ustring& text);
+    std::pair<ustring, std::vector<ustring>> getAutoCompleteStrings(const ustring& text);
+    ustring getBestApproximation(const ustring& text);
+    ustring getQualificationForAmbiguousUnit(const ustring& text);
+    // The units similar to the text's unit, sorted, the unit itself among them;
+    // for a text naming only a quantity, the units of that quantity followed by
+    // "@" and the quantity.
+    std::vector<ustring> getSimilarUnits(const ustring& expr);
 
     matrix::unique_array getFullListOfAvailableUnits();
     matrix::unique_array getFullListOfAvailablePhysicalQuantities();

@@ -1,7 +1,14 @@
 #include "units/query/UnitTableClient.hpp"
 
 #include "units/db/UnitDBManager.hpp"
+#include "units/expr/ExprSymbolLists.hpp"
+#include "units/expr/ParseUnitExpr.hpp"
+#include "units/expr/UnitTextChecks.hpp"
 #include "units/host/HxArrayConversion.hpp"
+#include "units/platform/TextServices.hpp"
+
+#include <optional>
+#include <stdexcept>
 
 namespace CvUnitSys {
 
@@ -16,6 +23,44 @@ UnitComparison compare(UnitTable& table, const ustring& a, const ustring& b) {
     const std::int32_t idA = registerText(table, a);
     const std::int32_t idB = registerText(table, b);
     return table.equivalentUnits(idA, idB);
+}
+
+struct TextParts {
+    ustring unitPart;
+    ustring quantityPart;
+};
+
+// The unit and quantity parts of a text to correct; nothing for an empty or
+// malformed text, or one without a unit part.
+std::optional<TextParts> splitForCorrection(const ustring& text) {
+    const ustring normalized = normalizeUnitExpression(TextServices::trim(text));
+    TextParts parts;
+    if (normalized.empty() ||
+        !parseExprForUnitComponents(normalized, parts.unitPart, parts.quantityPart) ||
+        parts.unitPart.empty()) {
+        return std::nullopt;
+    }
+    UnitExpr parsed;
+    try {
+        if (!parseUnitExprNoThrow(parts.unitPart, parsed)) {
+            return std::nullopt;
+        }
+    } catch (const std::out_of_range&) {
+        // Ill-formed UTF-16 is as unreadable as a syntax error.
+        return std::nullopt;
+    }
+    return parts;
+}
+
+// Replaces the first occurrence of `name` in `text`, compared code unit by code unit.
+void replaceFirst(ustring& text, const ustring& name, const ustring& replacement) {
+    if (const auto at = text.find(name); at != ustring::npos) {
+        text.replace(at, name.size(), replacement);
+    }
+}
+
+ustring withQuantity(const ustring& unitPart, const ustring& quantityPart) {
+    return quantityPart.empty() ? unitPart : unitPart + u"@" + quantityPart;
 }
 
 } // namespace
@@ -33,6 +78,80 @@ UnitNumericInfoForConversions UnitTableClient::getConversionInfo(UnitTable& tabl
     const std::int32_t idA = registerText(table, a);
     const std::int32_t idB = registerText(table, b);
     return table.getConversionInfo(idA, idB);
+}
+
+std::pair<ustring, matrix::unique_array> UnitTableClient::getAutoCompleteList(UnitTable& table,
+                                                                              const ustring& text) {
+    AutoCompletionResult result =
+        table.getUnitDBSetForQuery().getAutoCompleteSuggestions(text);
+    return {std::move(result.text),
+            HxArrayConversion::unitObjArray(result.units, UnitBase::UNIT_TYPE_UNIT)};
+}
+
+std::pair<ustring, std::vector<ustring>>
+UnitTableClient::getAutoCompleteStrings(UnitTable& table, const ustring& text) {
+    AutoCompletionResult result =
+        table.getUnitDBSetForQuery().getAutoCompleteSuggestions(text);
+    std::vector<ustring> symbols;
+    symbols.reserve(result.units.size());
+    for (const UnitBase& unit : result.units) {
+        symbols.push_back(unit.getSymbol());
+    }
+    return {std::move(result.text), std::move(symbols)};
+}
+
+ustring UnitTableClient::getBestApproximation(UnitTable& table, const ustring& text) {
+    const std::optional<TextParts> parts = splitForCorrection(text);
+    if (!parts) {
+        return {};
+    }
+    UnitDBSet& set = table.getUnitDBSetForQuery();
+    ustring unitPart = parts->unitPart;
+    for (const ustring& name : getUndefinedUnitsFromExpr(parts->unitPart, set)) {
+        const std::vector<ustring> closest =
+            set.getApproximateSuggestion(name, UnitBase::UNIT_TYPE_UNIT);
+        if (!closest.empty()) {
+            replaceFirst(unitPart, name, closest.front());
+        }
+    }
+    ustring quantityPart = parts->quantityPart;
+    if (!quantityPart.empty() && !set.hasPhysicalQuantity(quantityPart)) {
+        const std::vector<ustring> closest =
+            set.getApproximateSuggestion(quantityPart, UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY);
+        if (!closest.empty()) {
+            quantityPart = closest.front();
+        }
+    }
+    return withQuantity(unitPart, quantityPart);
+}
+
+ustring UnitTableClient::getQualificationForAmbiguousUnit(UnitTable& table, const ustring& text) {
+    const std::optional<TextParts> parts = splitForCorrection(text);
+    if (!parts) {
+        return {};
+    }
+    UnitDBSet& set = table.getUnitDBSetForQuery();
+    ustring candidates;
+    for (const ustring& name : getAmbiguousUnitsFromExpr(parts->unitPart, set)) {
+        for (const ustring& qualified : set.getSuggestionsForAmbiguousUnits(name)) {
+            ustring candidate = parts->unitPart;
+            replaceFirst(candidate, name, qualified);
+            candidates +=
+                (candidates.empty() ? u"" : u", ") + withQuantity(candidate, parts->quantityPart);
+        }
+    }
+    return candidates;
+}
+
+std::vector<ustring> UnitTableClient::getFullListOfSimilarUnitsForUnit(UnitTable& table,
+                                                                       const ustring& symbol) {
+    return table.getUnitDBSetForQuery().getSimilarUnitsForUnit(symbol);
+}
+
+std::vector<ustring>
+UnitTableClient::getFullListOfSimilarUnitsForPhysicalQuantity(UnitTable& table,
+                                                              const ustring& name) {
+    return table.getUnitDBSetForQuery().getSimilarUnitsForPhysicalQuantity(name);
 }
 
 matrix::unique_array UnitTableClient::getFullListOfAvailableUnits(UnitTable& table) {

@@ -5,6 +5,7 @@
 #include "units/host/MatrixArrays.hpp"
 #include "units/query/UnitTable.hpp"
 
+#include <utility>
 #include <vector>
 
 namespace CvUnitSys {
@@ -24,6 +25,26 @@ public:
     // "UnresolvedUnitsNotConvertible" when there is no conversion.
     static UnitNumericInfoForConversions getConversionInfo(UnitTable& table, const ustring& a,
                                                            const ustring& b);
+
+    // What the word being typed may become: the text the suggestions complete,
+    // and the suggested units best first, as objects or as their symbols. The
+    // text is not registered: it is usually unfinished.
+    static std::pair<ustring, matrix::unique_array> getAutoCompleteList(UnitTable& table,
+                                                                        const ustring& text);
+    static std::pair<ustring, std::vector<ustring>> getAutoCompleteStrings(UnitTable& table,
+                                                                           const ustring& text);
+    // The text with each symbol no database defines replaced by the closest
+    // one, and an unknown quantity by the closest quantity; "" for an empty,
+    // malformed or unit-less text. The text is not registered.
+    static ustring getBestApproximation(UnitTable& table, const ustring& text);
+    // For each symbol of the text that several user databases define, the text
+    // with that symbol qualified by each database ("a::sym"), joined by ", ";
+    // "" for an empty, malformed or unit-less text. The text is not registered.
+    static ustring getQualificationForAmbiguousUnit(UnitTable& table, const ustring& text);
+    static std::vector<ustring> getFullListOfSimilarUnitsForUnit(UnitTable& table,
+                                                                 const ustring& symbol);
+    static std::vector<ustring> getFullListOfSimilarUnitsForPhysicalQuantity(UnitTable& table,
+                                                                             const ustring& name);
 
     static matrix::unique_array getFullListOfAvailableUnits(UnitTable& table);
     static matrix::unique_array getFullListOfAvailablePhysicalQuantities(UnitTable& table);
