@@ -35,7 +35,6 @@ class CvPhysicalQuantityCI
     : public ScriptingClassInfo<CvPhysicalQuantityCI, CvPhysicalQuantityObj> {
 public:
     static constexpr const char* shortName = "PhysicalQuantity";
-    static constexpr const char* fullPath = "Corvane.PhysicalQuantity";
     // The constructor (name, definition), "addToDatabase" and the properties.
     static void addMembers(objsys::COSClass& cls);
 };

@@ -50,7 +50,6 @@ private:
 class CvUnitCI : public ScriptingClassInfo<CvUnitCI, CvUnitObj> {
 public:
     static constexpr const char* shortName = "Unit";
-    static constexpr const char* fullPath = "Corvane.Unit";
     // The constructor (name, symbol, ASCII symbol, definition), "addToDatabase"
     // and the properties in record order.
     static void addMembers(objsys::COSClass& cls);

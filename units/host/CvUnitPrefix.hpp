@@ -24,7 +24,6 @@ public:
 class CvUnitPrefixCI : public ScriptingClassInfo<CvUnitPrefixCI, CvUnitPrefixObj> {
 public:
     static constexpr const char* shortName = "UnitPrefix";
-    static constexpr const char* fullPath = "Corvane.UnitPrefix";
     // The constructor (name, symbol, ASCII symbol), "addToDatabase" and the properties.
     static void addMembers(objsys::COSClass& cls);
 };

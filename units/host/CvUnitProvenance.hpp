@@ -52,7 +52,6 @@ private:
 class CvUnitProvenanceCI : public ScriptingClassInfo<CvUnitProvenanceCI, CvUnitProvenanceObj> {
 public:
     static constexpr const char* shortName = "UnitProvenance";
-    static constexpr const char* fullPath = "Corvane.UnitProvenance";
     // A constructor without inputs and the properties.
     static void addMembers(objsys::COSClass& cls);
 };

@@ -30,7 +30,7 @@ void addClientMethod(objsys::COSClass& cls, const char* name,
                      std::initializer_list<const char*> inputs,
                      std::initializer_list<const char*> results, Body body) {
     auto signature = objsys::COSMethodSignature::createMethodSignature();
-    signature->addArgumentType(requireType(CvUnitQueryClientCI::fullPath));
+    signature->addArgumentType(requireType(CvUnitQueryClientCI::fullPath()));
     for (const char* type : inputs) {
         signature->addArgumentType(requireType(type));
     }
@@ -41,8 +41,8 @@ void addClientMethod(objsys::COSClass& cls, const char* name,
         CvUnitQueryClientObj* record =
             CvUnitQueryClientObj::getObjsysObject(in.empty() ? nullptr : in[0]);
         if (record == nullptr) {
-            throw objsys::COSError(std::string(name) + " needs a " + CvUnitQueryClientCI::fullPath +
-                                   " object");
+            throw objsys::COSError(std::string(name) + " needs a " +
+                                   CvUnitQueryClientCI::fullPath() + " object");
         }
         return body(record->getQueryClient(), in.subspan(1));
     });

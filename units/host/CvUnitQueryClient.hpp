@@ -24,7 +24,6 @@ private:
 class CvUnitQueryClientCI : public ScriptingClassInfo<CvUnitQueryClientCI, CvUnitQueryClientObj> {
 public:
     static constexpr const char* shortName = "UnitQueryClient";
-    static constexpr const char* fullPath = "Corvane.UnitQueryClient";
     static void addMembers(objsys::COSClass& cls);
 };
 

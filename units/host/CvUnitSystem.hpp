@@ -25,7 +25,6 @@ private:
 class CvUnitSystemCI : public ScriptingClassInfo<CvUnitSystemCI, CvUnitSystemObj> {
 public:
     static constexpr const char* shortName = "UnitSystem";
-    static constexpr const char* fullPath = "Corvane.UnitSystem";
     // A constructor without inputs and the property "Name".
     static void addMembers(objsys::COSClass& cls);
 };

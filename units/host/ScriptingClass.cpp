@@ -11,11 +11,11 @@ void checkAsciiSymbol(const ustring* text) {
     }
 }
 
-const objsys::COSType& requireType(const char* name) {
+const objsys::COSType& requireType(std::string_view name) {
     const objsys::COSType* type =
         objsys::COSTypeRepository::getType(objsys::internal::makeInterned(name));
     if (type == nullptr) {
-        throw objsys::COSError(std::string("no type ") + name);
+        throw objsys::COSError("no type " + std::string(name));
     }
     return *type;
 }

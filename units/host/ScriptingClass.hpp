@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 // What the scripting classes share: the class-info base that allocates their
 // records and remembers the loaded class, and the handling of text inputs.
@@ -25,7 +26,7 @@ inline ustring textOrEmpty(const ustring* text) {
 void checkAsciiSymbol(const ustring* text);
 
 // The type of that name; a COSError when the object system does not know it.
-const objsys::COSType& requireType(const char* name);
+const objsys::COSType& requireType(std::string_view name);
 
 // The text of input `index`; absent when the input is left out or not a text.
 inline std::optional<ustring> textInput(std::span<const hxArray* const> inputs, std::size_t index) {
@@ -33,8 +34,8 @@ inline std::optional<ustring> textInput(std::span<const hxArray* const> inputs, 
 }
 
 // Class-info of a scripting class. `Derived` names the class (static
-// `shortName` and `fullPath`) and adds its members in `addMembers`; `Record`
-// holds the property values of one object.
+// `shortName`, which the namespace "Corvane" qualifies) and adds its members in
+// `addMembers`; `Record` holds the property values of one object.
 template <typename Derived, typename Record>
 class ScriptingClassInfo : public objsys::COSClassInfo {
 public:
@@ -45,16 +46,17 @@ public:
     static void registerClass(objsys::COSNamespace* ns) {
         ns->registerClass(&getClassInfo(), 0, 2);
     }
+    static const std::string& fullPath() {
+        static const std::string path = std::string("Corvane.") + Derived::shortName;
+        return path;
+    }
     static objsys::ClassID getClassID() {
         const objsys::COSClass* loaded = classObject_.load();
         return loaded != nullptr ? loaded->getClassID()
-                                 : objsys::internal::makeInterned(Derived::fullPath);
+                                 : objsys::internal::makeInterned(fullPath());
     }
 
-    const std::string& getClassPath() const override {
-        static const std::string path(Derived::fullPath);
-        return path;
-    }
+    const std::string& getClassPath() const override { return fullPath(); }
     void* allocateInstance() const override { return new Record(); }
     void deallocateInstance(void* record) const override { delete static_cast<Record*>(record); }
     void initializeClass(objsys::COSClass* cls, const objsys::COSClient*) const override {
@@ -80,7 +82,7 @@ protected:
         for (std::size_t i = 0; i < numTexts; ++i) {
             signature->addArgumentType(requireType("unicodeString"));
         }
-        signature->addResultType(requireType(Derived::fullPath));
+        signature->addResultType(requireType(fullPath()));
         cls.addMethod(cls.getName(), std::move(signature),
                       [&cls, fill](std::span<const hxArray* const> inputs) {
                           objsys::COSInterfacePtr object = cls.newInstance();
@@ -94,17 +96,16 @@ protected:
     // "addToDatabase": takes the object, returns nothing.
     static void addAddToDatabase(objsys::COSClass& cls) {
         auto signature = objsys::COSMethodSignature::createMethodSignature();
-        signature->addArgumentType(requireType(Derived::fullPath));
-        cls.addMethod("addToDatabase", std::move(signature),
-                      [](std::span<const hxArray* const> inputs) {
-                          const Record* record = recordOf(inputs.empty() ? nullptr : inputs[0]);
-                          if (record == nullptr) {
-                              throw objsys::COSError(std::string("addToDatabase needs a ") +
-                                                     Derived::fullPath + " object");
-                          }
-                          record->addToDatabase();
-                          return std::vector<matrix::unique_array>();
-                      });
+        signature->addArgumentType(requireType(fullPath()));
+        cls.addMethod(
+            "addToDatabase", std::move(signature), [](std::span<const hxArray* const> inputs) {
+                const Record* record = recordOf(inputs.empty() ? nullptr : inputs[0]);
+                if (record == nullptr) {
+                    throw objsys::COSError("addToDatabase needs a " + fullPath() + " object");
+                }
+                record->addToDatabase();
+                return std::vector<matrix::unique_array>();
+            });
     }
 
 private:
