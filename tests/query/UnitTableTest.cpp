@@ -331,11 +331,12 @@ TEST(UnitTable, ResetAndRemoveGiveIdsAgain) {
     EXPECT_EQ(table.registerUnit(u"s", false, false), 1);
 }
 
-TEST(UnitTable, ConversionsFollowTheUnitsAnIdNamesNow) {
+TEST(UnitTable, ConversionsAndComparisonsFollowTheUnitsAnIdNamesNow) {
     UnitTable table;
     ASSERT_EQ(table.registerUnit(u"ft", true, false), 1);
     ASSERT_EQ(table.registerUnit(u"m", true, false), 2);
     EXPECT_DOUBLE_EQ(table.getConversionInfo(1, 2).getScalingFactor(), 0.3048);
+    EXPECT_EQ(table.equivalentUnits(1, 2), CanonicalScalingFactorDifference);
     table.resetToBuiltin();
     ASSERT_EQ(table.registerUnit(u"km", true, false), 1);
     ASSERT_EQ(table.registerUnit(u"m", true, false), 2);
@@ -343,6 +344,10 @@ TEST(UnitTable, ConversionsFollowTheUnitsAnIdNamesNow) {
     table.removeUnit(*table.getUnit(2));
     ASSERT_EQ(table.registerUnit(u"cm", true, false), 2);
     EXPECT_DOUBLE_EQ(table.getConversionInfo(1, 2).getScalingFactor(), 100000);
+    EXPECT_EQ(table.equivalentUnits(1, 2), CanonicalScalingFactorDifference);
+    table.removeUnit(*table.getUnit(2));
+    ASSERT_EQ(table.registerUnit(u"s", true, false), 2);
+    EXPECT_EQ(table.equivalentUnits(1, 2), IncompatibleUnits);
 }
 
 TEST(UnitTable, RegisterUnitReturnsDiagnostics) {
