@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -75,6 +76,46 @@ TEST_F(UserDatabaseRegistration, ValidationRemovesUnitsWhoseDefinitionsFail) {
     const UnitDatabase* db = set->getDB(file.name());
     ASSERT_NE(db, nullptr);
     EXPECT_EQ(symbolsOf(db->getAllUnits()), (std::vector<std::u16string>{u"fine", u"finer"}));
+}
+
+// Rings and chains as long as an author makes them are validated in one pass:
+// a ring is named at its first unit and the rest refer to a unit gone; a
+// chain keeps all its units and converts along its whole length; quantities
+// that refer to each other are reported though no unit uses them.
+TEST_F(UserDatabaseRegistration, LongRingsAndChainsAndQuantityCycles) {
+    constexpr int ring = 5000;
+    constexpr int chain = 20000;
+    std::string entries = R"(<physicalQuantity name="q_a" definition="q_b"/>
+  <physicalQuantity name="q_b" definition="q_a"/>)";
+    for (int i = 0; i < ring; ++i) {
+        entries += "<unit name=\"ring_u" + std::to_string(i) + "\" symbol=\"ring_u" +
+                   std::to_string(i) + "\" definition=\"ring_u" + std::to_string((i + 1) % ring) +
+                   "\"/>\n";
+    }
+    for (int i = 0; i < chain; ++i) {
+        const std::string next = i + 1 < chain ? "chain_u" + std::to_string(i + 1) : "m";
+        entries += "<unit name=\"chain_u" + std::to_string(i) + "\" symbol=\"chain_u" +
+                   std::to_string(i) + "\" definition=\"" + next + "\" factor=\"" +
+                   (i % 2 == 0 ? "2" : "0.5") + "\"/>\n";
+    }
+    WarningCollector warnings;
+    const DatabaseFile& file = add(document("long", entries));
+    const std::vector<Item> items = itemsOf(warnings);
+    EXPECT_EQ(items.front(), (Item{"CycleInAST", u"ring_u0"}));
+    EXPECT_EQ(std::count(items.begin(), items.end(),
+                         Item{"InvalidUnitIgnoredUndefinedUnitsInDefinition", u"ring_u4999"}),
+              1);
+    EXPECT_TRUE(contains(items, {"CycleInAST", u"q_a"})) << ::testing::PrintToString(items);
+    EXPECT_EQ(items.size(), static_cast<std::size_t>(ring + 1));
+
+    const auto set = newSet();
+    EXPECT_EQ(set->getDB(file.name())->getNumUnits(), static_cast<std::size_t>(chain));
+    EXPECT_DOUBLE_EQ(
+        set->getConversionInfo(set->getUnit(u"chain_u0"), set->getUnit(u"m")).getScalingFactor(),
+        1.0);
+    EXPECT_DOUBLE_EQ(
+        set->getConversionInfo(set->getUnit(u"chain_u1"), set->getUnit(u"m")).getScalingFactor(),
+        0.5);
 }
 
 TEST_F(UserDatabaseRegistration, DuplicatesAreReportedAndAmbiguousSymbolsQualified) {

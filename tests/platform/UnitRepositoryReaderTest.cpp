@@ -7,8 +7,10 @@
 #include "units/platform/TextServices.hpp"
 #include "units/platform/UnitRepository.hpp"
 #include "units/platform/WarningSink.hpp"
+#include "units/platform/ZipPackage.hpp"
 #include "units/platform/ZipPackageWriter.hpp"
 
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
@@ -252,6 +254,25 @@ TEST(UnitRepositoryReader, RefusesMissingFilesAndPackagesWithoutTheDocument) {
     TemporaryFile broken;
     writeFile(broken.getFileName(), std::string("PK\x03\x04") + " not really a zip");
     EXPECT_NE(fileErrorOf(broken.getFileName()).find("cannot open package"), std::string::npos);
+}
+
+// A file or packaged document past the limit is refused before it is read: a
+// package of some kilobytes may inflate to gigabytes.
+TEST(UnitRepositoryReader, RefusesDocumentsPastTheSizeLimit) {
+    TemporaryFile large;
+    writeFile(large.getFileName(), kValid);
+    std::filesystem::resize_file(large.getFileName(), UnitRepositoryReader::maxDocumentBytes + 1);
+    EXPECT_NE(fileErrorOf(large.getFileName()).find("larger than 64 MB"), std::string::npos);
+
+    TemporaryFile bomb;
+    std::string document = kValid;
+    document.resize(ZipPackage::maxPartBytes + 1, ' ');
+    ZipPackageWriter::write(bomb.getFileName(),
+                            {{std::string(UnitRepositoryReader::packagePartName), "application/xml",
+                              std::move(document)}});
+    ASSERT_LT(std::filesystem::file_size(bomb.getFileName()), 1U << 20);
+    EXPECT_NE(fileErrorOf(bomb.getFileName()).find("inflates to more than 64 MB"),
+              std::string::npos);
 }
 
 TEST(UnitRepositoryReader, TheFileLoaderReportsAnUnreadableFileAndGivesAnEmptyModel) {

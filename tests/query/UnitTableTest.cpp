@@ -5,11 +5,13 @@
 #include "units/expr/UnitTextChecks.hpp"
 #include "units/platform/DiagnosticService.hpp"
 #include "units/platform/IException.hpp"
+#include "units/platform/MessageCatalogue.hpp"
 #include "units/query/UnitTableUtil.hpp"
 
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <tuple>
 
 using namespace CvUnitSys;
 using db_test::thrownId;
@@ -174,6 +176,77 @@ TEST(UnitTable, ConversionsBetweenIds) {
     EXPECT_EQ(thrownId([&] { table.getConversionInfo(m, s); }),
               "CorvaneTypes:Unit:UnitsNotConvertible");
     EXPECT_EQ(thrownId([&] { table.getConversionInfo(m, 99); }), "CorvaneTypes:Unit:InvalidUnitId");
+}
+
+// The inherit unit and texts without a unit part have no definition: they
+// compare and convert in the library's terms, never through a failed look-up.
+TEST(UnitTable, UnitsWithoutADefinitionCompareAndConvertInLibraryTerms) {
+    UnitTable table;
+    const std::int32_t m = table.registerUnit(u"m", true, false);
+    const std::int32_t n = table.registerUnit(u"N", true, false);
+    const std::int32_t length = table.registerUnit(u"@length", false, false);
+    const std::int32_t nowhere = table.registerUnit(u"@no_such_quantity", false, false);
+    const std::tuple<std::int32_t, std::int32_t, UnitComparison> comparisons[] = {
+        {length, m, InheritCompatible},     {length, n, IncompatibleUnits},
+        {nowhere, m, UnresolvedUnits},      {m, nowhere, UnresolvedUnits},
+        {nowhere, length, UnresolvedUnits},
+    };
+    for (const auto& [a, b, expected] : comparisons) {
+        EXPECT_EQ(table.equivalentUnits(a, b), expected) << a << " vs " << b;
+    }
+    const std::pair<std::int32_t, std::int32_t> conversions[] = {
+        {-1, n}, {n, -1}, {length, m}, {m, length}, {nowhere, m}, {-1, length}};
+    for (const auto& [a, b] : conversions) {
+        EXPECT_EQ(thrownId([&] { table.getConversionInfo(a, b); }),
+                  "CorvaneTypes:Unit:UnitsNotConvertible")
+            << a << " to " << b;
+    }
+    EXPECT_TRUE(table.isUnitCompatibleWithUnitSystems(nowhere, {}));
+}
+
+// Ill-formed UTF-16 is refused as the registration's split refuses it, and
+// the message says what is wrong with the text; the checks answer false.
+TEST(UnitTable, UnpairedSurrogates) {
+    UnitTable table;
+    const ustring text = u"m*" + ustring(1, u'\xD800');
+    try {
+        table.registerUnit(text, true, false);
+        ADD_FAILURE() << "registered";
+    } catch (const IUserException& e) {
+        EXPECT_EQ(e.getMessageIdentifier(), "CorvaneTypes:Unit:PhysicalQuantityParsingError");
+        EXPECT_NE(formatDiagnostic(e.getDiagnostic())
+                      .find("unpaired UTF-16 surrogate 0xD800 at code unit 3"),
+                  std::string::npos)
+            << formatDiagnostic(e.getDiagnostic());
+    }
+    EXPECT_TRUE(table.isUnitUnresolved(table.registerUnit(text, false, false)));
+    for (const ustring& bad : {text, u" " + text + u" ", ustring(1, u'\xDC00') + u"m"}) {
+        EXPECT_FALSE(UnitTable::isAValidExpr(bad));
+        EXPECT_FALSE(UnitTable::isAValidUnit(bad));
+    }
+}
+
+// What unresolved ids answer is fixed by their ids and texts: the same id is
+// Equivalent and converts to itself with unity (the same entity is asked
+// before whether it resolves); two ids of the same unresolved text are
+// Equivalent but not convertible once their quantities differ.
+TEST(UnitTable, UnresolvedIdsAnswerByIdAndText) {
+    UnitTable table;
+    const std::int32_t foo = table.registerUnit(u"foo", false, false);
+    const std::int32_t malformed = table.registerUnit(u"m^(1/x)", false, false);
+    const std::int32_t fooLength = table.registerUnit(u"foo@length", false, false);
+    const std::int32_t m = table.registerUnit(u"m", false, false);
+    for (const std::int32_t id : {foo, malformed}) {
+        EXPECT_TRUE(table.isUnitUnresolved(id));
+        EXPECT_EQ(table.equivalentUnits(id, id), Equivalent);
+        EXPECT_TRUE(table.getConversionInfo(id, id).isTrivial());
+        EXPECT_EQ(table.equivalentUnits(id, m), UnresolvedUnits);
+        EXPECT_EQ(thrownId([&] { table.getConversionInfo(id, m); }),
+                  "CorvaneTypes:Unit:UnresolvedUnitsNotConvertible");
+    }
+    EXPECT_EQ(table.equivalentUnits(foo, fooLength), Equivalent);
+    EXPECT_EQ(thrownId([&] { table.getConversionInfo(foo, fooLength); }),
+              "CorvaneTypes:Unit:UnresolvedUnitsNotConvertible");
 }
 
 TEST(UnitTable, ErrorCausesOfComparisons) {

@@ -5,6 +5,7 @@
 #include "units/model/UnitFactory.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <shared_mutex>
 
 namespace CvUnitSys {
@@ -276,6 +277,153 @@ void UnitDBSet::genUnitDefinition(const UnitBase& entity, const UnitAST& parts) 
 const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
                                                         const UnitAST* parts) {
     std::lock_guard definitions(definitionLock_);
+    if (!walking_) {
+        generateDependencies(entity, parts);
+    }
+    return generateOne(entity, parts);
+}
+
+namespace {
+
+const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
+    if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
+        return nullptr;
+    }
+    const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
+    return quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0
+               ? quantity
+               : nullptr;
+}
+
+} // namespace
+
+void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootParts) {
+    struct Frame {
+        const UnitBase* entity;
+        // Whether the entity's own definition is generated here (and the
+        // entity is in progress), or only its quantity's.
+        bool own;
+        std::optional<UnitAST> parts;
+        std::vector<const UnitBase*> next;
+        std::size_t done = 0;
+    };
+    std::vector<Frame> stack;
+    struct Walk {
+        UnitDBSet& set;
+        std::vector<Frame>& stack;
+        ~Walk() {
+            set.walking_ = false;
+            for (const Frame& frame : stack) {
+                if (frame.own) {
+                    set.inProgress_.erase(*frame.entity);
+                }
+            }
+        }
+    } walk{*this, stack};
+    walking_ = true;
+
+    const UnitBase* current = nullptr;
+    const UnitBase* cycleEntity = nullptr;
+    ustring cycleSymbol;
+    const auto ownMissing = [&](const UnitBase& entity) {
+        const ustring key = getQualifiedSymbolForCustomUnit(entity);
+        if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
+            return !physicalQuantityDefinitions_.contains(key);
+        }
+        return !key.empty() && key != Unit::UnitInheritUStr && !unitDefinitions_.contains(key) &&
+               !temporaryUnitDefinitions_.contains(key);
+    };
+    const auto enter = [&](const UnitBase& entity, const UnitAST* given) {
+        current = &entity;
+        Frame frame{&entity, ownMissing(entity), std::nullopt, {}};
+        const UnitBase* quantity = nonDefaultQuantity(entity);
+        if (quantity != nullptr && !ownMissing(*quantity)) {
+            quantity = nullptr;
+        }
+        if (!frame.own && quantity == nullptr) {
+            current = nullptr;
+            return;
+        }
+        if (memo_ != nullptr) {
+            if (const auto found = memo_->failures.find(&entity); found != memo_->failures.end()) {
+                const ValidationMemo::Failure& failure = found->second;
+                cycleEntity = failure.cycleEntity;
+                cycleSymbol = failure.cycleSymbol;
+                if (cycleEntity == nullptr) {
+                    std::rethrow_exception(failure.error);
+                }
+                // Once a validation removed the cycle's entity, the units that
+                // led to it refer to a unit that is not there.
+                throwUnitMsg(memo_->removed.contains(cycleEntity) ? "UnitNotInDatabase"
+                                                                  : "CycleInAST",
+                             {cycleSymbol});
+            }
+        }
+        if (frame.own) {
+            if (inProgress_.contains(entity)) {
+                cycleEntity = &entity;
+                cycleSymbol = entity.getSymbol();
+                throwUnitMsg("CycleInAST", {entity.getSymbol()});
+            }
+            UnitSet fundamentals;
+            UnitDatabase::addMatchingFundamentalUnitToList(entity, fundamentals);
+            if (fundamentals.empty()) {
+                frame.parts = given != nullptr ? *given : UnitDefinition::partsOf(entity, this);
+                for (const auto& [part, exponent] : frame.parts->getAST()) {
+                    frame.next.push_back(&part.get());
+                }
+            }
+        }
+        if (quantity != nullptr) {
+            frame.next.push_back(quantity);
+        }
+        if (frame.own) {
+            inProgress_.insert(entity);
+        }
+        stack.push_back(std::move(frame));
+        current = nullptr;
+    };
+
+    try {
+        enter(root, rootParts);
+        while (!stack.empty()) {
+            Frame& top = stack.back();
+            if (top.done < top.next.size()) {
+                enter(*top.next[top.done++], nullptr);
+                continue;
+            }
+            Frame finished = std::move(top);
+            stack.pop_back();
+            if (finished.own) {
+                inProgress_.erase(*finished.entity);
+            }
+            current = finished.entity;
+            generateOne(*finished.entity, finished.parts ? &*finished.parts : nullptr);
+            current = nullptr;
+            if (memo_ != nullptr && finished.parts) {
+                const ustring key = getQualifiedSymbolForCustomUnit(*finished.entity);
+                for (const auto& [part, exponent] : finished.parts->getAST()) {
+                    memo_->users[&part.get()].push_back({finished.entity, key});
+                }
+            }
+        }
+    } catch (...) {
+        if (memo_ != nullptr) {
+            // Everything on the way to the failure fails with it.
+            const ValidationMemo::Failure failure{std::current_exception(), cycleEntity,
+                                                  cycleSymbol};
+            for (const Frame& frame : stack) {
+                memo_->failures.try_emplace(frame.entity, failure);
+            }
+            if (current != nullptr) {
+                memo_->failures.try_emplace(current, failure);
+            }
+        }
+        throw;
+    }
+}
+
+const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitAST* parts) {
     const ustring key = getQualifiedSymbolForCustomUnit(entity);
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
         return &generateInto(physicalQuantityDefinitions_, key, entity, parts);

@@ -13,6 +13,7 @@
 #include "units/query/UnitComparison.hpp"
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -143,10 +144,36 @@ private:
     const UnitBase* findFirstUnit(const ustring& name) const;
     // The entity's definition; null for an entity that has none (no symbol, inherit).
     const UnitDefinition* generateDefinitionOnce(const UnitBase& entity, const UnitAST* parts);
+    // generateDefinitionOnce for an entity whose dependencies are generated.
+    const UnitDefinition* generateOne(const UnitBase& entity, const UnitAST* parts);
+    // Generates what `root` depends on, and root, deepest first and without
+    // recursion: chains of user units are as long as their author makes them.
+    void generateDependencies(const UnitBase& root, const UnitAST* rootParts);
     // The definition under `key` in `map`, generated there first when missing.
     const UnitDefinition& generateInto(DefinitionMap& map, const ustring& key,
                                        const UnitBase& entity, const UnitAST* parts);
     void validateDatabase(UnitDatabase& database);
+
+    // What a validation remembers so that it stays linear in the number of
+    // units and references: why each entity failed to generate, which units it
+    // removed, and which definitions use each entity.
+    struct ValidationMemo {
+        struct Failure {
+            std::exception_ptr error;
+            // A failure found through a cycle depends on that cycle's entity.
+            const UnitBase* cycleEntity;
+            ustring cycleSymbol;
+        };
+        struct User {
+            const UnitBase* entity;
+            ustring key;
+        };
+        std::unordered_map<const UnitBase*, Failure> failures;
+        std::unordered_set<const UnitBase*> removed;
+        std::unordered_map<const UnitBase*, std::vector<User>> users;
+    };
+    // Removes an invalid unit and every definition that uses it.
+    void removeInvalidUnit(UnitDatabase& database, const UnitBase& unit);
 
     DefinitionMap unitDefinitions_;
     DefinitionMap physicalQuantityDefinitions_;
@@ -159,6 +186,9 @@ private:
     // Databases the temporary definitions may still point into after a rebuild.
     std::vector<UserDB> retained_;
     std::set<std::reference_wrapper<const UnitBase>, UnitBase::ConstRefComparator> inProgress_;
+    // Set while generateDependencies runs and while a validation runs.
+    bool walking_ = false;
+    ValidationMemo* memo_ = nullptr;
     std::recursive_mutex definitionLock_;
     std::mutex initializationLock_;
 };

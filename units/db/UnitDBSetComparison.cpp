@@ -61,6 +61,10 @@ UnitComparison UnitDBSet::equivalent(const UnitBase& a, const UnitBase& b, Expon
     if (const auto special = getSpecialConversionFactor(a, b)) {
         return special->isReciprocal() ? ReciprocalUnits : CanonicalScalingFactorDifference;
     }
+    // A unit without a definition (no unit part) can only match itself.
+    const auto undefinedSide = [&](const UnitBase& x) {
+        return generateDefinitionOnce(x, nullptr) == nullptr;
+    };
     const Unit* ua = asUnit(a);
     const Unit* ub = asUnit(b);
     if (ua != nullptr && ub != nullptr) {
@@ -75,6 +79,9 @@ UnitComparison UnitDBSet::equivalent(const UnitBase& a, const UnitBase& b, Expon
         if (aInherit != bInherit) {
             const Unit& other = aInherit ? *ub : *ua;
             const Unit& inherit = aInherit ? *ua : *ub;
+            if (undefinedSide(other)) {
+                return UnresolvedUnits;
+            }
             const UnitDefinition& unitDefinition = definitionOf(other);
             return UnitDefinition::physicalQuantityValidForUnit(
                        unitDefinition, definitionOf(quantityOf(inherit)), this, usage)
@@ -89,6 +96,9 @@ UnitComparison UnitDBSet::equivalent(const UnitBase& a, const UnitBase& b, Expon
             hasPhysicalQuantity(b.getSymbol())) {
             return DifferentPhysicalQuantities;
         }
+    }
+    if (undefinedSide(a) || undefinedSide(b)) {
+        return a.compare(b) == 0 ? Equivalent : UnresolvedUnits;
     }
     const UnitDefinition& aDefinition = definitionOf(a);
     return UnitDefinition::equivalent(aDefinition, definitionOf(b), usage);
@@ -111,6 +121,12 @@ UnitNumericInfoForConversions UnitDBSet::getConversionInfo(const UnitBase& a, co
         throwUnitMsg("UnitsNotConvertible",
                      {a.getSymbol(), b.getSymbol(), a.getSymbol(), b.getSymbol()});
     };
+    // The inherit unit and a quantity without a unit have no definition, so no
+    // factor leads to or from them.
+    if (generateDefinitionOnce(a, nullptr) == nullptr ||
+        generateDefinitionOnce(b, nullptr) == nullptr) {
+        notConvertible();
+    }
     const bool quantitiesMatch =
         equivalent(quantityOfAny(a), quantityOfAny(b), UseSimplifiedExpo) == Equivalent;
     const bool aQuantityOnly = isQuantityOnly(a);
@@ -222,10 +238,12 @@ bool UnitDBSet::isUnitCompatibleWithUnitSystems(const UnitBase& entity, const Sy
     if (hasUnit(entity.getName(), UnitFactory::getDefaultPhysicalQuantity())) {
         return entity.isUnitCompatibleWithUnitSystems(systems);
     }
-    if (isUnresolved(entity)) {
+    const UnitDefinition* definition =
+        isUnresolved(entity) ? nullptr : generateDefinitionOnce(entity, nullptr);
+    if (definition == nullptr) {
         return true;
     }
-    for (const auto& [part, exponent] : definitionOf(entity).getUnitAST().getAST()) {
+    for (const auto& [part, exponent] : definition->getUnitAST().getAST()) {
         if (!isUnitCompatibleWithUnitSystems(part, systems)) {
             return false;
         }

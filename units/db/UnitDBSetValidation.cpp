@@ -3,8 +3,12 @@
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/DiagnosticService.hpp"
+#include "units/platform/MessageCatalogue.hpp"
 
+#include <set>
+#include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace CvUnitSys {
 
@@ -110,7 +114,28 @@ void UnitDBSet::detectInvalidUnits() {
 }
 
 void UnitDBSet::validateDatabase(UnitDatabase& database) {
+    ValidationMemo memo;
+    memo_ = &memo;
+    struct Forget {
+        ValidationMemo*& memo;
+        ~Forget() { memo = nullptr; }
+    } forget{memo_};
+
     Diagnostic collected;
+    // What was collected as it came, so that the quantity pass does not repeat it.
+    std::set<std::string> collectedAsIs;
+    const auto collectFailure = [&](Diagnostic failure, const UnitBase& entity) {
+        if (lastItemIs(failure, "UnitNotInDatabase")) {
+            collect(collected, "InvalidUnitIgnoredUndefinedUnitsInDefinition",
+                    {entity.getName(), database.getName()});
+        } else if (lastItemIs(failure, "DimensionallyInconsistent")) {
+            collect(collected, "InvalidUnitIgnoredDimensionMismatch",
+                    {entity.getName(), database.getName()});
+        } else if (!failure.empty()) {
+            collectedAsIs.insert(formatDiagnostic(failure));
+            cvsvConcatenateDiagnosticsNoCheck(collected, std::move(failure), true);
+        }
+    };
     const UnitBase& anyQuantity = UnitFactory::getDefaultPhysicalQuantity();
     for (const UnitBase& unit : database.getAllUnits()) {
         Diagnostic failure;
@@ -130,21 +155,55 @@ void UnitDBSet::validateDatabase(UnitDatabase& database) {
             failure = cvsvCreateDiagnosticFromMessageID(
                 makeUnitMsgID("InvalidUnitIgnored", {unit.getName(), database.getName()}));
         }
-        if (lastItemIs(failure, "UnitNotInDatabase")) {
-            collect(collected, "InvalidUnitIgnoredUndefinedUnitsInDefinition",
-                    {unit.getName(), database.getName()});
-        } else if (lastItemIs(failure, "DimensionallyInconsistent")) {
-            collect(collected, "InvalidUnitIgnoredDimensionMismatch",
-                    {unit.getName(), database.getName()});
-        } else if (!failure.empty()) {
-            cvsvConcatenateDiagnosticsNoCheck(collected, std::move(failure), true);
+        collectFailure(std::move(failure), unit);
+        removeInvalidUnit(database, unit);
+    }
+    // A quantity that no unit uses is generated here, so that its cycles and
+    // undefined quantities are reported too.
+    for (const UnitBase& quantity : database.getAllPhysicalQuantities()) {
+        try {
+            genUnitDefinition(quantity);
+        } catch (const IException& e) {
+            Diagnostic failure = cvsvCreateDiagnosticFromIException(e, true);
+            if (!failure.empty() && collectedAsIs.insert(formatDiagnostic(failure)).second) {
+                cvsvConcatenateDiagnosticsNoCheck(collected, std::move(failure), true);
+            }
         }
-        // Definitions generated so far may point at the unit, directly or
-        // through units defined with it.
-        resetDefinitions();
-        database.removeUnit(unit);
     }
     cvsvReportAsWarning(std::move(collected));
+}
+
+void UnitDBSet::removeInvalidUnit(UnitDatabase& database, const UnitBase& unit) {
+    // Definitions generated so far may use the unit, directly or through units
+    // defined with it; those go with it. A unit whose own generation failed
+    // has no definition, so nothing uses it.
+    std::vector<ValidationMemo::User> gone{{&unit, getQualifiedSymbolForCustomUnit(unit)}};
+    std::unordered_set<const UnitBase*> seen{&unit};
+    while (!gone.empty()) {
+        const ValidationMemo::User user = std::move(gone.back());
+        gone.pop_back();
+        unitDefinitions_.erase(user.key);
+        temporaryUnitDefinitions_.erase(user.key);
+        if (const auto found = memo_->users.find(user.entity); found != memo_->users.end()) {
+            for (ValidationMemo::User& next : found->second) {
+                if (seen.insert(next.entity).second) {
+                    gone.push_back(std::move(next));
+                }
+            }
+            memo_->users.erase(found);
+        }
+    }
+    const std::set<ustring> names{unit.getName(), unit.getSymbol(), unit.getAsciiSymbol()};
+    memo_->removed.insert(&unit);
+    database.removeUnit(unit);
+    // When another database's unit now answers to one of its names, failures
+    // found through the removed unit no longer hold.
+    for (const ustring& name : names) {
+        if (!name.empty() && findFirstUnit(name) != nullptr) {
+            memo_->failures.clear();
+            break;
+        }
+    }
 }
 
 void UnitDBSet::detectDuplicates() {

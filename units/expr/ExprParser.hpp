@@ -30,6 +30,7 @@
 #include <charconv>
 #include <clocale>
 #include <cstdlib>
+#include <limits>
 #include <locale.h>
 #include <string>
 #include <vector>
@@ -106,13 +107,10 @@ public:
                    ('(' > (rational[phx::bind(&Builder::fromRational, _val, _1)] |
                            exponentNumber[_val = _1] | exponent[_val = _1]) > ')');
 
-        // The syntax of a standard real number, read by hand so that a value out of
-        // range becomes infinite instead of failing after input was consumed.
-        numberText = qi::lexeme[qi::raw[(
-            -unicode::char_("+-") >>
-            (((+unicode::digit >> -('.' >> *unicode::digit)) | ('.' >> +unicode::digit)) >>
-                 -(unicode::char_("eE") >> -unicode::char_("+-") >> +unicode::digit) |
-             qi::no_case[qi::lit("infinity") | "inf" | "nan"]))]];
+        // The standard real-number syntax, words and NaN payloads included. raw[]
+        // puts the position back when the parser refuses a number out of range
+        // after reading it, so that the error points at the number.
+        numberText = qi::lexeme[qi::raw[qi::double_]];
         exponentNumber =
             numberText[phx::bind(&Builder::fromNumber, _val, phx::bind(&numberValue, _1))];
 
@@ -128,24 +126,32 @@ public:
     ErrorHandler<Iterator>& getErrorHandler() { return errorHandler; }
 
 private:
-    // The matched text is ASCII. Read in the C locale whatever the host's
-    // locale; out of range gives an infinity or zero as strtod does.
+    // The value of a number the syntax accepted. Digits are read in the C locale
+    // whatever the host's locale; the words give an infinity or a NaN, whose
+    // sign and payload mean nothing for an exponent.
     static double numberValue(const boost::iterator_range<Iterator>& text) {
-        std::string ascii;
-        ascii.reserve(static_cast<std::size_t>(text.size()));
-        for (char32_t c : text) {
-            ascii.push_back(static_cast<char>(c));
-        }
-        const char* first = ascii.data();
-        const char* last = first + ascii.size();
-        if (first != last && *first == '+') {
+        auto first = text.begin();
+        const bool negative = *first == U'-';
+        if (*first == U'-' || *first == U'+') {
             ++first;
+        }
+        if (*first == U'n' || *first == U'N') {
+            return std::numeric_limits<double>::quiet_NaN();
+        }
+        if (*first == U'i' || *first == U'I') {
+            return negative ? -std::numeric_limits<double>::infinity()
+                            : std::numeric_limits<double>::infinity();
+        }
+        std::string ascii(negative ? "-" : "");
+        for (; first != text.end(); ++first) {
+            ascii.push_back(static_cast<char>(*first));
         }
         // from_chars is locale-free and far cheaper; it refuses only what is out
         // of range, which strtod rounds.
         double value = 0;
-        if (const auto [ptr, ec] = std::from_chars(first, last, value);
-            ec == std::errc{} && ptr == last) {
+        if (const auto [ptr, ec] =
+                std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+            ec == std::errc{} && ptr == ascii.data() + ascii.size()) {
             return value;
         }
         static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);

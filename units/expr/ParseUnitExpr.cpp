@@ -67,9 +67,13 @@ bool parseExprForUnitComponents(const ustring& text, ustring& expressionPart,
     if (!ok || it != end) {
         return false;
     }
-    auto toText = [&](const boost::iterator_range<Iterator>& r) {
-        const std::u32string_view part(cps.data() + (r.begin() - cps.cbegin()),
-                                       static_cast<std::size_t>(r.end() - r.begin()));
+    auto toText = [](const boost::iterator_range<Iterator>& r) {
+        // An absent part is a range of two value-initialised iterators, which
+        // point into no buffer: no arithmetic on them.
+        if (r.empty()) {
+            return ustring();
+        }
+        const std::u32string_view part(&*r.begin(), static_cast<std::size_t>(r.size()));
         return TextServices::fromUtf32(trimTrailingSpace(part));
     };
     expressionPart = toText(boost::fusion::at_c<0>(parts));

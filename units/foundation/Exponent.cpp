@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <sstream>
 
 namespace CvUnitSys {
@@ -16,13 +17,25 @@ Exponent::Exponent(double x) {
     if (x < 0) {
         neg_ = -x;
     } else {
-        pos_ = x + 0.0;
+        // The sign of a NaN (0/0 gives a negative one) means nothing and
+        // would print as "-nan".
+        pos_ = std::isnan(x) ? std::numeric_limits<double>::quiet_NaN() : x + 0.0;
     }
 }
 
+namespace {
+
+// A part that is zero contributes nothing, even against an infinite one: m^inf
+// is (inf, 0), not (inf, NaN).
+double times(double a, double b) {
+    return a == 0.0 || b == 0.0 ? 0.0 : a * b;
+}
+
+} // namespace
+
 Exponent& Exponent::operator*=(const Exponent& o) {
-    const double p = pos_ * o.pos_ + neg_ * o.neg_;
-    const double n = pos_ * o.neg_ + neg_ * o.pos_;
+    const double p = times(pos_, o.pos_) + times(neg_, o.neg_);
+    const double n = times(pos_, o.neg_) + times(neg_, o.pos_);
     pos_ = p;
     neg_ = n;
     return *this;

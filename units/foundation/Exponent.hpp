@@ -2,6 +2,8 @@
 
 #include "units/foundation/UString.hpp"
 
+#include <limits>
+
 namespace CvUnitSys {
 
 // The power of one unit in an expression. The numerator and denominator parts
@@ -23,7 +25,11 @@ public:
 
     double getPosExpo() const { return pos_; }
     double getNegExpo() const { return neg_; }
-    double getSimplifiedExpo() const { return pos_ - neg_; }
+    double getSimplifiedExpo() const {
+        const double s = pos_ - neg_;
+        // inf - inf gives a NaN whose sign would print as "-nan".
+        return s == s ? s : std::numeric_limits<double>::quiet_NaN();
+    }
     bool isFractional() const;
 
     // Both parts equal within one machine epsilon (relative, floor 1).

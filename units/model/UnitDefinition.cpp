@@ -52,6 +52,10 @@ bool isAffineOrReciprocal(const ConversionFactor& factor) {
 } // namespace
 
 UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitDBSet* set) {
+    return generateDefinition(entity, partsOf(entity, set), set);
+}
+
+UnitAST UnitDefinition::partsOf(const UnitBase& entity, const UnitDBSet* set) {
     UnitExpr parsed;
     parseUnitExprThrows(entity.getExpression(), parsed);
     const bool isUnit = entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT;
@@ -59,7 +63,7 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitDB
     for (const auto& [name, exponent] : parsed.getReducedUnitExpr().getExpr()) {
         unitAST.addToAST(isUnit ? set->getUnit(name) : set->getPhysicalQuantity(name), exponent);
     }
-    return generateDefinition(entity, std::move(unitAST), set);
+    return unitAST;
 }
 
 UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAST unitAST,

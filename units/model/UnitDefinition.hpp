@@ -32,6 +32,9 @@ public:
     // entity inside a compound expression stays unexpanded and makes the
     // fundamental factor not well defined: such a product has no exact scale.
     static UnitDefinition generateDefinition(const UnitBase& entity, UnitDBSet* set);
+    // The entities the entity's expression names, looked up in the set:
+    // "UnitNotInDatabase" or "PhysicalQuantityNotInDatabase" for a missing one.
+    static UnitAST partsOf(const UnitBase& entity, const UnitDBSet* set);
     // As above, with the entities of the expression already looked up.
     static UnitDefinition generateDefinition(const UnitBase& entity, UnitAST unitAST,
                                              UnitDBSet* set);

@@ -56,7 +56,8 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 41> kTexts{{
     {"MixedUnits", "The signal carries mixed units."},
     {"ReciprocalUnits", "The units are reciprocals of each other."},
     {"UnitDefinitionGenFailure", "Cannot work out the definition of '{1}': {2}"},
-    {"PhysicalQuantityParsingError", "'{1}' is not a valid physical quantity."},
+    {"PhysicalQuantityParsingError",
+     "'{1}' is not a unit expression, optionally followed by '@' and a physical quantity."},
     {"PhysicalQuantityWithoutUnit", "The physical quantity '{1}' needs a unit before the '@'."},
     {"InvalidUnitExpression", "'{1}' is not a valid unit expression."},
     {"CannotConvertUnspecified", "Cannot convert between '{1}' and '{2}': a unit is unspecified."},
@@ -145,6 +146,19 @@ std::string formatMessage(const BaseMsgID& id) {
     auto it = std::find_if(kTexts.begin(), kTexts.end(),
                            [&](const auto& entry) { return entry.first == id.getKey(); });
     std::string text = it == kTexts.end() ? id.getQualifiedId() : fill(it->second, id.getArgs());
+    // A text with an unpaired surrogate prints with U+FFFD in its place, so the
+    // message says what is wrong with it.
+    for (const MsgArg& arg : id.getArgs()) {
+        const auto* textArg = boost::get<ustring>(&arg);
+        if (textArg == nullptr) {
+            continue;
+        }
+        if (const auto bad = TextServices::findUnpairedSurrogate(*textArg)) {
+            text += " The text holds an " +
+                    TextServices::describeUnpairedSurrogate(*textArg, *bad) + ".";
+            break;
+        }
+    }
     if (id.getKey() == "ParsingError" && id.getArgs().size() == 2) {
         const auto* expr = boost::get<ustring>(&id.getArgs()[0]);
         const auto* column = boost::get<std::int64_t>(&id.getArgs()[1]);

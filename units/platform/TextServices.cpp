@@ -3,6 +3,7 @@
 #include "units/platform/NumberConversionError.hpp"
 
 #include <charconv>
+#include <cstdio>
 #include <stdexcept>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
@@ -59,20 +60,47 @@ ustring TextServices::fromUtf8(std::string_view text) {
         icu::StringPiece(text.data(), static_cast<int32_t>(text.size()))));
 }
 
-std::u32string TextServices::toUtf32(std::u16string_view text) {
-    std::u32string out;
-    out.reserve(text.size());
+namespace {
+
+// Hands each code point to `take` and stops at the first unpaired surrogate,
+// giving its index.
+template <typename Take>
+std::optional<std::size_t> walkCodePoints(std::u16string_view text, Take take) {
     const auto length = static_cast<int32_t>(text.size());
     int32_t i = 0;
     while (i < length) {
+        const int32_t start = i;
         UChar32 c;
         U16_NEXT(text.data(), i, length, c);
         if (U_IS_SURROGATE(c)) {
-            throw std::out_of_range("unpaired surrogate in UTF-16 text");
+            return static_cast<std::size_t>(start);
         }
-        out.push_back(static_cast<char32_t>(c));
+        take(c);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::u32string TextServices::toUtf32(std::u16string_view text) {
+    std::u32string out;
+    out.reserve(text.size());
+    if (const auto bad =
+            walkCodePoints(text, [&](UChar32 c) { out.push_back(static_cast<char32_t>(c)); })) {
+        throw std::out_of_range(describeUnpairedSurrogate(text, *bad));
     }
     return out;
+}
+
+std::optional<std::size_t> TextServices::findUnpairedSurrogate(std::u16string_view text) {
+    return walkCodePoints(text, [](UChar32) {});
+}
+
+std::string TextServices::describeUnpairedSurrogate(std::u16string_view text, std::size_t index) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(text.at(index)));
+    return "unpaired UTF-16 surrogate 0x" + std::string(hex) + " at code unit " +
+           std::to_string(index + 1);
 }
 
 ustring TextServices::fromUtf32(std::u32string_view text) {
@@ -140,17 +168,33 @@ bool TextServices::equalsIgnoreCase(std::u16string_view a, std::u16string_view b
     return na.caseCompare(nb, U_FOLD_CASE_DEFAULT) == 0;
 }
 
+// Steps over code points in place, so that an unpaired surrogate, which is
+// not white space, is kept as it is rather than refused: judging the text is
+// the caller's business.
 ustring TextServices::trim(std::u16string_view text) {
-    const std::u32string cps = toUtf32(text);
-    std::size_t begin = 0;
-    std::size_t end = cps.size();
-    while (begin < end && u_isUWhiteSpace(static_cast<UChar32>(cps[begin]))) {
-        ++begin;
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t begin = 0;
+    while (begin < length) {
+        int32_t next = begin;
+        UChar32 c;
+        U16_NEXT(text.data(), next, length, c);
+        if (!u_isUWhiteSpace(c)) {
+            break;
+        }
+        begin = next;
     }
-    while (end > begin && u_isUWhiteSpace(static_cast<UChar32>(cps[end - 1]))) {
-        --end;
+    int32_t end = length;
+    while (end > begin) {
+        int32_t previous = end;
+        UChar32 c;
+        U16_PREV(text.data(), begin, previous, c);
+        if (!u_isUWhiteSpace(c)) {
+            break;
+        }
+        end = previous;
     }
-    return fromUtf32(std::u32string_view(cps).substr(begin, end - begin));
+    return ustring(
+        text.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin)));
 }
 
 std::vector<ustring> TextServices::split(std::u16string_view text, char16_t delimiter) {

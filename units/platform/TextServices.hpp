@@ -3,6 +3,7 @@
 #include "units/foundation/UString.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,8 +17,12 @@ struct TextServices {
     static std::string toUtf8(std::u16string_view text);
     // Ill-formed UTF-8 becomes U+FFFD.
     static ustring fromUtf8(std::string_view text);
-    // Throws std::out_of_range on an unpaired surrogate.
+    // Throws std::out_of_range on an unpaired surrogate, naming it and its place.
     static std::u32string toUtf32(std::u16string_view text);
+    // The 0-based index of the first unpaired surrogate, if any.
+    static std::optional<std::size_t> findUnpairedSurrogate(std::u16string_view text);
+    // "unpaired UTF-16 surrogate 0xD800 at code unit 3" for `text[index]`.
+    static std::string describeUnpairedSurrogate(std::u16string_view text, std::size_t index);
     static ustring fromUtf32(std::u32string_view text);
     // Widens 8-bit text (ASCII, Latin-1) code unit by code unit.
     static ustring fromLatin1(std::string_view text);

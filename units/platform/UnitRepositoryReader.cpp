@@ -41,10 +41,19 @@ std::string narrow(const ustring& text) {
         nullptr);
 }
 
+std::string tooLargeText() {
+    return "The unit database is larger than " +
+           std::to_string(UnitRepositoryReader::maxDocumentBytes >> 20) + " MB.";
+}
+
 std::string readBytes(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         throwOpenError(path, "There is no such file.");
+    }
+    if (const std::uintmax_t size = std::filesystem::file_size(path, error);
+        !error && size > UnitRepositoryReader::maxDocumentBytes) {
+        throwOpenError(path, tooLargeText());
     }
     std::ifstream in(path, std::ios::binary);
     std::string bytes(std::istreambuf_iterator<char>(in), {});
@@ -65,6 +74,7 @@ std::string readPackagedDocument(const std::string& path) {
         if (!package.hasPart(part)) {
             throwOpenError(path, "The package has no part " + part + ".");
         }
+        static_assert(ZipPackage::maxPartBytes <= UnitRepositoryReader::maxDocumentBytes);
         const TemporaryFile copy;
         package.copyPartToFile(part, copy.getFileName());
         return readBytes(copy.getFileName());

@@ -2,6 +2,7 @@
 
 #include "units/platform/Model.hpp"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -13,10 +14,14 @@ namespace CvUnitSys {
 struct UnitRepositoryReader {
     // The part of a zip package that holds the document.
     static constexpr std::string_view packagePartName = "/units.xml";
+    // The largest file or packaged document read: a database of this size
+    // holds some hundred thousand units, and reading is linear in it.
+    static constexpr std::uintmax_t maxDocumentBytes = 64u << 20;
 
     // Reads the file at `path`: the document itself, or a zip package holding
-    // it as packagePartName. A file that is missing, not XML or not a unit
-    // database throws "CorvaneTypes:Unit:UnitDatabaseFileOpenError" (path). An
+    // it as packagePartName. A file that is missing, larger than
+    // maxDocumentBytes (inflated), not XML or not a unit database throws
+    // "CorvaneTypes:Unit:UnitDatabaseFileOpenError" (path). An
     // entry with a missing, unknown or malformed value is left out of the model;
     // all such entries are reported, each named with its line, in one warning.
     static Model readFile(const std::string& path);

@@ -5,6 +5,7 @@
 #include <array>
 #include <fstream>
 #include <memory>
+#include <string>
 #include <zip.h>
 
 namespace CvUnitSys {
@@ -43,8 +44,21 @@ void ZipPackage::copyPartToFile(const std::string& partName, const std::string& 
     if (!part) {
         throw PackageError("package '" + path_ + "' has no part " + partName);
     }
+    const auto tooLarge = [&] {
+        return PackageError("part " + partName + " of '" + path_ + "' inflates to more than " +
+                            std::to_string(maxPartBytes >> 20) + " MB");
+    };
+    // The size the archive states comes first, so that a bomb writes nothing;
+    // the count below holds whatever the archive claims.
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat(archive_, entryName(partName).c_str(), ZIP_FL_NOCASE, &stat) == 0 &&
+        (stat.valid & ZIP_STAT_SIZE) != 0 && stat.size > maxPartBytes) {
+        throw tooLarge();
+    }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     std::array<char, 65536> buffer{};
+    std::uint64_t written = 0;
     for (;;) {
         const zip_int64_t n = zip_fread(part.get(), buffer.data(), buffer.size());
         if (n < 0) {
@@ -52,6 +66,10 @@ void ZipPackage::copyPartToFile(const std::string& partName, const std::string& 
         }
         if (n == 0) {
             break;
+        }
+        written += static_cast<std::uint64_t>(n);
+        if (written > maxPartBytes) {
+            throw tooLarge();
         }
         out.write(buffer.data(), static_cast<std::streamsize>(n));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct zip;
@@ -17,9 +18,13 @@ public:
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;
 
+    // The most a part may inflate to: no unit database comes near it, and a
+    // package of a few kilobytes cannot make the reader write gigabytes.
+    static constexpr std::uint64_t maxPartBytes = 64ull << 20;
+
     bool hasPart(const std::string& partName) const;
     // Writes the part's bytes to `path`; throws PackageError when the part is
-    // missing or cannot be read.
+    // missing, cannot be read or inflates to more than maxPartBytes.
     void copyPartToFile(const std::string& partName, const std::string& path) const;
 
 private:
