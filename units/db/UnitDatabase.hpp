@@ -54,6 +54,12 @@ public:
     // The fundamental entities' definitions by symbol, ASCII symbol and name.
     static const FundamentalUnits::DefinitionMap& getFundamentalUnitsDefinitions();
     static const FundamentalUnits::DefinitionMap& getFundamentalPhysicalQuantitiesDefinitions();
+    // Exact, case-sensitive matches of a fundamental unit's or quantity's
+    // symbol, ASCII symbol or name; null or false when there is none.
+    static bool isFundamentalUnit(const ustring& text);
+    static const UnitBase* getFundamentalUnit(const ustring& text);
+    static bool isFundamentalPhysicalQuantity(const ustring& text);
+    static const UnitBase* getFundamentalPhysicalQuantity(const ustring& text);
     // Inserts the fundamental entities of the same kind (units for a unit,
     // quantities otherwise) whose symbol, ASCII symbol or name is the entity's symbol.
     static void addMatchingFundamentalUnitToList(const UnitBase& entity, UnitSet& out);
