@@ -112,8 +112,8 @@ public:
     bool isAmbiguousUnitExpr(const UnitExpr& unitPart) const;
     bool isUnitCompatibleWithUnitSystems(const UnitBase& entity, const SystemList& systems);
 
-    // Removes the invalid units of each user database not validated yet and
-    // reports them as one warning.
+    // Removes the invalid units of each user database and reports them as one
+    // warning per database.
     void detectInvalidUnits();
     // Reports duplicate names and symbols across all databases and records the
     // symbols that several user databases define as ambiguous.
