@@ -10,6 +10,7 @@
 #include "units/model/UnitPrefix.hpp"
 #include "units/model/UnitProvenance.hpp"
 #include "units/model/UnitSystem.hpp"
+#include "units/platform/IException.hpp"
 
 #include <atomic>
 #include <functional>
@@ -68,12 +69,17 @@ public:
     // Fills the database from an SQL database file; problems become one
     // warning, never an exception.
     void loadUnitDatabase(const ustring& path);
+    // What a load does with a fault that ends it (an invalid unit-system name,
+    // a unit of an unknown quantity, a clash with a stored entry).
+    using EndingFault = std::function<void(const IException&)>;
     // Fills a user database from the model of its file: provenances, its one
     // unit system, quantities and units, each checked before it is stored.
-    // Entries left out are reported together in one warning.
-    void loadFromModel(const Model& model);
+    // Entries left out are reported together in one warning. A fault that ends
+    // the load is thrown, and what was stored before it stays; with `onFault`
+    // given, it goes there instead and the load goes on with the next entry.
+    void loadFromModel(const Model& model, const EndingFault& onFault = {});
     // Fills a user database from the model that the manager's loader for this
-    // database's name gives; a database the manager has no loader for stays empty.
+    // database's name gives; std::bad_function_call when the manager has none.
     void loadFromXMLIntoMemory();
     bool isBuiltin() const { return name_ == builtinPath(); }
     ustring calDBFileShortName() const;
