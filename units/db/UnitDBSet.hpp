@@ -124,9 +124,6 @@ public:
 
 private:
     friend class UnitDBManager;
-    struct ForReload {};
-    // A set for the manager's reload, which holds the version lock itself.
-    explicit UnitDBSet(ForReload);
 
     // A user database as the set sees it: loaded, with the short name that
     // qualifies its units.
@@ -136,6 +133,7 @@ private:
         ustring shortName;
     };
 
+    // With the initialisation and definition locks and the version lock held.
     void initializeLocked(std::uint32_t version);
     void resetDefinitions();
     const UnitDatabase& builtin() const;
