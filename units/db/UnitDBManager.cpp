@@ -1,6 +1,7 @@
 #include "units/db/UnitDBManager.hpp"
 
 #include "units/db/UnitDBSet.hpp"
+#include "units/host/RhodexUnitsObserver.hpp"
 #include "units/model/UnitModelLookup.hpp"
 
 #include <algorithm>
@@ -285,8 +286,19 @@ void UnitDBManager::reload(bool moveVersionOn) {
 // version moved on takes the new list at the old version, and the validation
 // then removes units it may be reading. Its next initializeIfNeeded rebuilds.
 template <typename Change> void UnitDBManager::changeListAndReload(Change change) {
-    change(m_UnitDBManager);
-    reload(true);
+    // Loaded first, so that its own word to the observer comes before the change.
+    UnitDatabase::getBuiltinDatabase();
+    RhodexUnitsObserver& observer = getRhodexUnitsObserver();
+    observer.setUnitDatabaseInitialized(false);
+    try {
+        change(m_UnitDBManager);
+        reload(true);
+    } catch (...) {
+        // A database whose load ended with an error stays as far as it got.
+        observer.setUnitDatabaseInitialized(true);
+        throw;
+    }
+    observer.setUnitDatabaseInitialized(true);
 }
 
 ustring UnitDBManager::toUString() const {
