@@ -2,6 +2,7 @@
 #include "units/host/RhodexUnitsObserver.hpp"
 #include "units/platform/TextServices.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -101,6 +102,17 @@ void ask(UnitDBSet& set, const std::atomic<int>& published, std::atomic<bool>& f
     if (!right || set.getConversionInfo(kmh, ms).getScalingFactor() != 5.0 / 18.0) {
         failed = true;
     }
+    // Suggestions walk the same databases, and their indexes, while they change.
+    const auto completion = set.getAutoCompleteSuggestions(u"m*chur");
+    const auto misspelt = set.getApproximateSuggestion(u"churnd", UnitBase::UNIT_TYPE_UNIT);
+    const auto similar = set.getSimilarUnitsForUnit(u"ft");
+    if (completion.text != u"m*" || completion.units.empty() ||
+        completion.units.front().get().getSymbol() != u"churned" || misspelt.empty() ||
+        misspelt.front() != u"churned" ||
+        std::find(similar.begin(), similar.end(), u"m") == similar.end()) {
+        failed = true;
+    }
+    set.getAutoCompleteSuggestions(u"y");
 }
 
 TEST(DatabaseChurn, ClientsSeeEveryChangeCompletelyAndOnlyForward) {

@@ -9,11 +9,12 @@ namespace {
 
 TEST(AutoComplete, EachKindHasItsOwnIndex) {
     AutoComplete index;
-    auto metre = makeUnit({.symbol = u"m", .name = u"metre", .ascii = u"m"});
+    auto db = emptyDatabase();
+    auto metre = makeUnit({.symbol = u"m", .name = u"metre", .ascii = u"m", .expression = u"m"});
     auto length = UnitFactory().createPhysicalQuantity(1, u"length", u"length", u"", u"L", u"L");
     auto kilo = makePrefix(u"kilo", u"k");
-    index.addInformation(*metre);
-    index.addInformation(*length);
+    index.addInformation(*metre, *db);
+    index.addInformation(*length, *db);
     index.addInformation(*kilo);
 
     struct Case {
@@ -34,11 +35,26 @@ TEST(AutoComplete, EachKindHasItsOwnIndex) {
         SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
         EXPECT_EQ(index.getAutoCompleteSuggestions(c.text, c.type), c.expected);
     }
+    for (const Case& c : {Case{u"METR", UnitBase::UNIT_TYPE_UNIT, {u"metre"}},
+                          Case{u"lenght", UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY, {u"length"}},
+                          Case{u"kilometre", UnitBase::UNIT_TYPE_PREFIX, {u"k", u"kilo"}},
+                          Case{u"metre", UnitBase::UNIT_TYPE_BASE, {}}}) {
+        std::map<ustring, std::int32_t> found;
+        index.appendApproximateSuggestions(c.text, c.type, found, 2);
+        std::set<ustring> words;
+        for (const auto& entry : found) {
+            words.insert(entry.first);
+        }
+        EXPECT_EQ(words, c.expected);
+    }
+    // The unit's definition names the built-in metre: one occurrence.
+    EXPECT_EQ(index.getSymbolOccurenceCount(*metre), 1);
     EXPECT_TRUE(index.containsUnit(metre.get()));
     EXPECT_FALSE(index.containsUnit(nullptr));
 
     index.clearAll();
     EXPECT_FALSE(index.containsUnit(metre.get()));
+    EXPECT_EQ(index.getSymbolOccurenceCount(*metre), 0);
     EXPECT_TRUE(index.getAutoCompleteSuggestions(u"kilometre", UnitBase::UNIT_TYPE_PREFIX).empty());
     index.addInformation(*kilo);
     EXPECT_EQ(index.getAutoCompleteSuggestions(u"km", UnitBase::UNIT_TYPE_PREFIX),

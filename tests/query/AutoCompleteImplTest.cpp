@@ -30,6 +30,7 @@ TEST(AutoCompleteImpl, CompletesNamesAndSymbolsByExactCase) {
         {u"pa", {}},
         {u"\u00c5", {u"\u00c5"}},
         {u"minutes", {}},
+        {u"m", {u"m", u"meter", u"metre", u"mi", u"mile", u"min", u"minute", u"mm"}},
         {u"",
          {u"m", u"meter", u"metre", u"mi", u"mile", u"min", u"minute", u"mm", u"Pa", u"\u00c5",
           u"\u00e5ngstr\u00f6m"}},
@@ -38,6 +39,9 @@ TEST(AutoCompleteImpl, CompletesNamesAndSymbolsByExactCase) {
         EXPECT_EQ(index.getAutoCompleteList(c.text), c.expected)
             << std::string(c.text.begin(), c.text.end());
     }
+    EXPECT_EQ(index.getAutoCompleteList(u"MI", true),
+              (std::set<ustring>{u"mi", u"mile", u"min", u"minute"}));
+    EXPECT_EQ(index.getAutoCompleteList(u"pA", true), (std::set<ustring>{u"Pa"}));
 }
 
 TEST(AutoCompleteImpl, PrefixModeAlsoFindsStoredPrefixesOfTheText) {
@@ -51,6 +55,10 @@ TEST(AutoCompleteImpl, PrefixModeAlsoFindsStoredPrefixesOfTheText) {
     EXPECT_EQ(prefixes.getAutoCompleteList(u"dam"), (std::set<ustring>{u"d", u"da"}));
     EXPECT_EQ(prefixes.getAutoCompleteList(u"kilometre"), (std::set<ustring>{u"k", u"kilo"}));
     EXPECT_EQ(prefixes.getAutoCompleteList(u"ki"), (std::set<ustring>{u"k", u"kibi", u"kilo"}));
+    EXPECT_EQ(prefixes.getAutoCompleteList(u"d"), (std::set<ustring>{u"d"}))
+        << "a stored prefix word stands alone, without the longer ones (da)";
+    EXPECT_EQ(prefixes.getAutoCompleteList(u"KI", true),
+              (std::set<ustring>{u"k", u"Ki", u"kibi", u"kilo"}));
     AutoCompleteImpl units(false);
     units.addSymbol(u"k");
     EXPECT_TRUE(units.getAutoCompleteList(u"km").empty())

@@ -293,6 +293,26 @@ TEST(UnitTable, QuantitiesInExpressions) {
     EXPECT_EQ(other.getUnitNameExpr(length).substr(0, 1), u"@");
 }
 
+// The client's registrations teach its set which symbols go together.
+TEST(UnitTable, RegisteredExpressionsRankTheClientsCompletions) {
+    UnitTable table;
+    const auto first = [&table](const ustring& text) {
+        const auto result = table.getUnitDBSetForQuery().getAutoCompleteSuggestions(text);
+        return result.units.empty() ? ustring() : result.units.front().get().getSymbol();
+    };
+    EXPECT_NE(first(u"degC*mi"), u"min");
+    table.registerUnit(u"degC*min", true, false);
+    EXPECT_EQ(first(u"degC*mi"), u"min");
+    EXPECT_NE(UnitTable()
+                  .getUnitDBSetForQuery()
+                  .getAutoCompleteSuggestions(u"degC*mi")
+                  .units.front()
+                  .get()
+                  .getSymbol(),
+              u"min")
+        << "another client's set learnt nothing";
+}
+
 TEST(UnitTable, ResetAndRemoveGiveIdsAgain) {
     UnitTable table;
     table.registerUnit(u"m", false, true);
@@ -311,11 +331,12 @@ TEST(UnitTable, ResetAndRemoveGiveIdsAgain) {
     EXPECT_EQ(table.registerUnit(u"s", false, false), 1);
 }
 
-TEST(UnitTable, ConversionsFollowTheUnitsAnIdNamesNow) {
+TEST(UnitTable, ConversionsAndComparisonsFollowTheUnitsAnIdNamesNow) {
     UnitTable table;
     ASSERT_EQ(table.registerUnit(u"ft", true, false), 1);
     ASSERT_EQ(table.registerUnit(u"m", true, false), 2);
     EXPECT_DOUBLE_EQ(table.getConversionInfo(1, 2).getScalingFactor(), 0.3048);
+    EXPECT_EQ(table.equivalentUnits(1, 2), CanonicalScalingFactorDifference);
     table.resetToBuiltin();
     ASSERT_EQ(table.registerUnit(u"km", true, false), 1);
     ASSERT_EQ(table.registerUnit(u"m", true, false), 2);
@@ -323,6 +344,10 @@ TEST(UnitTable, ConversionsFollowTheUnitsAnIdNamesNow) {
     table.removeUnit(*table.getUnit(2));
     ASSERT_EQ(table.registerUnit(u"cm", true, false), 2);
     EXPECT_DOUBLE_EQ(table.getConversionInfo(1, 2).getScalingFactor(), 100000);
+    EXPECT_EQ(table.equivalentUnits(1, 2), CanonicalScalingFactorDifference);
+    table.removeUnit(*table.getUnit(2));
+    ASSERT_EQ(table.registerUnit(u"s", true, false), 2);
+    EXPECT_EQ(table.equivalentUnits(1, 2), IncompatibleUnits);
 }
 
 TEST(UnitTable, RegisterUnitReturnsDiagnostics) {

@@ -11,9 +11,11 @@
 #include "units/model/UnitProvenance.hpp"
 #include "units/model/UnitSystem.hpp"
 #include "units/query/UnitComparison.hpp"
+#include "units/query/Whitelist.hpp"
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -25,6 +27,14 @@
 class UnitExpr;
 
 namespace CvUnitSys {
+
+// What an editor offers while a unit text is typed: the text that the
+// suggestions complete (everything before the word being typed) and the
+// suggested entities, best first.
+struct AutoCompletionResult {
+    ustring text;
+    std::vector<std::reference_wrapper<const UnitBase>> units;
+};
 
 // One client's merged view of the built-in database and the registered user
 // databases. Names resolve in database order: the built-in database first, then
@@ -112,6 +122,24 @@ public:
     bool isAmbiguousUnitExpr(const UnitExpr& unitPart) const;
     bool isUnitCompatibleWithUnitSystems(const UnitBase& entity, const SystemList& systems);
 
+    // Learns which symbols the client uses together, to rank completions.
+    void addWhitelistedUnits(const UnitBase& entity);
+    // Completions of the word being typed at the end of `text`: units, or a
+    // physical quantity after "@". Units that definitions use beside the
+    // symbols already typed come first.
+    AutoCompletionResult getAutoCompleteSuggestions(const ustring& text) const;
+    // Every word within two edits of `text` (case aside), closest first, then
+    // the most used, then the one with fewer capitals, then in code-unit order.
+    std::vector<ustring> getApproximateSuggestion(const ustring& text,
+                                                  UnitBase::UnitType type) const;
+    // "db::symbol" for each user database that defines an ambiguous symbol.
+    std::vector<ustring> getSuggestionsForAmbiguousUnits(const ustring& symbol) const;
+    // The units of the symbol's physical quantities and of the quantities
+    // related to them, and, for a product of units, the units of the
+    // quantities with the same base expression; sorted ignoring case.
+    std::vector<ustring> getSimilarUnitsForUnit(const ustring& symbol) const;
+    std::vector<ustring> getSimilarUnitsForPhysicalQuantity(const ustring& name) const;
+
     // Removes the invalid units of each user database and reports them as one
     // warning per database.
     void detectInvalidUnits();
@@ -151,6 +179,11 @@ private:
     const UnitDefinition& generateInto(DefinitionMap& map, const ustring& key,
                                        const UnitBase& entity, const UnitAST* parts);
     void validateDatabase(UnitDatabase& database);
+    // The quantities whose base expression that of a product of units is,
+    // when each of its units has one physical quantity.
+    std::vector<ustring> derivedQuantities(const ustring& symbol) const;
+    // The built-in database, then the user databases in list order.
+    std::vector<const UnitDatabase*> databasesInOrder() const;
 
     // What a validation remembers so that it stays linear in the number of
     // units and references: why each entity failed to generate, which units it
@@ -179,6 +212,7 @@ private:
     std::unordered_set<ustring> unresolvedSymbols_;
     std::unordered_set<ustring> ambiguousSymbols_;
     std::uint32_t version_ = 0;
+    Whitelist whitelist_;
     const UnitDatabase* builtin_ = nullptr;
     std::vector<UserDB> databases_;
     // Databases the temporary definitions may still point into after a rebuild.

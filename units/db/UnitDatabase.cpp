@@ -330,7 +330,11 @@ const UnitPrefix& UnitDatabase::addUnitPrefix(const UnitPrefix& prefix) {
 }
 
 void UnitDatabase::addToAutocomplete(const UnitBase& entity) {
-    store_->autoComplete.addInformation(entity);
+    store_->autoComplete.addInformation(entity, *this);
+}
+
+const AutoComplete& UnitDatabase::autoComplete() const {
+    return store_->autoComplete;
 }
 
 void UnitDatabase::addUnitProvenanceMapping(const ustring& unitSymbol,

@@ -11,9 +11,12 @@
 #include "units/model/UnitProvenance.hpp"
 #include "units/model/UnitSystem.hpp"
 #include "units/platform/IException.hpp"
+#include "units/query/Whitelist.hpp"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -23,6 +26,7 @@
 
 namespace CvUnitSys {
 
+class AutoComplete;
 class Model;
 
 // One loaded unit database: owns its entities, indexes them by name and
@@ -95,6 +99,8 @@ public:
     // Stores a copy of a unit or physical quantity and returns it; other kinds are ignored.
     const UnitBase& addUnit(const UnitBase& entity);
     const UnitPrefix& addUnitPrefix(const UnitPrefix& prefix);
+    // Indexes the entity for completion; a unit's definition also feeds the
+    // whitelist, and one that does not parse throws its parse error.
     void addToAutocomplete(const UnitBase& entity);
 
     // Relation tables, searchable from either side.
@@ -141,6 +147,21 @@ public:
     std::optional<ConversionFactor> getSpecialConversionFactor(const UnitBase& a,
                                                                const UnitBase& b) const;
 
+    // What this database offers for `text` being typed, as a unit or a
+    // physical quantity: the entities whose name or symbol starts with it,
+    // and for units also each prefix that the text starts with combined with
+    // the units completing the rest, and each prefix being typed on its own.
+    void appendAutoCompleteSuggestions(UnitSet& completions, const ustring& text,
+                                       UnitBase::UnitType type) const;
+    // Words within two edits of `text` (case aside), prefixed units included,
+    // with their distance; a unit word also gains its whitelist occurrences.
+    void appendApproximateSuggestion(const ustring& text,
+                                     std::map<ustring, std::int32_t>& distances,
+                                     std::map<ustring, std::int32_t>& occurrences,
+                                     UnitBase::UnitType type) const;
+    void appendWhiteListInformation(const UnitSet& completions, Whitelist::Information& info,
+                                    const UnitSet& expressionEntities) const;
+
     ProvenanceList getProvenancesForUnit(const ustring& unitSymbol) const;
     ProvenanceList getProvenancesForPhysicalQuantity(const ustring& pqName) const;
     void appendProvenancesForUnit(const UnitBase& unit, ProvenanceList& out) const;
@@ -162,6 +183,7 @@ public:
 
 private:
     template <typename Out> void collectUnits(const ustring& text, Out& out) const;
+    const AutoComplete& autoComplete() const;
     struct Store;
 
     void appendProvenances(const std::vector<ustring>& ids, ProvenanceList& out) const;

@@ -88,4 +88,11 @@ void throwUnitMsg(std::string_view key, std::vector<MsgArg> args) {
     cvsvThrowIException(makeUnitMsgID(key, std::move(args)));
 }
 
+void throwUnitMsgWithCause(std::string_view key, std::vector<MsgArg> args,
+                           const IException& cause) {
+    Diagnostic d = cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(key, std::move(args)));
+    cvsvAddCauseToDiagnosticItem(d, 0, cvsvCreateDiagnosticFromIException(cause, true));
+    cvsvThrowIExceptionFromDiagnostic(std::move(d), nullptr);
+}
+
 } // namespace CvUnitSys

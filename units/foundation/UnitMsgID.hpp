@@ -1,6 +1,7 @@
 #pragma once
 
 #include "units/platform/BaseMsgID.hpp"
+#include "units/platform/IException.hpp"
 
 #include <span>
 #include <string_view>
@@ -26,5 +27,8 @@ BaseMsgID makeUnitMsgID(std::string_view key, std::vector<MsgArg> args = {});
 
 // Builds the record and throws it as the host's user exception.
 [[noreturn]] void throwUnitMsg(std::string_view key, std::vector<MsgArg> args = {});
+// The same, with the diagnostic of `cause` attached to the message's item.
+[[noreturn]] void throwUnitMsgWithCause(std::string_view key, std::vector<MsgArg> args,
+                                        const IException& cause);
 
 } // namespace CvUnitSys

@@ -75,6 +75,14 @@ std::unique_ptr<hxArray> hxArray::makeNumeric(Dims dims, hxClassID classId,
     return array;
 }
 
+std::unique_ptr<hxArray> hxArray::makeObjects(Dims dims, objsys::ClassID objectClass) {
+    std::unique_ptr<hxArray> array(
+        new hxArray(hxClassID::Object, hxComplexity::Real, std::move(dims)));
+    array->objectClass_ = objectClass;
+    array->objects_.resize(array->numel_);
+    return array;
+}
+
 std::size_t hxArray::getN() const {
     return std::accumulate(dims_.begin() + 1, dims_.end(), std::size_t{1},
                            std::multiplies<std::size_t>());
@@ -170,6 +178,22 @@ void hxArray::setCell(std::size_t index, std::unique_ptr<hxArray> element) {
     }
     checkIndex(index);
     children_[index] = std::move(element);
+}
+
+const objsys::COSInterfacePtr& hxArray::getObject(std::size_t index) const {
+    if (classId_ != hxClassID::Object) {
+        throw std::invalid_argument("not an object array");
+    }
+    checkIndex(index);
+    return objects_[index];
+}
+
+void hxArray::setObject(std::size_t index, objsys::COSInterfacePtr object) {
+    if (classId_ != hxClassID::Object) {
+        throw std::invalid_argument("not an object array");
+    }
+    checkIndex(index);
+    objects_[index] = std::move(object);
 }
 
 std::size_t hxArray::fieldSlot(std::size_t index, const std::string& name) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "units/foundation/UString.hpp"
+#include "units/host/COSHandles.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,10 +11,11 @@
 
 // The host's arrays, as the library exchanges values with the host's scripting
 // language: character rows, cell arrays, structure arrays with named fields,
-// and double, int32 and logical numeric arrays. Arrays are column-major; every
-// array owns its elements.
+// double, int32 and logical numeric arrays, and arrays of objects of one class
+// of the object system. Arrays are column-major; every array owns its elements
+// and shares the objects it holds.
 
-enum class hxClassID { Cell, Struct, Logical, Char, Double, Int32 };
+enum class hxClassID { Cell, Struct, Logical, Char, Double, Int32, Object };
 enum class hxComplexity { Real, Complex };
 
 class hxArray {
@@ -29,6 +31,8 @@ public:
     // logical or character array.
     static std::unique_ptr<hxArray> makeNumeric(Dims dims, hxClassID classId,
                                                 hxComplexity complexity);
+    // Every element starts as a null handle.
+    static std::unique_ptr<hxArray> makeObjects(Dims dims, objsys::ClassID objectClass);
 
     hxClassID getClassID() const { return classId_; }
     bool isComplex() const { return complexity_ == hxComplexity::Complex; }
@@ -54,6 +58,11 @@ public:
     // Stores `element`, freeing any element it replaces.
     void setCell(std::size_t index, std::unique_ptr<hxArray> element);
 
+    // Object elements and the class they belong to (null for other arrays).
+    objsys::ClassID getObjectClass() const { return objectClass_; }
+    const objsys::COSInterfacePtr& getObject(std::size_t index) const;
+    void setObject(std::size_t index, objsys::COSInterfacePtr object);
+
     // Structure fields; null while unset or when there is no such field.
     std::size_t getNumberOfFields() const { return fieldNames_.size(); }
     const std::string& getFieldName(std::size_t field) const { return fieldNames_.at(field); }
@@ -76,6 +85,8 @@ private:
     std::vector<std::int32_t> int32s_;
     std::vector<std::uint8_t> logicals_;
     std::vector<std::string> fieldNames_;
+    objsys::ClassID objectClass_;
+    std::vector<objsys::COSInterfacePtr> objects_;
     // Cell elements, or structure fields element by element.
     std::vector<std::unique_ptr<hxArray>> children_;
 };

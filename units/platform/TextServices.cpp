@@ -163,9 +163,13 @@ ustring TextServices::toUpper(std::u16string_view text) {
 }
 
 bool TextServices::equalsIgnoreCase(std::u16string_view a, std::u16string_view b) {
+    return compareIgnoreCase(a, b) == 0;
+}
+
+int TextServices::compareIgnoreCase(std::u16string_view a, std::u16string_view b) {
     icu::UnicodeString na = asUnicode(normalizeNFC(a));
     icu::UnicodeString nb = asUnicode(normalizeNFC(b));
-    return na.caseCompare(nb, U_FOLD_CASE_DEFAULT) == 0;
+    return na.caseCompare(nb, U_FOLD_CASE_DEFAULT);
 }
 
 // Steps over code points in place, so that an unpaired surrogate, which is

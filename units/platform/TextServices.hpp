@@ -34,6 +34,8 @@ struct TextServices {
     static ustring toUpper(std::u16string_view text);
     // Case-insensitive equality of the NFC forms (full case folding).
     static bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
+    // The order that goes with equalsIgnoreCase: negative, zero or positive.
+    static int compareIgnoreCase(std::u16string_view a, std::u16string_view b);
 
     // Removes Unicode White_Space from both ends.
     static ustring trim(std::u16string_view text);

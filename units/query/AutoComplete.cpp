@@ -6,9 +6,12 @@ namespace CvUnitSys {
 
 AutoComplete::AutoComplete() : units_(false), physicalQuantities_(false), prefixes_(true) {}
 
-void AutoComplete::addInformation(const UnitBase& entity) {
-    AutoCompleteImpl& index =
-        entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT ? units_ : physicalQuantities_;
+void AutoComplete::addInformation(const UnitBase& entity, const UnitDatabase& database) {
+    const bool unit = entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT;
+    if (unit) {
+        whitelist_.addSuggestions(entity, database);
+    }
+    AutoCompleteImpl& index = unit ? units_ : physicalQuantities_;
     index.addName(entity.getName());
     index.addSymbol(entity.getSymbol());
     if (entity.getAsciiSymbol() != entity.getSymbol()) {
@@ -48,10 +51,29 @@ std::set<ustring> AutoComplete::getAutoCompleteSuggestions(const ustring& text,
     return index ? index->getAutoCompleteList(text) : std::set<ustring>{};
 }
 
+void AutoComplete::appendApproximateSuggestions(const ustring& text, UnitBase::UnitType type,
+                                                std::map<ustring, std::int32_t>& distances,
+                                                std::int32_t maxDistance) const {
+    if (const AutoCompleteImpl* index = indexFor(type)) {
+        index->appendApproximateSuggestions(text, distances, maxDistance);
+    }
+}
+
+std::int32_t AutoComplete::getSymbolOccurenceCount(const UnitBase& entity) const {
+    return whitelist_.getSymbolOccurrenceCount(entity);
+}
+
+void AutoComplete::appendWhitelistInformation(
+    const Whitelist::EntitySet& completions, Whitelist::Information& info,
+    const Whitelist::EntitySet& expressionEntities) const {
+    whitelist_.appendInformation(completions, info, expressionEntities);
+}
+
 void AutoComplete::clearAll() {
     units_ = AutoCompleteImpl(false);
     physicalQuantities_ = AutoCompleteImpl(false);
     prefixes_ = AutoCompleteImpl(true);
+    whitelist_.clearAll();
     indexed_.clear();
 }
 

@@ -25,11 +25,11 @@ void AutoCompleteImpl::addSymbol(const ustring& symbol) {
     symbols_.insert(codePoints(symbol));
 }
 
-std::set<ustring> AutoCompleteImpl::getAutoCompleteList(const ustring& text) const {
+std::set<ustring> AutoCompleteImpl::getAutoCompleteList(const ustring& text, bool foldCase) const {
     const std::u32string t = codePoints(text);
     std::vector<std::u32string> words;
-    names_.appendCompletions(t, words);
-    symbols_.appendCompletions(t, words);
+    names_.appendCompletions(t, words, foldCase);
+    symbols_.appendCompletions(t, words, foldCase);
     std::set<ustring> out;
     for (const auto& w : words) {
         out.insert(TextServices::fromUtf32(w));

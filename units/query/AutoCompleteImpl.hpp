@@ -19,9 +19,10 @@ public:
     // Symbols and ASCII symbols share one trie.
     void addSymbol(const ustring& symbol);
 
-    // Names and symbols starting with `text` (exact case); in prefix mode also
-    // those that `text` starts with.
-    std::set<ustring> getAutoCompleteList(const ustring& text) const;
+    // Names and symbols starting with `text` (exact case unless `foldCase`); in
+    // prefix mode also those that `text` starts with, and a word equal to
+    // `text` stands alone.
+    std::set<ustring> getAutoCompleteList(const ustring& text, bool foldCase = false) const;
     // Case-insensitive matches within `maxDistance` edits, written into `distances`.
     void appendApproximateSuggestions(const ustring& text,
                                       std::map<ustring, std::int32_t>& distances,

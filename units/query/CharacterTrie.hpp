@@ -25,9 +25,13 @@ public:
     bool isPrefixMode() const { return prefixMode_; }
     // An empty word changes nothing.
     void insert(const std::u32string& word);
-    // The stored words that start with `text` (exact case) and, in prefix
-    // mode, those that `text` starts with.
-    void appendCompletions(const std::u32string& text, std::vector<std::u32string>& out) const;
+    // The stored words that start with `text` and, in prefix mode, those that
+    // `text` starts with; in prefix mode a stored word equal to `text` stands
+    // alone (typing "d" offers the prefix d, not da). Exact case unless
+    // `foldCase`, which follows the lower- and the upper-case form of each
+    // typed character.
+    void appendCompletions(const std::u32string& text, std::vector<std::u32string>& out,
+                           bool foldCase = false) const;
     // Stored words within `maxDistance` edits of `text`, ignoring case; words of
     // at most `maxDistance` characters must match exactly. In prefix mode a word
     // not longer than `text` is compared with the start of `text`.

@@ -16,4 +16,12 @@ enum UnitComparison : int {
     MixedUnits = 9
 };
 
+// Whether values convert between two units so compared: the same unit, inherit
+// against a unit, or units differing by a scale, an offset or an inversion.
+constexpr bool allowsConversion(UnitComparison comparison) {
+    return comparison == Equivalent || comparison == InheritCompatible ||
+           comparison == CanonicalScalingFactorDifference || comparison == DifferentOffsets ||
+           comparison == ReciprocalUnits;
+}
+
 } // namespace CvUnitSys

@@ -71,13 +71,6 @@ ustring sanitize(const ustring& text) {
     return pattern.replaceAll(text);
 }
 
-[[noreturn]] void throwWithCause(std::string_view key, std::vector<MsgArg> args,
-                                 const IException& cause) {
-    Diagnostic d = cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(key, std::move(args)));
-    cvsvAddCauseToDiagnosticItem(d, 0, cvsvCreateDiagnosticFromIException(cause, true));
-    cvsvThrowIExceptionFromDiagnostic(std::move(d), nullptr);
-}
-
 bool isDefaultQuantity(const UnitBase& quantity) {
     return quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0;
 }
@@ -201,7 +194,7 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
                 wellFormed = prepared.has_value() && wellFormed;
             } catch (const IException& e) {
                 if (strict) {
-                    throwWithCause("InvalidUnitExpression", {expr}, e);
+                    throwUnitMsgWithCause("InvalidUnitExpression", {expr}, e);
                 }
                 wellFormed = false;
             }
@@ -320,10 +313,11 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
                 set_->genUnitDefinition(*unit);
             }
         } catch (const IException& e) {
-            throwWithCause("UnitDefinitionGenFailure",
-                           {unit->getSymbol(), set_->getDefiningDatabaseName(unit->getSymbol())},
-                           e);
+            throwUnitMsgWithCause(
+                "UnitDefinitionGenFailure",
+                {unit->getSymbol(), set_->getDefiningDatabaseName(unit->getSymbol())}, e);
         }
+        set_->addWhitelistedUnits(*unit);
         set_->isValid(*unit, !copied);
     }
     return unit;
@@ -335,7 +329,7 @@ void UnitTable::removeUnit(const UnitBase& unit) {
     const std::int32_t id = unit.getId();
     index_.get<ById>().erase(id);
     units_.erase(id);
-    conversions_.clear();
+    clearPairCaches();
 }
 
 void UnitTable::resetToBuiltin() {
@@ -357,7 +351,7 @@ void UnitTable::resetToBuiltin() {
         ambiguousUnits_.clear();
     }
     unitsPropagate_ = false;
-    conversions_.clear();
+    clearPairCaches();
     set_->clearTemporaryUnitDefinitions();
 }
 
@@ -372,7 +366,7 @@ void UnitTable::remarkUnitsInSet() {
     for (const std::int32_t id : ambiguousIds_) {
         set_->setAmbiguous(*units_.at(id));
     }
-    conversions_.clear();
+    clearPairCaches();
 }
 
 void UnitTable::resolveUnresolvedUnits() {
@@ -551,7 +545,17 @@ UnitComparison UnitTable::equivalentUnits(std::int32_t id1, std::int32_t id2) {
     }
     checkUnitId(id1);
     checkUnitId(id2);
-    return set_->equivalent(*getUnit(id1), *getUnit(id2), UseSimplifiedExpo);
+    // Scripts compare the same pairs in loops; a comparison costs far more
+    // than the look-up.
+    refreshPairCaches();
+    const std::uint64_t key = pairKey(id1, id2);
+    if (const auto known = comparisons_.find(key); known != comparisons_.end()) {
+        return known->second;
+    }
+    const UnitComparison comparison =
+        set_->equivalent(*getUnit(id1), *getUnit(id2), UseSimplifiedExpo);
+    comparisons_.emplace(key, comparison);
+    return comparison;
 }
 
 UnitNumericInfoForConversions UnitTable::getConversionInfo(std::int32_t id1, std::int32_t id2) {
@@ -565,21 +569,33 @@ UnitNumericInfoForConversions UnitTable::getConversionInfo(std::int32_t id1, std
     if (id1 == EmptyUnitId || id2 == EmptyUnitId || id1 == MixedUnitId || id2 == MixedUnitId) {
         throwUnitMsg("CannotConvertUnspecified", {a.getSymbol(), b.getSymbol()});
     }
-    // Hosts ask for the same pairs over and over; a change of the databases
-    // moves the version on and empties the cache.
-    const std::uint32_t version = UnitDBManager::m_UnitDBManager.getUnitDBSetVersion();
-    if (version != conversionsVersion_) {
-        conversions_.clear();
-        conversionsVersion_ = version;
-    }
-    const std::uint64_t key =
-        std::uint64_t{static_cast<std::uint32_t>(id1)} << 32 | static_cast<std::uint32_t>(id2);
+    // Hosts ask for the same pairs over and over.
+    refreshPairCaches();
+    const std::uint64_t key = pairKey(id1, id2);
     if (const auto known = conversions_.find(key); known != conversions_.end()) {
         return UnitNumericInfoForConversions(known->second);
     }
     UnitNumericInfoForConversions info = set_->getConversionInfo(a, b);
     conversions_.emplace(key, info.getConversionFactor());
     return info;
+}
+
+std::uint64_t UnitTable::pairKey(std::int32_t id1, std::int32_t id2) {
+    return std::uint64_t{static_cast<std::uint32_t>(id1)} << 32 | static_cast<std::uint32_t>(id2);
+}
+
+void UnitTable::clearPairCaches() {
+    conversions_.clear();
+    comparisons_.clear();
+}
+
+void UnitTable::refreshPairCaches() {
+    // A change of the databases moves the version on and may change any answer.
+    const std::uint32_t version = UnitDBManager::m_UnitDBManager.getUnitDBSetVersion();
+    if (version != pairCachesVersion_) {
+        clearPairCaches();
+        pairCachesVersion_ = version;
+    }
 }
 
 bool UnitTable::isUnitCompatibleWithUnitSystems(std::int32_t id,

@@ -146,6 +146,10 @@ private:
     void remarkUnitsInSet();
     std::int32_t findId(const ustring& key) const;
     std::int32_t nextId() const;
+    static std::uint64_t pairKey(std::int32_t id1, std::int32_t id2);
+    void clearPairCaches();
+    // Empties the pair caches when the databases changed since they were filled.
+    void refreshPairCaches();
     // The text of the unit's quantity for an id registered with one.
     ustring quantityText(std::int32_t id, const ustring& (UnitBase::*text)() const) const;
     ustring textWithQuantity(std::int32_t id, const ustring& (UnitBase::*text)() const) const;
@@ -161,10 +165,11 @@ private:
     bool unitsPropagate_ = false;
     bool pqOnlyPropagate_ = false;
     std::unique_ptr<UnitDBSet> set_;
-    // Conversions already computed, by (from id, to id), for the manager's
-    // version they were computed under.
+    // Conversions and comparisons already computed, by (first id, second id),
+    // for the manager's version they were computed under.
     std::unordered_map<std::uint64_t, ConversionFactor> conversions_;
-    std::uint32_t conversionsVersion_ = 0;
+    std::unordered_map<std::uint64_t, UnitComparison> comparisons_;
+    std::uint32_t pairCachesVersion_ = 0;
     std::mutex undefinedLock_;
     std::mutex ambiguousLock_;
 };

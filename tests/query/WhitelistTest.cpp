@@ -1,0 +1,83 @@
+#include "units/query/Whitelist.hpp"
+
+#include "db/DbFixtures.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace db_test;
+
+class WhitelistTest : public ::testing::Test {
+protected:
+    const UnitBase& unit(const ustring& symbol) {
+        return *units.emplace_back(
+            makeUnit({.symbol = symbol, .name = symbol, .expression = symbol}));
+    }
+    Whitelist::EntitySet entities(std::initializer_list<ustring> symbols) {
+        Whitelist::EntitySet out;
+        for (const ustring& s : symbols) {
+            out.insert(unit(s));
+        }
+        return out;
+    }
+
+    std::vector<std::unique_ptr<Unit>> units;
+    Whitelist whitelist;
+};
+
+TEST_F(WhitelistTest, CountsSymbolsThatDefinitionsUseTogether) {
+    whitelist.addSuggestionsHelper(u"N", {u"kg", u"m", u"s"}, true);
+    whitelist.addSuggestionsHelper(u"J", {u"N", u"m"}, true);
+    whitelist.addSuggestionsHelper(u"m/s", {u"m", u"s"}, false);
+    whitelist.addSuggestionsHelper(u"mm", {}, false);
+    struct Case {
+        ustring symbol;
+        std::int32_t occurrences;
+    };
+    // A unit whose name is an expression counts itself, one with a proper
+    // name does not.
+    for (const Case& c : {Case{u"m", 3}, Case{u"s", 2}, Case{u"kg", 1}, Case{u"N", 1},
+                          Case{u"J", 0}, Case{u"m/s", 1}, Case{u"mm", 1}}) {
+        EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(c.symbol), c.occurrences)
+            << std::string(c.symbol.begin(), c.symbol.end());
+    }
+
+    const Whitelist::EntitySet completions = entities({u"s", u"kg", u"N", u"J", u"W"});
+    Whitelist::Information info{{u"kg", {10, 20}}};
+    // m's partners among the completions: s twice (N and m/s), kg and N once;
+    // with s typed as well, kg gains its count and occurrences a second time.
+    whitelist.appendInformation(completions, info, entities({u"m", u"s"}));
+    EXPECT_EQ(info, (Whitelist::Information{{u"kg", {12, 22}}, {u"N", {1, 1}}, {u"s", {2, 2}}}));
+
+    Whitelist::Information untouched;
+    whitelist.appendInformation(completions, untouched, {});
+    whitelist.appendInformation(completions, untouched, entities({u"W"}));
+    EXPECT_TRUE(untouched.empty());
+
+    whitelist.clearAll();
+    EXPECT_EQ(whitelist.getSymbolOccurrenceCount(unit(u"m")), 0);
+}
+
+TEST_F(WhitelistTest, ResolvesDefinitionsInTheDatabaseThenTheBuiltinOne) {
+    auto db = emptyDatabase();
+    const UnitBase& furlong =
+        db->addUnit(*makeUnit({.symbol = u"fur", .name = u"furlong", .expression = u"220*yd"}));
+    const UnitBase& speed = db->addUnit(
+        *makeUnit({.symbol = u"furph", .name = u"furph", .expression = u"fur/h*nosuch"}));
+    whitelist.addSuggestions(furlong, *db);
+    whitelist.addSuggestions(speed, *db);
+    EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"yd"), 1) << "from the built-in database";
+    EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"fur"), 1);
+    EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"h"), 1);
+    EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"nosuch"), 0);
+    Whitelist::Information info;
+    whitelist.appendInformation(entities({u"h"}), info, entities({u"fur"}));
+    EXPECT_EQ(info, (Whitelist::Information{{u"h", {1, 1}}}));
+
+    auto broken = makeUnit({.symbol = u"bad", .name = u"bad", .expression = u"m*/s"});
+    EXPECT_EQ(thrownId([&] { whitelist.addSuggestions(*broken, *db); }),
+              "CorvaneTypes:Unit:ParsingError");
+}
+
+} // namespace

@@ -1,0 +1,112 @@
+#include "units/query/Whitelist.hpp"
+
+#include "units/db/UnitDBSet.hpp"
+#include "units/db/UnitDatabase.hpp"
+#include "units/expr/ParseUnitExpr.hpp"
+
+namespace CvUnitSys {
+
+template <typename Resolve>
+void Whitelist::addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf) {
+    std::set<ustring> symbols;
+    // A quantity-only registration has no expression to learn from.
+    if (!unit.getDisplayString().empty()) {
+        UnitExpr parsed;
+        parseUnitExprThrows(unit.getDisplayString(), parsed);
+        for (const auto& [name, exponent] : parsed.getReducedUnitExpr().getExpr()) {
+            if (const UnitBase* found = firstSymbolOf(name)) {
+                symbols.insert(found->getSymbol());
+            }
+        }
+    }
+    addSuggestionsHelper(unit.getSymbol(), symbols,
+                         UnitBase::isValidStringForUnitName(unit.getName()));
+}
+
+void Whitelist::addSuggestions(const UnitBase& unit, const UnitDatabase& database) {
+    addDefinition(unit, [&database](const ustring& name) {
+        const UnitBase* found = database.getFirstUnit(name).unit;
+        if (found == nullptr && !database.isBuiltin()) {
+            found = UnitDatabase::getBuiltinDatabase()->getFirstUnit(name).unit;
+        }
+        return found;
+    });
+}
+
+void Whitelist::addSuggestions(const UnitBase& unit, const UnitDBSet& set) {
+    // hasUnit with the default quantity and getUnit, resolved once.
+    addDefinition(unit, [&set](const ustring& name) -> const UnitBase* {
+        const UnitDBSet::UnitSet found = set.findUnit(name);
+        return found.empty() ? nullptr : &found.begin()->get();
+    });
+}
+
+void Whitelist::addSuggestionsHelper(const ustring& symbol, const std::set<ustring>& symbols,
+                                     bool nameIsValid) {
+    for (const ustring& s : symbols) {
+        ++occurrences_[s];
+        std::set<ustring>& partners = partners_[s];
+        for (const ustring& t : symbols) {
+            if (t == s) {
+                continue;
+            }
+            if (partners.insert(t).second) {
+                pairCounts_[pairKey(s, t)] = 1;
+            } else {
+                ++pairCounts_.at(pairKey(s, t));
+            }
+        }
+    }
+    if (!nameIsValid) {
+        ++occurrences_[symbol];
+    }
+}
+
+void Whitelist::appendInformation(const EntitySet& completions, Information& info,
+                                  const EntitySet& expressionEntities) const {
+    if (expressionEntities.empty()) {
+        return;
+    }
+    std::set<ustring> candidates;
+    for (const UnitBase& completion : completions) {
+        candidates.insert(completion.getSymbol());
+    }
+    Information local;
+    for (const UnitBase& entity : expressionEntities) {
+        const ustring& typed = entity.getSymbol();
+        const auto partners = partners_.find(typed);
+        if (partners == partners_.end()) {
+            continue;
+        }
+        for (const ustring& candidate : partners->second) {
+            if (!candidates.contains(candidate)) {
+                continue;
+            }
+            auto& [count, occurrence] = local[candidate];
+            count += pairCounts_.at(pairKey(candidate, typed));
+            occurrence += getSymbolOccurrenceCountHelper(candidate);
+        }
+    }
+    for (const auto& [symbol, counts] : local) {
+        auto& [count, occurrence] = info[symbol];
+        count += counts.first;
+        occurrence += counts.second;
+    }
+}
+
+std::int32_t Whitelist::getSymbolOccurrenceCount(const UnitBase& entity) const {
+    return getSymbolOccurrenceCountHelper(entity.getSymbol());
+}
+
+std::int32_t Whitelist::getSymbolOccurrenceCountHelper(const ustring& symbol) const {
+    const auto found = occurrences_.find(symbol);
+    return found == occurrences_.end() ? 0 : found->second;
+}
+
+void Whitelist::clearAll() {
+    partners_.clear();
+    pairCounts_.clear();
+    occurrences_.clear();
+}
+
+} // namespace CvUnitSys

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "units/foundation/UString.hpp"
+#include "units/model/UnitBase.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <unordered_map>
+#include <utility>
+
+namespace CvUnitSys {
+
+class UnitDatabase;
+class UnitDBSet;
+
+// Which symbols appear together in unit definitions, and how often each
+// appears: typing "kg*m/s^" ranks the units that definitions use beside kg,
+// m and s above the rest.
+class Whitelist {
+public:
+    using EntitySet =
+        std::set<std::reference_wrapper<const UnitBase>, UnitBase::ConstRefComparator>;
+    // Per candidate symbol: how often it appeared beside the typed symbols,
+    // and how often it appeared at all.
+    using Information = std::map<ustring, std::pair<std::int32_t, std::int32_t>>;
+
+    // Counts the symbols of the unit's definition, each resolved in the
+    // database (a user database falls back to the built-in one), or in the
+    // set. A definition that does not parse throws its parse error.
+    void addSuggestions(const UnitBase& unit, const UnitDatabase& database);
+    void addSuggestions(const UnitBase& unit, const UnitDBSet& set);
+    // `symbols` appeared together in one definition, that of the unit
+    // `symbol`; a unit whose name is no valid name (an expression) counts too.
+    void addSuggestionsHelper(const ustring& symbol, const std::set<ustring>& symbols,
+                              bool nameIsValid);
+
+    // Adds, for each completion whose symbol is a partner of an expression
+    // entity's symbol, the pair count and the completion's occurrences.
+    void appendInformation(const EntitySet& completions, Information& info,
+                           const EntitySet& expressionEntities) const;
+
+    std::int32_t getSymbolOccurrenceCount(const UnitBase& entity) const;
+    std::int32_t getSymbolOccurrenceCountHelper(const ustring& symbol) const;
+    void clearAll();
+
+private:
+    template <typename Resolve>
+    void addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf);
+    static ustring pairKey(const ustring& s, const ustring& t) { return t + u"_" + s; }
+
+    std::unordered_map<ustring, std::set<ustring>> partners_;
+    std::unordered_map<ustring, std::int32_t> pairCounts_;
+    std::unordered_map<ustring, std::int32_t> occurrences_;
+};
+
+} // namespace CvUnitSys
