@@ -1,4 +1,5 @@
 #include "db/DbSetFixtures.hpp"
+#include "units/host/RhodexUnitsObserver.hpp"
 #include "units/platform/TextServices.hpp"
 
 #include <algorithm>
@@ -121,6 +122,11 @@ TEST(DatabaseChurn, ClientsSeeEveryChangeCompletelyAndOnlyForward) {
         universe.define(u"extra" + TextServices::fromUtf8(std::to_string(k)), extra(k));
     }
     universe.add(u"churn", generation(0));
+    // The tool's unit matches the last generation only; the observer lives on
+    // the thread that changes the databases, as it does in the host.
+    RhodexUnitsObserver& observer = getRhodexUnitsObserver();
+    observer.clearAll();
+    observer.notify(u"churned", u"m", generations, 0);
     std::atomic<int> published{0};
     std::atomic<bool> done{false};
     std::atomic<bool> failed{false};
@@ -159,7 +165,12 @@ TEST(DatabaseChurn, ClientsSeeEveryChangeCompletelyAndOnlyForward) {
         const ustring removed = u"extra" + TextServices::fromUtf8(std::to_string((g + 1) % 3));
         registerInternalUnitDatabase(added, [] { return Model(); });
         removeInternalUnitDatabase(removed);
+        const ustring round = u"round" + TextServices::fromUtf8(std::to_string(g));
+        observer.notify(round, u"m", 1, 0);
+        EXPECT_TRUE(observer.getUnknownUnits().contains(round));
+        EXPECT_EQ(observer.isRhodexUnitCompatible(u"churned"), g == generations) << g;
     }
+    observer.clearAll();
     done = true;
     for (auto& client : clients) {
         client.join();

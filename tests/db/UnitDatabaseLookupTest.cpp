@@ -220,5 +220,24 @@ TEST_F(SpecialFactor, UnrelatedQuantitiesHaveNone) {
     EXPECT_TRUE(db->getRelatedPhysicalQuantities(u"aaa").empty());
 }
 
+// The database's fundamental look-ups match exactly, and a quantity's
+// expression is not one of its names.
+TEST(UnitDatabaseFundamentals, LookupsMatchSymbolAsciiSymbolAndNameOnly) {
+    EXPECT_TRUE(UnitDatabase::isFundamentalUnit(u"Metre"));
+    EXPECT_TRUE(UnitDatabase::isFundamentalUnit(u"m"));
+    EXPECT_FALSE(UnitDatabase::isFundamentalUnit(u"metre"));
+    EXPECT_FALSE(UnitDatabase::isFundamentalUnit(u"length"));
+    ASSERT_NE(UnitDatabase::getFundamentalUnit(u"deltaK"), nullptr);
+    EXPECT_EQ(UnitDatabase::getFundamentalUnit(u"deltaK")->getSymbol(), u"\u0394K");
+    EXPECT_EQ(UnitDatabase::getFundamentalUnit(u"kilogram"), nullptr);
+
+    EXPECT_TRUE(UnitDatabase::isFundamentalPhysicalQuantity(u"DTemp"));
+    EXPECT_FALSE(UnitDatabase::isFundamentalPhysicalQuantity(u"Length"));
+    EXPECT_FALSE(UnitDatabase::isFundamentalPhysicalQuantity(u"m"));
+    ASSERT_NE(UnitDatabase::getFundamentalPhysicalQuantity(u"M"), nullptr);
+    EXPECT_EQ(UnitDatabase::getFundamentalPhysicalQuantity(u"M")->getName(), u"mass");
+    EXPECT_EQ(UnitDatabase::getFundamentalPhysicalQuantity(u""), nullptr);
+}
+
 } // namespace
 } // namespace db_test

@@ -1,3 +1,4 @@
+#include "db/DbSetFixtures.hpp"
 #include "db/UserDbFixtures.hpp"
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/Model.hpp"
@@ -94,12 +95,57 @@ TEST(UserDatabaseLoad, EveryUnitBelongsToTheDatabasesOneSystem) {
     }
 }
 
-TEST(UserDatabaseLoad, AnInvalidSystemNameLoadsNothing) {
-    WarningCollector warnings;
-    const auto db = load(R"(<unitDatabase name="a,b"><unit name="u" symbol="u" definition="m"/>
-                            </unitDatabase>)");
-    EXPECT_EQ(db->getNumUnits(), 0U);
-    EXPECT_EQ(itemsOf(warnings), (std::vector<Item>{{"InvalidUnitSystemName", u"a,b"}}));
+// An invalid system name, a unit of an unknown quantity and a clash with a
+// stored entry end the load with their error; what came before stays (a
+// clashing unit stays in the store, unindexed). Given a
+// fault handler, the load hands each on and goes on with the next entry.
+TEST(UserDatabaseLoad, FaultsThatEndTheLoadPassToTheCaller) {
+    struct Case {
+        std::string document;
+        std::string key;
+        std::vector<ustring> kept;
+        std::vector<ustring> keptWithHandler;
+    };
+    const Case cases[] = {
+        {R"(<unitDatabase name="a,b"><unit name="u" symbol="u" definition="m"/></unitDatabase>)",
+         "InvalidUnitSystemName",
+         {},
+         {u"u"}},
+        {R"(<unitDatabase><unit name="before" symbol="before" definition="m"/>
+             <unit name="mystery" symbol="mys" definition="m" physicalQuantity="no_such"/>
+             <unit name="after" symbol="after" definition="m"/></unitDatabase>)",
+         "PhysicalQuantityNotInDatabase",
+         {u"before"},
+         {u"after", u"before"}},
+        {R"(<unitDatabase><unit name="ok1" symbol="ok1" definition="m"/>
+             <unit name="ok1_again" symbol="ok1" definition="m"/>
+             <unit name="after" symbol="after" definition="m"/></unitDatabase>)",
+         "SimilarInstanceThere",
+         {u"ok1", u"ok1"},
+         {u"after", u"ok1", u"ok1"}},
+    };
+    for (const Case& c : cases) {
+        const Model model = UnitRepositoryReader::readDocument(c.document, "/data/shop.xml");
+        auto db = UnitDatabase::createNewDatabase(u"/data/shop.xml", DatabaseSource::UserFile);
+        EXPECT_EQ(dbset_test::thrownKey([&] { db->loadFromModel(model); }), c.key) << c.document;
+        EXPECT_EQ(symbolsOf(db->getAllUnits()), c.kept) << c.document;
+
+        std::vector<std::string> handed;
+        db = UnitDatabase::createNewDatabase(u"/data/shop.xml", DatabaseSource::UserFile);
+        db->loadFromModel(model, [&handed](const IException& e) {
+            handed.push_back(
+                static_cast<const IUserException&>(e).getDiagnostic().items()[0].id.getKey());
+        });
+        EXPECT_EQ(handed, std::vector<std::string>{c.key}) << c.document;
+        EXPECT_EQ(symbolsOf(db->getAllUnits()), c.keptWithHandler) << c.document;
+    }
+}
+
+// A database the manager has no loader for cannot load.
+TEST(UserDatabaseLoad, AnUnlistedDatabaseHasNoLoader) {
+    const auto db =
+        UnitDatabase::createNewDatabase(u"/nowhere/unlisted.xml", DatabaseSource::UserFile);
+    EXPECT_THROW(db->loadFromXMLIntoMemory(), std::bad_function_call);
 }
 
 TEST(UserDatabaseLoad, AQuantityOnlyTheBuiltinDatabaseHoldsIsUsed) {
@@ -136,20 +182,13 @@ TEST(UserDatabaseLoad, NamesEachInvalidEntryAndKeepsTheRest) {
   <unit name="micro_thing" symbol="µth" definition="m"/>
   <unit name="micro_thing2" symbol="µth2" asciiSymbol="uth2" definition="m"/>
   <unit name="unparsable" symbol="unp" definition="m/(s"/>
-  <unit name="mystery" symbol="mys" definition="m" physicalQuantity="no_such_quantity"/>
   <unit name="ok2" symbol="ok2" definition="ok1" physicalQuantity="dough_mass"/>
-  <unit name="ok1_again" symbol="ok1" definition="m"/>
   <unit name="ok3" symbol="ok3" definition="ok2"/>
 </unitDatabase>)");
     const std::vector<Item> expected = {
-        {"InvalidPQIgnored", u"bad quantity"},
-        {"InvalidPQIgnored", u"half_open"},
-        {"InvalidUnitIgnored", u"with space"},
-        {"InvalidUnitIgnored", u"star"},
-        {"InvalidUnitIgnored", u"micro_thing"},
-        {"InvalidUnitIgnored", u"unparsable"},
-        {"PhysicalQuantityNotInDatabase", u"no_such_quantity"},
-        {"SimilarInstanceThere", u"ok1_again"},
+        {"InvalidPQIgnored", u"bad quantity"},  {"InvalidPQIgnored", u"half_open"},
+        {"InvalidUnitIgnored", u"with space"},  {"InvalidUnitIgnored", u"star"},
+        {"InvalidUnitIgnored", u"micro_thing"}, {"InvalidUnitIgnored", u"unparsable"},
     };
     EXPECT_EQ(itemsOf(warnings), expected);
     const std::vector<Diagnostic> reported = warnings.warnings();

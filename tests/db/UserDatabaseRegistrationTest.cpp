@@ -143,6 +143,25 @@ TEST_F(UserDatabaseRegistration, DuplicatesAreReportedAndAmbiguousSymbolsQualifi
     EXPECT_EQ(set->getDefiningDatabaseName(u"shop_metre"), a.name());
 }
 
+// Each reload validates every listed database again, so a unit built on a
+// database that leaves the list leaves with it.
+TEST_F(UserDatabaseRegistration, RemovingADatabaseTakesTheUnitsBuiltOnIt) {
+    const DatabaseFile& base =
+        add(document("base", R"(<unit name="base_unit" symbol="base_u" definition="m"/>)"));
+    add(document("user", R"(<unit name="user_unit" symbol="user_u" definition="base_u/s"/>
+  <unit name="own_unit" symbol="own_u" definition="s"/>)"));
+    EXPECT_TRUE(newSet()->hasUnit(u"user_u", UnitFactory::getDefaultPhysicalQuantity()));
+
+    WarningCollector warnings;
+    removeInternalUnitDatabase(base.name());
+    EXPECT_TRUE(
+        contains(itemsOf(warnings), {"InvalidUnitIgnoredUndefinedUnitsInDefinition", u"user_unit"}))
+        << ::testing::PrintToString(itemsOf(warnings));
+    const auto set = newSet();
+    EXPECT_TRUE(set->findUnit(u"user_u").empty());
+    EXPECT_FALSE(set->findUnit(u"own_u").empty());
+}
+
 TEST_F(UserDatabaseRegistration, AnUnreadableFileCostsOnlyItself) {
     WarningCollector warnings;
     const DatabaseFile& broken = add("<unitDatabase><unit name='a'");

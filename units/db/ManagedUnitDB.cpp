@@ -24,9 +24,4 @@ ustring ManagedUnitDB::toUString() const {
     return database_->getName();
 }
 
-bool ManagedUnitDB::claimValidation() {
-    bool expected = false;
-    return validated_.compare_exchange_strong(expected, true);
-}
-
 } // namespace CvUnitSys

@@ -5,7 +5,6 @@
 #include "units/foundation/UString.hpp"
 #include "units/platform/Model.hpp"
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -31,16 +30,10 @@ public:
     const Loader& getExtractor() const { return loader_; }
     ustring toUString() const;
 
-    // Validation removes invalid units from the database; it runs once, before
-    // any client set can see the database, so later readers never race with it.
-    // True for the one caller that is to validate.
-    bool claimValidation();
-
 private:
     std::unique_ptr<UnitDatabase> database_;
     Loader loader_;
     UnitDBSource source_;
-    std::atomic<bool> validated_{false};
 };
 
 } // namespace CvUnitSys

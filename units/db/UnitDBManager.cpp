@@ -1,6 +1,7 @@
 #include "units/db/UnitDBManager.hpp"
 
 #include "units/db/UnitDBSet.hpp"
+#include "units/host/RhodexUnitsObserver.hpp"
 #include "units/model/UnitModelLookup.hpp"
 
 #include <algorithm>
@@ -256,24 +257,48 @@ void UnitDBManager::clearAmbiguousSymbols() {
 }
 
 void UnitDBManager::reloadUnitDBs() {
-    std::unique_lock lock(m_UnitDBManager.versionLock_);
-    reloadUnitDBsLocked();
+    reload(false);
 }
 
-void UnitDBManager::reloadUnitDBsLocked() {
-    UnitDBSet set(UnitDBSet::ForReload{});
+void UnitDBManager::reload(bool moveVersionOn) {
+    UnitDBSet set;
+    // The set's own locks before the manager's, as for every set.
+    std::lock_guard initialization(set.initializationLock_);
+    std::lock_guard definitions(set.definitionLock_);
+    UnitDatabase::getBuiltinDatabase();
+    // Rebuilds hold this lock shared, so none starts between the increment and
+    // the end of the validation.
+    std::unique_lock version(m_UnitDBManager.versionLock_);
+    if (moveVersionOn) {
+        ++m_UnitDBManager.setVersion_;
+        // After the list changed, so that a fill starting now sees the new list.
+        m_UnitDBManager.physicalQuantityReductionMap_->clear();
+    }
     set.initializeLocked(m_UnitDBManager.setVersion_);
     set.detectInvalidUnits();
     UnitDBSet::detectDuplicates();
 }
 
+// The list changes in a critical section of its own, under the list lock; the
+// version moves on afterwards, under the version lock that the reload's
+// validation keeps. One interleaving still lets a set build on a database not
+// yet validated: a set that initialises after the list changed and before the
+// version moved on takes the new list at the old version, and the validation
+// then removes units it may be reading. Its next initializeIfNeeded rebuilds.
 template <typename Change> void UnitDBManager::changeListAndReload(Change change) {
-    std::unique_lock lock(m_UnitDBManager.versionLock_);
-    change(m_UnitDBManager);
-    ++m_UnitDBManager.setVersion_;
-    // After the change, so that a fill starting now sees the new list.
-    m_UnitDBManager.physicalQuantityReductionMap_->clear();
-    reloadUnitDBsLocked();
+    // Loaded first, so that its own word to the observer comes before the change.
+    UnitDatabase::getBuiltinDatabase();
+    RhodexUnitsObserver& observer = getRhodexUnitsObserver();
+    observer.setUnitDatabaseInitialized(false);
+    try {
+        change(m_UnitDBManager);
+        reload(true);
+    } catch (...) {
+        // A database whose load ended with an error stays as far as it got.
+        observer.setUnitDatabaseInitialized(true);
+        throw;
+    }
+    observer.setUnitDatabaseInitialized(true);
 }
 
 ustring UnitDBManager::toUString() const {

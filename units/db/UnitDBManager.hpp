@@ -25,9 +25,10 @@ class UnitDBSet;
 // several user databases define. Every walk visits the built-in database first,
 // then the listed ones in ascending name order.
 //
-// Lock order: version lock, then list lock; the unit-system cache lock before
-// the list lock. None is recursive, except that a walk may be re-entered from
-// the same thread (a database loading inside a walk looks up unit systems).
+// Lock order: a set's own locks before any of these; the version lock, then
+// the list lock; the unit-system cache lock before the list lock. None is
+// recursive, except that a walk may be re-entered from the same thread (a
+// database loading inside a walk looks up unit systems).
 class UnitDBManager {
 public:
     using Loader = ManagedUnitDB::Loader;
@@ -108,11 +109,10 @@ private:
 
     class SharedListLock;
 
-    // The host's list changes hold the version lock exclusively from the change
-    // of the list to the end of the reload, so no client set initialises on a
-    // database that validation is still changing.
     template <typename Change> static void changeListAndReload(Change change);
-    static void reloadUnitDBsLocked();
+    // Validates and detects duplicates holding the version lock exclusively,
+    // first moving the version on when asked.
+    static void reload(bool moveVersionOn);
 
     static const bool lookupInstalled_;
 

@@ -26,14 +26,18 @@ ustring UnitDBSet::getShortName(const UnitDatabase& database) {
 
 UnitDBSet::UnitDBSet() = default;
 
-UnitDBSet::UnitDBSet(ForReload) {}
-
 UnitDBSet::~UnitDBSet() = default;
 
 void UnitDBSet::initializeIfNeeded() {
+    // The set's own locks come before any of the manager's.
     std::lock_guard initialization(initializationLock_);
-    // Held until the set is built, so a list change and its reload, which hold
-    // it exclusively, are seen either not at all or completely.
+    std::lock_guard definitions(definitionLock_);
+    // Loaded before the version lock: a first load tells the units observer,
+    // which may initialise its own set, and that set takes the version lock.
+    UnitDatabase::getBuiltinDatabase();
+    // Held until the set is built: a reload holds it exclusively from the
+    // version's increment to the end of its validation, so a rebuild sees the
+    // databases either before that validation or after it.
     std::shared_lock version(manager().versionLock_);
     initializeLocked(manager().setVersion_);
 }
@@ -63,7 +67,6 @@ void UnitDBSet::initializeLocked(std::uint32_t version) {
 }
 
 void UnitDBSet::resetDefinitions() {
-    std::lock_guard definitions(definitionLock_);
     unitDefinitions_ = UnitDatabase::getFundamentalUnitsDefinitions();
     physicalQuantityDefinitions_ = UnitDatabase::getFundamentalPhysicalQuantitiesDefinitions();
 }

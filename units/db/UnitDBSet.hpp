@@ -142,8 +142,8 @@ public:
     std::vector<ustring> getSimilarUnitsForUnit(const ustring& symbol) const;
     std::vector<ustring> getSimilarUnitsForPhysicalQuantity(const ustring& name) const;
 
-    // Removes the invalid units of each user database not validated yet and
-    // reports them as one warning.
+    // Removes the invalid units of each user database and reports them as one
+    // warning per database.
     void detectInvalidUnits();
     // Reports duplicate names and symbols across all databases and records the
     // symbols that several user databases define as ambiguous.
@@ -154,9 +154,6 @@ public:
 
 private:
     friend class UnitDBManager;
-    struct ForReload {};
-    // A set for the manager's reload, which holds the version lock itself.
-    explicit UnitDBSet(ForReload);
 
     // A user database as the set sees it: loaded, with the short name that
     // qualifies its units.
@@ -166,6 +163,7 @@ private:
         ustring shortName;
     };
 
+    // With the initialisation and definition locks and the version lock held.
     void initializeLocked(std::uint32_t version);
     void resetDefinitions();
     const UnitDatabase& builtin() const;

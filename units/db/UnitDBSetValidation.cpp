@@ -105,11 +105,11 @@ void reportDuplicates(const std::set<ustring>& duplicates,
 
 } // namespace
 
+// Every database again on every reload: a unit valid before may depend on a
+// database that has since left the list.
 void UnitDBSet::detectInvalidUnits() {
     for (const UserDB& db : databases_) {
-        if (db.managed->claimValidation()) {
-            validateDatabase(*db.database);
-        }
+        validateDatabase(*db.database);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "units/db/SqlDatabaseFileLoader.hpp"
 #include "units/foundation/UnitMsgID.hpp"
+#include "units/host/RhodexUnitsObserver.hpp"
 #include "units/model/UnitAliasInfo.hpp"
 #include "units/model/UnitFactory.hpp"
 #include "units/model/UnitModelLookup.hpp"
@@ -272,6 +273,7 @@ void UnitDatabase::loadIfNeeded() {
     }
     if (isBuiltin()) {
         loadUnitDatabase(name_);
+        getRhodexUnitsObserver().setUnitDatabaseInitialized(true);
     } else if (source_ != DatabaseSource::Builtin && fileLoader()) {
         fileLoader()(*this);
     }
@@ -736,6 +738,7 @@ void UnitDatabase::clearAll() {
     store_->unitAliasProvenance.rows.clear();
     store_->physicalQuantityProvenance.rows.clear();
     store_->unitPhysicalQuantity.rows.clear();
+    getRhodexUnitsObserver().setUnitDatabaseInitialized(false);
     store_->autoComplete.clearAll();
     forgetCompletions();
     store_->version.clear();

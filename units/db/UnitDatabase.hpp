@@ -10,6 +10,7 @@
 #include "units/model/UnitPrefix.hpp"
 #include "units/model/UnitProvenance.hpp"
 #include "units/model/UnitSystem.hpp"
+#include "units/platform/IException.hpp"
 #include "units/query/Whitelist.hpp"
 
 #include <atomic>
@@ -58,6 +59,12 @@ public:
     // The fundamental entities' definitions by symbol, ASCII symbol and name.
     static const FundamentalUnits::DefinitionMap& getFundamentalUnitsDefinitions();
     static const FundamentalUnits::DefinitionMap& getFundamentalPhysicalQuantitiesDefinitions();
+    // Exact, case-sensitive matches of a fundamental unit's or quantity's
+    // symbol, ASCII symbol or name; null or false when there is none.
+    static bool isFundamentalUnit(const ustring& text);
+    static const UnitBase* getFundamentalUnit(const ustring& text);
+    static bool isFundamentalPhysicalQuantity(const ustring& text);
+    static const UnitBase* getFundamentalPhysicalQuantity(const ustring& text);
     // Inserts the fundamental entities of the same kind (units for a unit,
     // quantities otherwise) whose symbol, ASCII symbol or name is the entity's symbol.
     static void addMatchingFundamentalUnitToList(const UnitBase& entity, UnitSet& out);
@@ -66,12 +73,17 @@ public:
     // Fills the database from an SQL database file; problems become one
     // warning, never an exception.
     void loadUnitDatabase(const ustring& path);
+    // What a load does with a fault that ends it (an invalid unit-system name,
+    // a unit of an unknown quantity, a clash with a stored entry).
+    using EndingFault = std::function<void(const IException&)>;
     // Fills a user database from the model of its file: provenances, its one
     // unit system, quantities and units, each checked before it is stored.
-    // Entries left out are reported together in one warning.
-    void loadFromModel(const Model& model);
+    // Entries left out are reported together in one warning. A fault that ends
+    // the load is thrown, and what was stored before it stays; with `onFault`
+    // given, it goes there instead and the load goes on with the next entry.
+    void loadFromModel(const Model& model, const EndingFault& onFault = {});
     // Fills a user database from the model that the manager's loader for this
-    // database's name gives; a database the manager has no loader for stays empty.
+    // database's name gives; std::bad_function_call when the manager has none.
     void loadFromXMLIntoMemory();
     bool isBuiltin() const { return name_ == builtinPath(); }
     ustring calDBFileShortName() const;

@@ -10,6 +10,22 @@ const FundamentalUnits::DefinitionMap& UnitDatabase::getFundamentalPhysicalQuant
     return FundamentalUnits::get().getPhysicalQuantityDefinitions();
 }
 
+bool UnitDatabase::isFundamentalUnit(const ustring& text) {
+    return getFundamentalUnit(text) != nullptr;
+}
+
+const UnitBase* UnitDatabase::getFundamentalUnit(const ustring& text) {
+    return FundamentalUnits::get().findUnit(text);
+}
+
+bool UnitDatabase::isFundamentalPhysicalQuantity(const ustring& text) {
+    return getFundamentalPhysicalQuantity(text) != nullptr;
+}
+
+const UnitBase* UnitDatabase::getFundamentalPhysicalQuantity(const ustring& text) {
+    return FundamentalUnits::get().findPhysicalQuantity(text);
+}
+
 void UnitDatabase::addMatchingFundamentalUnitToList(const UnitBase& entity, UnitSet& out) {
     const FundamentalUnits& fundamentals = FundamentalUnits::get();
     const auto& candidates = entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT

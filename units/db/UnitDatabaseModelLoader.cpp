@@ -69,23 +69,59 @@ public:
     void add(const BaseMsgID& id, const std::string& extraText = {}) {
         cvsvConcatenateDiagnosticsNoCheck(collected_, cvsvCreateDiagnostic(id, extraText), true);
     }
-    void add(const IException& e) {
-        cvsvConcatenateDiagnosticsNoCheck(collected_, cvsvCreateDiagnosticFromIException(e, true),
-                                          true);
-    }
     void report() { cvsvReportAsWarning(std::move(collected_)); }
 
 private:
     Diagnostic collected_;
 };
 
+// Stores one unit, or collects why it is left out; throws the faults that end a load.
+void loadUnit(UnitDatabase& db, const UnitRepository::Unit& u, const UnitFactory& factory,
+              const std::shared_ptr<UnitSystem>& system, Collector& collector) {
+    const UnitBase* quantity = &UnitFactory::getDefaultPhysicalQuantity();
+    if (!u.physicalQuantity.empty()) {
+        UnitDatabase::UnitSet found = db.getPhysicalQuantity(u.physicalQuantity);
+        if (found.empty()) {
+            found = UnitDatabase::getUnitDatabase()->getPhysicalQuantity(u.physicalQuantity);
+        }
+        if (found.empty()) {
+            throw IUserException(cvsvCreateDiagnostic(
+                makeUnitMsgID("PhysicalQuantityNotInDatabase", {u.physicalQuantity}),
+                "The unit " + quoted(u.name) + " names it."));
+        }
+        quantity = &found.begin()->get();
+    }
+    if (const std::string problem = unitProblem(u); !problem.empty()) {
+        collector.add(makeUnitMsgID("InvalidUnitIgnored", {u.name, db.getName()}), problem);
+        return;
+    }
+    // The unit gets the database's own system directly: asking the manager
+    // for it by name would walk the databases while this one loads.
+    const std::unique_ptr<Unit> unit =
+        factory.createUnit(-10, u.name, u.definition, u.symbol, u.asciiSymbol, u.display,
+                           {u.factor, u.factorKind}, u.subUnit, {}, {}, false, *quantity);
+    if (system) {
+        unit->addOwnerUnitSystem(system);
+    }
+    db.addUnit(*unit);
+    for (const ustring& id : u.getUnitProvenance()) {
+        db.addUnitProvenanceMapping(u.symbol, id);
+    }
+}
+
 } // namespace
 
-void UnitDatabase::loadFromModel(const Model& model) {
+void UnitDatabase::loadFromModel(const Model& model, const EndingFault& onFault) {
     const auto* repository = model.findTopLevelElement<UnitRepository::UnitDatabase>();
     if (repository == nullptr) {
         return;
     }
+    const auto fault = [&onFault](const IException& e) {
+        if (!onFault) {
+            throw;
+        }
+        onFault(e);
+    };
     Collector collector;
     for (const UnitRepository::UnitProvenance& p : repository->getUnitProvenance()) {
         addUnitProvenance(UnitProvenance(p.id, p.title, p.subtitle, p.organization,
@@ -98,10 +134,7 @@ void UnitDatabase::loadFromModel(const Model& model) {
         addUnitSystem(UnitSystem(getUnitSystemName()));
         system = getUnitSystem(getUnitSystemName());
     } catch (const IException& e) {
-        // Every unit belongs to the database's system: without one, nothing loads.
-        collector.add(e);
-        collector.report();
-        return;
+        fault(e);
     }
 
     const UnitFactory factory;
@@ -117,52 +150,22 @@ void UnitDatabase::loadFromModel(const Model& model) {
                 addPhysicalQuantityProvenanceMapping(q.name, id);
             }
         } catch (const IException& e) {
-            collector.add(e);
+            fault(e);
         }
     }
 
     for (const UnitRepository::Unit& u : repository->getUnit()) {
-        const UnitBase* quantity = &UnitFactory::getDefaultPhysicalQuantity();
-        if (!u.physicalQuantity.empty()) {
-            UnitSet found = getPhysicalQuantity(u.physicalQuantity);
-            if (found.empty()) {
-                found = getUnitDatabase()->getPhysicalQuantity(u.physicalQuantity);
-            }
-            if (found.empty()) {
-                collector.add(makeUnitMsgID("PhysicalQuantityNotInDatabase", {u.physicalQuantity}),
-                              "The unit " + quoted(u.name) + " was ignored.");
-                continue;
-            }
-            quantity = &found.begin()->get();
-        }
-        if (const std::string problem = unitProblem(u); !problem.empty()) {
-            collector.add(makeUnitMsgID("InvalidUnitIgnored", {u.name, getName()}), problem);
-            continue;
-        }
         try {
-            // The unit gets the database's own system directly: asking the
-            // manager for it by name would walk the databases while this one loads.
-            const std::unique_ptr<Unit> unit =
-                factory.createUnit(-10, u.name, u.definition, u.symbol, u.asciiSymbol, u.display,
-                                   {u.factor, u.factorKind}, u.subUnit, {}, {}, false, *quantity);
-            unit->addOwnerUnitSystem(system);
-            addUnit(*unit);
-            for (const ustring& id : u.getUnitProvenance()) {
-                addUnitProvenanceMapping(u.symbol, id);
-            }
+            loadUnit(*this, u, factory, system, collector);
         } catch (const IException& e) {
-            collector.add(e);
+            fault(e);
         }
     }
     collector.report();
 }
 
 void UnitDatabase::loadFromXMLIntoMemory() {
-    const UnitDBManager::Loader extracter =
-        UnitDBManager::m_UnitDBManager.getDBExtracter(getName());
-    if (extracter) {
-        loadFromModel(extracter());
-    }
+    loadFromModel(UnitDBManager::m_UnitDBManager.getDBExtracter(getName())());
 }
 
 } // namespace CvUnitSys
