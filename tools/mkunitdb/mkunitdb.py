@@ -245,6 +245,15 @@ def write_docs(tables, path):
     for p in prefixes:
         lines.append(f"| {markdown_cell(p['Name'])} | {markdown_cell(p['Symbol'])} | "
                      f"{markdown_cell(p['AsciiSymbol'])} |")
+    metadata = {m["Name"]: m["Value"] for m in rows("unitdb_metadata")}
+    choices = [(k.split(":", 1)[1], v) for k, v in metadata.items() if k.startswith("SymbolChoice:")]
+    if choices:
+        lines += ["", "## Symbols that two meanings want", "",
+                  "| symbol | means |", "|---|---|"]
+        lines += [f"| {markdown_cell(s)} | {markdown_cell(v)} |" for s, v in choices]
+    notes = [v for k, v in metadata.items() if k.startswith("Note:")]
+    if notes:
+        lines += ["", "## Notes", ""] + [f"- {markdown_cell(v)}" for v in notes]
     lines += ["", "## Units by physical quantity", ""]
     for quantity in sorted(grouped):
         lines += [f"### {markdown_cell(quantity)}", "",
