@@ -129,6 +129,7 @@ TEST_F(BuiltinDefinitions, ReciprocalQuantitiesConvertWithAnInversion) {
         {u"cP@dynamic_viscosity", u"rhe@fluidity", 100},
         {u"dpt@lens_power", u"mm@focal_length", 1000},
         {u"mpg@fuel_economy", u"L_100km@fuel_consumption", 235.2145833333333},
+        {u"Ne_cotton@yarn_count", u"tex@linear_density", 590.5412474482357},
     };
     for (const auto& c : cases) {
         const UnitBase& from = unitFor(c.from);
