@@ -123,6 +123,8 @@ TEST_F(BuiltinDefinitions, ReciprocalQuantitiesConvertWithAnInversion) {
         {u"kg/m^3@density", u"L/kg@specific_volume", 1000},
         {u"ms@period", u"kHz@frequency", 1},
         {u"K/W@thermal_resistance", u"W/K@thermal_conductance", 1},
+        {u"degR_h_ft2_per_BTU_in@thermal_resistivity",
+         u"BTU_in_per_h_ft2_degR@thermal_conductivity", 1},
         {u"tog@thermal_insulance", u"W/(m^2*K)@heat_transfer_coefficient", 10},
         {u"A/Wb@reluctance", u"uH@permeance", 1e6},
         {u"1/Pa@compressibility", u"GPa@bulk_modulus", 1e-9},
