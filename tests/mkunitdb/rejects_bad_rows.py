@@ -22,6 +22,7 @@ CASES = [
     ("duplicate symbol", "units", {"Symbol": "ft"}, "duplicate symbol 'ft'"),
     ("duplicate ASCII symbol", "units", {"AsciiSymbol": "degC"}, "duplicate symbol 'degC'"),
     ("duplicate name", "units", {"Name": "metre"}, "duplicate name 'metre'"),
+    ("name that is another's symbol", "units", {"Name": "ft"}, "duplicate name 'ft'"),
     ("missing source", "units", {"ProvenanceGroup": ""}, "has no source"),
     ("unknown source", "units", {"ProvenanceGroup": "777"}, "has no source"),
     ("zero denominator", "conversion_factors", ("1\t3\t1,1,0", "1\t3\t1,0,0"), "zero denominator"),

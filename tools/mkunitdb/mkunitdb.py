@@ -5,7 +5,7 @@ Each <table>.tsv becomes one SQLite table; the SQLite file is stored as the part
 "/ud_part" of a zip package that follows the Open Packaging Conventions. The
 same run writes the reference list of what the database holds (docs/units.md).
 
-    mkunitdb.py SOURCE_DIR PACKAGE [--docs UNITS_MD]
+    mkunitdb.py SOURCE_DIR PACKAGE [--docs UNITS_MD]   refuses bad rows, naming file and line
     mkunitdb.py --check PACKAGE     run every query the loader runs, fail on error
 """
 
@@ -162,12 +162,13 @@ def validate(source_dir, tables):
             if r["ProvenanceGroup"] not in groups:
                 raise SourceError(f"{where}: {r['Name']} has no source "
                                   f"(provenance group {r['ProvenanceGroup']})")
+    # Names and symbols share one namespace: a lookup searches both.
     claimed = {}
 
     def claim(where, kind, text):
         if text is None:
             return
-        first = claimed.setdefault((kind, text), where)
+        first = claimed.setdefault(text, where)
         if first != where:
             raise SourceError(f"{where}: duplicate {kind} '{text}', first at {first}")
 
