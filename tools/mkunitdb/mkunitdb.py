@@ -5,7 +5,7 @@ Each <table>.tsv becomes one SQLite table; the SQLite file is stored as the part
 "/ud_part" of a zip package that follows the Open Packaging Conventions. The
 same run writes the reference list of what the database holds (docs/units.md).
 
-    mkunitdb.py SOURCE_DIR PACKAGE [--docs UNITS_MD]
+    mkunitdb.py SOURCE_DIR PACKAGE [--docs UNITS_MD]   refuses bad rows, naming file and line
     mkunitdb.py --check PACKAGE     run every query the loader runs, fail on error
 """
 
@@ -60,9 +60,11 @@ def column_type(name):
 
 
 def read_table(path):
-    """Header and rows of one table file; empty fields are None (SQL NULL)."""
+    """Header, rows and the line number of each row of one table file; empty
+    fields are None (SQL NULL)."""
     header = None
     rows = []
+    lines = []
     with open(path, encoding="utf-8") as f:
         for number, line in enumerate(f, 1):
             line = line.rstrip("\n")
@@ -89,9 +91,10 @@ def read_table(path):
                 else:
                     row.append(value)
             rows.append(row)
+            lines.append(number)
     if header is None:
         raise SourceError(f"{path}: no header line")
-    return header, rows
+    return header, rows, lines
 
 
 def read_source(source_dir):
@@ -105,10 +108,88 @@ def read_source(source_dir):
     return tables
 
 
+INTEGER = r"-?\d+"
+NUMBER = r"[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?"
+# The text each factor kind accepts; a denominator of zero is refused apart.
+FACTOR_FORMS = {
+    1: re.compile(NUMBER),
+    2: re.compile(f"{INTEGER},{INTEGER}"),
+    3: re.compile(f"{INTEGER},{INTEGER},{INTEGER}"),
+    4: re.compile(f"{INTEGER},{INTEGER},{INTEGER},{INTEGER}"),
+    5: re.compile(f"{NUMBER},{NUMBER}"),
+    6: re.compile(NUMBER),
+}
+DENOMINATORS = {2: (1,), 3: (1,), 4: (1, 3)}
+
+
+def records(source_dir, tables, name):
+    """(where, row as a dict) for each row of one table; where is file:line."""
+    header, rows, lines = tables[name]
+    path = os.path.join(source_dir, name + ".tsv")
+    return [(f"{path}:{line}", dict(zip(header, row))) for row, line in zip(rows, lines)]
+
+
+def check_factor(where, kind, text):
+    form = FACTOR_FORMS.get(kind)
+    if form is None or text is None or not form.fullmatch(text):
+        raise SourceError(f"{where}: bad factor '{text}' for factor type {kind}")
+    parts = text.split(",")
+    if any(int(parts[i]) == 0 for i in DENOMINATORS.get(kind, ())):
+        raise SourceError(f"{where}: bad factor '{text}': zero denominator")
+    if kind in (1, 6) and float(text) == 0:
+        raise SourceError(f"{where}: bad factor '{text}': zero")
+
+
+def validate(source_dir, tables):
+    """Refuses what would load as a wrong or unreachable entry: a bad factor
+    text, a reference to a quantity or factor that does not exist, a symbol
+    or name that two rows claim, a unit or quantity without a source."""
+    factors = {}
+    for where, r in records(source_dir, tables, "conversion_factors"):
+        check_factor(where, r["FactorType"], r["ConversionFactorStr"])
+        factors[r["Id"]] = r
+    quantities = {r["Id"] for _, r in records(source_dir, tables, "physical_quantities")}
+    groups = {r["provenance_groups_id"]
+              for _, r in records(source_dir, tables, "provenance_groups_to_provenances")}
+    for where, r in records(source_dir, tables, "physical_quantity_relations"):
+        for column in ("PhysicalQuantityA", "PhysicalQuantityB"):
+            if r[column] not in quantities:
+                raise SourceError(f"{where}: unknown quantity {r[column]}")
+        if r["ConversionFactor"] not in factors:
+            raise SourceError(f"{where}: unknown factor {r['ConversionFactor']}")
+    for table in ("physical_quantities", "units"):
+        for where, r in records(source_dir, tables, table):
+            if r["ProvenanceGroup"] not in groups:
+                raise SourceError(f"{where}: {r['Name']} has no source "
+                                  f"(provenance group {r['ProvenanceGroup']})")
+    # Names and symbols share one namespace: a lookup searches both.
+    claimed = {}
+
+    def claim(where, kind, text):
+        if text is None:
+            return
+        first = claimed.setdefault(text, where)
+        if first != where:
+            raise SourceError(f"{where}: duplicate {kind} '{text}', first at {first}")
+
+    for where, r in records(source_dir, tables, "units"):
+        if r["PhysicalQuantity"] not in quantities:
+            raise SourceError(f"{where}: unknown quantity {r['PhysicalQuantity']}")
+        if r["ConversionFactor"] not in factors:
+            raise SourceError(f"{where}: unknown factor {r['ConversionFactor']}")
+        claim(where, "name", r["Name"])
+        claim(where, "symbol", r["Symbol"])
+        claim(where, "symbol", r["AsciiSymbol"])
+    for where, r in records(source_dir, tables, "unit_aliases"):
+        claim(where, "name", r["Name"])
+        claim(where, "symbol", r["Symbol"])
+        claim(where, "symbol", r["AsciiSymbol"])
+
+
 def write_database(tables, path):
     db = sqlite3.connect(path)
     try:
-        for table, (header, rows) in tables.items():
+        for table, (header, rows, _) in tables.items():
             columns = []
             for name in header:
                 key = " PRIMARY KEY" if name == "Id" else ""
@@ -165,6 +246,15 @@ def write_docs(tables, path):
     for p in prefixes:
         lines.append(f"| {markdown_cell(p['Name'])} | {markdown_cell(p['Symbol'])} | "
                      f"{markdown_cell(p['AsciiSymbol'])} |")
+    metadata = {m["Name"]: m["Value"] for m in rows("unitdb_metadata")}
+    choices = [(k.split(":", 1)[1], v) for k, v in metadata.items() if k.startswith("SymbolChoice:")]
+    if choices:
+        lines += ["", "## Symbols that two meanings want", "",
+                  "| symbol | means |", "|---|---|"]
+        lines += [f"| {markdown_cell(s)} | {markdown_cell(v)} |" for s, v in choices]
+    notes = [v for k, v in metadata.items() if k.startswith("Note:")]
+    if notes:
+        lines += ["", "## Notes", ""] + [f"- {markdown_cell(v)}" for v in notes]
     lines += ["", "## Units by physical quantity", ""]
     for quantity in sorted(grouped):
         lines += [f"### {markdown_cell(quantity)}", "",
@@ -212,6 +302,7 @@ def main(argv):
         if not args.source or not args.package:
             parser.error("SOURCE and PACKAGE are required")
         tables = read_source(args.source)
+        validate(args.source, tables)
         with tempfile.TemporaryDirectory() as tmp:
             db_path = os.path.join(tmp, "ud.sqlite")
             write_database(tables, db_path)
