@@ -1,9 +1,9 @@
 #include "ArithmeticExpression.hpp"
 #include "Command.hpp"
-#include "ConversionReport.hpp"
-#include "ExactConversion.hpp"
 #include "ExpressionPropagation.hpp"
-#include "NumberText.hpp"
+#include "units/frontdoor/ExactConversion.hpp"
+#include "units/frontdoor/NumberText.hpp"
+#include "units/frontdoor/UnitErrors.hpp"
 #include "units/platform/TextServices.hpp"
 
 #include <boost/multiprecision/cpp_int.hpp>
@@ -76,8 +76,12 @@ Value literal(const std::string& number) {
 
 Value converted(UnitTable& table, std::int32_t from, std::int32_t to, const Value& v) {
     const auto info = table.getConversionInfo(from, to);
-    if (const auto exact = exactConversion(table, from, to, info)) {
-        return {exact->apply(v.approximate),
+    if (const auto exact = cv_units::exactConversion(table, from, to, info)) {
+        // Applied in the widest floating type, so the value rounds once to double.
+        const long double applied =
+            cv_units::extended(exact->scale) * static_cast<long double>(v.approximate) +
+            cv_units::extended(exact->offset);
+        return {static_cast<double>(applied),
                 v.exact ? std::optional(exact->scale * *v.exact + exact->offset) : std::nullopt};
     }
     const double scaled = info.isInverted() ? info.getScalingFactor() / v.approximate
@@ -147,7 +151,7 @@ std::optional<std::string> exactSuffix(const Value& v) {
     if (!v.exact) {
         return std::nullopt;
     }
-    const auto shown = exactDecimal(shortestText(v.approximate));
+    const auto shown = exactDecimal(cv_units::shortestText(v.approximate));
     if (shown && *shown == *v.exact) {
         return std::nullopt;
     }
@@ -177,9 +181,10 @@ Result calculate(const std::string& expression, const std::optional<std::string>
             continue;
         }
         try {
-            leafUnits.push_back(registerText(table, item.text));
+            leafUnits.push_back(
+                table.registerUnit(CvUnitSys::TextServices::fromUtf8(item.text), true, false));
         } catch (const CvUnitSys::IUserException& e) {
-            throw CalcError{e.getMessageIdentifier(), describe(e).message};
+            throw CalcError{e.getMessageIdentifier(), std::string(cv_units::toUnitError(e).what())};
         }
         if (table.isUnitUnresolved(leafUnits.back())) {
             throw CalcError{"cvunits:UnresolvedUnit",
@@ -195,7 +200,7 @@ Result calculate(const std::string& expression, const std::optional<std::string>
     try {
         outcome = propagation.run(items, leafUnits, leafOperands);
     } catch (const CvUnitSys::IUserException& e) {
-        std::string message = describe(e).message;
+        std::string message = std::string(cv_units::toUnitError(e).what());
         if (auto refused = propagation.locate(items, leafUnits, leafOperands, expression, e)) {
             std::string operands;
             for (const std::string& operand : refused->operands) {
@@ -243,14 +248,15 @@ Result calculate(const std::string& expression, const std::optional<std::string>
         result.unit = text.substr(0, at);
         result.quantity = at == std::string::npos ? std::string() : text.substr(at + 1);
         if (to) {
-            const std::int32_t toId = registerText(table, *to);
+            const std::int32_t toId =
+                table.registerUnit(CvUnitSys::TextServices::fromUtf8(*to), true, false);
             result.value = settled(converted(table, outcome.result, toId, result.value));
             result.unit = *to;
             result.quantity.clear();
         }
         return result;
     } catch (const CvUnitSys::IUserException& e) {
-        throw CalcError{e.getMessageIdentifier(), describe(e).message};
+        throw CalcError{e.getMessageIdentifier(), std::string(cv_units::toUnitError(e).what())};
     }
 }
 
@@ -283,7 +289,8 @@ int calcCommand(const CommandContext& ctx) {
             }
             ctx.out << out.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
         } else {
-            ctx.out << shortestText(r.value.approximate) << (r.unit == "1" ? "" : " " + r.unit)
+            ctx.out << cv_units::shortestText(r.value.approximate)
+                    << (r.unit == "1" ? "" : " " + r.unit)
                     << (exact ? " (exactly " + *exact + ")" : "")
                     << (r.quantity.empty() ? "" : "  [" + r.quantity + "]") << '\n';
         }

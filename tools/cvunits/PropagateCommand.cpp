@@ -1,7 +1,7 @@
 #include "ArithmeticExpression.hpp"
 #include "Command.hpp"
-#include "ConversionReport.hpp"
 #include "ExpressionPropagation.hpp"
+#include "units/frontdoor/UnitErrors.hpp"
 #include "units/platform/TextServices.hpp"
 
 #include <algorithm>
@@ -129,7 +129,8 @@ int propagateCommand(const CommandContext& ctx) {
             }
             auto [known, added] = unitOfName.try_emplace(item.text, 0);
             if (added) {
-                known->second = registerText(table, given->second);
+                known->second = table.registerUnit(CvUnitSys::TextServices::fromUtf8(given->second),
+                                                   true, false);
                 names.push_back(item.text);
                 if (table.isUnitUnresolved(known->second)) {
                     return fail(o, ctx, "cvunits:UnresolvedUnit",
@@ -142,7 +143,7 @@ int propagateCommand(const CommandContext& ctx) {
                 std::find(names.begin(), names.end(), item.text) - names.begin()));
         }
     } catch (const CvUnitSys::IUserException& e) {
-        return fail(o, ctx, e.getMessageIdentifier(), describe(e).message);
+        return fail(o, ctx, e.getMessageIdentifier(), std::string(cv_units::toUnitError(e).what()));
     }
 
     ExpressionPropagation propagation(table, o.mode, o.format);
@@ -150,7 +151,7 @@ int propagateCommand(const CommandContext& ctx) {
     try {
         outcome = propagation.run(items, leafUnits, leafOperands);
     } catch (const CvUnitSys::IUserException& e) {
-        return fail(o, ctx, e.getMessageIdentifier(), describe(e).message,
+        return fail(o, ctx, e.getMessageIdentifier(), std::string(cv_units::toUnitError(e).what()),
                     propagation.locate(items, leafUnits, leafOperands, o.expression, e));
     }
     const auto [unit, quantity] = unitAndQuantity(table, outcome.result);
