@@ -141,7 +141,7 @@ private:
     NoScalingUnitReductionMap* noScalingMap_;
     UnitHeuristicManager* heuristics_;
     // Intermediate units of earlier runs, by text: removed from the table at
-    // the end of each run as the design requires, but kept here so that the
+    // the end of each run, so the table holds none after it, but kept here so that the
     // next run puts the same unit back instead of parsing and resolving its
     // text again. Dropped when the databases change.
     struct RetiredUnit {
