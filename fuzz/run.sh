@@ -60,7 +60,7 @@ for entry in $pids; do
 done
 
 for name in $targets; do
-    done_line=$(grep -E '^#[0-9]+ +DONE' "$work/logs/$name.log" | tail -1 || true)
+    done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$work/logs/$name.log" | tail -1 || true)
     echo "$name: ${done_line:-no summary, see $work/logs/$name.log}"
 done
 if [ -n "$failed" ]; then
