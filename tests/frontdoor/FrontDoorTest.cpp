@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -175,28 +174,6 @@ TEST(FrontDoorTest, ContextsHoldTheirDatabasesAndOthersSeeThemWhileHeld) {
     } catch (const UnitError& e) {
         EXPECT_EQ(e.identifier(), "CvUnits:NoSuchDatabaseFile");
     }
-}
-
-TEST(FrontDoorTest, ThreadsConvertAtOnceEachWithItsOwnContext) {
-    const Converter shared("ft", "m");
-    std::vector<std::thread> threads;
-    std::vector<int> wrong(4, 0);
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([t, &shared, &wrong] {
-            const char* units[] = {"ft", "km", "mi", "in"};
-            for (int i = 0; i < 200; ++i) {
-                const char* from = units[(i + t) % 4];
-                if (cv_units::convert(1.0, from, "m") != Converter(from, "m")(1.0) ||
-                    shared(10.0) != 3.048) {
-                    ++wrong[t];
-                }
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 } // namespace

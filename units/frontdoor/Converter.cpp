@@ -33,10 +33,10 @@ double Converter::operator()(double value) const noexcept {
 
 namespace {
 
-// The loops in a second, AVX2 copy chosen at load time where the processor has
-// it: the baseline x86-64 target allows two doubles an instruction, AVX2 four.
-__attribute__((target_clones("avx2", "default"))) void
-applyAll(double scale, double offset, bool inverted, const double* in, double* out, std::size_t n) {
+// The loops, compiled once for the baseline x86-64 target (two doubles an
+// instruction) and once for AVX2 (four); the inversion branch stays outside.
+__attribute__((always_inline)) inline void applyLoop(double scale, double offset, bool inverted,
+                                                     const double* in, double* out, std::size_t n) {
     if (inverted) {
         for (std::size_t i = 0; i < n; ++i) {
             out[i] = scale / in[i] + offset;
@@ -48,6 +48,26 @@ applyAll(double scale, double offset, bool inverted, const double* in, double* o
     }
 }
 
+__attribute__((target("avx2"))) void applyAvx2(double scale, double offset, bool inverted,
+                                               const double* in, double* out, std::size_t n) {
+    applyLoop(scale, offset, inverted, in, out, n);
+}
+
+void applyBaseline(double scale, double offset, bool inverted, const double* in, double* out,
+                   std::size_t n) {
+    applyLoop(scale, offset, inverted, in, out, n);
+}
+
+// Chosen on first use rather than by an ifunc resolver, which runs while the
+// library is being relocated, before a sanitizer's runtime is ready.
+bool hasAvx2() {
+    static const bool avx2 = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return avx2;
+}
+
 } // namespace
 
 void Converter::operator()(std::span<const double> values, std::span<double> out) const {
@@ -57,8 +77,8 @@ void Converter::operator()(std::span<const double> values, std::span<double> out
                                     " are to be converted";
         throw UnitError("CvUnits:OutputTooShort", message, message);
     }
-    // The branch on inversion stays outside the loops, which the compiler vectorises.
-    applyAll(scale_, offset_, inverted_, values.data(), out.data(), values.size());
+    (hasAvx2() ? applyAvx2 : applyBaseline)(scale_, offset_, inverted_, values.data(), out.data(),
+                                            values.size());
 }
 
 void Converter::operator()(std::span<double> values) const noexcept {
