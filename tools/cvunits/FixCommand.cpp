@@ -1,6 +1,6 @@
 #include "Command.hpp"
-#include "ConversionReport.hpp"
 #include "Refusal.hpp"
+#include "units/platform/IException.hpp"
 #include "units/platform/TextServices.hpp"
 #include "units/query/UnitQueryClient.hpp"
 
@@ -42,8 +42,7 @@ int fixCommand(const CommandContext& ctx) {
         best = CvUnitSys::TextServices::toUtf8(client.getBestApproximation(input));
         alternatives = alternativesOf(client.getQualificationForAmbiguousUnit(input));
     } catch (const CvUnitSys::IUserException& e) {
-        const Failure failure = describe(e);
-        return reportRefusal(ctx, {{"text", text}}, failure.identifier, failure.message);
+        return reportRefusal(ctx, {{"text", text}}, e.getMessageIdentifier(), e.what());
     }
     if (best.empty()) {
         return reportRefusal(ctx, {{"text", text}}, "cvunits:NotAUnitExpression",

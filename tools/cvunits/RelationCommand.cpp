@@ -1,6 +1,6 @@
 #include "Command.hpp"
-#include "ConversionReport.hpp"
 #include "Refusal.hpp"
+#include "units/platform/IException.hpp"
 #include "units/platform/TextServices.hpp"
 #include "units/query/UnitQueryClient.hpp"
 
@@ -29,8 +29,7 @@ int relationCommand(const CommandContext& ctx) {
             relation = "convertible";
         }
     } catch (const CvUnitSys::IUserException& e) {
-        const Failure failure = describe(e);
-        return reportRefusal(ctx, {{"a", a}, {"b", b}}, failure.identifier, failure.message);
+        return reportRefusal(ctx, {{"a", a}, {"b", b}}, e.getMessageIdentifier(), e.what());
     }
     if (ctx.json) {
         ctx.out << json{{"a", a}, {"b", b}, {"relation", relation}}.dump(
