@@ -1,6 +1,6 @@
 #include "Command.hpp"
 #include "Refusal.hpp"
-#include "units/frontdoor/UnitErrors.hpp"
+#include "units/platform/IException.hpp"
 #include "units/platform/TextServices.hpp"
 #include "units/query/UnitQueryClient.hpp"
 
@@ -42,8 +42,7 @@ int fixCommand(const CommandContext& ctx) {
         best = CvUnitSys::TextServices::toUtf8(client.getBestApproximation(input));
         alternatives = alternativesOf(client.getQualificationForAmbiguousUnit(input));
     } catch (const CvUnitSys::IUserException& e) {
-        const cv_units::UnitError error = cv_units::toUnitError(e);
-        return reportRefusal(ctx, {{"text", text}}, error.identifier(), error.what());
+        return reportRefusal(ctx, {{"text", text}}, e.getMessageIdentifier(), e.what());
     }
     if (best.empty()) {
         return reportRefusal(ctx, {{"text", text}}, "cvunits:NotAUnitExpression",

@@ -1,6 +1,6 @@
 #include "Command.hpp"
 #include "Refusal.hpp"
-#include "units/frontdoor/UnitErrors.hpp"
+#include "units/platform/IException.hpp"
 #include "units/platform/TextServices.hpp"
 #include "units/query/UnitQueryClient.hpp"
 
@@ -29,8 +29,7 @@ int relationCommand(const CommandContext& ctx) {
             relation = "convertible";
         }
     } catch (const CvUnitSys::IUserException& e) {
-        const cv_units::UnitError error = cv_units::toUnitError(e);
-        return reportRefusal(ctx, {{"a", a}, {"b", b}}, error.identifier(), error.what());
+        return reportRefusal(ctx, {{"a", a}, {"b", b}}, e.getMessageIdentifier(), e.what());
     }
     if (ctx.json) {
         ctx.out << json{{"a", a}, {"b", b}, {"relation", relation}}.dump(
