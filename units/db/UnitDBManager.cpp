@@ -3,6 +3,7 @@
 #include "units/db/UnitDBSet.hpp"
 #include "units/host/RhodexUnitsObserver.hpp"
 #include "units/model/UnitModelLookup.hpp"
+#include "units/query/UnitQueryClient.hpp"
 
 #include <algorithm>
 #include <mutex>
@@ -257,42 +258,49 @@ void UnitDBManager::clearAmbiguousSymbols() {
 }
 
 void UnitDBManager::reloadUnitDBs() {
-    reload(false);
+    reload([](UnitDBManager&) { return false; });
 }
 
-void UnitDBManager::reload(bool moveVersionOn) {
+template <typename Change> void UnitDBManager::reload(Change change) {
     UnitDBSet set;
-    // The set's own locks before the manager's, as for every set.
-    std::lock_guard initialization(set.initializationLock_);
-    std::lock_guard definitions(set.definitionLock_);
-    UnitDatabase::getBuiltinDatabase();
-    // Rebuilds hold this lock shared, so none starts between the increment and
-    // the end of the validation.
-    std::unique_lock version(m_UnitDBManager.versionLock_);
-    if (moveVersionOn) {
-        ++m_UnitDBManager.setVersion_;
-        // After the list changed, so that a fill starting now sees the new list.
-        m_UnitDBManager.physicalQuantityReductionMap_->clear();
+    {
+        // The set's own locks before the manager's, as for every set.
+        std::lock_guard initialization(set.initializationLock_);
+        std::lock_guard definitions(set.definitionLock_);
+        UnitDatabase::getBuiltinDatabase();
+        // Rebuilds hold this lock shared, so none runs while the list changes
+        // or the databases are validated.
+        std::unique_lock version(m_UnitDBManager.versionLock_);
+        if (change(m_UnitDBManager)) {
+            ++m_UnitDBManager.setVersion_;
+            // After the list changed, so that a fill starting now sees the new list.
+            m_UnitDBManager.physicalQuantityReductionMap_->clear();
+        }
+        set.initializeLocked(m_UnitDBManager.setVersion_);
+        set.detectInvalidUnits();
+        UnitDBSet::detectDuplicates();
     }
-    set.initializeLocked(m_UnitDBManager.setVersion_);
-    set.detectInvalidUnits();
-    UnitDBSet::detectDuplicates();
+    // Outside the version lock: the client's table initialises a set of its own.
+    UnitQueryClient().resetQueryTableToBuiltin();
 }
 
-// The list changes in a critical section of its own, under the list lock; the
-// version moves on afterwards, under the version lock that the reload's
-// validation keeps. One interleaving still lets a set build on a database not
-// yet validated: a set that initialises after the list changed and before the
-// version moved on takes the new list at the old version, and the validation
-// then removes units it may be reading. Its next initializeIfNeeded rebuilds.
+// The list changes under the list lock and the version moves on under the
+// version lock, each its own critical section, but both inside the exclusive
+// hold of the version lock that the validation keeps. With the version lock
+// taken only after the list changed, a set initialising in between takes the
+// new list at the old version and reads a database that the validation then
+// changes (its unit removals and its autocompletion entries): the churn test
+// of the concurrency suite catches that as missing completions.
 template <typename Change> void UnitDBManager::changeListAndReload(Change change) {
     // Loaded first, so that its own word to the observer comes before the change.
     UnitDatabase::getBuiltinDatabase();
     RhodexUnitsObserver& observer = getRhodexUnitsObserver();
     observer.setUnitDatabaseInitialized(false);
     try {
-        change(m_UnitDBManager);
-        reload(true);
+        reload([&change](UnitDBManager& manager) {
+            change(manager);
+            return true;
+        });
     } catch (...) {
         // A database whose load ended with an error stays as far as it got.
         observer.setUnitDatabaseInitialized(true);

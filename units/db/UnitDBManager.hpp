@@ -111,8 +111,8 @@ private:
 
     template <typename Change> static void changeListAndReload(Change change);
     // Validates and detects duplicates holding the version lock exclusively,
-    // first moving the version on when asked.
-    static void reload(bool moveVersionOn);
+    // first applying the change, which says whether the list changed.
+    template <typename Change> static void reload(Change change);
 
     static const bool lookupInstalled_;
 

@@ -92,6 +92,9 @@ bool RhodexUnitsObserver::isClassified(const ustring& unit) const {
 RhodexUnitsObserver::Match RhodexUnitsObserver::matchCorvaneUnits(const ustring& unit,
                                                                   const ustring& expression,
                                                                   double scale, double offset) {
+    // Loaded before the set takes its locks: a first load tells this observer,
+    // which then classifies through the same set.
+    UnitDatabase::getBuiltinDatabase();
     set_->initializeIfNeeded();
     const UnitBase& anyQuantity = UnitFactory::getDefaultPhysicalQuantity();
     if (!set_->hasUnit(unit, anyQuantity)) {

@@ -5,6 +5,7 @@
 #include "units/expr/ParseUnitExpr.hpp"
 #include "units/expr/UnitTextChecks.hpp"
 #include "units/foundation/UnitMsgID.hpp"
+#include "units/host/UnitDiagnosticsReporter.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/DiagnosticService.hpp"
@@ -103,7 +104,10 @@ bool resolves(const UnitDBSet& set, const ustring& unitPart) {
 
 } // namespace
 
-UnitTable::UnitTable() : set_(UnitDBManager::m_UnitDBManager.createNewUnitDBSet()) {
+UnitTable::UnitTable() : UnitTable(nullptr) {}
+
+UnitTable::UnitTable(std::unique_ptr<UnitDiagnosticsReporter> reporter)
+    : set_(UnitDBManager::m_UnitDBManager.createNewUnitDBSet()), reporter_(std::move(reporter)) {
     initialize();
 }
 

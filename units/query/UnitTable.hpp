@@ -24,6 +24,8 @@
 
 namespace CvUnitSys {
 
+class UnitDiagnosticsReporter;
+
 // One client's registry of unit expressions: each distinct expression is
 // registered once and answered by a small integer id afterwards. Three ids
 // exist from construction: -2 "mixed", -1 "inherit" and 0 the empty expression.
@@ -37,6 +39,8 @@ public:
     static constexpr std::int32_t EmptyUnitId = 0;
 
     UnitTable();
+    // The table owns the reporter; null means no reporter.
+    explicit UnitTable(std::unique_ptr<UnitDiagnosticsReporter> reporter);
     virtual ~UnitTable();
     UnitTable(const UnitTable&) = delete;
     UnitTable& operator=(const UnitTable&) = delete;
@@ -109,6 +113,8 @@ public:
 
     UnitDBSet& getUnitDBSet() { return *set_; }
     UnitDBSet& getUnitDBSetForQuery();
+    // The reporter the table was made with, or null.
+    UnitDiagnosticsReporter* getUnitDiagnosticsReporter() const { return reporter_.get(); }
 
     bool doUnitsPropagate() const { return unitsPropagate_; }
     bool doUnitsPQOnlyPropagate() const { return pqOnlyPropagate_; }
@@ -172,6 +178,8 @@ private:
     std::uint32_t pairCachesVersion_ = 0;
     std::mutex undefinedLock_;
     std::mutex ambiguousLock_;
+    // Last, so that it goes first.
+    std::unique_ptr<UnitDiagnosticsReporter> reporter_;
 };
 
 } // namespace CvUnitSys
