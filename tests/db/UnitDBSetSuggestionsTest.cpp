@@ -104,7 +104,7 @@ TEST_F(UnitDBSetSuggestions, CorrectsMisspeltWordsClosestAndMostUsedFirst) {
         // A prefix and a unit, both misspelt, within two edits together.
         {u"kilometr", UnitBase::UNIT_TYPE_UNIT, u"kilometer", {u"kilometre"}},
         {u"mxyz", UnitBase::UNIT_TYPE_UNIT, u"xyz", {}},
-        {u"lenght", UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY, u"length", {}},
+        {u"lenth", UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY, u"length", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(utf8(c.text));

@@ -93,8 +93,8 @@ TEST(UnitQueryClient, BestApproximationsCorrectUnknownSymbolsAndQuantities) {
         {u"  m/s  ", u"m/s"},
         {u"metr/s", u"meter/s"},
         {u"kg*metr^2", u"kg*meter^2"},
-        {u"m@lenght", u"m@length"},
-        {u"metr@lenght", u"meter@length"},
+        {u"m@lenth", u"m@length"},
+        {u"metr@lenth", u"meter@length"},
         {u"qqqqqqqq", u"qqqqqqqq"},
     };
     UnitQueryClient client;

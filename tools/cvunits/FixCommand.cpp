@@ -71,7 +71,7 @@ const CommandRegistration registration{
      "closest known one (and an unknown quantity after @ by the closest quantity), then,\n"
      "when a symbol is defined by several user databases, the expression qualified by\n"
      "each of them",
-     {"cvunits fix metr/sec", "cvunits fix 'm@lenght'", "cvunits --json fix kgg"},
+     {"cvunits fix metr/sec", "cvunits fix 'm@lenth'", "cvunits --json fix kgg"},
      fixCommand}};
 
 } // namespace

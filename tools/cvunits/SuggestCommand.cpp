@@ -56,7 +56,7 @@ const CommandRegistration registration{
      "WORD, case aside: the closest first, then those unit definitions use most, the\n"
      "word in the typed case first. Prefixed units count the prefix's and the unit's\n"
      "edits together. At most N are shown (10 by default, 0 for all).",
-     {"cvunits suggest metr", "cvunits suggest KM", "cvunits suggest --quantity lenght",
+     {"cvunits suggest metr", "cvunits suggest KM", "cvunits suggest --quantity lenth",
       "cvunits --json suggest kilometr"},
      suggestCommand}};
 
