@@ -137,13 +137,28 @@ bool TextServices::isAscii(std::u16string_view text) {
     return true;
 }
 
+namespace {
+
+// Fetched once, under the language's thread-safe initialisation: ICU's own
+// once-only set-up is invisible to ThreadSanitizer, which then took every
+// other thread's use of the normaliser for a race.
+const icu::Normalizer2& nfcNormalizer() {
+    static const icu::Normalizer2* const nfc = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        const icu::Normalizer2* instance = icu::Normalizer2::getNFCInstance(status);
+        if (U_FAILURE(status)) {
+            throw std::runtime_error("ICU NFC normaliser unavailable");
+        }
+        return instance;
+    }();
+    return *nfc;
+}
+
+} // namespace
+
 ustring TextServices::normalizeNFC(std::u16string_view text) {
     UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
-    if (U_FAILURE(status)) {
-        throw std::runtime_error("ICU NFC normaliser unavailable");
-    }
-    icu::UnicodeString result = nfc->normalize(asUnicode(text), status);
+    icu::UnicodeString result = nfcNormalizer().normalize(asUnicode(text), status);
     if (U_FAILURE(status)) {
         return ustring(text);
     }
