@@ -138,11 +138,17 @@ bool TextServices::isAscii(std::u16string_view text) {
 }
 
 ustring TextServices::normalizeNFC(std::u16string_view text) {
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
-    if (U_FAILURE(status)) {
+    // Fetched once under the language's own guard: ICU's lazy set-up of the
+    // instance is invisible to the thread checker.
+    static const icu::Normalizer2* const nfc = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        const icu::Normalizer2* instance = icu::Normalizer2::getNFCInstance(status);
+        return U_FAILURE(status) ? nullptr : instance;
+    }();
+    if (nfc == nullptr) {
         throw std::runtime_error("ICU NFC normaliser unavailable");
     }
+    UErrorCode status = U_ZERO_ERROR;
     icu::UnicodeString result = nfc->normalize(asUnicode(text), status);
     if (U_FAILURE(status)) {
         return ustring(text);
