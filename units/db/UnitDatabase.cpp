@@ -266,17 +266,23 @@ UnitDatabase::Loader UnitDatabase::setFileLoader(Loader loader) {
 }
 
 void UnitDatabase::loadIfNeeded() {
-    std::lock_guard guard(lock_);
-    bool expected = false;
-    if (!store_->loaded.compare_exchange_strong(expected, true)) {
-        return;
-    }
-    if (isBuiltin()) {
+    {
+        std::lock_guard guard(lock_);
+        bool expected = false;
+        if (!store_->loaded.compare_exchange_strong(expected, true)) {
+            return;
+        }
+        if (!isBuiltin()) {
+            if (source_ != DatabaseSource::Builtin && fileLoader()) {
+                fileLoader()(*this);
+            }
+            return;
+        }
         loadUnitDatabase(name_);
-        getRhodexUnitsObserver().setUnitDatabaseInitialized(true);
-    } else if (source_ != DatabaseSource::Builtin && fileLoader()) {
-        fileLoader()(*this);
     }
+    // After the load lock is released: the observer's set takes the manager's
+    // version lock, under which a reload asks for this database.
+    getRhodexUnitsObserver().setUnitDatabaseInitialized(true);
 }
 
 void UnitDatabase::loadUnitDatabase(const ustring& path) {
@@ -333,8 +339,12 @@ const UnitPrefix& UnitDatabase::addUnitPrefix(const UnitPrefix& prefix) {
 }
 
 void UnitDatabase::addToAutocomplete(const UnitBase& entity) {
-    store_->autoComplete.addInformation(entity, *this);
-    forgetCompletions();
+    // Each reload validates the database again, while clients may be reading
+    // its index: an entity indexed already is not written again.
+    if (!store_->autoComplete.containsUnit(&entity)) {
+        store_->autoComplete.addInformation(entity, *this);
+        forgetCompletions();
+    }
 }
 
 const AutoComplete& UnitDatabase::autoComplete() const {
