@@ -82,16 +82,14 @@ UnitNumericInfoForConversions UnitTableClient::getConversionInfo(UnitTable& tabl
 
 std::pair<ustring, matrix::unique_array> UnitTableClient::getAutoCompleteList(UnitTable& table,
                                                                               const ustring& text) {
-    AutoCompletionResult result =
-        table.getUnitDBSetForQuery().getAutoCompleteSuggestions(text);
+    AutoCompletionResult result = table.getUnitDBSetForQuery().getAutoCompleteSuggestions(text);
     return {std::move(result.text),
             HxArrayConversion::unitObjArray(result.units, UnitBase::UNIT_TYPE_UNIT)};
 }
 
 std::pair<ustring, std::vector<ustring>>
 UnitTableClient::getAutoCompleteStrings(UnitTable& table, const ustring& text) {
-    AutoCompletionResult result =
-        table.getUnitDBSetForQuery().getAutoCompleteSuggestions(text);
+    AutoCompletionResult result = table.getUnitDBSetForQuery().getAutoCompleteSuggestions(text);
     std::vector<ustring> symbols;
     symbols.reserve(result.units.size());
     for (const UnitBase& unit : result.units) {
