@@ -55,7 +55,8 @@ RhodexUnitsObserver::~RhodexUnitsObserver() = default;
 
 void RhodexUnitsObserver::notify(const ustring& unit, const ustring& expression, double scale,
                                  double offset) {
-    const auto [entry, added] = notifiedUnits_.try_emplace(unit, expression, scale, offset);
+    const auto [entry, added] =
+        notifiedUnits_.try_emplace(unit, NotifiedUnit{expression, scale, offset});
     if (unitDatabaseInitialized_ && !isClassified(unit)) {
         classify(unit, entry->second);
     }
