@@ -3,6 +3,7 @@
 #include "units/platform/NumberConversionError.hpp"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <unicode/locid.h>
@@ -241,7 +242,9 @@ double TextServices::toDouble(std::u16string_view text) {
     }
     double value = 0.0;
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (s.empty() || ec != std::errc() || end != s.data() + s.size()) {
+    // from_chars also reads "nan" and "inf", which are not decimal notation:
+    // a factor or value written so is as unreadable as any other word.
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value)) {
         throw NumberConversionError(utf8);
     }
     return value;

@@ -42,8 +42,8 @@ struct TextServices {
     // Splits at every `delimiter`; empty fields are kept, so "a,,b" gives three.
     static std::vector<ustring> split(std::u16string_view text, char16_t delimiter);
 
-    // Decimal or exponent notation, surrounding blanks allowed, nothing else;
-    // throws NumberConversionError.
+    // Decimal or exponent notation of a finite number, surrounding blanks
+    // allowed, nothing else; throws NumberConversionError.
     static double toDouble(std::u16string_view text);
     // Optional sign and decimal digits only; throws NumberConversionError when
     // the text is not such a number or does not fit.

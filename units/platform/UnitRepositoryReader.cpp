@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -101,8 +100,7 @@ constexpr std::array factorKinds{
 
 std::optional<double> readFinite(const ustring& text) {
     try {
-        const double value = TextServices::toDouble(text);
-        return std::isfinite(value) ? std::optional(value) : std::nullopt;
+        return TextServices::toDouble(text);
     } catch (const NumberConversionError&) {
         return std::nullopt;
     }
