@@ -28,13 +28,16 @@ void PhysicalQuantityReductionMap::initializeIfNeeded() {
     if (!initialized_.compare_exchange_strong(expected, true)) {
         return;
     }
+    // Its first load tells the observer, whose set takes the manager's locks;
+    // a reload takes this map's lock under those, so never load under it.
+    const UnitDatabase& builtin = *UnitDatabase::getBuiltinDatabase();
     std::unique_lock lock(lock_);
     emptyMaps();
     // Holding the listed databases keeps their quantities alive should the
     // host remove one while the map is filled. A quantity that several
     // databases hold counts once.
     const UnitDBManager::Snapshot listed = UnitDBManager::m_UnitDBManager.snapshot();
-    QuantitySet quantities = UnitDatabase::getBuiltinDatabase()->getAllPhysicalQuantities();
+    QuantitySet quantities = builtin.getAllPhysicalQuantities();
     for (const auto& managed : listed) {
         const auto own = (**managed).getAllPhysicalQuantities();
         quantities.insert(own.begin(), own.end());

@@ -26,7 +26,8 @@ class UnitDBSet;
 // then the listed ones in ascending name order.
 //
 // Lock order: a set's own locks before any of these; the version lock, then
-// the list lock; the unit-system cache lock before the list lock. None is
+// the list lock; the unit-system cache lock before the list lock; the version
+// lock before the quantity reduction map's (a reload clears it). None is
 // recursive, except that a walk may be re-entered from the same thread (a
 // database loading inside a walk looks up unit systems).
 class UnitDBManager {
