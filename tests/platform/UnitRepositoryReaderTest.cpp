@@ -4,7 +4,6 @@
 #include "units/platform/IException.hpp"
 #include "units/platform/MessageCatalogue.hpp"
 #include "units/platform/TemporaryFile.hpp"
-#include "units/platform/TextServices.hpp"
 #include "units/platform/UnitRepository.hpp"
 #include "units/platform/WarningSink.hpp"
 #include "units/platform/ZipPackage.hpp"
@@ -273,18 +272,6 @@ TEST(UnitRepositoryReader, RefusesDocumentsPastTheSizeLimit) {
     ASSERT_LT(std::filesystem::file_size(bomb.getFileName()), 1U << 20);
     EXPECT_NE(fileErrorOf(bomb.getFileName()).find("inflates to more than 64 MB"),
               std::string::npos);
-}
-
-TEST(UnitRepositoryReader, TheFileLoaderReportsAnUnreadableFileAndGivesAnEmptyModel) {
-    TemporaryFile file;
-    writeFile(file.getFileName(), "not xml");
-    WarningCollector warnings;
-    const Model model = UnitRepositoryReader::makeFileLoader(file.getFileName())();
-    EXPECT_TRUE(model.getImpl().getTopLevelElements().empty());
-    const std::vector<Item> items = itemsOf(warnings);
-    ASSERT_EQ(items.size(), 1U);
-    EXPECT_EQ(items[0].key, "UnitDatabaseFileOpenError");
-    EXPECT_EQ(items[0].firstArg, TextServices::fromUtf8(file.getFileName()));
 }
 
 } // namespace
