@@ -73,11 +73,6 @@ TEST(BaseExpressionTest, HashFollowsTagsAndSimplifiedValuesInOrder) {
     EXPECT_NE(hash({{u"m", 1}}), hash({{u"m", -1}}));
 }
 
-TEST(BaseExpressionTest, Prints) {
-    EXPECT_EQ(text({}), u"{}");
-    EXPECT_EQ(text({{u"length", 1}, {u"time", {0.5, 2}}}), u"{length^(1:0) * time^(0.5:2)}");
-}
-
 TEST(PhysicalQuantityReductionMapTest, SimplifyAddsRunsAndDropsWhatCancels) {
     struct Case {
         BaseExpression in;

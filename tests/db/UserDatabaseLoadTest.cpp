@@ -148,24 +148,19 @@ TEST(UserDatabaseLoad, AnUnlistedDatabaseHasNoLoader) {
     EXPECT_THROW(db->loadFromXMLIntoMemory(), std::bad_function_call);
 }
 
-TEST(UserDatabaseLoad, AQuantityOnlyTheBuiltinDatabaseHoldsIsUsed) {
-    const UnitBase& velocity = builtinQuantity(u"velocity");
-    WarningCollector warnings;
-    const auto db = load(R"(<unitDatabase>
-      <unit name="furlong_per_fortnight" symbol="fpf" definition="fur/fortnight"
-            physicalQuantity="velocity"/></unitDatabase>)");
-    EXPECT_TRUE(warnings.warnings().empty());
-    EXPECT_EQ(unitOf(*db, u"fpf").getPhysicalQuantity(), &velocity);
-    EXPECT_EQ(db->getNumPhysicalQuantities(), 0U);
-}
-
+// A unit's quantity is the database's own, or else the built-in one.
 TEST(UserDatabaseLoad, AQuantityOfTheDatabaseWinsOverTheBuiltinOne) {
+    WarningCollector warnings;
     const auto db = load(R"(<unitDatabase>
       <physicalQuantity name="velocity" definition="length/time"/>
       <unit name="shop_speed" symbol="ssp" definition="m/s" physicalQuantity="velocity"/>
-    </unitDatabase>)");
+      <unit name="furlong_per_fortnight" symbol="fpf" definition="fur/fortnight"
+            physicalQuantity="frequency"/></unitDatabase>)");
+    EXPECT_TRUE(warnings.warnings().empty());
     EXPECT_EQ(unitOf(*db, u"ssp").getPhysicalQuantity(),
               &only(db->getPhysicalQuantity(u"velocity")));
+    EXPECT_EQ(unitOf(*db, u"fpf").getPhysicalQuantity(), &builtinQuantity(u"frequency"));
+    EXPECT_EQ(db->getNumPhysicalQuantities(), 1U);
 }
 
 // Every bad entry is named in the one warning of the load, and every valid one

@@ -7,6 +7,7 @@
 #include <boost/rational.hpp>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
@@ -59,11 +60,16 @@ TEST(ScaledRational, IsHeldNormalisedWithThePowersOfTenInTheScale) {
 }
 
 TEST(ScaledRational, FractionsThatCannotBeHeldAreRejected) {
-    try {
-        ScaledRational(1, 0, 0);
-        ADD_FAILURE() << "no error";
-    } catch (const boost::bad_rational& e) {
-        EXPECT_STREQ(e.what(), "bad rational: zero denominator");
+    // Zero to a negative power divides by zero too.
+    const std::function<void()> zeroDenominators[] = {
+        [] { ScaledRational(1, 0, 0); }, [] { (void)(ConversionFactor::zero ^ Exponent(-1)); }};
+    for (const auto& f : zeroDenominators) {
+        try {
+            f();
+            ADD_FAILURE() << "no error";
+        } catch (const boost::bad_rational& e) {
+            EXPECT_STREQ(e.what(), "bad rational: zero denominator");
+        }
     }
     EXPECT_THROW(ScaledRational(1, kLowest, 0), boost::bad_rational);
     EXPECT_THROW(ScaledRational(kLowest, -1, 0), boost::bad_rational);
@@ -120,15 +126,6 @@ TEST(ScaledRational, IntegerPowersStayExactAndInvertForNegativeExponents) {
     const ConversionFactor root = q ^ Exponent(0.5);
     EXPECT_EQ(kindOf(root), "Double");
     EXPECT_DOUBLE_EQ(root.toDouble(), std::sqrt(20.0 / 3));
-}
-
-TEST(ScaledRational, ZeroToANegativePowerIsAZeroDenominator) {
-    try {
-        (void)(ConversionFactor::zero ^ Exponent(-1));
-        ADD_FAILURE() << "no error";
-    } catch (const boost::bad_rational& e) {
-        EXPECT_STREQ(e.what(), "bad rational: zero denominator");
-    }
 }
 
 TEST(ScaledRational, IntegerFieldsReadEmptyAsZeroAndRejectTheRest) {

@@ -1,9 +1,6 @@
 #include "units/host/UnitDiagnosticsReporter.hpp"
 
-#include "units/query/UnitTable.hpp"
-
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -22,27 +19,6 @@ TEST(UnitDiagnosticsReporter, MismatchHashFollowsTheCombineStepInTupleOrder) {
     EXPECT_EQ(hash(sides(0x1000, 0x2000, 0x3000, 0x4000)), 0x2cf4a9af0bde660bULL);
     EXPECT_EQ(hash(sides(0x3000, 0x4000, 0x1000, 0x2000)), 0xcfbe3e877c2f53ccULL);
     EXPECT_EQ(hash(sides(0, 0, 0, 0)), 0xa0288cc3ee7bd6b1ULL);
-}
-
-class CountingReporter : public UnitDiagnosticsReporter {
-public:
-    explicit CountingReporter(int& destroyed) : destroyed_(destroyed) {}
-    ~CountingReporter() override { ++destroyed_; }
-
-private:
-    int& destroyed_;
-};
-
-TEST(UnitDiagnosticsReporter, ATableOwnsItsReporter) {
-    int destroyed = 0;
-    {
-        auto reporter = std::make_unique<CountingReporter>(destroyed);
-        const UnitDiagnosticsReporter* given = reporter.get();
-        const UnitTable table(std::move(reporter));
-        EXPECT_EQ(table.getUnitDiagnosticsReporter(), given);
-    }
-    EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(UnitTable().getUnitDiagnosticsReporter(), nullptr);
 }
 
 } // namespace

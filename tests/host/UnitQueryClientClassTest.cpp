@@ -3,6 +3,7 @@
 #include "units/host/COSError.hpp"
 #include "units/host/HxArrayConversion.hpp"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace scripting_test;
@@ -118,21 +119,21 @@ TEST(UnitQueryClientClass, CompletionsCorrectionsAndSimilarUnits) {
 
 TEST(UnitQueryClientClass, EmptyCollectionsGiveEmptyArraysOfTheirClass) {
     registerClasses();
-    const std::vector<std::pair<matrix::unique_array, const char*>> rows = [] {
-        std::vector<std::pair<matrix::unique_array, const char*>> out;
-        out.emplace_back(
-            HxArrayConversion::unitObjArray(UnitDBSet::UnitSet(), UnitBase::UNIT_TYPE_UNIT),
-            "Corvane.Unit");
-        out.emplace_back(HxArrayConversion::unitObjArray(UnitDBSet::UnitSet(),
-                                                         UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY),
-                         "Corvane.PhysicalQuantity");
-        out.emplace_back(HxArrayConversion::unitPrefixArray({}), "Corvane.UnitPrefix");
-        out.emplace_back(HxArrayConversion::unitSystemArray({}), "Corvane.UnitSystem");
-        out.emplace_back(HxArrayConversion::unitProvenanceArray(UnitDBSet::ProvenanceList()),
-                         "Corvane.UnitProvenance");
-        return out;
-    }();
-    for (const auto& [array, classPath] : rows) {
+    namespace H = HxArrayConversion;
+    const std::pair<std::function<matrix::unique_array()>, const char*> rows[] = {
+        {[] { return H::unitObjArray(UnitDBSet::UnitSet(), UnitBase::UNIT_TYPE_UNIT); },
+         "Corvane.Unit"},
+        {[] {
+             return H::unitObjArray(UnitDBSet::UnitSet(), UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY);
+         },
+         "Corvane.PhysicalQuantity"},
+        {[] { return H::unitPrefixArray({}); }, "Corvane.UnitPrefix"},
+        {[] { return H::unitSystemArray({}); }, "Corvane.UnitSystem"},
+        {[] { return H::unitProvenanceArray(UnitDBSet::ProvenanceList()); },
+         "Corvane.UnitProvenance"},
+    };
+    for (const auto& [make, classPath] : rows) {
+        const matrix::unique_array array = make();
         EXPECT_EQ(array->getObjectClass().str(), classPath);
         EXPECT_EQ(array->getDims(), (hxArray::Dims{0, 1}));
     }

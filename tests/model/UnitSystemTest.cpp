@@ -1,5 +1,4 @@
 #include "ModelFixtures.hpp"
-#include "units/model/UnitProvenance.hpp"
 #include "units/platform/IException.hpp"
 
 #include <gtest/gtest.h>
@@ -54,19 +53,6 @@ TEST(UnitSystem, KnownNamesComeFromTheBuiltInDatabase) {
     EXPECT_TRUE(UnitSystem::isValidUnitSystemName(u"SI"));
     EXPECT_FALSE(UnitSystem::isValidUnitSystemName(u"si"));
     EXPECT_FALSE(UnitSystem::isValidUnitSystemName(u"Mine"));
-}
-
-TEST(UnitProvenance, KeepsEveryField) {
-    const UnitProvenance p(u"SP811", u"Guide", u"for SI", u"NIST", u"National Institute",
-                           {u"https://a", u"https://b"}, u"2008", 2008);
-    EXPECT_EQ(p.getProvenanceId(), u"SP811");
-    EXPECT_EQ(p.getSubtitle(), u"for SI");
-    EXPECT_EQ(p.getOrganizationFullName(), u"National Institute");
-    EXPECT_EQ(p.getURLs().size(), 2u);
-    EXPECT_EQ(p.getEdition(), u"2008");
-    EXPECT_EQ(p.getYear(), 2008);
-    const UnitProvenance copy = p;
-    EXPECT_EQ(copy, p);
 }
 
 } // namespace

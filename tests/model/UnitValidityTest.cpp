@@ -73,11 +73,4 @@ TEST(UnitValidity, HostileTextIsJudgedNotThrown) {
     EXPECT_TRUE(UnitBase::isValidUnitExpr(u"\u05de\u05d8\u05e8/s"));
 }
 
-TEST(UnitValidity, NameCheckIsTheFreeFunction) {
-    EXPECT_TRUE(UnitBase::isValidStringForUnitName(u""));
-    EXPECT_TRUE(UnitBase::isValidStringForUnitName(u"m2"));
-    EXPECT_FALSE(UnitBase::isValidStringForUnitName(u"m/s"));
-    EXPECT_FALSE(UnitBase::isValidStringForUnitName(u" "));
-}
-
 } // namespace

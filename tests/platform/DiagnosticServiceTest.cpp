@@ -32,7 +32,6 @@ TEST(UnitMsgID, EveryMessageHasACatalogueTextThatUsesItsArguments) {
                 << message.key << " drops argument " << i;
         }
     }
-    EXPECT_EQ(unitMessageTable().size(), 41u);
 }
 
 TEST(UnitMsgID, RejectsWrongKeysCountsAndKinds) {

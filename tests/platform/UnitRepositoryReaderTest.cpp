@@ -4,7 +4,6 @@
 #include "units/platform/IException.hpp"
 #include "units/platform/MessageCatalogue.hpp"
 #include "units/platform/TemporaryFile.hpp"
-#include "units/platform/TextServices.hpp"
 #include "units/platform/UnitRepository.hpp"
 #include "units/platform/WarningSink.hpp"
 #include "units/platform/ZipPackage.hpp"
@@ -123,68 +122,63 @@ TEST(UnitRepositoryReader, FactorKindsAreWrittenByName) {
 // Each entry is left out with its own diagnostic, naming the entry and its
 // line, while the valid unit before it is kept.
 TEST(UnitRepositoryReader, LeavesOutMalformedEntriesAndNamesThem) {
-    struct Case {
-        std::string entry;
+    // A unit "a" of metres with more attributes, or a body.
+    const auto a = [](const std::string& more, const std::string& body = "") {
+        return R"(<unit name="a" symbol="a" definition="m" )" + more + ">" + body + "</unit>";
+    };
+    struct Group {
         std::string key;
         std::u16string named;
-        std::string why;
+        std::vector<std::pair<std::string, std::string>> entriesAndWhy;
     };
-    const std::vector<Case> cases = {
-        {R"(<unit name="a" definition="m"/>)", "InvalidUnitIgnored", u"a", "'symbol'"},
-        {R"(<unit symbol="a" definition="m"/>)", "InvalidUnitIgnored", u"a", "'name'"},
-        {R"(<unit name="a" symbol="" definition="m"/>)", "InvalidUnitIgnored", u"a", "'symbol'"},
-        {R"(<unit name="a" symbol="a"/>)", "InvalidUnitIgnored", u"a", "'definition'"},
-        {R"(<unit name="a" symbol="a" definition="m" factorkind="rational"/>)",
-         "InvalidUnitIgnored", u"a", "'factorkind' is not known"},
-        {R"(<unit name="a" symbol="a" definition="m" factorKind="linear"/>)", "InvalidUnitIgnored",
-         u"a", "'linear'"},
-        {R"(<unit name="a" symbol="a" definition="m" factor="abc"/>)", "InvalidUnitIgnored", u"a",
-         "'abc'"},
-        {R"(<unit name="a" symbol="a" definition="m" factor="0"/>)", "InvalidUnitIgnored", u"a",
-         "non-zero"},
-        {R"(<unit name="a" symbol="a" definition="m" factor="inf"/>)", "InvalidUnitIgnored", u"a",
-         "'inf'"},
-        {R"(<unit name="a" symbol="a" definition="m" factor="1,0" factorKind="rational"/>)",
-         "InvalidUnitIgnored", u"a", "'1,0'"},
-        {R"(<unit name="a" symbol="a" definition="m" factor="1, 3" factorKind="rational"/>)",
-         "InvalidUnitIgnored", u"a", "'1, 3'"},
-        {R"(<unit name="a" symbol="a" definition="m" factor="1,2" factorKind="scaledRational"/>)",
-         "InvalidUnitIgnored", u"a", "'1,2'"},
-        {R"(<unit name="a" symbol="a" definition="K" factor="2" factorKind="affine"/>)",
-         "InvalidUnitIgnored", u"a", "'scaling,offset'"},
-        {R"(<unit name="a" symbol="a" definition="K" factor="1,1,1,0" factorKind="rationalAffine"/>)",
-         "InvalidUnitIgnored", u"a", "'1,1,1,0'"},
-        {R"(<unit name="a" symbol="a" definition="m">text</unit>)", "InvalidUnitIgnored", u"a",
-         "cannot hold text"},
-        {R"(<unit name="a" symbol="a" definition="m"><source/></unit>)", "InvalidUnitIgnored", u"a",
-         "'source'"},
-        {R"(<unit name="a" symbol="a" definition="m"><provenance id="x"/></unit>)",
-         "InvalidUnitIgnored", u"a", "'id' is not known"},
-        {R"(<physicalQuantity name="q"/>)", "InvalidPQIgnored", u"q", "'definition'"},
-        {R"(<physicalQuantity definition="length"/>)", "InvalidPQIgnored", u"", "'name'"},
-        {R"(<provenance id="p" year="MMXX"/>)", "UnitDatabaseFileLoadFieldError", u"f.xml",
-         "'MMXX'"},
-        {R"(<provenance id="p"><url/></provenance>)", "UnitDatabaseFileLoadFieldError", u"f.xml",
-         "empty"},
-        {R"(<provenance title="t"/>)", "UnitDatabaseFileLoadFieldError", u"f.xml", "'id'"},
-        {R"(<units/>)", "UnitDatabaseFileLoadFieldError", u"f.xml", "'units'"},
-        {R"(stray text)", "UnitDatabaseFileLoadFieldError", u"f.xml", "text outside"},
+    const Group groups[] = {
+        {"InvalidUnitIgnored",
+         u"a",
+         {{R"(<unit name="a" definition="m"/>)", "'symbol'"},
+          {R"(<unit symbol="a" definition="m"/>)", "'name'"},
+          {R"(<unit name="a" symbol="" definition="m"/>)", "'symbol'"},
+          {R"(<unit name="a" symbol="a"/>)", "'definition'"},
+          {a(R"(factorkind="rational")"), "'factorkind' is not known"},
+          {a(R"(factorKind="linear")"), "'linear'"},
+          {a(R"(factor="abc")"), "'abc'"},
+          {a(R"(factor="0")"), "non-zero"},
+          {a(R"(factor="inf")"), "'inf'"},
+          {a(R"(factor="1,0" factorKind="rational")"), "'1,0'"},
+          {a(R"(factor="1, 3" factorKind="rational")"), "'1, 3'"},
+          {a(R"(factor="1,2" factorKind="scaledRational")"), "'1,2'"},
+          {a(R"(factor="2" factorKind="affine")"), "'scaling,offset'"},
+          {a(R"(factor="1,1,1,0" factorKind="rationalAffine")"), "'1,1,1,0'"},
+          {a("", "text"), "cannot hold text"},
+          {a("", "<source/>"), "'source'"},
+          {a("", R"(<provenance id="x"/>)"), "'id' is not known"}}},
+        {"InvalidPQIgnored", u"q", {{R"(<physicalQuantity name="q"/>)", "'definition'"}}},
+        {"InvalidPQIgnored", u"", {{R"(<physicalQuantity definition="length"/>)", "'name'"}}},
+        {"UnitDatabaseFileLoadFieldError",
+         u"f.xml",
+         {{R"(<provenance id="p" year="MMXX"/>)", "'MMXX'"},
+          {R"(<provenance id="p"><url/></provenance>)", "empty"},
+          {R"(<provenance title="t"/>)", "'id'"},
+          {R"(<units/>)", "'units'"},
+          {R"(stray text)", "text outside"}}},
     };
-    for (const Case& c : cases) {
-        WarningCollector warnings;
-        const Model model = UnitRepositoryReader::readDocument(
-            wrap("<unit name=\"kept\" symbol=\"kept\" definition=\"m\"/>\n" + c.entry), "f.xml");
-        const auto& db = databaseOf(model);
-        ASSERT_EQ(db.getUnit().size(), 1U) << c.entry;
-        EXPECT_EQ(db.getUnit()[0].name, u"kept");
-        EXPECT_TRUE(db.getPhysicalquantity().empty()) << c.entry;
-        EXPECT_TRUE(db.getUnitProvenance().empty()) << c.entry;
-        const std::vector<Item> items = itemsOf(warnings);
-        ASSERT_EQ(items.size(), 1U) << c.entry;
-        EXPECT_EQ(items[0].key, c.key) << c.entry;
-        EXPECT_EQ(items[0].firstArg, c.named) << c.entry;
-        EXPECT_NE(items[0].extraText.find("Line 4: "), std::string::npos) << items[0].extraText;
-        EXPECT_NE(items[0].extraText.find(c.why), std::string::npos) << items[0].extraText;
+    for (const Group& g : groups) {
+        for (const auto& [entry, why] : g.entriesAndWhy) {
+            SCOPED_TRACE(entry);
+            WarningCollector warnings;
+            const Model model = UnitRepositoryReader::readDocument(
+                wrap("<unit name=\"kept\" symbol=\"kept\" definition=\"m\"/>\n" + entry), "f.xml");
+            const auto& db = databaseOf(model);
+            ASSERT_EQ(db.getUnit().size(), 1U);
+            EXPECT_EQ(db.getUnit()[0].name, u"kept");
+            EXPECT_TRUE(db.getPhysicalquantity().empty());
+            EXPECT_TRUE(db.getUnitProvenance().empty());
+            const std::vector<Item> items = itemsOf(warnings);
+            ASSERT_EQ(items.size(), 1U);
+            EXPECT_EQ(items[0].key, g.key);
+            EXPECT_EQ(items[0].firstArg, g.named);
+            EXPECT_NE(items[0].extraText.find("Line 4: "), std::string::npos) << items[0].extraText;
+            EXPECT_NE(items[0].extraText.find(why), std::string::npos) << items[0].extraText;
+        }
     }
 }
 
@@ -273,18 +267,6 @@ TEST(UnitRepositoryReader, RefusesDocumentsPastTheSizeLimit) {
     ASSERT_LT(std::filesystem::file_size(bomb.getFileName()), 1U << 20);
     EXPECT_NE(fileErrorOf(bomb.getFileName()).find("inflates to more than 64 MB"),
               std::string::npos);
-}
-
-TEST(UnitRepositoryReader, TheFileLoaderReportsAnUnreadableFileAndGivesAnEmptyModel) {
-    TemporaryFile file;
-    writeFile(file.getFileName(), "not xml");
-    WarningCollector warnings;
-    const Model model = UnitRepositoryReader::makeFileLoader(file.getFileName())();
-    EXPECT_TRUE(model.getImpl().getTopLevelElements().empty());
-    const std::vector<Item> items = itemsOf(warnings);
-    ASSERT_EQ(items.size(), 1U);
-    EXPECT_EQ(items[0].key, "UnitDatabaseFileOpenError");
-    EXPECT_EQ(items[0].firstArg, TextServices::fromUtf8(file.getFileName()));
 }
 
 } // namespace
