@@ -123,9 +123,8 @@ int listCommand(const CommandContext& ctx) {
 const CommandRegistration registration{
     {"list",
      "[units|prefixes|quantities|systems|provenances]",
-     "list what the databases (built-in and --db) hold, one entry a line, sorted (units by "
-     "default;\n"
-     "prefixed forms such as km are not listed: see 'cvunits info')",
+     "list what the databases (built-in and --db) hold, one entry a line, sorted\n"
+     "(units by default; prefixed forms such as km are not listed: see 'cvunits info')",
      {"cvunits list units", "cvunits list prefixes", "cvunits --json list systems"},
      listCommand}};
 
