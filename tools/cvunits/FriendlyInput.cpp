@@ -207,9 +207,42 @@ std::vector<std::string> singulars(const std::string& word) {
     return out;
 }
 
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept {
+        return std::hash<std::string_view>{}(text);
+    }
+};
+
+// What this thread made of texts, for the databases' version it was made
+// with: a batch repeats its units and words, and each reading of a loose text
+// costs several look-ups. A text refused is read again the next time.
+template <typename Value> class Memo {
+public:
+    template <typename Make> Value get(std::string_view text, const Make& make) {
+        const std::uint32_t version =
+            CvUnitSys::UnitDBManager::m_UnitDBManager.getUnitDBSetVersion();
+        if (version_ != version || known_.size() >= capacity) {
+            known_.clear();
+            version_ = version;
+        }
+        if (const auto found = known_.find(text); found != known_.end()) {
+            return found->second;
+        }
+        Value value = make();
+        known_.emplace(std::string(text), value);
+        return value;
+    }
+
+private:
+    static constexpr std::size_t capacity = 4096;
+    std::uint32_t version_ = 0;
+    std::unordered_map<std::string, Value, TextHash, std::equal_to<>> known_;
+};
+
 // A word of the typed text in the library's notation: as it is when it is a
 // symbol, the unit's symbol when it is a unit's name or the plural of one.
-std::string wordText(std::string_view typed, const Token& word) {
+std::string wordTextUncached(std::string_view typed, const Token& word) {
     // A word that is a unit text already ("ms") is never taken for a plural.
     if (parsesAndResolves(word.text)) {
         return unitSymbol(word.text).value_or(word.text);
@@ -228,6 +261,11 @@ std::string wordText(std::string_view typed, const Token& word) {
         found = symbol;
     }
     return found.value_or(word.text);
+}
+
+std::string wordText(std::string_view typed, const Token& word) {
+    thread_local Memo<std::string> words;
+    return words.get(word.text, [&] { return wordTextUncached(typed, word); });
 }
 
 // Reads the tokens into the library's notation: "per" and "/" divide, a
@@ -439,36 +477,11 @@ TypedUnit readUncached(std::string_view typed) {
     throw unresolvedError(typed);
 }
 
-// Readings of this thread, for the databases' version they were made with: a
-// batch repeats its units, and reading a loose text costs several look-ups.
-struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const noexcept {
-        return std::hash<std::string_view>{}(text);
-    }
-};
-
-struct Readings {
-    std::uint32_t version = 0;
-    std::unordered_map<std::string, TypedUnit, TextHash, std::equal_to<>> known;
-};
-
 } // namespace
 
 TypedUnit readTypedUnit(std::string_view typed) {
-    constexpr std::size_t capacity = 4096;
-    thread_local Readings readings;
-    const std::uint32_t version = CvUnitSys::UnitDBManager::m_UnitDBManager.getUnitDBSetVersion();
-    if (readings.version != version || readings.known.size() >= capacity) {
-        readings.known.clear();
-        readings.version = version;
-    }
-    if (const auto found = readings.known.find(typed); found != readings.known.end()) {
-        return found->second;
-    }
-    TypedUnit unit = readUncached(typed);
-    readings.known.emplace(std::string(typed), unit);
-    return unit;
+    thread_local Memo<TypedUnit> readings;
+    return readings.get(typed, [&] { return readUncached(typed); });
 }
 
 std::string understoodText(const TypedUnit& unit) {
