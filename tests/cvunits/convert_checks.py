@@ -73,6 +73,7 @@ CASES = [
     (["convert", "ms", "s", "1"], 0, ["1 ms = 0.001 s"]),
     (["convert", "W per m K", "W/(m*K)"], 1, ["may multiply the divisor or the whole quotient"]),
     (["convert", "m 2", "m^2"], 1, ["may be an exponent or a factor"]),
+    (["convert", "m s", "s^2"], 1, ["'m s' may be 'ms' or 'm*s'"]),
     # Messages in the user's words.
     (["convert", "feet", "s"], 1, ["Cannot convert 'feet'"]),
     (["convert", "fooot/s", "fooot"], 1, ["unknown symbol 'fooot': did you mean foot"]),

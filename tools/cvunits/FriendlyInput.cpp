@@ -304,6 +304,7 @@ private:
         bool divided = false; // the last explicit operator was a division
         bool first = true;
         char op = '*';
+        const Token* lastWord = nullptr; // the last term, when it was one word alone
         while (true) {
             const Token* t = peek();
             if (!first) {
@@ -323,12 +324,18 @@ private:
                                "a space after a division may multiply the divisor or the whole "
                                "quotient; write '/(a*b)' or '/a*b'");
                     }
+                    if (lastWord != nullptr && t->kind == Kind::Word) {
+                        refuseSplitUnit(*lastWord, *t);
+                    }
                     op = '*';
                 } else {
                     break;
                 }
             }
+            const std::size_t start = pos_;
             std::string term = this->term(depth, scale, op);
+            lastWord =
+                pos_ == start + 1 && list_[start].kind == Kind::Word ? &list_[start] : nullptr;
             if (!term.empty()) {
                 out += out.empty() ? (op == '/' ? "1/" : "") : std::string(1, op);
                 out += term;
@@ -336,6 +343,27 @@ private:
             first = false;
         }
         return out;
+    }
+
+    // "° C" and "m s": two words that are one unit written together, and a
+    // different one multiplied ("°C" is not degree times coulomb, "ms" not
+    // metre times second).
+    void refuseSplitUnit(const Token& a, const Token& b) const {
+        const std::string joined = a.text + b.text;
+        if (!parsesAndResolves(joined)) {
+            return;
+        }
+        const std::string product = a.text + "*" + b.text;
+        try {
+            const cv_units::Converter same(joined, product);
+            if (same.scale() == 1.0 && same.offset() == 0.0 && !same.inverted()) {
+                return;
+            }
+        } catch (const UnitError&) {
+        }
+        refuse(ambiguousId, typed_, a.at,
+               "'" + a.text + " " + b.text + "' may be '" + joined + "' or '" + product +
+                   "'; write the one you mean");
     }
 
     std::string term(int depth, cpp_rational* scale, char op) {
