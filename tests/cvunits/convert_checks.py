@@ -82,6 +82,7 @@ CASES = [
     (["convert", "W/(m*K)", "BTU/(h*ft*degF)"], 1,
      ["'W/(m*deltaK)' converts to 'BTU/(h*ft*deltadegF)'"]),
     (["info", "speed"], 1, ["'speed' is a physical quantity (velocity), not a unit"]),
+    (["info", "m^1e999"], 1, ["at column 3"]),
     (["convert", "velocity", "m/s"], 1, ["'velocity' is a physical quantity, not a unit"]),
     # The units of --db files are everywhere the built-in ones are.
     (["--db", SHOP, "info", "tray"], 0, ["symbol: tray"]),

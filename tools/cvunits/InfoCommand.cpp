@@ -247,7 +247,11 @@ int infoCommand(const CommandContext& ctx) {
                     ctx.err << understoodText(read) << '\n';
                 }
             }
-        } catch (const cv_units::UnitError&) {
+        } catch (const cv_units::UnitError& e) {
+            // Not a name at all: a malformed text, or one read two ways.
+            if (e.column() != 0) {
+                return reportUnitError(ctx, {{"symbol", typed}}, e);
+            }
         }
     }
     if (entries.empty()) {
