@@ -460,7 +460,7 @@ bool hasJuxtaposition(std::string_view text) {
 TypedUnit readUncached(std::string_view typed) {
     // Not UTF-8, or a NUL: refused before any word is looked up.
     cv_units::checkText(typed);
-    TypedUnit out{std::string(typed), std::string(typed), false, cpp_rational(1)};
+    TypedUnit out{std::string(typed), std::string(typed), false, cpp_rational(1), false};
     if (!hasJuxtaposition(typed) && parsesAndResolves(typed)) {
         if (typed.find('^') != std::string_view::npos) {
             checkExponents(typed, notationTokens(typed));
@@ -484,7 +484,8 @@ TypedUnit readUncached(std::string_view typed) {
     if (out.text.empty()) {
         refuse(ambiguousId, typed, 0, "a number alone is not a unit");
     }
-    out.rewritten = out.text != typed || out.scale != 1;
+    out.scaled = out.scale != 1;
+    out.rewritten = out.text != typed || out.scaled;
     if (out.rewritten) {
         try {
             if (resolves(out.text)) {
@@ -500,7 +501,7 @@ TypedUnit readUncached(std::string_view typed) {
         }
     }
     if (resolves(typed)) {
-        return TypedUnit{std::string(typed), std::string(typed), false, cpp_rational(1)};
+        return TypedUnit{std::string(typed), std::string(typed), false, cpp_rational(1), false};
     }
     throw unresolvedError(typed);
 }
@@ -514,7 +515,7 @@ TypedUnit readTypedUnit(std::string_view typed) {
 
 std::string understoodText(const TypedUnit& unit) {
     std::string out = "understood '" + unit.typed + "' as '" + unit.text + "'";
-    if (unit.scale != 1) {
+    if (unit.scaled) {
         out += " times " + rationalText(unit.scale);
     }
     return out;

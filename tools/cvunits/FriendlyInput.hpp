@@ -22,6 +22,7 @@ struct TypedUnit {
     // The number the typed text carries besides its units: "L/100km" is
     // 1/100 L/km. The library's grammar has no numbers, so the answer applies it.
     boost::multiprecision::cpp_rational scale{1};
+    bool scaled = false; // scale is not 1: asked often, and rationals compare slowly
 };
 
 // A text that parses and resolves as it stands is taken as it is. Otherwise

@@ -241,7 +241,7 @@ int infoCommand(const CommandContext& ctx) {
         // A plural or a name typed loosely ("meters"): what it reads as.
         try {
             const TypedUnit read = readTypedUnit(typed);
-            if (read.rewritten && read.scale == 1) {
+            if (read.rewritten && !read.scaled) {
                 entries = entriesFor(read.text);
                 if (!entries.empty() && !ctx.json) {
                     ctx.err << understoodText(read) << '\n';

@@ -18,18 +18,18 @@ cv_units::Rational toDigits(const cpp_rational& r) {
 } // namespace
 
 TypedConversion convertTyped(TypedUnit from, TypedUnit to) {
-    const cv_units::Converter converter(from.text, to.text);
+    cv_units::Converter converter(from.text, to.text);
     TypedConversion out;
     out.inverted = converter.inverted();
     const cpp_rational& a = from.scale;
     const cpp_rational& b = to.scale;
-    if (a == 1 && b == 1) {
+    if (!from.scaled && !to.scaled) {
         out.scale = converter.scale();
         out.offset = converter.offset();
         if (converter.exact()) {
             out.exact = converter.exact()->text();
         }
-        out.converter_ = converter;
+        out.converter_ = std::move(converter);
     } else if (converter.exact()) {
         // x typed-from units are a*x text units; the result in text units is
         // b times the typed-to value.
