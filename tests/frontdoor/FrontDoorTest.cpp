@@ -33,6 +33,9 @@ TEST(FrontDoorTest, ConvertsWithTheExactFactorWhereThereIsOne) {
         {"km/h", "m/s", 36, 10, "5/18", false},
         {"Hz", "s", 4, 0.25, "", true},
         {"kg*m/s^2", "N", 2.5, 2.5, "1", false},
+        // Products of exact factors past 2^53 stay exact.
+        {"ft*lbf", "J", 1, 1.3558179483314003, "3389544870828501/2500000000000000", false},
+        {"hp", "ft*lbf/s", 2, 1100, "550", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.from) + " -> " + c.to);

@@ -1,5 +1,8 @@
 #include "BatchConversion.hpp"
 
+#include "FriendlyInput.hpp"
+#include "Refusal.hpp"
+#include "TypedConversion.hpp"
 #include "units/cv_units.hpp"
 #include "units/frontdoor/NumberText.hpp"
 
@@ -8,6 +11,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cvunits {
 
@@ -35,28 +39,66 @@ void writeError(std::ostream& out, bool json, const std::string& identifier,
     }
 }
 
-void answerLine(const std::string& line, std::ostream& out, bool json) {
-    const std::size_t tab = line.find('\t');
-    if (tab == std::string::npos || line.find('\t', tab + 1) != std::string::npos) {
-        writeError(out, json, "cvunits:MalformedLine", "expected FROM<TAB>TO");
+// The fields of a line split at tabs.
+std::vector<std::string_view> fields(std::string_view line) {
+    std::vector<std::string_view> out;
+    std::size_t start = 0;
+    for (std::size_t tab = line.find('\t'); tab != std::string_view::npos;
+         tab = line.find('\t', start)) {
+        out.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    out.push_back(line.substr(start));
+    return out;
+}
+
+void answerLine(const std::string& line, std::ostream& out, bool json, bool values) {
+    const std::vector<std::string_view> field = fields(line);
+    if (field.size() != (values ? 3U : 2U)) {
+        writeError(out, json, "cvunits:MalformedLine",
+                   values ? "expected VALUE<TAB>FROM<TAB>TO" : "expected FROM<TAB>TO");
         return;
     }
+    std::optional<double> value;
+    if (values) {
+        value = cv_units::parseNumber(std::string(field[0]));
+        if (!value) {
+            writeError(out, json, "cvunits:NotANumber",
+                       "'" + std::string(field[0]) + "' is not a number");
+            return;
+        }
+    }
     try {
-        const std::string_view text(line);
-        const cv_units::Converter converter(text.substr(0, tab), text.substr(tab + 1));
-        if (json) {
-            out << nlohmann::json{{"scale", converter.scale()},
-                                  {"offset", converter.offset()},
-                                  {"inverted", converter.inverted()}}
+        // Each side on its own: the same unknown text on both sides is no
+        // conversion, whatever the library makes of comparing a text with itself.
+        const TypedConversion conversion =
+            convertTyped(readTypedUnit(field[field.size() - 2]), readTypedUnit(field.back()));
+        if (value) {
+            const double converted = conversion(*value);
+            if (json) {
+                out << nlohmann::json{{"value", converted}}.dump() << '\n';
+            } else {
+                out << cv_units::fullPrecisionText(converted) << '\n';
+            }
+        } else if (json) {
+            out << nlohmann::json{{"scale", conversion.scale},
+                                  {"offset", conversion.offset},
+                                  {"inverted", conversion.inverted}}
                        .dump()
                 << '\n';
         } else {
-            out << cv_units::fullPrecisionText(converter.scale()) << '\t'
-                << cv_units::fullPrecisionText(converter.offset()) << '\t'
-                << (converter.inverted() ? 1 : 0) << '\n';
+            out << cv_units::fullPrecisionText(conversion.scale) << '\t'
+                << cv_units::fullPrecisionText(conversion.offset) << '\t'
+                << (conversion.inverted ? 1 : 0) << '\n';
         }
     } catch (const cv_units::UnitError& e) {
-        writeError(out, json, e.identifier(), e.summary());
+        if (json) {
+            out << nlohmann::json{{"error", unitErrorJson(e)}}.dump(
+                       -1, ' ', false, nlohmann::json::error_handler_t::replace)
+                << '\n';
+        } else {
+            writeError(out, json, e.identifier(), tidyMessage(e.summary()));
+        }
     } catch (const std::exception& e) {
         writeError(out, json, "cvunits:InternalError", e.what());
     }
@@ -64,13 +106,13 @@ void answerLine(const std::string& line, std::ostream& out, bool json) {
 
 } // namespace
 
-void runBatch(std::istream& in, std::ostream& out, bool json) {
+void runBatch(std::istream& in, std::ostream& out, bool json, bool values) {
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        answerLine(line, out, json);
+        answerLine(line, out, json, values);
     }
     out.flush();
 }

@@ -1,8 +1,11 @@
 #include "Command.hpp"
 #include "ComparisonReport.hpp"
+#include "FriendlyInput.hpp"
+#include "Refusal.hpp"
 #include "units/cv_units.hpp"
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 
 namespace cvunits {
@@ -10,34 +13,39 @@ namespace {
 
 using nlohmann::json;
 
+// The code the library gives when a side does not resolve.
+constexpr int unresolvedUnits = 8;
+
 int checkCommand(const CommandContext& ctx) {
     if (ctx.args.size() != 2) {
         return exitUsage;
     }
-    const std::string& a = ctx.args[0];
-    const std::string& b = ctx.args[1];
+    const json subject{{"a", ctx.args[0]}, {"b", ctx.args[1]}};
+    std::optional<TypedUnit> a;
+    std::optional<TypedUnit> b;
     cv_units::Comparison comparison;
     try {
-        comparison = cv_units::compare(a, b);
+        // Each side must be a unit on its own: comparing a text with itself
+        // says nothing about whether it names a unit.
+        a = readTypedUnit(ctx.args[0]);
+        b = readTypedUnit(ctx.args[1]);
+        comparison = cv_units::compare(a->text, b->text);
     } catch (const cv_units::UnitError& e) {
-        if (ctx.json) {
-            ctx.out << json{{"a", a},
-                            {"b", b},
-                            {"error", {{"id", e.identifier()}, {"message", e.what()}}}}
-                           .dump(2, ' ', false, json::error_handler_t::replace)
-                    << '\n';
-        } else {
-            ctx.err << "error: " << e.what() << '\n';
-        }
-        return exitUserError;
+        return a && b ? reportUnitError(ctx, subject, inTypedWords(e, *a, *b))
+                      : reportUnitError(ctx, subject, e);
     }
+    const int rc = comparison.code == unresolvedUnits ? exitUserError : exitSuccess;
     if (ctx.json) {
-        json out{{"a", a},
-                 {"b", b},
+        json out{{"a", a->typed},
+                 {"b", b->typed},
                  {"code", comparison.code},
                  {"name", comparison.name},
-                 {"meaning", comparison.explanation},
+                 {"meaning", meaningOf(comparison)},
                  {"convertible", comparison.convertible}};
+        const json understood = understoodJson(*a, *b);
+        if (!understood.empty()) {
+            out["understood"] = understood;
+        }
         if (comparison.aDimensions && comparison.bDimensions) {
             out["aDimensions"] = *comparison.aDimensions;
             out["bDimensions"] = *comparison.bDimensions;
@@ -46,20 +54,27 @@ int checkCommand(const CommandContext& ctx) {
             out["fix"] = *comparison.fix;
         }
         ctx.out << out.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
-        return exitSuccess;
+        return rc;
     }
-    ctx.out << comparison.code << ' ' << comparison.name << ": " << comparison.explanation << '\n'
+    printUnderstood(ctx.err, *a, *b);
+    ctx.out << comparison.code << ' ' << comparison.name << ": " << meaningOf(comparison) << '\n'
             << "convertible: " << (comparison.convertible ? "yes" : "no") << '\n';
-    printExplanation(ctx.out, comparison, a, b, "");
-    return exitSuccess;
+    printExplanation(ctx.out, comparison, a->typed, b->typed, "");
+    if (!comparison.convertible) {
+        if (const auto hint = temperatureHint(a->text, b->text)) {
+            ctx.out << *hint << '\n';
+        }
+    }
+    return rc;
 }
 
 const CommandRegistration registration{
     {"check",
      "A B",
      "compare two unit expressions: prints the comparison code, its name and what it\n"
-     "means, and whether values convert between them",
-     {"cvunits check Hz s", "cvunits --json check degC K"},
+     "means, and whether values convert between them; exits 1 when a side is not a\n"
+     "unit, so that the two cannot be compared",
+     {"cvunits check Hz s", "cvunits --json check degC K", "cvunits check 'N m' J"},
      checkCommand}};
 
 } // namespace

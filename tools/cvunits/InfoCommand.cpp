@@ -1,8 +1,12 @@
 #include "Command.hpp"
+#include "FriendlyInput.hpp"
+#include "Refusal.hpp"
+#include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDatabase.hpp"
 #include "units/foundation/ConversionFactorFactory.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/frontdoor/SymbolSuggestions.hpp"
+#include "units/frontdoor/UnitErrors.hpp"
 #include "units/model/CompositeUnit.hpp"
 #include "units/model/UnitAlias.hpp"
 #include "units/model/UnitPrefixAlias.hpp"
@@ -191,35 +195,70 @@ void printPlain(std::ostream& out, const ordered_json& entries) {
     }
 }
 
+// Every database's entries for the text, built-in first.
+ordered_json entriesFor(const std::string& typed) {
+    const ustring text = TextServices::fromUtf8(typed);
+    ordered_json entries = ordered_json::array();
+    UnitDBManager::m_UnitDBManager.iterateAll([&](const UnitDatabase& db) {
+        for (const UnitBase& unit : db.getUnit(text)) {
+            entries.push_back(describeUnit(db, static_cast<const Unit&>(unit)));
+        }
+        for (const UnitBase& pq : db.getPhysicalQuantity(text)) {
+            entries.push_back(describeQuantity(db, pq));
+        }
+        for (const UnitPrefix& prefix : db.getUnitPrefix(text)) {
+            entries.push_back(describePrefix(prefix));
+        }
+    });
+    return entries;
+}
+
+int refuseUnknown(const CommandContext& ctx, const std::string& typed) {
+    const ustring text = TextServices::fromUtf8(typed);
+    std::string message = formatMessage(makeUnitMsgID("UnitNotInDatabase", {text}));
+    if (const auto hint = quantityHint(typed)) {
+        message += "\n" + *hint;
+    }
+    UnitDBSet set;
+    set.initializeIfNeeded();
+    const cv_units::UnitError error("CorvaneTypes:Unit:UnitNotInDatabase", message, message, 0,
+                                    {{typed, cv_units::SymbolSuggestions(set).closest(text)}});
+    return reportUnitError(ctx, {{"symbol", typed}}, error);
+}
+
 int infoCommand(const CommandContext& ctx) {
     if (ctx.args.size() != 1) {
         return exitUsage;
     }
-    const ustring text = TextServices::fromUtf8(ctx.args[0]);
-    const UnitDatabase& db = *UnitDatabase::getUnitDatabase();
-    ordered_json entries = ordered_json::array();
-    for (const UnitBase& unit : db.getUnit(text)) {
-        entries.push_back(describeUnit(db, static_cast<const Unit&>(unit)));
+    const std::string& typed = ctx.args[0];
+    try {
+        cv_units::checkText(typed);
+    } catch (const cv_units::UnitError& e) {
+        return reportUnitError(ctx, {{"symbol", typed}}, e);
     }
-    for (const UnitBase& pq : db.getPhysicalQuantity(text)) {
-        entries.push_back(describeQuantity(db, pq));
-    }
-    for (const UnitPrefix& prefix : db.getUnitPrefix(text)) {
-        entries.push_back(describePrefix(prefix));
+    ordered_json entries = entriesFor(typed);
+    if (entries.empty()) {
+        // A plural or a name typed loosely ("meters"): what it reads as.
+        try {
+            const TypedUnit read = readTypedUnit(typed);
+            if (read.rewritten && !read.scaled) {
+                entries = entriesFor(read.text);
+                if (!entries.empty() && !ctx.json) {
+                    ctx.err << understoodText(read) << '\n';
+                }
+            }
+        } catch (const cv_units::UnitError& e) {
+            // Not a name at all: a malformed text, or one read two ways.
+            if (e.column() != 0) {
+                return reportUnitError(ctx, {{"symbol", typed}}, e);
+            }
+        }
     }
     if (entries.empty()) {
-        ctx.err << "error: " << formatMessage(makeUnitMsgID("UnitNotInDatabase", {text})) << '\n';
-        UnitDBSet set;
-        set.initializeIfNeeded();
-        const std::vector<std::string> candidates = cv_units::SymbolSuggestions(set).closest(text);
-        for (std::size_t i = 0; i < candidates.size(); ++i) {
-            ctx.err << (i == 0 ? "did you mean " : ", ") << candidates[i]
-                    << (i + 1 == candidates.size() ? "\n" : "");
-        }
-        return exitUserError;
+        return refuseUnknown(ctx, typed);
     }
     if (ctx.json) {
-        ctx.out << entries.dump(2) << '\n';
+        ctx.out << entries.dump(2, ' ', false, ordered_json::error_handler_t::replace) << '\n';
     } else {
         printPlain(ctx.out, entries);
     }
@@ -229,9 +268,9 @@ int infoCommand(const CommandContext& ctx) {
 const CommandRegistration registration{
     {"info",
      "SYMBOL",
-     "show what the built-in database knows about a unit, physical quantity or prefix,\n"
-     "found by name, symbol or ASCII symbol; a prefixed form such as km shows the\n"
-     "prefixed unit",
+     "show what the databases (built-in and --db) know about a unit, physical quantity\n"
+     "or prefix, found by name, symbol or ASCII symbol; a prefixed form such as km\n"
+     "shows the prefixed unit, and a plural such as meters the unit",
      {"cvunits info ft", "cvunits info km", "cvunits --json info degC", "cvunits info length"},
      infoCommand}};
 

@@ -1,4 +1,5 @@
 #include "Command.hpp"
+#include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDatabase.hpp"
 #include "units/model/UnitAlias.hpp"
 #include "units/model/UnitSystem.hpp"
@@ -89,8 +90,15 @@ int listCommand(const CommandContext& ctx) {
     if (kind == kinds.end()) {
         return exitUsage;
     }
-    std::vector<Row> rows = kind->second(*UnitDatabase::getUnitDatabase());
+    std::vector<Row> rows;
+    UnitDBManager::m_UnitDBManager.iterateAll([&](const UnitDatabase& db) {
+        std::vector<Row> more = kind->second(db);
+        rows.insert(rows.end(), std::make_move_iterator(more.begin()),
+                    std::make_move_iterator(more.end()));
+    });
     std::sort(rows.begin(), rows.end());
+    // A user database repeats the built-in unit systems it uses.
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     if (ctx.json) {
         auto out = nlohmann::ordered_json::array();
         for (const Row& row : rows) {
@@ -115,8 +123,8 @@ int listCommand(const CommandContext& ctx) {
 const CommandRegistration registration{
     {"list",
      "[units|prefixes|quantities|systems|provenances]",
-     "list what the built-in database holds, one entry a line, sorted (units by default;\n"
-     "prefixed forms such as km are not listed: see 'cvunits info')",
+     "list what the databases (built-in and --db) hold, one entry a line, sorted\n"
+     "(units by default; prefixed forms such as km are not listed: see 'cvunits info')",
      {"cvunits list units", "cvunits list prefixes", "cvunits --json list systems"},
      listCommand}};
 

@@ -1,5 +1,6 @@
 #include "units/frontdoor/ExactConversion.hpp"
 
+#include "units/db/UnitDBSet.hpp"
 #include "units/foundation/AffineConversionFactorImpl.hpp"
 #include "units/foundation/ScaledRational.hpp"
 #include "units/model/UnitDefinition.hpp"
@@ -46,6 +47,61 @@ std::optional<ExactAffine> affineOf(const CvUnitSys::ConversionFactor& factor) {
     return std::nullopt;
 }
 
+// What a value of the entity is in its fundamental units, exactly: its own
+// factor, then the factors of the entities its expression names, each raised
+// to its exponent. The library multiplies those factors in doubles once the
+// digits pass 2^53 (ft*lbf), so its fundamental factor cannot serve here.
+std::optional<ExactAffine> exactFundamental(CvUnitSys::UnitDBSet& set,
+                                            const CvUnitSys::UnitBase& entity, int depth) {
+    // Definitions are acyclic once the set validated them; the bound only
+    // keeps a corrupt chain from recursing without end.
+    if (depth > 64) {
+        return std::nullopt;
+    }
+    set.genUnitDefinition(entity);
+    const CvUnitSys::UnitDefinition& definition = set.getUnitDefinition(entity);
+    const CvUnitSys::ConversionFactor& factor = definition.getConversionFactor();
+    // Units the table makes for an expression carry a plain 1.
+    const bool unity = factor.isEmpty() || (factor.isWellDefined() && !factor.isAffine() &&
+                                            !factor.isReciprocal() && factor.toDouble() == 1.0);
+    const std::optional<ExactAffine> own =
+        unity ? ExactAffine{cpp_rational(1), cpp_rational(0)} : affineOf(factor);
+    if (!own) {
+        return std::nullopt;
+    }
+    const auto& parts = definition.getUnitAST().getAST();
+    if (parts.size() == 1 && &parts.begin()->first.get() == &entity) {
+        return own;
+    }
+    ExactAffine inner{cpp_rational(1), cpp_rational(0)};
+    const bool alone = parts.size() == 1 && parts.begin()->second == CvUnitSys::Exponent::unity;
+    for (const auto& [part, exponent] : parts) {
+        const std::optional<ExactAffine> sub = exactFundamental(set, part.get(), depth + 1);
+        if (!sub) {
+            return std::nullopt;
+        }
+        if (alone) {
+            inner = *sub;
+            break;
+        }
+        const double power = exponent.getSimplifiedExpo();
+        // An offset means nothing inside a product, and a root is not rational.
+        if (sub->offset != 0 || exponent.isFractional() || power != std::trunc(power) ||
+            std::abs(power) > 64) {
+            return std::nullopt;
+        }
+        const auto n = static_cast<unsigned>(std::abs(power));
+        const cpp_rational raised(
+            boost::multiprecision::pow(boost::multiprecision::numerator(sub->scale), n),
+            boost::multiprecision::pow(boost::multiprecision::denominator(sub->scale), n));
+        if (power < 0 && raised == 0) {
+            return std::nullopt;
+        }
+        inner.scale *= power < 0 ? cpp_rational(cpp_rational(1) / raised) : raised;
+    }
+    return ExactAffine{inner.scale * own->scale, inner.scale * own->offset + inner.offset};
+}
+
 } // namespace
 
 Rational toRational(const cpp_rational& r) {
@@ -83,10 +139,8 @@ std::optional<ExactAffine> exactConversion(CvUnitSys::UnitTable& table, std::int
     if (set.getSpecialConversionFactor(*a, *b)) {
         return std::nullopt;
     }
-    set.genUnitDefinition(*a);
-    set.genUnitDefinition(*b);
-    const auto f = affineOf(set.getUnitDefinition(*a).getFundamentalConversionFactor());
-    const auto g = affineOf(set.getUnitDefinition(*b).getFundamentalConversionFactor());
+    const auto f = exactFundamental(set, *a, 0);
+    const auto g = exactFundamental(set, *b, 0);
     if (!f || !g || g->scale == 0) {
         return std::nullopt;
     }
