@@ -1,10 +1,10 @@
-#include "ArithmeticExpression.hpp"
 #include "Command.hpp"
-#include "ExpressionPropagation.hpp"
 #include "units/frontdoor/ExactConversion.hpp"
 #include "units/frontdoor/NumberText.hpp"
 #include "units/frontdoor/UnitErrors.hpp"
 #include "units/platform/TextServices.hpp"
+#include "units/propagation/ArithmeticExpression.hpp"
+#include "units/propagation/ExpressionPropagation.hpp"
 
 #include <boost/multiprecision/cpp_int.hpp>
 #include <charconv>
@@ -18,6 +18,11 @@ namespace {
 
 using boost::multiprecision::cpp_int;
 using boost::multiprecision::cpp_rational;
+using CvUnitSys::ArithmeticError;
+using CvUnitSys::ArithmeticItem;
+using CvUnitSys::ExpressionPropagation;
+using CvUnitSys::parseArithmetic;
+using CvUnitSys::PropagationOutcome;
 using CvUnitSys::TextServices;
 using CvUnitSys::UnitHeuristicManager;
 using CvUnitSys::UnitTable;

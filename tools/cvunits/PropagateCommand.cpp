@@ -1,8 +1,8 @@
-#include "ArithmeticExpression.hpp"
 #include "Command.hpp"
-#include "ExpressionPropagation.hpp"
 #include "units/frontdoor/UnitErrors.hpp"
 #include "units/platform/TextServices.hpp"
+#include "units/propagation/ArithmeticExpression.hpp"
+#include "units/propagation/ExpressionPropagation.hpp"
 
 #include <algorithm>
 #include <map>
@@ -13,6 +13,12 @@
 namespace cvunits {
 namespace {
 
+using CvUnitSys::ArithmeticError;
+using CvUnitSys::ArithmeticItem;
+using CvUnitSys::ExpressionPropagation;
+using CvUnitSys::parseArithmetic;
+using CvUnitSys::PropagationOutcome;
+using CvUnitSys::RefusedOperation;
 using CvUnitSys::TextServices;
 using CvUnitSys::UnitHeuristicManager;
 using nlohmann::json;

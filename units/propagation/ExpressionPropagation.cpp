@@ -1,9 +1,9 @@
-#include "ExpressionPropagation.hpp"
+#include "units/propagation/ExpressionPropagation.hpp"
 
 #include "units/db/UnitDBManager.hpp"
 #include "units/platform/TextServices.hpp"
 
-namespace cvunits {
+namespace CvUnitSys {
 
 namespace {
 
@@ -151,4 +151,4 @@ ExpressionPropagation::locate(const std::vector<ArithmeticItem>& items,
     return std::nullopt;
 }
 
-} // namespace cvunits
+} // namespace CvUnitSys
