@@ -152,6 +152,32 @@ struct Comparison {
 std::string comparisonName(int code);
 std::string comparisonExplanation(int code);
 
+// One entity of the databases as the suggestion calls offer it.
+struct Entry {
+    std::string kind;     // "unit", "prefixed unit", "prefix" or "physical quantity"
+    std::string symbol;   // what to type: a unit's or prefix's symbol, a quantity's name
+    std::string name;     // "foot"
+    std::string quantity; // a unit's physical quantity; empty when it has none
+};
+
+// What an editor offers while a unit text is typed.
+struct Completion {
+    // The text before the word being completed ("kg*m/s^" completes "kg*m/s^").
+    std::string completes;
+    // Units, or physical quantities after '@'; those that unit definitions use
+    // beside the symbols already typed first.
+    std::vector<Entry> entries;
+};
+
+// The units of the same physical quantity as a unit, and of the quantities
+// related to it.
+struct SimilarUnits {
+    // The quantity that relates them; empty for an expression of several units,
+    // whose peers are the units of the quantities with the same dimensions.
+    std::string quantity;
+    std::vector<std::string> units; // sorted ignoring case
+};
+
 // A context: a unit table with its caches, and the user databases it added.
 // One thread at a time.
 class Units {
@@ -173,6 +199,19 @@ public:
     double convert(double value, std::string_view from, std::string_view to);
     Comparison compare(std::string_view a, std::string_view b);
 
+    // The suggestion calls. Their texts are checked as unit texts are (UTF-8,
+    // no NUL); a text that matches nothing gives an empty answer, not an error.
+    Completion complete(std::string_view text);
+    // Units (or physical quantities) within two edits of a misspelt word, case
+    // aside: the closest first, then those unit definitions use most.
+    std::vector<std::string> suggest(std::string_view word, bool quantities = false);
+    // `unit` is a unit text or "@quantity".
+    SimilarUnits similar(std::string_view unit);
+    // Every stored unit, physical quantity and prefix whose name or symbol
+    // contains `word`, case aside: units, then quantities, then prefixes, the
+    // built-in database first. Prefixed forms such as km are not listed.
+    std::vector<Entry> search(std::string_view word);
+
     // The unit table underneath, for the full class interface. Texts registered
     // here are UTF-16; the table is rebuilt when the user databases change.
     CvUnitSys::UnitTable& table();
@@ -189,6 +228,10 @@ Units& defaultUnits();
 // one hash look-up.
 double convert(double value, std::string_view from, std::string_view to);
 Comparison compare(std::string_view a, std::string_view b);
+Completion complete(std::string_view text);
+std::vector<std::string> suggest(std::string_view word, bool quantities = false);
+SimilarUnits similar(std::string_view unit);
+std::vector<Entry> search(std::string_view word);
 // Adds a user-defined unit database file for the rest of the process, as
 // `Units::addDatabase` does for a context.
 void addDatabase(std::string_view path);
