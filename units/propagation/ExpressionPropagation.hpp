@@ -55,7 +55,6 @@ public:
 private:
     CvUnitSys::UnitTable& table_;
     CvUnitSys::UnitHeuristicManager heuristics_;
-    CvUnitSys::NoScalingUnitReductionMap units_;
     CvUnitSys::UnitPropagationEngine engine_;
 };
 
