@@ -97,6 +97,7 @@ def test_comparison_explains():
     (cv_units.propagate, ("a + q",), {"a": "m"}, "cvunits:UnknownOperand", None),
     (cv_units.propagate, ("a",), {"a": "m\ud800"}, "CvUnits:InvalidEncoding", 2),
     (cv_units.propagate, ("a", "fast"), {"a": "m"}, None, None),
+    (cv_units.propagate, ("a",), {"a": ""}, "cvunits:UnresolvedUnit", None),
 ])
 def test_value_errors(call, args, kwargs, identifier, column):
     with pytest.raises(ValueError) as caught:
@@ -207,7 +208,7 @@ def test_suggest_similar_search():
     mph = cv_units.similar("mph")
     assert mph["quantity"] == "velocity" and "m/s" in mph["units"]
     assert "km/h" in cv_units.similar("@velocity")["units"]
-    assert cv_units.similar("m/s")["quantity"] is None
+    assert cv_units.similar("m/s")["quantity"] is None and cv_units.similar("")["units"] == []
     assert {"kind": "unit", "symbol": "mi", "name": "mile", "quantity": "length"} \
         in cv_units.search("MILE")
     # Units, then quantities, then prefixes.

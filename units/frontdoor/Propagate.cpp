@@ -81,6 +81,12 @@ Propagation Units::propagate(std::string_view expressionText,
                                                                  "' (write " + item.text +
                                                                  "=UNIT)");
             }
+            // The unspecified unit has no definition for the engine to work with.
+            if (given->second.empty()) {
+                throw plainRefusal("cvunits:UnresolvedUnit",
+                                   "the unit of " + item.text +
+                                       " is empty: write a unit, or 1 for a pure number");
+            }
             auto [known, added] = unitOfName.try_emplace(item.text, 0);
             if (added) {
                 known->second =

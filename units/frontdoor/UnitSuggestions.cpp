@@ -93,6 +93,10 @@ std::vector<std::string> Units::suggest(std::string_view word, bool quantities) 
 
 SimilarUnits Units::similar(std::string_view unit) {
     const ustring text = checkedText(unit);
+    // The empty text is the unspecified unit, which has no peers.
+    if (text.empty()) {
+        return {};
+    }
     const UnitDBSet& set = table().getUnitDBSetForQuery();
     const ustring quantity = quantityNamed(set, text);
     std::vector<ustring> peers = quantity.empty()
