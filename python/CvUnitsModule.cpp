@@ -11,6 +11,7 @@
 #include "units/platform/TextServices.hpp"
 #include "units/query/UnitTable.hpp"
 
+#include <map>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -27,6 +28,33 @@ using CvUnitSys::UnitBase;
 
 // The UnitError class object, made when the module is imported.
 PyObject* unitErrorType = nullptr;
+
+constexpr const char* completeDoc =
+    "What an editor offers while a unit text is typed: {'completes': the text before the word "
+    "being completed, 'suggestions': [{'kind', 'symbol', 'name', 'quantity'}, ...]}, units (or "
+    "physical quantities after '@') that unit definitions use beside the symbols already typed "
+    "first.";
+constexpr const char* suggestDoc =
+    "Units (with quantities=True, physical quantities) within two edits of a misspelt word, case "
+    "aside, the closest first.";
+constexpr const char* similarDoc =
+    "The units of the same physical quantity as `unit` (a unit text or '@quantity') and of the "
+    "quantities related to it: {'quantity': its name or None, 'units': [...]}.";
+constexpr const char* searchDoc =
+    "Every stored unit, physical quantity and prefix whose name or symbol contains `word`, case "
+    "aside, as dicts {'kind', 'symbol', 'name', 'quantity'}.";
+constexpr const char* propagateDoc =
+    "propagate(expr, mode='error', quotient_format=0, /, **operands): the unit of a value "
+    "computed by `expr` (+ - * /, ^ with a rational power, parentheses) from operands whose "
+    "units are keywords: propagate('p*V/(n*T)', p='kPa', V='L', n='mol', T='K'). Returns "
+    "{'unit', 'quantity', 'conversions'}. With mode 'error' an operation whose operands need "
+    "converting (adding m to km) raises UnitError; with 'convert' every operand is converted to "
+    "fundamental units and `conversions` lists them. quotient_format writes a quotient as "
+    "a/(b*c) (0), a/b/c (1) or a*b^-1*c^-1 (2).";
+constexpr const char* calcDoc =
+    "The value of arithmetic over quantities ('3 ft + 2 m', '(100 km)/(2 h)'), in `to` or in "
+    "the unit propagation gives: {'value', 'unit', 'quantity', 'exact' (a Fraction or None), "
+    "'text'}.";
 
 // A unit text as UTF-8. Lone surrogates pass through as the bytes they would
 // have, so that the front door refuses them with a column rather than Python
@@ -214,6 +242,111 @@ std::vector<std::string> storedUnits() {
     return {texts.begin(), texts.end()};
 }
 
+py::object textOrNone(const std::string& text) {
+    return text.empty() ? py::none() : py::object(py::str(text));
+}
+
+py::dict entryDict(const cv_units::Entry& e) {
+    py::dict out;
+    out["kind"] = e.kind;
+    out["symbol"] = e.symbol;
+    out["name"] = e.name;
+    out["quantity"] = textOrNone(e.quantity);
+    return out;
+}
+
+py::list entryList(const std::vector<cv_units::Entry>& entries) {
+    py::list out;
+    for (const cv_units::Entry& e : entries) {
+        out.append(entryDict(e));
+    }
+    return out;
+}
+
+py::dict complete(cv_units::Units& u, const py::handle& text) {
+    const cv_units::Completion c = u.complete(unitText(text, "text"));
+    py::dict out;
+    out["completes"] = c.completes;
+    out["suggestions"] = entryList(c.entries);
+    return out;
+}
+
+std::vector<std::string> suggest(cv_units::Units& u, const py::handle& word, bool quantities) {
+    return u.suggest(unitText(word, "word"), quantities);
+}
+
+py::dict similar(cv_units::Units& u, const py::handle& unit) {
+    const cv_units::SimilarUnits s = u.similar(unitText(unit, "unit"));
+    py::dict out;
+    out["quantity"] = textOrNone(s.quantity);
+    out["units"] = py::cast(s.units);
+    return out;
+}
+
+py::list search(cv_units::Units& u, const py::handle& word) {
+    return entryList(u.search(unitText(word, "word")));
+}
+
+// propagate(expr, mode="error", quotient_format=0, /, **operands). Everything
+// but the operands is positional, so that an operand may have any name.
+py::dict propagate(cv_units::Units& u, const py::args& args, const py::kwargs& operands) {
+    if (args.empty() || args.size() > 3) {
+        throw py::type_error("propagate() takes the expression, and at most the mode and the "
+                             "quotient format, as positional arguments; operands are keywords");
+    }
+    const std::string text = unitText(args[0], "expr");
+    cv_units::PropagationOptions options;
+    if (args.size() > 1) {
+        const std::string mode = unitText(args[1], "mode");
+        if (mode != "error" && mode != "convert") {
+            throw py::value_error("mode must be 'error' or 'convert', not '" + mode + "'");
+        }
+        options.convertOperands = mode == "convert";
+    }
+    if (args.size() > 2) {
+        if (!PyLong_Check(args[2].ptr()) || PyBool_Check(args[2].ptr())) {
+            throw py::type_error("quotient_format must be an int");
+        }
+        int overflow = 0;
+        const long format = PyLong_AsLongAndOverflow(args[2].ptr(), &overflow);
+        if (overflow != 0 || format < 0 || format > 2) {
+            throw py::value_error("quotient_format must be 0, 1 or 2");
+        }
+        options.quotientFormat = static_cast<int>(format);
+    }
+    std::map<std::string, std::string, std::less<>> units;
+    for (const auto& [name, unit] : operands) {
+        const std::string operand = unitText(name, "an operand name");
+        units[operand] = unitText(unit, ("the unit of " + operand).c_str());
+    }
+    const cv_units::Propagation p = u.propagate(text, units, options);
+    py::list conversions;
+    for (const cv_units::Propagation::Conversion& c : p.conversions) {
+        py::dict conversion;
+        conversion["operand"] = c.operand;
+        conversion["from"] = c.from;
+        conversion["to"] = c.to;
+        conversions.append(conversion);
+    }
+    py::dict out;
+    out["unit"] = p.unit;
+    out["quantity"] = textOrNone(p.quantity);
+    out["conversions"] = conversions;
+    return out;
+}
+
+py::dict calc(cv_units::Units& u, const py::handle& expression, const py::handle& to) {
+    const std::string text = unitText(expression, "expr");
+    const cv_units::Calculation c = to.is_none() ? u.calc(text) : u.calc(text, unitText(to, "to"));
+    py::dict out;
+    out["value"] = c.value;
+    out["unit"] = c.unit;
+    out["quantity"] = textOrNone(c.quantity);
+    out["exact"] = c.exact ? fraction(*c.exact) : py::none();
+    out["text"] = c.text();
+    return out;
+}
+
 } // namespace
 
 PYBIND11_MODULE(_cv_units, m) {
@@ -319,6 +452,33 @@ PYBIND11_MODULE(_cv_units, m) {
         "prefixes", [] { return sortedTexts(currentSet().getAllPrefixes(), false); },
         "The symbols of the unit prefixes.");
     m.def(
+        "complete", [](const py::handle& text) { return complete(cv_units::defaultUnits(), text); },
+        py::arg("text"), completeDoc);
+    m.def(
+        "suggest",
+        [](const py::handle& word, bool quantities) {
+            return suggest(cv_units::defaultUnits(), word, quantities);
+        },
+        py::arg("word"), py::kw_only(), py::arg("quantities") = false, suggestDoc);
+    m.def(
+        "similar", [](const py::handle& unit) { return similar(cv_units::defaultUnits(), unit); },
+        py::arg("unit"), similarDoc);
+    m.def(
+        "search", [](const py::handle& word) { return search(cv_units::defaultUnits(), word); },
+        py::arg("word"), searchDoc);
+    m.def(
+        "propagate",
+        [](const py::args& args, const py::kwargs& operands) {
+            return propagate(cv_units::defaultUnits(), args, operands);
+        },
+        propagateDoc);
+    m.def(
+        "calc",
+        [](const py::handle& expression, const py::handle& to) {
+            return calc(cv_units::defaultUnits(), expression, to);
+        },
+        py::arg("expr"), py::arg("to") = py::none(), calcDoc);
+    m.def(
         "add_database",
         [](const py::handle& path) { cv_units::addDatabase(unitText(path, "path")); },
         py::arg("path"), "Adds a user-defined unit database file for the rest of the process.");
@@ -354,5 +514,12 @@ PYBIND11_MODULE(_cv_units, m) {
             [](cv_units::Units& u, const py::handle& a, const py::handle& b) {
                 return PyComparison{u.compare(unitText(a, "a"), unitText(b, "b"))};
             },
-            py::arg("a"), py::arg("b"));
+            py::arg("a"), py::arg("b"))
+        .def("complete", &complete, py::arg("text"), completeDoc)
+        .def("suggest", &suggest, py::arg("word"), py::kw_only(), py::arg("quantities") = false,
+             suggestDoc)
+        .def("similar", &similar, py::arg("unit"), similarDoc)
+        .def("search", &search, py::arg("word"), searchDoc)
+        .def("propagate", &propagate, propagateDoc)
+        .def("calc", &calc, py::arg("expr"), py::arg("to") = py::none(), calcDoc);
 }

@@ -9,14 +9,16 @@
 // - `Converter` and `Comparison` are values: once made they may be used from
 //   any number of threads at once.
 // - A `Units` context is used by one thread at a time, like the unit table it owns.
-// - The free functions (`convert`, `compare`, the `Converter` constructor without
-//   a context) use `defaultUnits()`, a context of the calling thread's own, so
-//   any thread may call them at any time.
+// - The free functions (`convert`, `compare`, the suggestion and expression
+//   calls, the `Converter` constructor without a context) use `defaultUnits()`,
+//   a context of the calling thread's own, so any thread may call them at any time.
 // - User databases are known to the whole process: a database one context adds
 //   is seen by every context until the last context that added it is destroyed;
 //   one added with the free function `addDatabase` stays for the whole process.
 
 #include <cstddef>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -152,6 +154,71 @@ struct Comparison {
 std::string comparisonName(int code);
 std::string comparisonExplanation(int code);
 
+// One entity of the databases as the suggestion calls offer it.
+struct Entry {
+    std::string kind;     // "unit", "prefixed unit", "prefix" or "physical quantity"
+    std::string symbol;   // what to type: a unit's or prefix's symbol, a quantity's name
+    std::string name;     // "foot"
+    std::string quantity; // a unit's physical quantity; empty when it has none
+};
+
+// What an editor offers while a unit text is typed.
+struct Completion {
+    // The text before the word being completed ("kg*m/s^" completes "kg*m/s^").
+    std::string completes;
+    // Units, or physical quantities after '@'; those that unit definitions use
+    // beside the symbols already typed first.
+    std::vector<Entry> entries;
+};
+
+// The units of the same physical quantity as a unit, and of the quantities
+// related to it.
+struct SimilarUnits {
+    // The quantity that relates them; empty for an expression of several units,
+    // whose peers are the units of the quantities with the same dimensions.
+    std::string quantity;
+    std::vector<std::string> units; // sorted ignoring case
+};
+
+// How `propagate` treats an operation whose operands need converting (adding
+// m to km), and how it writes a quotient in the result unit.
+struct PropagationOptions {
+    // Converts every operand to fundamental units instead of refusing.
+    bool convertOperands = false;
+    // 0: a*b/(c*d), 1: a*b/c/d, 2: a*b*c^-1*d^-1.
+    int quotientFormat = 0;
+    // Fills `Propagation::tree`.
+    bool drawTree = false;
+};
+
+// The unit of a value computed from operands of known units.
+struct Propagation {
+    std::string unit;     // "L*kPa/(K*mol)"
+    std::string quantity; // "force"; empty when the unit names none
+    // An operand to convert before computing, from its unit to `to`.
+    struct Conversion {
+        std::string operand;
+        std::string from;
+        std::string to;
+    };
+    std::vector<Conversion> conversions;
+    // The expression's tree of units, one line each, when asked for.
+    std::vector<std::string> tree;
+};
+
+// A value computed from quantities ("3 ft + 2 m").
+struct Calculation {
+    double value = 0.0;
+    std::string unit;     // "1" for a pure number
+    std::string quantity; // empty when the unit names none
+    // The exact value while every step was rational.
+    std::optional<Rational> exact;
+
+    // "13.88888888888889 m/s (exactly 125/9)  [velocity]": the fraction only
+    // when the decimal is not the exact value, the quantity when there is one.
+    std::string text() const;
+};
+
 // A context: a unit table with its caches, and the user databases it added.
 // One thread at a time.
 class Units {
@@ -173,6 +240,33 @@ public:
     double convert(double value, std::string_view from, std::string_view to);
     Comparison compare(std::string_view a, std::string_view b);
 
+    // The suggestion calls. Their texts are checked as unit texts are (UTF-8,
+    // no NUL); a text that matches nothing gives an empty answer, not an error.
+    Completion complete(std::string_view text);
+    // Units (or physical quantities) within two edits of a misspelt word, case
+    // aside: the closest first, then those unit definitions use most.
+    std::vector<std::string> suggest(std::string_view word, bool quantities = false);
+    // `unit` is a unit text or "@quantity".
+    SimilarUnits similar(std::string_view unit);
+    // Every stored unit, physical quantity and prefix whose name or symbol
+    // contains `word`, case aside: units, then quantities, then prefixes, the
+    // built-in database first. Prefixed forms such as km are not listed.
+    std::vector<Entry> search(std::string_view word);
+
+    // The unit of `expression`, arithmetic (+ - * /, ^ with a rational power,
+    // parentheses) over named operands whose units `units` gives ("p*V/(n*T)"
+    // with p=kPa, V=L, n=mol, T=K). An operation the units refuse throws a
+    // UnitError that names it: "cannot add a and b: ...".
+    Propagation propagate(std::string_view expression,
+                          const std::map<std::string, std::string, std::less<>>& units,
+                          const PropagationOptions& options = {});
+    // The value of arithmetic over quantities, a number and a unit each
+    // ("(100 km)/(2 h)"; "9.81 m/s^2" reads as (9.81 m)/s^2, "5 m^2" is five
+    // square metres), in `to` or in the unit propagation gives. Values stay
+    // exact rationals while every step allows it.
+    Calculation calc(std::string_view expression,
+                     std::optional<std::string_view> to = std::nullopt);
+
     // The unit table underneath, for the full class interface. Texts registered
     // here are UTF-16; the table is rebuilt when the user databases change.
     CvUnitSys::UnitTable& table();
@@ -189,6 +283,14 @@ Units& defaultUnits();
 // one hash look-up.
 double convert(double value, std::string_view from, std::string_view to);
 Comparison compare(std::string_view a, std::string_view b);
+Completion complete(std::string_view text);
+std::vector<std::string> suggest(std::string_view word, bool quantities = false);
+SimilarUnits similar(std::string_view unit);
+std::vector<Entry> search(std::string_view word);
+Propagation propagate(std::string_view expression,
+                      const std::map<std::string, std::string, std::less<>>& units,
+                      const PropagationOptions& options = {});
+Calculation calc(std::string_view expression, std::optional<std::string_view> to = std::nullopt);
 // Adds a user-defined unit database file for the rest of the process, as
 // `Units::addDatabase` does for a context.
 void addDatabase(std::string_view path);

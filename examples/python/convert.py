@@ -16,3 +16,8 @@ try:
     cv_units.convert(1, "metre/sekond", "m/s")
 except cv_units.UnitError as e:
     print(e.identifier, e.suggestions)  # ...UnresolvedUnitsNotConvertible {'sekond': ['second', ...]}
+
+print(cv_units.suggest("metr")[:3])                         # units within two edits of 'metr'
+print(cv_units.similar("mph")["quantity"])                  # velocity
+print(cv_units.propagate("m*a", m="kg", a="m/s^2")["unit"])  # N
+print(cv_units.calc("(100 km)/(2 h)", "m/s")["text"])       # 13.88888888888889 m/s (exactly 125/9)

@@ -32,6 +32,7 @@ CASES = [
     (["propagate", "x^(1/0)", "x=m"], 1, ["the power divides by zero at column 3"]),
     (["propagate", "a + q", "a=m"], 1, ["no unit given for 'q'"]),
     (["propagate", "a", "a=furlongz"], 1, ["'furlongz' of a is not defined"]),
+    (["propagate", "a", "a="], 1, ["the unit of a is empty"]),
     (["propagate", "a", "--mode", "fast", "a=m"], 2, []),
     (["calc", "3 ft + 2 m", "cm"], 0, ["291.44 cm\n"]),
     (["calc", "(100 km)/(2 h)", "m/s"], 0, ["13.88888888888889 m/s (exactly 125/9)"]),

@@ -1,5 +1,6 @@
 #include "units/cv_units.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -180,3 +181,28 @@ TEST(FrontDoorTest, ContextsHoldTheirDatabasesAndOthersSeeThemWhileHeld) {
 }
 
 } // namespace
+
+TEST(FrontDoorTest, FindsUnitsAndComputesExpressions) {
+    EXPECT_EQ(cv_units::complete("N*m").completes, "N*");
+    EXPECT_EQ(cv_units::suggest("lenth", true), std::vector<std::string>{"length"});
+    EXPECT_EQ(cv_units::similar("mph").quantity, "velocity");
+    const std::vector<cv_units::Entry> found = cv_units::search("mile");
+    EXPECT_TRUE(std::any_of(found.begin(), found.end(), [](const cv_units::Entry& e) {
+        return e.kind == "unit" && e.symbol == "mi" && e.quantity == "length";
+    }));
+
+    EXPECT_EQ(cv_units::calc("(100 km)/(2 h)", "m/s").text(),
+              "13.88888888888889 m/s (exactly 125/9)");
+    const cv_units::Propagation p =
+        cv_units::propagate("a/(b*c^2)", {{"a", "m"}, {"b", "s"}, {"c", "km"}},
+                            {.convertOperands = true, .quotientFormat = 2, .drawTree = true});
+    EXPECT_EQ(p.unit, "m*km^-2*s^-1");
+    EXPECT_FALSE(p.tree.empty());
+    try {
+        cv_units::propagate("a + b", {{"a", "m"}, {"b", "s"}});
+        ADD_FAILURE() << "adding m to s was not refused";
+    } catch (const UnitError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("cannot add a and b: ", 0), 0u) << e.what();
+    }
+    EXPECT_THROW(cv_units::propagate("a", {{"a", "m"}}, {.quotientFormat = 3}), UnitError);
+}

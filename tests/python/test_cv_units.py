@@ -82,18 +82,28 @@ def test_comparison_explains():
     assert cv_units.compare("sekond", "s").unknown["sekond"][0] == "second"
 
 
-@pytest.mark.parametrize("value, from_unit, to_unit, identifier, column", [
-    (1, "m*/s", "m", "CorvaneTypes:Unit:InvalidUnitExpression", 3),
-    (1, "m", "s", "CorvaneTypes:Unit:UnitsNotConvertible", None),
-    (1, "m\0s", "m", "CvUnits:NulInText", 2),
-    (1, "m\ud800", "m", "CvUnits:InvalidEncoding", 2),
-    (1, "", "m", "CorvaneTypes:Unit:CannotConvertUnspecified", None),
+@pytest.mark.parametrize("call, args, kwargs, identifier, column", [
+    (cv_units.convert, (1, "m*/s", "m"), {}, "CorvaneTypes:Unit:InvalidUnitExpression", 3),
+    (cv_units.convert, (1, "m", "s"), {}, "CorvaneTypes:Unit:UnitsNotConvertible", None),
+    (cv_units.convert, (1, "m\0s", "m"), {}, "CvUnits:NulInText", 2),
+    (cv_units.convert, (1, "m\ud800", "m"), {}, "CvUnits:InvalidEncoding", 2),
+    (cv_units.convert, (1, "", "m"), {}, "CorvaneTypes:Unit:CannotConvertUnspecified", None),
+    (cv_units.complete, ("m\ud800",), {}, "CvUnits:InvalidEncoding", 2),
+    (cv_units.suggest, ("m\0",), {}, "CvUnits:NulInText", 2),
+    (cv_units.calc, ("1 m\0",), {}, "CvUnits:NulInText", 4),
+    (cv_units.calc, ("2 * * 3",), {}, "cvunits:ExpressionSyntax", 5),
+    (cv_units.calc, ("1 m / (2 s - 2 s)",), {}, "cvunits:DivisionByZero", None),
+    (cv_units.calc, ("1 m", "s"), {}, "CorvaneTypes:Unit:UnitsNotConvertible", None),
+    (cv_units.propagate, ("a + q",), {"a": "m"}, "cvunits:UnknownOperand", None),
+    (cv_units.propagate, ("a",), {"a": "m\ud800"}, "CvUnits:InvalidEncoding", 2),
+    (cv_units.propagate, ("a", "fast"), {"a": "m"}, None, None),
+    (cv_units.propagate, ("a",), {"a": ""}, "cvunits:UnresolvedUnit", None),
 ])
-def test_unit_errors(value, from_unit, to_unit, identifier, column):
-    with pytest.raises(cv_units.UnitError) as caught:
-        cv_units.convert(value, from_unit, to_unit)
-    assert isinstance(caught.value, ValueError)
-    assert caught.value.identifier == identifier and caught.value.column == column
+def test_value_errors(call, args, kwargs, identifier, column):
+    with pytest.raises(ValueError) as caught:
+        call(*args, **kwargs)
+    assert getattr(caught.value, "identifier", None) == identifier
+    assert getattr(caught.value, "column", None) == column
 
 
 def test_parse_errors_show_the_caret_and_unknown_symbols_suggestions():
@@ -105,22 +115,33 @@ def test_parse_errors_show_the_caret_and_unknown_symbols_suggestions():
     assert caught.value.suggestions["sekond"][0] == "second"
 
 
-@pytest.mark.parametrize("value, from_unit, to_unit", [
-    (1, b"m", "m"),
-    (1, None, "m"),
-    (None, "m", "m"),
-    ("1", "m", "m"),
-    (1j, "m", "m"),
-    (object(), "m", "m"),
-    ([1, "2"], "m", "m"),
-    ([[1]], "m", "m"),
-    (np.array(["1"]), "m", "m"),
-    (np.array([1j]), "m", "m"),
-    (np.array([None]), "m", "m"),
+@pytest.mark.parametrize("call, args, kwargs", [
+    (cv_units.convert, (1, b"m", "m"), {}),
+    (cv_units.convert, (1, None, "m"), {}),
+    (cv_units.convert, (None, "m", "m"), {}),
+    (cv_units.convert, ("1", "m", "m"), {}),
+    (cv_units.convert, (1j, "m", "m"), {}),
+    (cv_units.convert, (object(), "m", "m"), {}),
+    (cv_units.convert, ([1, "2"], "m", "m"), {}),
+    (cv_units.convert, ([[1]], "m", "m"), {}),
+    (cv_units.convert, (np.array(["1"]), "m", "m"), {}),
+    (cv_units.convert, (np.array([1j]), "m", "m"), {}),
+    (cv_units.convert, (np.array([None]), "m", "m"), {}),
+    (cv_units.complete, (b"m",), {}),
+    (cv_units.suggest, (None,), {}),
+    (cv_units.similar, (1,), {}),
+    (cv_units.search, (["m"],), {}),
+    (cv_units.calc, (None,), {}),
+    (cv_units.calc, ("1 m", b"cm"), {}),
+    (cv_units.propagate, (b"a",), {"a": "m"}),
+    (cv_units.propagate, ("a",), {"a": None}),
+    (cv_units.propagate, ("a",), {"a": 1}),
+    (cv_units.propagate, (), {"a": "m"}),
+    (cv_units.propagate, ("a", "convert", True), {"a": "m"}),
 ])
-def test_type_errors(value, from_unit, to_unit):
+def test_type_errors(call, args, kwargs):
     with pytest.raises(TypeError):
-        cv_units.convert(value, from_unit, to_unit)
+        call(*args, **kwargs)
 
 
 def test_threads_convert_at_once():
@@ -149,6 +170,8 @@ def test_contexts_hold_user_databases():
     shop.add_database(SHOP)
     assert shop.convert(1, "fpf", "mm/h") == pytest.approx(598.7142857142857)
     assert shop.compare("fpf", "m/s").convertible
+    assert shop.suggest("trya")[0] == "tray" and "fps" in shop.similar("fpf")["units"]
+    assert shop.calc("1 fpf", "mm/h")["value"] == pytest.approx(598.7142857142857)
     del shop
     with pytest.raises(cv_units.UnitError):
         plain.convert(1, "fpf", "m/s")
@@ -165,3 +188,68 @@ def test_what_the_databases_hold():
     with pytest.raises(cv_units.UnitError) as caught:
         cv_units.info("sekond")
     assert caught.value.suggestions["sekond"][0] == "second"
+
+
+@pytest.mark.parametrize("text, completes, first", [
+    ("N*m", "N*", {"kind": "unit", "symbol": "m", "name": "metre", "quantity": "length"}),
+    ("kg*m/s^", "kg*m/", {"kind": "unit", "symbol": "s", "name": "second", "quantity": "time"}),
+    ("degC@thermo", "degC@", {"kind": "physical quantity", "symbol": "thermodynamic_temperature",
+                              "name": "thermodynamic_temperature", "quantity": None}),
+])
+def test_complete(text, completes, first):
+    result = cv_units.complete(text)
+    assert result["completes"] == completes and result["suggestions"][0] == first
+
+
+def test_suggest_similar_search():
+    assert cv_units.suggest("KM")[0] == "km"
+    assert "length" in cv_units.suggest("lenght", quantities=True)
+    assert cv_units.suggest("qqqqqqqqqq") == [] and cv_units.complete("")["completes"] == ""
+    mph = cv_units.similar("mph")
+    assert mph["quantity"] == "velocity" and "m/s" in mph["units"]
+    assert "km/h" in cv_units.similar("@velocity")["units"]
+    assert cv_units.similar("m/s")["quantity"] is None and cv_units.similar("")["units"] == []
+    assert {"kind": "unit", "symbol": "mi", "name": "mile", "quantity": "length"} \
+        in cv_units.search("MILE")
+    # Units, then quantities, then prefixes.
+    kinds = [entry["kind"] for entry in cv_units.search("kilo")]
+    group = {"unit": 0, "prefixed unit": 0, "physical quantity": 1, "prefix": 2}
+    assert kinds == sorted(kinds, key=group.get)
+    assert "prefix" in kinds and "unit" in kinds
+
+
+@pytest.mark.parametrize("args, operands, unit, quantity, conversions", [
+    (("p*V/(n*T)",), {"p": "kPa", "V": "L", "n": "mol", "T": "K"}, "L*kPa/(K*mol)", None, []),
+    (("m*a",), {"m": "kg", "a": "m/s^2"}, "N", "force", []),
+    (("a + b", "convert"), {"a": "m", "b": "km"}, "m", "length",
+     [{"operand": "b", "from": "km", "to": "m"}]),
+    (("x/(y*z^2)", "error", 2), {"x": "m", "y": "s", "z": "K"}, "m*K^-2*s^-1", None, []),
+    (("expr * mode",), {"expr": "m", "mode": "m"}, "m^2", None, []),
+])
+def test_propagate(args, operands, unit, quantity, conversions):
+    result = cv_units.propagate(*args, **operands)
+    assert (result["unit"], result["quantity"], result["conversions"]) == \
+        (unit, quantity, conversions)
+
+
+@pytest.mark.parametrize("expr, to, value, exact, text", [
+    ("3 ft + 2 m", "cm", 291.44, Fraction(7286, 25), "291.44 cm"),
+    ("(100 km)/(2 h)", "m/s", 13.88888888888889, Fraction(125, 9),
+     "13.88888888888889 m/s (exactly 125/9)"),
+    ("20 degC + 5 K", "degC", 25.0, Fraction(25), "25 degC"),
+    ("3 * 4 / 8", None, 1.5, Fraction(3, 2), "1.5"),
+    ("1 rad", "deg", 57.29577951308232, None, "57.29577951308232 deg"),
+])
+def test_calc(expr, to, value, exact, text):
+    result = cv_units.calc(expr, to)
+    assert (result["value"], result["exact"], result["text"]) == (value, exact, text)
+
+
+@pytest.mark.parametrize("call, args, kwargs, message", [
+    (cv_units.propagate, ("a + b",), {"a": "m", "b": "km"}, "cannot add a and b: "),
+    (cv_units.calc, ("3 ft + 2 kg",), {}, "cannot add 3 ft and 2 kg: "),
+])
+def test_refusals_name_the_operation(call, args, kwargs, message):
+    with pytest.raises(cv_units.UnitError) as caught:
+        call(*args, **kwargs)
+    assert str(caught.value).startswith(message)

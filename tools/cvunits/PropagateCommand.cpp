@@ -1,28 +1,21 @@
-#include "ArithmeticExpression.hpp"
 #include "Command.hpp"
-#include "ExpressionPropagation.hpp"
-#include "units/frontdoor/UnitErrors.hpp"
-#include "units/platform/TextServices.hpp"
+#include "units/cv_units.hpp"
+#include "units/frontdoor/ExpressionRefusal.hpp"
 
-#include <algorithm>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
-#include <sstream>
 
 namespace cvunits {
 namespace {
 
-using CvUnitSys::TextServices;
-using CvUnitSys::UnitHeuristicManager;
 using nlohmann::json;
 
 struct Options {
     std::string expression;
-    std::map<std::string, std::string> units; // operand name to unit text
-    UnitHeuristicManager::ConversionMode mode = UnitHeuristicManager::ErrorOnConversion;
-    UnitHeuristicManager::UnitOutputFormat format = UnitHeuristicManager::SingleQuotient;
-    bool tree = false;
+    std::map<std::string, std::string, std::less<>> units; // operand name to unit text
+    cv_units::PropagationOptions propagation;
     bool json = false;
 };
 
@@ -36,20 +29,19 @@ std::optional<Options> readOptions(const CommandContext& ctx) {
         if (arg == "--json") {
             o.json = true;
         } else if (arg == "--tree") {
-            o.tree = true;
+            o.propagation.drawTree = true;
         } else if (arg == "--mode" && hasValue) {
             const std::string& mode = ctx.args[++i];
             if (mode != "error" && mode != "convert") {
                 return std::nullopt;
             }
-            o.mode = mode == "error" ? UnitHeuristicManager::ErrorOnConversion
-                                     : UnitHeuristicManager::ConvertOperands;
+            o.propagation.convertOperands = mode == "convert";
         } else if (arg == "--format" && hasValue) {
             const std::string& format = ctx.args[++i];
             if (format != "0" && format != "1" && format != "2") {
                 return std::nullopt;
             }
-            o.format = static_cast<UnitHeuristicManager::UnitOutputFormat>(format[0] - '0');
+            o.propagation.quotientFormat = format[0] - '0';
         } else if (!haveExpression) {
             o.expression = arg;
             haveExpression = true;
@@ -65,37 +57,20 @@ std::optional<Options> readOptions(const CommandContext& ctx) {
     return o;
 }
 
-int fail(const Options& o, const CommandContext& ctx, const std::string& id,
-         const std::string& message, const std::optional<RefusedOperation>& refused = {}) {
+int fail(const Options& o, const CommandContext& ctx, const cv_units::ExpressionRefusal& e) {
     if (o.json) {
-        json error{{"id", id}, {"message", message}};
-        if (refused) {
-            error["operation"] = refused->operation;
-            error["operands"] = refused->operands;
+        json error{{"id", e.identifier()}, {"message", e.reason()}};
+        if (e.refused()) {
+            error["operation"] = e.refused()->operation;
+            error["operands"] = e.refused()->operands;
         }
         ctx.out << json{{"expression", o.expression}, {"error", error}}.dump(
                        2, ' ', false, json::error_handler_t::replace)
                 << '\n';
     } else {
-        ctx.err << "error: ";
-        if (refused) {
-            ctx.err << "cannot " << refused->operation;
-            for (std::size_t i = 0; i < refused->operands.size(); ++i) {
-                ctx.err << (i == 0 ? " " : " and ") << refused->operands[i];
-            }
-            ctx.err << ": ";
-        }
-        ctx.err << message << '\n';
+        ctx.err << "error: " << e.what() << '\n';
     }
     return exitUserError;
-}
-
-std::pair<std::string, std::string> unitAndQuantity(const CvUnitSys::UnitTable& table,
-                                                    std::int32_t id) {
-    const std::string text = TextServices::toUtf8(table.getUserSpecifiedUnitExpr(id));
-    const auto at = text.find('@');
-    return at == std::string::npos ? std::pair{text, std::string()}
-                                   : std::pair{text.substr(0, at), text.substr(at + 1)};
 }
 
 int propagateCommand(const CommandContext& ctx) {
@@ -104,91 +79,33 @@ int propagateCommand(const CommandContext& ctx) {
         return exitUsage;
     }
     const Options& o = *options;
-    std::vector<ArithmeticItem> items;
+    cv_units::Propagation p;
     try {
-        items = parseArithmetic(o.expression, false);
-    } catch (const ArithmeticError& e) {
-        return fail(o, ctx, "cvunits:ExpressionSyntax",
-                    std::string(e.what()) + " at column " + std::to_string(e.column));
-    }
-    // Operands are numbered by first appearance; a name used twice is one operand.
-    std::vector<std::string> names;
-    std::vector<std::int32_t> leafUnits;
-    std::vector<std::int32_t> leafOperands;
-    CvUnitSys::UnitTable table;
-    std::map<std::string, std::int32_t> unitOfName;
-    try {
-        for (const ArithmeticItem& item : items) {
-            if (item.kind != ArithmeticItem::Operand) {
-                continue;
-            }
-            const auto given = o.units.find(item.text);
-            if (given == o.units.end()) {
-                return fail(o, ctx, "cvunits:UnknownOperand",
-                            "no unit given for '" + item.text + "' (write " + item.text + "=UNIT)");
-            }
-            auto [known, added] = unitOfName.try_emplace(item.text, 0);
-            if (added) {
-                known->second = table.registerUnit(CvUnitSys::TextServices::fromUtf8(given->second),
-                                                   true, false);
-                names.push_back(item.text);
-                if (table.isUnitUnresolved(known->second)) {
-                    return fail(o, ctx, "cvunits:UnresolvedUnit",
-                                "the unit '" + given->second + "' of " + item.text +
-                                    " is not defined in any unit database");
-                }
-            }
-            leafUnits.push_back(known->second);
-            leafOperands.push_back(static_cast<std::int32_t>(
-                std::find(names.begin(), names.end(), item.text) - names.begin()));
-        }
-    } catch (const CvUnitSys::IUserException& e) {
-        return fail(o, ctx, e.getMessageIdentifier(), std::string(cv_units::toUnitError(e).what()));
-    }
-
-    ExpressionPropagation propagation(table, o.mode, o.format);
-    PropagationOutcome outcome;
-    try {
-        outcome = propagation.run(items, leafUnits, leafOperands);
-    } catch (const CvUnitSys::IUserException& e) {
-        return fail(o, ctx, e.getMessageIdentifier(), std::string(cv_units::toUnitError(e).what()),
-                    propagation.locate(items, leafUnits, leafOperands, o.expression, e));
-    }
-    const auto [unit, quantity] = unitAndQuantity(table, outcome.result);
-    std::vector<std::string> drawing;
-    if (o.tree) {
-        std::basic_ostringstream<char16_t> out;
-        ExpressionPropagation::build(items, 0, items.size() - 1, leafUnits, leafOperands)
-            .print(out, &table);
-        std::istringstream lines(TextServices::toUtf8(out.str()));
-        for (std::string line; std::getline(lines, line);) {
-            drawing.push_back(line);
-        }
+        p = cv_units::propagate(o.expression, o.units, o.propagation);
+    } catch (const cv_units::ExpressionRefusal& e) {
+        return fail(o, ctx, e);
     }
     if (o.json) {
         json conversions = json::array();
-        for (const auto& [operand, target] : outcome.conversions) {
-            conversions.push_back({{"operand", names[operand]},
-                                   {"from", o.units.at(names[operand])},
-                                   {"to", unitAndQuantity(table, target).first}});
+        for (const cv_units::Propagation::Conversion& c : p.conversions) {
+            conversions.push_back({{"operand", c.operand}, {"from", c.from}, {"to", c.to}});
         }
         json out{{"expression", o.expression},
-                 {"unit", unit},
-                 {"quantity", quantity},
+                 {"unit", p.unit},
+                 {"quantity", p.quantity},
                  {"conversions", conversions}};
-        if (o.tree) {
-            out["tree"] = drawing;
+        if (o.propagation.drawTree) {
+            out["tree"] = p.tree;
         }
         ctx.out << out.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
         return exitSuccess;
     }
-    ctx.out << "unit: " << unit << '\n'
-            << "quantity: " << (quantity.empty() ? "(none)" : quantity) << '\n';
-    for (const auto& [operand, target] : outcome.conversions) {
-        ctx.out << "convert " << names[operand] << " from " << o.units.at(names[operand]) << " to "
-                << unitAndQuantity(table, target).first << '\n';
+    ctx.out << "unit: " << p.unit << '\n'
+            << "quantity: " << (p.quantity.empty() ? "(none)" : p.quantity) << '\n';
+    for (const cv_units::Propagation::Conversion& c : p.conversions) {
+        ctx.out << "convert " << c.operand << " from " << c.from << " to " << c.to << '\n';
     }
-    for (const std::string& line : drawing) {
+    for (const std::string& line : p.tree) {
         ctx.out << line << '\n';
     }
     return exitSuccess;

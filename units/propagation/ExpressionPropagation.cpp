@@ -1,9 +1,9 @@
-#include "ExpressionPropagation.hpp"
+#include "units/propagation/ExpressionPropagation.hpp"
 
 #include "units/db/UnitDBManager.hpp"
 #include "units/platform/TextServices.hpp"
 
-namespace cvunits {
+namespace CvUnitSys {
 
 namespace {
 
@@ -45,6 +45,15 @@ std::vector<std::size_t> subexpressionStarts(const std::vector<ArithmeticItem>& 
     return starts;
 }
 
+// The names of units by their scaling, for naming results. Filling it walks
+// every unit, far more than one expression costs, so each thread keeps one and
+// refills it only when the databases change; one per thread, because a fill
+// under way is not waited for by other threads.
+CvUnitSys::NoScalingUnitReductionMap& unitNames() {
+    thread_local CvUnitSys::NoScalingUnitReductionMap names;
+    return names;
+}
+
 std::string spanText(const std::string& text, const ArithmeticItem& item) {
     return text.substr(item.begin, item.end - item.begin);
 }
@@ -56,7 +65,7 @@ ExpressionPropagation::ExpressionPropagation(
     CvUnitSys::UnitHeuristicManager::UnitOutputFormat format)
     : table_(table),
       engine_(&table, &CvUnitSys::UnitDBManager::m_UnitDBManager.getPhysicalQuantityReductionMap(),
-              &units_, &heuristics_) {
+              &unitNames(), &heuristics_) {
     heuristics_.setConversionMode(mode);
     heuristics_.setUnitOutputFormat(format);
 }
@@ -151,4 +160,4 @@ ExpressionPropagation::locate(const std::vector<ArithmeticItem>& items,
     return std::nullopt;
 }
 
-} // namespace cvunits
+} // namespace CvUnitSys

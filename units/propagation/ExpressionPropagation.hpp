@@ -3,8 +3,8 @@
 // Runs the library's propagation engine over an expression the user typed,
 // and names the operation and operands of a refusal as the user wrote them.
 
-#include "ArithmeticExpression.hpp"
 #include "units/platform/IException.hpp"
+#include "units/propagation/ArithmeticExpression.hpp"
 #include "units/propagation/UnitPropagationEngine.hpp"
 #include "units/query/UnitTable.hpp"
 
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace cvunits {
+namespace CvUnitSys {
 
 struct PropagationOutcome {
     std::int32_t result;
@@ -55,8 +55,7 @@ public:
 private:
     CvUnitSys::UnitTable& table_;
     CvUnitSys::UnitHeuristicManager heuristics_;
-    CvUnitSys::NoScalingUnitReductionMap units_;
     CvUnitSys::UnitPropagationEngine engine_;
 };
 
-} // namespace cvunits
+} // namespace CvUnitSys

@@ -1,11 +1,11 @@
-#include "ArithmeticExpression.hpp"
+#include "units/propagation/ArithmeticExpression.hpp"
 
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <optional>
 
-namespace cvunits {
+namespace CvUnitSys {
 
 namespace {
 
@@ -296,4 +296,4 @@ std::vector<ArithmeticItem> parseArithmetic(const std::string& text, bool quanti
     return Reader(text, quantities).read();
 }
 
-} // namespace cvunits
+} // namespace CvUnitSys

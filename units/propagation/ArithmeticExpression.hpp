@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace cvunits {
+namespace CvUnitSys {
 
 struct ArithmeticItem {
     enum Kind { Operand, Add, Subtract, Multiply, Divide, Power, Negate };
@@ -38,4 +38,4 @@ struct ArithmeticError : std::runtime_error {
 // bounded only by the length.
 std::vector<ArithmeticItem> parseArithmetic(const std::string& text, bool quantities);
 
-} // namespace cvunits
+} // namespace CvUnitSys
