@@ -208,6 +208,9 @@ def test_suggest_similar_search():
     mph = cv_units.similar("mph")
     assert mph["quantity"] == "velocity" and "m/s" in mph["units"]
     assert "km/h" in cv_units.similar("@velocity")["units"]
+    # Aliases with an ASCII symbol are listed by their symbol, never as an empty text.
+    ohms = cv_units.similar("@electric_resistance")["units"]
+    assert "" not in ohms and "kΩ" in ohms and "" not in cv_units.similar("ft")["units"]
     assert cv_units.similar("m/s")["quantity"] is None and cv_units.similar("")["units"] == []
     assert {"kind": "unit", "symbol": "mi", "name": "mile", "quantity": "length"} \
         in cv_units.search("MILE")

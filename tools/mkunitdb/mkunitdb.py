@@ -197,6 +197,13 @@ def write_database(tables, path):
             db.execute(f'CREATE TABLE "{table}" ({", ".join(columns)})')
             marks = ", ".join("?" for _ in header)
             db.executemany(f'INSERT INTO "{table}" VALUES ({marks})', rows)
+        # The unit-to-quantity map reads an alias's Symbol when it has an ASCII
+        # symbol: one that leaves its Symbol to its unit gets that unit's
+        # (prefixed) symbol written out, which is what the alias takes anyway.
+        db.execute(
+            "UPDATE unit_aliases SET Symbol = (SELECT IFNULL(p.Symbol, '') || u.Symbol "
+            "FROM units u LEFT OUTER JOIN unit_prefixes p ON p.Id = unit_aliases.RefPrefix "
+            "WHERE u.Id = unit_aliases.RefUnit) WHERE Symbol IS NULL AND AsciiSymbol IS NOT NULL")
         db.commit()
     finally:
         db.close()
