@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace cvunits {
 
@@ -43,7 +44,14 @@ void answerLine(const std::string& line, std::ostream& out, bool json) {
     }
     try {
         const std::string_view text(line);
-        const cv_units::Converter converter(text.substr(0, tab), text.substr(tab + 1));
+        // Pairs that do not convert are common in a batch: their error comes back as a value.
+        const cv_units::Answer& answer =
+            cv_units::defaultUnits().tryConverter(text.substr(0, tab), text.substr(tab + 1));
+        if (const auto* error = std::get_if<cv_units::UnitError>(&answer)) {
+            writeError(out, json, error->identifier(), error->summary());
+            return;
+        }
+        const auto& converter = std::get<cv_units::Converter>(answer);
         if (json) {
             out << nlohmann::json{{"scale", converter.scale()},
                                   {"offset", converter.offset()},

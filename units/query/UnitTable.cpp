@@ -562,11 +562,22 @@ UnitComparison UnitTable::equivalentUnits(std::int32_t id1, std::int32_t id2) {
     }
     const UnitComparison comparison =
         set_->equivalent(*getUnit(id1), *getUnit(id2), UseSimplifiedExpo);
+    if (comparisons_.size() >= maxCachedPairs) {
+        comparisons_.clear();
+    }
     comparisons_.emplace(key, comparison);
     return comparison;
 }
 
 UnitNumericInfoForConversions UnitTable::getConversionInfo(std::int32_t id1, std::int32_t id2) {
+    auto outcome = tryConversionInfo(id1, id2);
+    if (const auto* reason = std::get_if<BaseMsgID>(&outcome)) {
+        cvsvThrowIException(*reason);
+    }
+    return std::get<UnitNumericInfoForConversions>(std::move(outcome));
+}
+
+UnitDBSet::ConversionOutcome UnitTable::tryConversionInfo(std::int32_t id1, std::int32_t id2) {
     if (id1 == EmptyUnitId && id2 == EmptyUnitId) {
         return UnitNumericInfoForConversions(ConversionFactor::unity);
     }
@@ -575,17 +586,27 @@ UnitNumericInfoForConversions UnitTable::getConversionInfo(std::int32_t id1, std
     const UnitBase& a = *getUnit(id1);
     const UnitBase& b = *getUnit(id2);
     if (id1 == EmptyUnitId || id2 == EmptyUnitId || id1 == MixedUnitId || id2 == MixedUnitId) {
-        throwUnitMsg("CannotConvertUnspecified", {a.getSymbol(), b.getSymbol()});
+        return makeUnitMsgID("CannotConvertUnspecified", {a.getSymbol(), b.getSymbol()});
     }
-    // Hosts ask for the same pairs over and over.
+    // Hosts ask for the same pairs over and over, convertible or not.
     refreshPairCaches();
     const std::uint64_t key = pairKey(id1, id2);
     if (const auto known = conversions_.find(key); known != conversions_.end()) {
-        return UnitNumericInfoForConversions(known->second);
+        if (const auto* factor = std::get_if<ConversionFactor>(&known->second)) {
+            return UnitNumericInfoForConversions(*factor);
+        }
+        return std::get<BaseMsgID>(known->second);
     }
-    UnitNumericInfoForConversions info = set_->getConversionInfo(a, b);
-    conversions_.emplace(key, info.getConversionFactor());
-    return info;
+    UnitDBSet::ConversionOutcome outcome = set_->tryConversionInfo(a, b);
+    if (conversions_.size() >= maxCachedPairs) {
+        conversions_.clear();
+    }
+    if (const auto* info = std::get_if<UnitNumericInfoForConversions>(&outcome)) {
+        conversions_.emplace(key, info->getConversionFactor());
+    } else {
+        conversions_.emplace(key, std::get<BaseMsgID>(outcome));
+    }
+    return outcome;
 }
 
 std::uint64_t UnitTable::pairKey(std::int32_t id1, std::int32_t id2) {
