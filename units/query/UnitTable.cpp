@@ -93,6 +93,17 @@ bool isOneSymbol(const UnitExprWithTexts& parsed, const ustring& unitPart) {
     return symbols.size() == 1 && symbols.begin()->first == unitPart;
 }
 
+// The unit of the id; "InvalidUnitId" when there is none. One look-up for the
+// check and the unit: hosts ask by id all the time.
+const UnitBase& checkedUnit(const std::map<std::int32_t, std::unique_ptr<UnitBase>>& units,
+                            std::int32_t id) {
+    const auto found = units.find(id);
+    if (found == units.end()) {
+        throwUnitMsg("InvalidUnitId", {std::int64_t{id}});
+    }
+    return *found->second;
+}
+
 // A unit part the databases resolve; an unreadable one counts as not resolved.
 bool resolves(const UnitDBSet& set, const ustring& unitPart) {
     try {
@@ -451,9 +462,7 @@ std::int32_t UnitTable::getBaseUnit(const ustring&) {
 }
 
 void UnitTable::checkUnitId(std::int32_t id) const {
-    if (!isUnitIdValid(id)) {
-        throwUnitMsg("InvalidUnitId", {std::int64_t{id}});
-    }
+    checkedUnit(units_, id);
 }
 
 bool UnitTable::isUnitIdValid_NotInherit(std::int32_t id) const {
@@ -551,8 +560,8 @@ UnitComparison UnitTable::equivalentUnits(std::int32_t id1, std::int32_t id2) {
     if (id1 == InheritUnitId || id2 == InheritUnitId) {
         return InheritCompatible;
     }
-    checkUnitId(id1);
-    checkUnitId(id2);
+    const UnitBase& a = checkedUnit(units_, id1);
+    const UnitBase& b = checkedUnit(units_, id2);
     // Scripts compare the same pairs in loops; a comparison costs far more
     // than the look-up.
     refreshPairCaches();
@@ -560,8 +569,7 @@ UnitComparison UnitTable::equivalentUnits(std::int32_t id1, std::int32_t id2) {
     if (const auto known = comparisons_.find(key); known != comparisons_.end()) {
         return known->second;
     }
-    const UnitComparison comparison =
-        set_->equivalent(*getUnit(id1), *getUnit(id2), UseSimplifiedExpo);
+    const UnitComparison comparison = set_->equivalent(a, b, UseSimplifiedExpo);
     if (comparisons_.size() >= maxCachedPairs) {
         comparisons_.clear();
     }
@@ -581,10 +589,8 @@ UnitDBSet::ConversionOutcome UnitTable::tryConversionInfo(std::int32_t id1, std:
     if (id1 == EmptyUnitId && id2 == EmptyUnitId) {
         return UnitNumericInfoForConversions(ConversionFactor::unity);
     }
-    checkUnitId(id1);
-    checkUnitId(id2);
-    const UnitBase& a = *getUnit(id1);
-    const UnitBase& b = *getUnit(id2);
+    const UnitBase& a = checkedUnit(units_, id1);
+    const UnitBase& b = checkedUnit(units_, id2);
     if (id1 == EmptyUnitId || id2 == EmptyUnitId || id1 == MixedUnitId || id2 == MixedUnitId) {
         return makeUnitMsgID("CannotConvertUnspecified", {a.getSymbol(), b.getSymbol()});
     }
