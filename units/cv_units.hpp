@@ -25,6 +25,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace CvUnitSys {
@@ -219,8 +220,12 @@ struct Calculation {
     std::string text() const;
 };
 
+// A converter, or the error that says why the units do not convert.
+using Answer = std::variant<Converter, UnitError>;
+
 // A context: a unit table with its caches, and the user databases it added.
-// One thread at a time.
+// One thread at a time. It remembers at most 65,536 texts and as many pairs;
+// past that it starts over with an empty table.
 class Units {
 public:
     Units();
@@ -237,6 +242,10 @@ public:
     void addDatabase(std::string_view path);
 
     Converter converter(std::string_view from, std::string_view to);
+    // As `converter`, but units that do not convert give their error instead of
+    // throwing it (for callers that check many such pairs); a text that is not
+    // a unit still throws. Valid until the next call on this context.
+    const Answer& tryConverter(std::string_view from, std::string_view to);
     double convert(double value, std::string_view from, std::string_view to);
     Comparison compare(std::string_view a, std::string_view b);
 
@@ -268,7 +277,8 @@ public:
                      std::optional<std::string_view> to = std::nullopt);
 
     // The unit table underneath, for the full class interface. Texts registered
-    // here are UTF-16; the table is rebuilt when the user databases change.
+    // here are UTF-16; the table is rebuilt when the user databases change and
+    // when the context starts over.
     CvUnitSys::UnitTable& table();
 
 private:

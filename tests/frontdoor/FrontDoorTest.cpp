@@ -1,10 +1,12 @@
 #include "units/cv_units.hpp"
+#include "units/query/UnitTable.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -100,6 +102,14 @@ TEST(FrontDoorTest, RefusalsCarryIdentifierColumnAndSuggestions) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.from + " -> " + c.to);
+        // Texts that read give their refusal as a value; bad texts still throw.
+        if (c.column == 0) {
+            const auto& answer = cv_units::defaultUnits().tryConverter(c.from, c.to);
+            ASSERT_TRUE(std::holds_alternative<UnitError>(answer));
+            EXPECT_EQ(std::get<UnitError>(answer).identifier(), c.identifier);
+        } else {
+            EXPECT_THROW(cv_units::defaultUnits().tryConverter(c.from, c.to), UnitError);
+        }
         try {
             cv_units::convert(1.0, c.from, c.to);
             FAIL() << "converted";
@@ -120,6 +130,17 @@ TEST(FrontDoorTest, RefusalsCarryIdentifierColumnAndSuggestions) {
     }
     // A refusal is not remembered as a converter: the same texts fail again.
     EXPECT_THROW(cv_units::convert(1.0, "m", "s"), UnitError);
+}
+
+TEST(FrontDoorTest, AContextStartsOverRatherThanGrowWithoutBound) {
+    cv_units::Units units;
+    constexpr int limit = 1 << 16;
+    for (int i = 0; i < limit + 10; ++i) {
+        const std::string text = "m^" + std::to_string(i + 2);
+        ASSERT_EQ(units.convert(2.0, text, text), 2.0);
+        ASSERT_LE(units.table().getNumUnits(), limit + 5u);
+    }
+    EXPECT_DOUBLE_EQ(units.convert(1.0, "ft", "m"), 0.3048);
 }
 
 TEST(FrontDoorTest, ComparisonsExplainWhatToDo) {

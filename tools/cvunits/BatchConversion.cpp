@@ -11,6 +11,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace cvunits {
@@ -52,6 +53,16 @@ std::vector<std::string_view> fields(std::string_view line) {
     return out;
 }
 
+void writeUnitError(std::ostream& out, bool json, const cv_units::UnitError& e) {
+    if (json) {
+        out << nlohmann::json{{"error", unitErrorJson(e)}}.dump(
+                   -1, ' ', false, nlohmann::json::error_handler_t::replace)
+            << '\n';
+    } else {
+        writeError(out, json, e.identifier(), tidyMessage(e.summary()));
+    }
+}
+
 void answerLine(const std::string& line, std::ostream& out, bool json, bool values) {
     const std::vector<std::string_view> field = fields(line);
     if (field.size() != (values ? 3U : 2U)) {
@@ -71,8 +82,13 @@ void answerLine(const std::string& line, std::ostream& out, bool json, bool valu
     try {
         // Each side on its own: the same unknown text on both sides is no
         // conversion, whatever the library makes of comparing a text with itself.
-        const TypedConversion conversion =
-            convertTyped(readTypedUnit(field[field.size() - 2]), readTypedUnit(field.back()));
+        auto answer =
+            tryConvertTyped(readTypedUnit(field[field.size() - 2]), readTypedUnit(field.back()));
+        if (const auto* error = std::get_if<cv_units::UnitError>(&answer)) {
+            writeUnitError(out, json, *error);
+            return;
+        }
+        const TypedConversion& conversion = std::get<TypedConversion>(answer);
         if (value) {
             const double converted = conversion(*value);
             if (json) {
@@ -92,13 +108,7 @@ void answerLine(const std::string& line, std::ostream& out, bool json, bool valu
                 << (conversion.inverted ? 1 : 0) << '\n';
         }
     } catch (const cv_units::UnitError& e) {
-        if (json) {
-            out << nlohmann::json{{"error", unitErrorJson(e)}}.dump(
-                       -1, ' ', false, nlohmann::json::error_handler_t::replace)
-                << '\n';
-        } else {
-            writeError(out, json, e.identifier(), tidyMessage(e.summary()));
-        }
+        writeUnitError(out, json, e);
     } catch (const std::exception& e) {
         writeError(out, json, "cvunits:InternalError", e.what());
     }

@@ -17,8 +17,12 @@ cv_units::Rational toDigits(const cpp_rational& r) {
 
 } // namespace
 
-TypedConversion convertTyped(TypedUnit from, TypedUnit to) {
-    cv_units::Converter converter(from.text, to.text);
+std::variant<TypedConversion, cv_units::UnitError> tryConvertTyped(TypedUnit from, TypedUnit to) {
+    const cv_units::Answer& answer = cv_units::defaultUnits().tryConverter(from.text, to.text);
+    if (const auto* error = std::get_if<cv_units::UnitError>(&answer)) {
+        return *error;
+    }
+    cv_units::Converter converter = std::get<cv_units::Converter>(answer);
     TypedConversion out;
     out.inverted = converter.inverted();
     const cpp_rational& a = from.scale;
@@ -50,6 +54,14 @@ TypedConversion convertTyped(TypedUnit from, TypedUnit to) {
     out.from = std::move(from);
     out.to = std::move(to);
     return out;
+}
+
+TypedConversion convertTyped(TypedUnit from, TypedUnit to) {
+    auto answer = tryConvertTyped(std::move(from), std::move(to));
+    if (auto* error = std::get_if<cv_units::UnitError>(&answer)) {
+        throw std::move(*error);
+    }
+    return std::get<TypedConversion>(std::move(answer));
 }
 
 double TypedConversion::operator()(double value) const {

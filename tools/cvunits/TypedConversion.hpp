@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <variant>
 
 namespace cvunits {
 
@@ -23,11 +24,16 @@ struct TypedConversion {
     double operator()(double value) const;
 
 private:
-    friend TypedConversion convertTyped(TypedUnit from, TypedUnit to);
+    friend std::variant<TypedConversion, cv_units::UnitError> tryConvertTyped(TypedUnit from,
+                                                                              TypedUnit to);
     std::optional<cv_units::Converter> converter_; // applies the factor when the scales are 1
     long double exactScale_ = 1.0L;
     long double exactOffset_ = 0.0L;
 };
+
+// The conversion, or the library's reason why the units do not convert, as a
+// value: pairs that do not convert are common in a batch.
+std::variant<TypedConversion, cv_units::UnitError> tryConvertTyped(TypedUnit from, TypedUnit to);
 
 // Throws cv_units::UnitError when the units do not convert.
 TypedConversion convertTyped(TypedUnit from, TypedUnit to);

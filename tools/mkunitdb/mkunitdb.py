@@ -197,6 +197,10 @@ def write_database(tables, path):
             db.execute(f'CREATE TABLE "{table}" ({", ".join(columns)})')
             marks = ", ".join("?" for _ in header)
             db.executemany(f'INSERT INTO "{table}" VALUES ({marks})', rows)
+            # The loader asks a mapping table for the members of one group per
+            # entity; without an index SQLite builds one for every such query.
+            if "Id" not in header and header and header[0].endswith("_id"):
+                db.execute(f'CREATE INDEX "{table}_by_{header[0]}" ON "{table}" ("{header[0]}")')
         # The unit-to-quantity map reads an alias's Symbol when it has an ASCII
         # symbol: one that leaves its Symbol to its unit gets that unit's
         # (prefixed) symbol written out, which is what the alias takes anyway.

@@ -277,15 +277,6 @@ void UnitDBSet::genUnitDefinition(const UnitBase& entity, const UnitAST& parts) 
     generateDefinitionOnce(entity, &parts);
 }
 
-const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
-                                                        const UnitAST* parts) {
-    std::lock_guard definitions(definitionLock_);
-    if (!walking_) {
-        generateDependencies(entity, parts);
-    }
-    return generateOne(entity, parts);
-}
-
 namespace {
 
 const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
@@ -299,6 +290,40 @@ const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
 }
 
 } // namespace
+
+const UnitDefinition* UnitDBSet::cachedDefinition(const UnitBase& entity) const {
+    const ustring key = getQualifiedSymbolForCustomUnit(entity);
+    if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
+        const auto found = physicalQuantityDefinitions_.find(key);
+        return found == physicalQuantityDefinitions_.end() ? nullptr : &found->second;
+    }
+    const UnitDefinition* definition = nullptr;
+    if (const auto found = unitDefinitions_.find(key); found != unitDefinitions_.end()) {
+        definition = &found->second;
+    } else if (const auto temporary = temporaryUnitDefinitions_.find(key);
+               temporary != temporaryUnitDefinitions_.end()) {
+        definition = &temporary->second;
+    }
+    const UnitBase* quantity = definition != nullptr ? nonDefaultQuantity(entity) : nullptr;
+    if (quantity != nullptr &&
+        !physicalQuantityDefinitions_.contains(getQualifiedSymbolForCustomUnit(*quantity))) {
+        return nullptr;
+    }
+    return definition;
+}
+
+const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
+                                                        const UnitAST* parts) {
+    std::lock_guard definitions(definitionLock_);
+    // Nearly every request is for a definition made already: no walk for those.
+    if (const UnitDefinition* known = cachedDefinition(entity)) {
+        return known;
+    }
+    if (!walking_) {
+        generateDependencies(entity, parts);
+    }
+    return generateOne(entity, parts);
+}
 
 void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootParts) {
     struct Frame {

@@ -10,6 +10,7 @@
 #include "units/model/UnitDefinition.hpp"
 #include "units/model/UnitProvenance.hpp"
 #include "units/model/UnitSystem.hpp"
+#include "units/platform/BaseMsgID.hpp"
 #include "units/query/UnitComparison.hpp"
 #include "units/query/Whitelist.hpp"
 
@@ -22,6 +23,7 @@
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
+#include <variant>
 #include <vector>
 
 class UnitExpr;
@@ -111,6 +113,10 @@ public:
                                                                const UnitBase& b) const;
     // "UnresolvedUnitsNotConvertible" or "UnitsNotConvertible" when there is none.
     UnitNumericInfoForConversions getConversionInfo(const UnitBase& a, const UnitBase& b);
+    // The conversion, or the diagnostic getConversionInfo would throw when the
+    // units do not convert; other failures still throw.
+    using ConversionOutcome = std::variant<UnitNumericInfoForConversions, BaseMsgID>;
+    ConversionOutcome tryConversionInfo(const UnitBase& a, const UnitBase& b);
 
     // True, or throws "AlphaNumericStringOnlyForName" or "DimensionallyInconsistent".
     bool isValid(const UnitBase& entity, bool skipNameCheck);
@@ -207,6 +213,8 @@ private:
     };
     // Removes an invalid unit and every definition that uses it.
     void removeInvalidUnit(UnitDatabase& database, const UnitBase& unit);
+    // The definition when it and its quantity's are cached, else null.
+    const UnitDefinition* cachedDefinition(const UnitBase& entity) const;
 
     DefinitionMap unitDefinitions_;
     DefinitionMap physicalQuantityDefinitions_;

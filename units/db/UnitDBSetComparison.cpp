@@ -4,6 +4,7 @@
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
+#include "units/platform/DiagnosticService.hpp"
 
 namespace CvUnitSys {
 
@@ -105,6 +106,14 @@ UnitComparison UnitDBSet::equivalent(const UnitBase& a, const UnitBase& b, Expon
 }
 
 UnitNumericInfoForConversions UnitDBSet::getConversionInfo(const UnitBase& a, const UnitBase& b) {
+    auto outcome = tryConversionInfo(a, b);
+    if (auto* reason = std::get_if<BaseMsgID>(&outcome)) {
+        cvsvThrowIException(*reason);
+    }
+    return std::get<UnitNumericInfoForConversions>(std::move(outcome));
+}
+
+UnitDBSet::ConversionOutcome UnitDBSet::tryConversionInfo(const UnitBase& a, const UnitBase& b) {
     if (a.compare(b) == 0) {
         return UnitNumericInfoForConversions(ConversionFactor::unity);
     }
@@ -115,17 +124,19 @@ UnitNumericInfoForConversions UnitDBSet::getConversionInfo(const UnitBase& a, co
                 undefined += (undefined.empty() ? u"" : u", ") + symbol;
             }
         }
-        throwUnitMsg("UnresolvedUnitsNotConvertible", {a.getSymbol(), b.getSymbol(), undefined});
+        return makeUnitMsgID("UnresolvedUnitsNotConvertible",
+                             {a.getSymbol(), b.getSymbol(), undefined});
     }
+    // Hosts check many pairs that do not convert: the answer is a value, not a throw.
     const auto notConvertible = [&] {
-        throwUnitMsg("UnitsNotConvertible",
-                     {a.getSymbol(), b.getSymbol(), a.getSymbol(), b.getSymbol()});
+        return makeUnitMsgID("UnitsNotConvertible",
+                             {a.getSymbol(), b.getSymbol(), a.getSymbol(), b.getSymbol()});
     };
     // The inherit unit and a quantity without a unit have no definition, so no
     // factor leads to or from them.
     if (generateDefinitionOnce(a, nullptr) == nullptr ||
         generateDefinitionOnce(b, nullptr) == nullptr) {
-        notConvertible();
+        return notConvertible();
     }
     const bool quantitiesMatch =
         equivalent(quantityOfAny(a), quantityOfAny(b), UseSimplifiedExpo) == Equivalent;
@@ -134,7 +145,7 @@ UnitNumericInfoForConversions UnitDBSet::getConversionInfo(const UnitBase& a, co
     std::optional<ConversionFactor> special;
     if (aQuantityOnly || bQuantityOnly) {
         if (!quantitiesMatch) {
-            notConvertible();
+            return notConvertible();
         }
         // A quantity-only unit stands for any unit of its quantity.
         if (aQuantityOnly != bQuantityOnly) {
@@ -144,21 +155,21 @@ UnitNumericInfoForConversions UnitDBSet::getConversionInfo(const UnitBase& a, co
             if (!UnitDefinition::physicalQuantityValidForUnit(
                     unitDefinition, definitionOf(quantityOfAny(quantityOnly)), this,
                     UseSimplifiedExpo)) {
-                notConvertible();
+                return notConvertible();
             }
         }
     } else if (!quantitiesMatch || !UnitDefinition::areConvertible(definitionOf(a), definitionOf(b),
                                                                    UseSimplifiedExpo)) {
         special = getSpecialConversionFactor(a, b);
         if (!special) {
-            notConvertible();
+            return notConvertible();
         }
     }
     const UnitDefinition& from = definitionOf(a);
     const ConversionFactor factor =
         UnitDefinition::calculateConversionFactor(special, from, definitionOf(b), this);
     if (!factor.isWellDefined()) {
-        notConvertible();
+        return notConvertible();
     }
     return UnitNumericInfoForConversions(factor);
 }

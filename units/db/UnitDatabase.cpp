@@ -256,9 +256,11 @@ const ustring& UnitDatabase::builtinPath() {
 }
 
 UnitDatabase* UnitDatabase::getUnitDatabase() {
-    static UnitDatabase instance(u"", DatabaseSource::Builtin);
-    instance.loadIfNeeded();
-    return &instance;
+    // Never destroyed: what it hands out stays valid to the very end, and a
+    // process that exits need not free a whole database first.
+    static UnitDatabase* const instance = new UnitDatabase(u"", DatabaseSource::Builtin);
+    instance->loadIfNeeded();
+    return instance;
 }
 
 UnitDatabase::Loader UnitDatabase::setFileLoader(Loader loader) {

@@ -4,6 +4,7 @@
 #include "units/frontdoor/ComparisonText.hpp"
 #include "units/frontdoor/ConverterAccess.hpp"
 #include "units/frontdoor/UnitErrors.hpp"
+#include "units/platform/DiagnosticService.hpp"
 #include "units/platform/TextServices.hpp"
 #include "units/platform/UnitRepositoryReader.hpp"
 #include "units/query/UnitTable.hpp"
@@ -17,6 +18,7 @@
 #include <set>
 #include <unordered_map>
 #include <utility>
+#include <variant>
 
 namespace cv_units {
 
@@ -118,11 +120,14 @@ bool isRepresentable(const UnitNumericInfoForConversions& info) {
 } // namespace
 
 struct Units::State {
+    static constexpr std::size_t maxTexts = 1 << 16;
+    static constexpr std::size_t maxAnswers = 1 << 16;
+
     UnitTable table;
     // The databases' version that the table and the caches below were made for.
     std::uint32_t version = databaseVersion();
     std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>> ids;
-    std::unordered_map<TextPair, Converter, TextPairHash, TextPairEqual> converters;
+    std::unordered_map<TextPair, Answer, TextPairHash, TextPairEqual> answers;
     std::optional<SymbolSuggestions> suggestions;
     std::vector<std::string> databases;
 
@@ -134,7 +139,7 @@ struct Units::State {
         }
         table.resetToBuiltin();
         ids.clear();
-        converters.clear();
+        answers.clear();
         suggestions.reset();
         version = now;
     }
@@ -156,35 +161,61 @@ struct Units::State {
         return id;
     }
 
-    const Converter& converter(std::string_view from, std::string_view to) {
+    // The converter, or the error when the units do not convert; a text that
+    // is not a unit throws.
+    const Answer& answer(std::string_view from, std::string_view to) {
         refresh();
-        if (const auto known = converters.find(TextPairView(from, to)); known != converters.end()) {
+        if (const auto known = answers.find(TextPairView(from, to)); known != answers.end()) {
             return known->second;
         }
+        forgetWhenFull();
         const std::int32_t a = idOf(from);
         const std::int32_t b = idOf(to);
-        try {
-            const UnitNumericInfoForConversions info = table.getConversionInfo(a, b);
-            if (!isRepresentable(info)) {
-                const std::string message = "the conversion factor from '" + std::string(from) +
-                                            "' to '" + std::string(to) +
-                                            "' is beyond the range of a double";
-                throw UnitError(notRepresentableId, message, message);
-            }
-            Converter made =
-                ConverterAccess::make(info, exactConversion(table, a, b, info), from, to);
-            return converters.emplace(TextPair(from, to), std::move(made)).first->second;
-        } catch (const IUserException& e) {
+        Answer made = makeAnswer(from, to, a, b);
+        return answers.emplace(TextPair(from, to), std::move(made)).first->second;
+    }
+
+    Answer makeAnswer(std::string_view from, std::string_view to, std::int32_t a, std::int32_t b) {
+        const auto notConverting = [&](const CvUnitSys::IUserException& e) {
             std::vector<Suggestion> unknown = unknownSymbols(table, a, suggestions);
             for (Suggestion& s : unknownSymbols(table, b, suggestions)) {
                 unknown.push_back(std::move(s));
             }
-            throw toUnitError(e, std::move(unknown));
+            return toUnitError(e, std::move(unknown));
+        };
+        try {
+            auto outcome = table.tryConversionInfo(a, b);
+            if (const auto* reason = std::get_if<CvUnitSys::BaseMsgID>(&outcome)) {
+                return notConverting(CvUnitSys::IUserException(
+                    CvUnitSys::cvsvCreateDiagnosticFromMessageID(*reason)));
+            }
+            const auto& info = std::get<UnitNumericInfoForConversions>(outcome);
+            if (!isRepresentable(info)) {
+                const std::string message = "the conversion factor from '" + std::string(from) +
+                                            "' to '" + std::string(to) +
+                                            "' is beyond the range of a double";
+                return UnitError(notRepresentableId, message, message);
+            }
+            return ConverterAccess::make(info, exactConversion(table, a, b, info), from, to);
+        } catch (const IUserException& e) {
+            return notConverting(e);
         }
+    }
+
+    // A stream of distinct texts must not grow the context without bound: past
+    // maxTexts texts or maxAnswers pairs it starts over with an empty table.
+    void forgetWhenFull() {
+        if (ids.size() < maxTexts && answers.size() < maxAnswers) {
+            return;
+        }
+        table.resetToBuiltin();
+        ids.clear();
+        answers.clear();
     }
 
     Comparison compare(std::string_view a, std::string_view b) {
         refresh();
+        forgetWhenFull();
         const std::int32_t x = idOf(a);
         const std::int32_t y = idOf(b);
         Comparison comparison;
@@ -236,12 +267,27 @@ void Units::addDatabase(std::string_view path) {
     state_->databases.push_back(name);
 }
 
+namespace {
+
+const Converter& converterOrThrow(const Answer& answer) {
+    if (const auto* error = std::get_if<UnitError>(&answer)) {
+        throw *error;
+    }
+    return std::get<Converter>(answer);
+}
+
+} // namespace
+
 Converter Units::converter(std::string_view from, std::string_view to) {
-    return state_->converter(from, to);
+    return converterOrThrow(state_->answer(from, to));
+}
+
+const Answer& Units::tryConverter(std::string_view from, std::string_view to) {
+    return state_->answer(from, to);
 }
 
 double Units::convert(double value, std::string_view from, std::string_view to) {
-    return state_->converter(from, to)(value);
+    return converterOrThrow(state_->answer(from, to))(value);
 }
 
 Comparison Units::compare(std::string_view a, std::string_view b) {

@@ -12,20 +12,42 @@ void AutoComplete::addInformation(const UnitBase& entity, const UnitDatabase& da
         whitelist_.addSuggestions(entity, database);
     }
     AutoCompleteImpl& index = unit ? units_ : physicalQuantities_;
-    index.addName(entity.getName());
-    index.addSymbol(entity.getSymbol());
+    addWord(index, entity.getName(), true);
+    addWord(index, entity.getSymbol(), false);
     if (entity.getAsciiSymbol() != entity.getSymbol()) {
-        index.addSymbol(entity.getAsciiSymbol());
+        addWord(index, entity.getAsciiSymbol(), false);
     }
     indexed_.insert(&entity);
 }
 
 void AutoComplete::addInformation(const UnitPrefix& prefix) {
-    prefixes_.addName(prefix.getName());
-    prefixes_.addSymbol(prefix.getSymbol());
+    addWord(prefixes_, prefix.getName(), true);
+    addWord(prefixes_, prefix.getSymbol(), false);
     if (prefix.getAsciiSymbol() != prefix.getSymbol()) {
-        prefixes_.addSymbol(prefix.getAsciiSymbol());
+        addWord(prefixes_, prefix.getAsciiSymbol(), false);
     }
+}
+
+void AutoComplete::addWord(AutoCompleteImpl& index, const ustring& word, bool isName) {
+    const std::lock_guard guard(pendingMutex_);
+    pending_.push_back({&index, word, isName});
+    hasPending_.store(true, std::memory_order_release);
+}
+
+void AutoComplete::indexPendingWords() const {
+    if (!hasPending_.load(std::memory_order_acquire)) {
+        return;
+    }
+    const std::lock_guard guard(pendingMutex_);
+    for (const PendingWord& pending : pending_) {
+        if (pending.isName) {
+            pending.index->addName(pending.word);
+        } else {
+            pending.index->addSymbol(pending.word);
+        }
+    }
+    pending_.clear();
+    hasPending_.store(false, std::memory_order_release);
 }
 
 bool AutoComplete::containsUnit(const UnitBase* entity) const {
@@ -33,6 +55,7 @@ bool AutoComplete::containsUnit(const UnitBase* entity) const {
 }
 
 const AutoCompleteImpl* AutoComplete::indexFor(UnitBase::UnitType type) const {
+    indexPendingWords();
     switch (type) {
     case UnitBase::UNIT_TYPE_UNIT:
         return &units_;
@@ -77,6 +100,11 @@ void AutoComplete::appendWhitelistInformation(
 }
 
 void AutoComplete::clearAll() {
+    {
+        const std::lock_guard guard(pendingMutex_);
+        pending_.clear();
+        hasPending_.store(false, std::memory_order_release);
+    }
     units_ = AutoCompleteImpl(false);
     physicalQuantities_ = AutoCompleteImpl(false);
     prefixes_ = AutoCompleteImpl(true);

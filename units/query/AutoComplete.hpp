@@ -5,8 +5,10 @@
 #include "units/query/AutoCompleteImpl.hpp"
 #include "units/query/Whitelist.hpp"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <set>
 #include <unordered_set>
 #include <vector>
@@ -47,13 +49,27 @@ public:
     void clearAll();
 
 private:
-    const AutoCompleteImpl* indexFor(UnitBase::UnitType type) const;
+    // A word waiting for its index: most processes load a database and never
+    // complete a word, so the indexes are built on the first question.
+    struct PendingWord {
+        AutoCompleteImpl* index;
+        ustring word;
+        bool isName;
+    };
 
-    AutoCompleteImpl units_;
-    AutoCompleteImpl physicalQuantities_;
-    AutoCompleteImpl prefixes_;
+    const AutoCompleteImpl* indexFor(UnitBase::UnitType type) const;
+    void addWord(AutoCompleteImpl& index, const ustring& word, bool isName);
+    // Puts the pending words into their indexes; safe from several readers at once.
+    void indexPendingWords() const;
+
+    mutable AutoCompleteImpl units_;
+    mutable AutoCompleteImpl physicalQuantities_;
+    mutable AutoCompleteImpl prefixes_;
     Whitelist whitelist_;
     std::unordered_set<const UnitBase*> indexed_;
+    mutable std::vector<PendingWord> pending_;
+    mutable std::atomic<bool> hasPending_{false};
+    mutable std::mutex pendingMutex_;
 };
 
 } // namespace CvUnitSys

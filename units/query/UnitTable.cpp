@@ -93,6 +93,17 @@ bool isOneSymbol(const UnitExprWithTexts& parsed, const ustring& unitPart) {
     return symbols.size() == 1 && symbols.begin()->first == unitPart;
 }
 
+// The unit of the id; "InvalidUnitId" when there is none. One look-up for the
+// check and the unit: hosts ask by id all the time.
+const UnitBase& checkedUnit(const std::map<std::int32_t, std::unique_ptr<UnitBase>>& units,
+                            std::int32_t id) {
+    const auto found = units.find(id);
+    if (found == units.end()) {
+        throwUnitMsg("InvalidUnitId", {std::int64_t{id}});
+    }
+    return *found->second;
+}
+
 // A unit part the databases resolve; an unreadable one counts as not resolved.
 bool resolves(const UnitDBSet& set, const ustring& unitPart) {
     try {
@@ -451,9 +462,7 @@ std::int32_t UnitTable::getBaseUnit(const ustring&) {
 }
 
 void UnitTable::checkUnitId(std::int32_t id) const {
-    if (!isUnitIdValid(id)) {
-        throwUnitMsg("InvalidUnitId", {std::int64_t{id}});
-    }
+    checkedUnit(units_, id);
 }
 
 bool UnitTable::isUnitIdValid_NotInherit(std::int32_t id) const {
@@ -551,8 +560,8 @@ UnitComparison UnitTable::equivalentUnits(std::int32_t id1, std::int32_t id2) {
     if (id1 == InheritUnitId || id2 == InheritUnitId) {
         return InheritCompatible;
     }
-    checkUnitId(id1);
-    checkUnitId(id2);
+    const UnitBase& a = checkedUnit(units_, id1);
+    const UnitBase& b = checkedUnit(units_, id2);
     // Scripts compare the same pairs in loops; a comparison costs far more
     // than the look-up.
     refreshPairCaches();
@@ -560,32 +569,50 @@ UnitComparison UnitTable::equivalentUnits(std::int32_t id1, std::int32_t id2) {
     if (const auto known = comparisons_.find(key); known != comparisons_.end()) {
         return known->second;
     }
-    const UnitComparison comparison =
-        set_->equivalent(*getUnit(id1), *getUnit(id2), UseSimplifiedExpo);
+    const UnitComparison comparison = set_->equivalent(a, b, UseSimplifiedExpo);
+    if (comparisons_.size() >= maxCachedPairs) {
+        comparisons_.clear();
+    }
     comparisons_.emplace(key, comparison);
     return comparison;
 }
 
 UnitNumericInfoForConversions UnitTable::getConversionInfo(std::int32_t id1, std::int32_t id2) {
+    auto outcome = tryConversionInfo(id1, id2);
+    if (const auto* reason = std::get_if<BaseMsgID>(&outcome)) {
+        cvsvThrowIException(*reason);
+    }
+    return std::get<UnitNumericInfoForConversions>(std::move(outcome));
+}
+
+UnitDBSet::ConversionOutcome UnitTable::tryConversionInfo(std::int32_t id1, std::int32_t id2) {
     if (id1 == EmptyUnitId && id2 == EmptyUnitId) {
         return UnitNumericInfoForConversions(ConversionFactor::unity);
     }
-    checkUnitId(id1);
-    checkUnitId(id2);
-    const UnitBase& a = *getUnit(id1);
-    const UnitBase& b = *getUnit(id2);
+    const UnitBase& a = checkedUnit(units_, id1);
+    const UnitBase& b = checkedUnit(units_, id2);
     if (id1 == EmptyUnitId || id2 == EmptyUnitId || id1 == MixedUnitId || id2 == MixedUnitId) {
-        throwUnitMsg("CannotConvertUnspecified", {a.getSymbol(), b.getSymbol()});
+        return makeUnitMsgID("CannotConvertUnspecified", {a.getSymbol(), b.getSymbol()});
     }
-    // Hosts ask for the same pairs over and over.
+    // Hosts ask for the same pairs over and over, convertible or not.
     refreshPairCaches();
     const std::uint64_t key = pairKey(id1, id2);
     if (const auto known = conversions_.find(key); known != conversions_.end()) {
-        return UnitNumericInfoForConversions(known->second);
+        if (const auto* factor = std::get_if<ConversionFactor>(&known->second)) {
+            return UnitNumericInfoForConversions(*factor);
+        }
+        return std::get<BaseMsgID>(known->second);
     }
-    UnitNumericInfoForConversions info = set_->getConversionInfo(a, b);
-    conversions_.emplace(key, info.getConversionFactor());
-    return info;
+    UnitDBSet::ConversionOutcome outcome = set_->tryConversionInfo(a, b);
+    if (conversions_.size() >= maxCachedPairs) {
+        conversions_.clear();
+    }
+    if (const auto* info = std::get_if<UnitNumericInfoForConversions>(&outcome)) {
+        conversions_.emplace(key, info->getConversionFactor());
+    } else {
+        conversions_.emplace(key, std::get<BaseMsgID>(outcome));
+    }
+    return outcome;
 }
 
 std::uint64_t UnitTable::pairKey(std::int32_t id1, std::int32_t id2) {

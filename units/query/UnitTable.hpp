@@ -20,6 +20,7 @@
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
+#include <variant>
 #include <vector>
 
 namespace CvUnitSys {
@@ -104,6 +105,9 @@ public:
     UnitComparison equivalentUnits(std::int32_t id1, std::int32_t id2);
     // Throws "CannotConvertUnspecified" when one side is unspecified or mixed.
     UnitNumericInfoForConversions getConversionInfo(std::int32_t id1, std::int32_t id2);
+    // The conversion, or the diagnostic getConversionInfo would throw when the
+    // units do not convert; an invalid id still throws.
+    UnitDBSet::ConversionOutcome tryConversionInfo(std::int32_t id1, std::int32_t id2);
     bool isUnitCompatibleWithUnitSystems(std::int32_t id, const UnitDBSet::SystemList& systems);
     // Computed once per id; safe to call from several threads.
     const std::vector<ustring>& getUndefinedUnitsList(std::int32_t id);
@@ -172,8 +176,10 @@ private:
     bool pqOnlyPropagate_ = false;
     std::unique_ptr<UnitDBSet> set_;
     // Conversions and comparisons already computed, by (first id, second id),
-    // for the manager's version they were computed under.
-    std::unordered_map<std::uint64_t, ConversionFactor> conversions_;
+    // for the manager's version they were computed under. Each holds at most
+    // maxCachedPairs entries: a full cache starts over.
+    static constexpr std::size_t maxCachedPairs = 1 << 16;
+    std::unordered_map<std::uint64_t, std::variant<ConversionFactor, BaseMsgID>> conversions_;
     std::unordered_map<std::uint64_t, UnitComparison> comparisons_;
     std::uint32_t pairCachesVersion_ = 0;
     std::mutex undefinedLock_;

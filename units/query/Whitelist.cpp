@@ -58,15 +58,10 @@ void Whitelist::addSuggestionsHelper(const ustring& symbol, const std::set<ustri
                                      bool nameIsValid) {
     for (const ustring& s : symbols) {
         ++occurrences_[s];
-        std::set<ustring>& partners = partners_[s];
+        auto& partners = partners_[s];
         for (const ustring& t : symbols) {
-            if (t == s) {
-                continue;
-            }
-            if (partners.insert(t).second) {
-                pairCounts_[pairKey(s, t)] = 1;
-            } else {
-                ++pairCounts_.at(pairKey(s, t));
+            if (t != s) {
+                ++partners[t];
             }
         }
     }
@@ -91,12 +86,13 @@ void Whitelist::appendInformation(const EntitySet& completions, Information& inf
         if (partners == partners_.end()) {
             continue;
         }
-        for (const ustring& candidate : partners->second) {
+        // Pairs are counted both ways, so the typed symbol's count is the candidate's.
+        for (const auto& [candidate, pairCount] : partners->second) {
             if (!candidates.contains(candidate)) {
                 continue;
             }
             auto& [count, occurrence] = local[candidate];
-            count += pairCounts_.at(pairKey(candidate, typed));
+            count += pairCount;
             occurrence += getSymbolOccurrenceCountHelper(candidate);
         }
     }
@@ -118,7 +114,6 @@ std::int32_t Whitelist::getSymbolOccurrenceCountHelper(const ustring& symbol) co
 
 void Whitelist::clearAll() {
     partners_.clear();
-    pairCounts_.clear();
     occurrences_.clear();
 }
 

@@ -51,10 +51,8 @@ public:
 private:
     template <typename Resolve>
     void addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf);
-    static ustring pairKey(const ustring& s, const ustring& t) { return t + u"_" + s; }
-
-    std::unordered_map<ustring, std::set<ustring>> partners_;
-    std::unordered_map<ustring, std::int32_t> pairCounts_;
+    // Per symbol, the symbols that appeared beside it and how often.
+    std::unordered_map<ustring, std::map<ustring, std::int32_t>> partners_;
     std::unordered_map<ustring, std::int32_t> occurrences_;
 };
 
