@@ -1,0 +1,153 @@
+"""Drives `cvunits shell` as a person would: from a pipe, and through a pseudo-terminal with
+completion, history, Ctrl-C and Ctrl-D."""
+
+import os
+import pty
+import random
+import select
+import subprocess
+import sys
+import tempfile
+import termios
+import time
+
+CVUNITS = sys.argv[1]
+
+failures = []
+
+
+def expect(label, condition, detail=""):
+    if not condition:
+        failures.append(f"{label}: {detail}")
+
+
+def shell(lines, timeout=60):
+    data = b"".join((l if isinstance(l, bytes) else l.encode()) + b"\n" for l in lines)
+    return subprocess.run([CVUNITS, "shell"], input=data, capture_output=True, timeout=timeout)
+
+
+# From a pipe: (lines typed, texts that must appear in order in the answers).
+PIPE_CASES = [
+    (["3 ft in m"], ["  3 ft = 0.9144 m  (factor 381/1250)\n"]),
+    (["100 degC", "degF"], ["100 degC = 212 degF  (formula 9/5*x + 32)"]),
+    # The unit "in" beside the word "in"; "to" as well.
+    (["3 in in cm", "2 in to mm"], ["3 in = 7.62 cm", "2 in = 50.8 mm"]),
+    (["km/h to m/s"], ["1 km/h = 0.2777777777777778 m/s  (factor 5/18)"]),
+    # A unit that does not fit leaves "You want:" open for another.
+    (["ft", "s", "m"], ["error:", "ft has dimensions m", "1 ft = 0.3048 m"]),
+    (["fot in m"], ["error: The unit 'fot' is not defined", "did you mean foot"]),
+    (["3 ft in m*"], ["error:"]),
+    (["3 in m"], ["error: give a unit after 3"]),
+    (["ft?"], ["mi", "yd"]),
+    (["ft", "?", "m"], ["yd", "1 ft = 0.3048 m"]),
+    (["ft", ""], ["foot"]),
+    (["help"], ["3 ft in m"]),
+    (["ft\x01 in m"], ["a control character at column 3"]),
+    # Nothing is answered after quit.
+    (["quit", "3 ft in m"], []),
+]
+
+for lines, wanted in PIPE_CASES:
+    result = shell(lines)
+    label = f"shell {lines!r}"
+    output = result.stdout.decode(errors="replace")
+    expect(label, result.returncode == 0, f"exit {result.returncode}: {result.stderr!r}")
+    position = 0
+    for text in wanted:
+        found = output.find(text, position)
+        expect(label, found >= 0, f"missing {text!r} in:\n{output}")
+        position = max(position, found)
+    if not wanted:
+        expect(label, output == "", f"answered {output!r}")
+
+# Hostile lines each asked as a question: one answer each, whatever they hold.
+rng = random.Random(20)
+garbage = [bytes(rng.randrange(256) for _ in range(rng.randrange(1, 40))).replace(b"\n", b"")
+           for _ in range(200)]
+# Without control characters, so that the library reads them.
+garbage += [bytes(rng.choice(b"m*/^()@.-+ 0123456789e\x80\xbf\xc3\xe2kgs") for _ in range(30))
+            for _ in range(200)]
+garbage += [b"m" * 1_000_000, b"(" * 100_000, b"m*" * 200_000 + b"m", "m²·s⁻¹".encode()]
+questions = [g + b" in m" for g in garbage]
+result = shell(questions, timeout=300)
+answers = [l for l in result.stdout.split(b"\n") if l.startswith(b"  ") and l[2:3] != b" "]
+expect("hostile lines", result.returncode == 0, f"exit {result.returncode}")
+expect("hostile lines", len(answers) == len(questions),
+       f"{len(answers)} answers to {len(questions)} questions")
+
+
+class Terminal:
+    """cvunits on a pseudo-terminal, with the history in its own folder."""
+
+    def __init__(self, state):
+        env = dict(os.environ, TERM="xterm", XDG_STATE_HOME=state, HOME=state)
+        self.pid, self.fd = pty.fork()
+        if self.pid == 0:
+            os.execve(CVUNITS, [CVUNITS], env)
+        self.seen = b""
+
+    def read_until(self, text, timeout=20):
+        end = time.time() + timeout
+        while text.encode() not in self.seen and time.time() < end:
+            ready, _, _ = select.select([self.fd], [], [], 0.1)
+            if ready:
+                try:
+                    self.seen += os.read(self.fd, 65536)
+                except OSError:
+                    break
+        found = text.encode() in self.seen
+        shown = self.seen
+        self.seen = self.seen[self.seen.find(text.encode()) + len(text):] if found else b""
+        return found, shown
+
+    def finish(self):
+        _, status = os.waitpid(self.pid, 0)
+        return status
+
+
+# (keys sent, text that must then appear)
+TERMINAL_STEPS = [
+    ("", "You have: "),
+    ("3 ft in m\r", "3 ft = 0.9144 m"),
+    ("100 degC\r", "You want: "),
+    ("degF\r", "212 degF"),
+    # Ctrl-C abandons the line, and the half-asked question.
+    ("garbage\x03", "You have: "),
+    ("3 ft\r", "You want: "),
+    ("\x03", "You have: "),
+    # TAB completes the last word, from a name too.
+    ("1 mi in furl\t\r", "1 mi = 8 furlong"),
+    ("1 N in kg*m/s^\t", "second (time)"),
+    # Ctrl-U clears the line for the next step.
+    ("\x15", ""),
+    # Up brings back the last question.
+    ("\x1b[A\r", "1 mi = 8 furlong"),
+]
+
+with tempfile.TemporaryDirectory() as state:
+    term = Terminal(state)
+    for keys, wanted in TERMINAL_STEPS:
+        os.write(term.fd, keys.encode())
+        found, shown = term.read_until(wanted)
+        expect(f"terminal {keys!r}", found, f"missing {wanted!r} in {shown!r}")
+    os.write(term.fd, b"\x04")
+    status = term.finish()
+    expect("Ctrl-D", os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, f"status {status}")
+    # The terminal is left as libedit found it, with lines and echo.
+    lflags = termios.tcgetattr(term.fd)[3]
+    expect("Ctrl-D restores the terminal", lflags & termios.ICANON and lflags & termios.ECHO,
+           f"local flags {lflags:#x}")
+
+    # The history survives: a second run recalls the first run's last line.
+    term = Terminal(state)
+    term.read_until("You have: ")
+    os.write(term.fd, b"\x1b[A\r")
+    found, shown = term.read_until("1 mi = 8 furlong")
+    expect("history between runs", found, f"got {shown!r}")
+    os.write(term.fd, b"quit\r")
+    status = term.finish()
+    expect("quit", os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, f"status {status}")
+
+for failure in failures:
+    print(failure)
+sys.exit(1 if failures else 0)

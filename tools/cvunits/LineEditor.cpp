@@ -1,0 +1,143 @@
+#include "LineEditor.hpp"
+
+#include <cerrno>
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <histedit.h>
+#include <system_error>
+
+namespace cvunits {
+
+namespace {
+
+// Room for a long session without the file growing for ever.
+constexpr int historySize = 1000;
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int) {
+    interrupted = 1;
+}
+
+// libedit counts characters where the completion counts UTF-8 bytes.
+int characterCount(std::string_view utf8) {
+    int count = 0;
+    for (const char c : utf8) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace
+
+std::filesystem::path historyFilePath() {
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state != '\0') {
+        return std::filesystem::path(state) / "cvunits" / "history";
+    }
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        return std::filesystem::path(home) / ".cvunits_history";
+    }
+    return {};
+}
+
+LineEditor::LineEditor(std::filesystem::path historyFile, Completer completer)
+    : historyFile_(std::move(historyFile)), completer_(std::move(completer)) {
+    // Without the user's character type, libedit cannot take UTF-8 keystrokes.
+    std::setlocale(LC_CTYPE, "");
+    // No SA_RESTART: Ctrl-C must end the read under way.
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+
+    el_ = el_init("cvunits", stdin, stdout, stderr);
+    history_ = history_init();
+    HistEvent event;
+    ::history(history_, &event, H_SETSIZE, historySize);
+    ::history(history_, &event, H_SETUNIQUE, 1);
+    if (!historyFile_.empty()) {
+        ::history(history_, &event, H_LOAD, historyFile_.c_str());
+    }
+    el_set(el_, EL_CLIENTDATA, this);
+    el_set(el_, EL_PROMPT, &LineEditor::promptOf);
+    el_set(el_, EL_EDITOR, "emacs");
+    // libedit puts the terminal back before any of these signals reaches us,
+    // and takes it again afterwards.
+    el_set(el_, EL_SIGNAL, 1);
+    el_set(el_, EL_HIST, ::history, history_);
+    el_set(el_, EL_ADDFN, "cvunits-complete", "complete a unit", &LineEditor::complete);
+    el_set(el_, EL_BIND, "^I", "cvunits-complete", nullptr);
+    // The user's own key bindings in ~/.editrc.
+    el_source(el_, nullptr);
+}
+
+LineEditor::~LineEditor() {
+    if (!historyFile_.empty()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(historyFile_.parent_path(), ignored);
+        HistEvent event;
+        ::history(history_, &event, H_SAVE, historyFile_.c_str());
+    }
+    el_end(el_);
+    history_end(history_);
+    std::signal(SIGINT, SIG_DFL);
+}
+
+LineEditor::Reading LineEditor::read(const std::string& prompt) {
+    prompt_ = prompt;
+    interrupted = 0;
+    int count = 0;
+    const char* line = el_gets(el_, &count);
+    if (line == nullptr || count <= 0) {
+        if (count < 0 && interrupted != 0) {
+            std::fputc('\n', stdout);
+            return {Status::Interrupted, {}};
+        }
+        return {Status::End, {}};
+    }
+    std::string text(line, static_cast<std::size_t>(count));
+    if (text.ends_with('\n')) {
+        text.pop_back();
+    }
+    return {Status::Line, std::move(text)};
+}
+
+void LineEditor::remember(const std::string& line) {
+    HistEvent event;
+    ::history(history_, &event, H_ENTER, line.c_str());
+}
+
+char* LineEditor::promptOf(editline* el) {
+    LineEditor* self = nullptr;
+    el_get(el, EL_CLIENTDATA, &self);
+    return self->prompt_.data();
+}
+
+unsigned char LineEditor::complete(editline* el, int) {
+    LineEditor* self = nullptr;
+    el_get(el, EL_CLIENTDATA, &self);
+    const LineInfo* info = el_line(el);
+    const std::string_view before(info->buffer,
+                                  static_cast<std::size_t>(info->cursor - info->buffer));
+    const Completion completion = self->completer_(before);
+    if (completion.replaced > 0) {
+        el_deletestr(el, characterCount(before.substr(before.size() - completion.replaced)));
+    }
+    if (!completion.insert.empty() && el_insertstr(el, completion.insert.c_str()) != 0) {
+        return CC_ERROR;
+    }
+    if (completion.choices.empty()) {
+        return completion.insert.empty() && completion.replaced == 0 ? CC_ERROR : CC_REFRESH;
+    }
+    // The terminal is raw here: a line feed alone would not return the carriage.
+    std::fputs("\r\n", stdout);
+    for (const std::string& choice : completion.choices) {
+        std::fputs(choice.c_str(), stdout);
+        std::fputs("\r\n", stdout);
+    }
+    return CC_REDISPLAY;
+}
+
+} // namespace cvunits
