@@ -1,5 +1,5 @@
-"""Drives `cvunits shell` as a person would: from a pipe, and through a pseudo-terminal with
-completion, history, Ctrl-C and Ctrl-D."""
+"""Drives `cvunits shell` as a person would: from a pipe, through a pseudo-terminal with
+completion, history, Ctrl-C and Ctrl-D, and the bash completion script beside it."""
 
 import os
 import pty
@@ -12,6 +12,7 @@ import termios
 import time
 
 CVUNITS = sys.argv[1]
+SOURCE = sys.argv[2]
 
 failures = []
 
@@ -147,6 +148,24 @@ with tempfile.TemporaryDirectory() as state:
     os.write(term.fd, b"quit\r")
     status = term.finish()
     expect("quit", os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, f"status {status}")
+
+# The bash completion: (words typed, a completion that must be offered).
+BASH_CASES = [
+    (["con"], "convert"),
+    (["--j"], "--json"),
+    (["convert", "kg*kilogr"], "kg*kilogram"),
+    (["convert", "degF"], "degF"),
+    (["--db", "x.xml", "info", "furl"], "furlong"),
+]
+script = os.path.join(SOURCE, "tools", "completion", "cvunits.bash")
+for words, wanted in BASH_CASES:
+    line = " ".join(f"'{w}'" for w in [CVUNITS, *words])
+    result = subprocess.run(
+        ["bash", "-c", f'source "{script}"; COMP_WORDS=({line}); COMP_CWORD={len(words)}; '
+         '_cvunits; printf "%s\\n" "${COMPREPLY[@]}"'],
+        capture_output=True, text=True, timeout=60)
+    expect(f"bash completion {words}", wanted in result.stdout.split("\n"),
+           f"offered {result.stdout!r} {result.stderr!r}")
 
 for failure in failures:
     print(failure)
