@@ -5,8 +5,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <histedit.h>
+#include <poll.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace cvunits {
 
@@ -67,6 +70,7 @@ LineEditor::LineEditor(std::filesystem::path historyFile, Completer completer)
     // and takes it again afterwards.
     el_set(el_, EL_SIGNAL, 1);
     el_set(el_, EL_HIST, ::history, history_);
+    el_set(el_, EL_GETCFN, &LineEditor::readKey);
     el_set(el_, EL_ADDFN, "cvunits-complete", "complete a unit", &LineEditor::complete);
     el_set(el_, EL_BIND, "^I", "cvunits-complete", nullptr);
     // The user's own key bindings in ~/.editrc.
@@ -87,14 +91,15 @@ LineEditor::~LineEditor() {
 
 LineEditor::Reading LineEditor::read(const std::string& prompt) {
     prompt_ = prompt;
-    interrupted = 0;
     int count = 0;
-    const char* line = el_gets(el_, &count);
+    // A Ctrl-C that came while an answer was printed abandons the line too.
+    const char* line = interrupted != 0 ? nullptr : el_gets(el_, &count);
+    if (interrupted != 0) {
+        interrupted = 0;
+        std::fputc('\n', stdout);
+        return {Status::Interrupted, {}};
+    }
     if (line == nullptr || count <= 0) {
-        if (count < 0 && interrupted != 0) {
-            std::fputc('\n', stdout);
-            return {Status::Interrupted, {}};
-        }
         return {Status::End, {}};
     }
     std::string text(line, static_cast<std::size_t>(count));
@@ -107,6 +112,47 @@ LineEditor::Reading LineEditor::read(const std::string& prompt) {
 void LineEditor::remember(const std::string& line) {
     HistEvent event;
     ::history(history_, &event, H_ENTER, line.c_str());
+}
+
+// libedit's own reading retries a read that a signal interrupts, so a Ctrl-C
+// would wait for the next key: this one gives up as soon as the flag is up.
+// SIGINT stays blocked but while waiting, so that it cannot slip in between
+// the look at the flag and the wait.
+int LineEditor::readKey(editline* el, wchar_t* key) {
+    LineEditor* self = nullptr;
+    el_get(el, EL_CLIENTDATA, &self);
+    sigset_t interrupt;
+    sigset_t previous;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    for (;;) {
+        pthread_sigmask(SIG_BLOCK, &interrupt, &previous);
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        while (interrupted == 0 && ppoll(&input, 1, nullptr, &previous) < 0 && errno == EINTR) {
+        }
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        if (interrupted != 0) {
+            errno = EINTR;
+            return -1;
+        }
+        char byte = 0;
+        const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
+        if (got <= 0) {
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            return got < 0 ? -1 : 0;
+        }
+        const std::size_t used = std::mbrtowc(key, &byte, 1, &self->keyState_);
+        if (used == static_cast<std::size_t>(-2)) {
+            continue; // more bytes of the character to come
+        }
+        if (used == static_cast<std::size_t>(-1)) {
+            self->keyState_ = {};
+            *key = L'\uFFFD';
+        }
+        return 1;
+    }
 }
 
 char* LineEditor::promptOf(editline* el) {

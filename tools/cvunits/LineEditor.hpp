@@ -3,6 +3,7 @@
 // Line editing for the interactive prompt, through libedit: cursor keys,
 // history kept in a file between runs, and a completion bound to TAB.
 
+#include <cwchar>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -48,12 +49,14 @@ public:
 private:
     static char* promptOf(editline* el);
     static unsigned char complete(editline* el, int key);
+    static int readKey(editline* el, wchar_t* key);
 
     editline* el_;
     history* history_;
     std::filesystem::path historyFile_;
     Completer completer_;
     std::string prompt_;
+    std::mbstate_t keyState_{};
 };
 
 // Where the history lives: $XDG_STATE_HOME/cvunits/history, else
