@@ -84,15 +84,17 @@ bool runCommand(const std::string& name, std::vector<std::string> args, std::ost
 }
 
 void printColumns(std::ostream& out, const std::vector<std::string>& words) {
-    std::size_t width = 0;
+    // Characters, not bytes, line the columns up: "µmHg" takes four places.
+    std::vector<std::size_t> widths;
     for (const std::string& word : words) {
-        width = std::max(width, word.size() + 2);
+        widths.push_back(TextServices::fromUtf8(word).size());
     }
+    const std::size_t width = *std::max_element(widths.begin(), widths.end()) + 2;
     const std::size_t columns = std::max<std::size_t>(1, (lineWidth - indent.size()) / width);
     for (std::size_t i = 0; i < words.size(); ++i) {
         const bool last = (i + 1) % columns == 0 || i + 1 == words.size();
         out << (i % columns == 0 ? indent : "") << words[i]
-            << (last ? "\n" : std::string(width - words[i].size(), ' '));
+            << (last ? "\n" : std::string(width - widths[i], ' '));
     }
 }
 

@@ -99,12 +99,13 @@ Completion completeUnitWord(const UnitDBSet& set, std::string_view beforeCursor)
 
     Completion out;
     const std::size_t shown = std::min(texts.size(), shownChoices);
-    std::size_t width = 0;
+    std::vector<std::size_t> widths;
     for (std::size_t i = 0; i < shown; ++i) {
-        width = std::max(width, texts[i].size());
+        widths.push_back(TextServices::fromUtf8(texts[i]).size());
     }
+    const std::size_t width = *std::max_element(widths.begin(), widths.end());
     for (std::size_t i = 0; i < shown; ++i) {
-        out.choices.push_back(texts[i] + std::string(width - texts[i].size() + 2, ' ') +
+        out.choices.push_back(texts[i] + std::string(width - widths[i] + 2, ' ') +
                               description(*entities[i]));
     }
     if (shown < texts.size()) {
