@@ -5,6 +5,7 @@ import os
 import pty
 import random
 import select
+import signal
 import subprocess
 import sys
 import tempfile
@@ -114,9 +115,17 @@ class Terminal:
                 break
         self.seen = b""
 
-    def finish(self):
-        _, status = os.waitpid(self.pid, 0)
-        return status
+    def finish(self, timeout=20):
+        """The exit status; None, with the process killed, when it did not end."""
+        end = time.time() + timeout
+        while time.time() < end:
+            pid, status = os.waitpid(self.pid, os.WNOHANG)
+            if pid:
+                return status
+            time.sleep(0.05)
+        os.kill(self.pid, signal.SIGKILL)
+        os.waitpid(self.pid, 0)
+        return None
 
 
 # (keys sent, text that must then appear)
@@ -155,21 +164,31 @@ with tempfile.TemporaryDirectory() as state:
         expect(f"terminal {keys!r}", found, f"missing {wanted!r} in {shown!r}")
     os.write(term.fd, b"\x04")
     status = term.finish()
-    expect("Ctrl-D", os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, f"status {status}")
+    expect("Ctrl-D", status is not None and os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, f"status {status}")
     # The terminal is left as libedit found it, with lines and echo.
     lflags = termios.tcgetattr(term.fd)[3]
     expect("Ctrl-D restores the terminal", lflags & termios.ICANON and lflags & termios.ECHO,
            f"local flags {lflags:#x}")
 
-    # The history survives: a second run recalls the first run's last line.
-    term = Terminal(state)
-    term.read_until("You have: ")
-    os.write(term.fd, b"\x1b[A\r")
-    found, shown = term.read_until("3 ft = 0.9144 m")
-    expect("history between runs", found, f"got {shown!r}")
-    os.write(term.fd, b"quit\r")
-    status = term.finish()
-    expect("quit", os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, f"status {status}")
+    # The history survives: a second run recalls the first run's last line,
+    # and a third the second's, though its terminal was hung up.
+    for recalled, then in [("3 ft = 0.9144 m", "2 ft in m"), ("2 ft = 0.6096 m", None)]:
+        term = Terminal(state)
+        term.read_until("You have: ")
+        os.write(term.fd, b"\x1b[A\r")
+        found, shown = term.read_until(recalled)
+        expect("history between runs", found, f"got {shown!r}")
+        if then:
+            os.write(term.fd, then.encode() + b"\r")
+            term.read_until(" = ")
+            term.read_until("You have: ")
+            os.kill(term.pid, signal.SIGHUP)
+            status = term.finish()
+            expect("hang-up", status is not None and os.WIFSIGNALED(status), f"status {status}")
+        else:
+            os.write(term.fd, b"quit\r")
+            status = term.finish()
+            expect("quit", status is not None and os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, f"status {status}")
 
 # The bash completion: (words typed, a completion that must be offered).
 BASH_CASES = [

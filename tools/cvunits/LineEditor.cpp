@@ -78,12 +78,6 @@ LineEditor::LineEditor(std::filesystem::path historyFile, Completer completer)
 }
 
 LineEditor::~LineEditor() {
-    if (!historyFile_.empty()) {
-        std::error_code ignored;
-        std::filesystem::create_directories(historyFile_.parent_path(), ignored);
-        HistEvent event;
-        ::history(history_, &event, H_SAVE, historyFile_.c_str());
-    }
     el_end(el_);
     history_end(history_);
     std::signal(SIGINT, SIG_DFL);
@@ -112,6 +106,12 @@ LineEditor::Reading LineEditor::read(const std::string& prompt) {
 void LineEditor::remember(const std::string& line) {
     HistEvent event;
     ::history(history_, &event, H_ENTER, line.c_str());
+    // Saved at once: a closed terminal ends the process without unwinding.
+    if (!historyFile_.empty()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(historyFile_.parent_path(), ignored);
+        ::history(history_, &event, H_SAVE, historyFile_.c_str());
+    }
 }
 
 // libedit's own reading retries a read that a signal interrupts, so a Ctrl-C
