@@ -132,6 +132,7 @@ int LineEditor::readKey(editline* el, wchar_t* key) {
         }
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         if (interrupted != 0) {
+            self->keyState_ = {};
             errno = EINTR;
             return -1;
         }
@@ -143,13 +144,18 @@ int LineEditor::readKey(editline* el, wchar_t* key) {
             }
             return got < 0 ? -1 : 0;
         }
-        const std::size_t used = std::mbrtowc(key, &byte, 1, &self->keyState_);
-        if (used == static_cast<std::size_t>(-2)) {
-            continue; // more bytes of the character to come
+        constexpr auto invalid = static_cast<std::size_t>(-1);
+        std::size_t used = std::mbrtowc(key, &byte, 1, &self->keyState_);
+        if (used == invalid) {
+            // The byte may begin a character of its own after a broken one.
+            self->keyState_ = {};
+            used = std::mbrtowc(key, &byte, 1, &self->keyState_);
         }
-        if (used == static_cast<std::size_t>(-1)) {
+        if (used == invalid) {
             self->keyState_ = {};
             *key = L'\uFFFD';
+        } else if (used == static_cast<std::size_t>(-2)) {
+            continue; // more bytes of the character to come
         }
         return 1;
     }
