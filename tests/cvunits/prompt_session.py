@@ -164,7 +164,8 @@ with tempfile.TemporaryDirectory() as state:
         expect(f"terminal {keys!r}", found, f"missing {wanted!r} in {shown!r}")
     os.write(term.fd, b"\x04")
     status = term.finish()
-    expect("Ctrl-D", status is not None and os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, f"status {status}")
+    expect("Ctrl-D", status is not None and os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0,
+           f"status {status}")
     # The terminal is left as libedit found it, with lines and echo.
     lflags = termios.tcgetattr(term.fd)[3]
     expect("Ctrl-D restores the terminal", lflags & termios.ICANON and lflags & termios.ECHO,
@@ -188,7 +189,8 @@ with tempfile.TemporaryDirectory() as state:
         else:
             os.write(term.fd, b"quit\r")
             status = term.finish()
-            expect("quit", status is not None and os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0, f"status {status}")
+            expect("quit", status is not None and os.WIFEXITED(status)
+                   and os.WEXITSTATUS(status) == 0, f"status {status}")
 
 # The bash completion: (words typed, a completion that must be offered).
 BASH_CASES = [
