@@ -196,6 +196,7 @@ with tempfile.TemporaryDirectory() as state:
 BASH_CASES = [
     (["con"], "convert"),
     (["--j"], "--json"),
+    (["suggest", "--q"], "--quantity"),
     (["convert", "kg*kilogr"], "kg*kilogram"),
     (["convert", "degF"], "degF"),
     (["--db", "x.xml", "info", "furl"], "furlong"),

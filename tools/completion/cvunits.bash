@@ -27,6 +27,16 @@ _cvunits_units() {
     done < <("$_cvunits_tool" complete --limit 0 "$cur" 2>/dev/null)
 }
 
+# The options of each command beside --help.
+_cvunits_options() {
+    case $1 in
+    convert) echo --batch --json ;;
+    complete | search | similar) echo --limit ;;
+    suggest) echo --quantity --limit ;;
+    propagate) echo --mode --format --tree ;;
+    esac
+}
+
 _cvunits() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
     local _cvunits_tool=${COMP_WORDS[0]} command= i
@@ -55,7 +65,7 @@ _cvunits() {
     shell) COMPREPLY=() ;;
     *)
         if [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W '--help --json --limit --batch' -- "$cur"))
+            COMPREPLY=($(compgen -W "--help $(_cvunits_options "$command")" -- "$cur"))
         else
             _cvunits_units "$cur"
         fi
