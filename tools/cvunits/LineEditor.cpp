@@ -71,7 +71,9 @@ LineEditor::LineEditor(std::filesystem::path historyFile, Completer completer)
     el_set(el_, EL_SIGNAL, 1);
     el_set(el_, EL_HIST, ::history, history_);
     el_set(el_, EL_GETCFN, &LineEditor::readKey);
-    el_set(el_, EL_ADDFN, "cvunits-complete", "complete a unit", &LineEditor::complete);
+    // Through the wide interface, which keeps these texts where they are: the
+    // narrow one copies them and never frees the copies.
+    el_wset(el_, EL_ADDFN, L"cvunits-complete", L"complete a unit", &LineEditor::complete);
     el_set(el_, EL_BIND, "^I", "cvunits-complete", nullptr);
     // The user's own key bindings in ~/.editrc.
     el_source(el_, nullptr);
