@@ -15,7 +15,9 @@ endfunction()
 run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 foreach(file lib/libcv_units.so bin/cvunits toolbox/corvane/cv_units/ud include/units/cv_units.hpp
         include/units/cv_units.h include/units/expr/ParseUnitExpr.hpp
-        lib/cmake/cv_units/cv_unitsConfig.cmake lib/pkgconfig/cv_units.pc)
+        lib/cmake/cv_units/cv_unitsConfig.cmake lib/pkgconfig/cv_units.pc
+        share/man/man1/cvunits.1 share/bash-completion/completions/cvunits
+        share/zsh/site-functions/_cvunits)
     if(NOT EXISTS ${prefix}/${file})
         message(FATAL_ERROR "not installed: ${file}")
     endif()

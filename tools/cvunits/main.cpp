@@ -4,6 +4,7 @@
 #include <exception>
 #include <iostream>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -15,7 +16,9 @@ void printCommandUsage(std::ostream& out, const Command& c) {
 }
 
 void printUsage(std::ostream& out) {
-    out << "usage: cvunits [--json] [--db FILE]... COMMAND [ARGS...]\n\ncommands:\n";
+    out << "usage: cvunits [--json] [--db FILE]... COMMAND [ARGS...]\n"
+           "       cvunits [--db FILE]...    (on a terminal: the prompt of 'cvunits shell')\n"
+           "\ncommands:\n";
     for (const auto& c : CommandRegistry::all()) {
         printCommandUsage(out, c);
     }
@@ -69,17 +72,21 @@ int main(int argc, char** argv) {
             return cvunits::exitUsage;
         }
     }
-    if (i == argc) {
+    // Someone at a terminal who names no command is asked what to convert.
+    const bool atTerminal = isatty(STDIN_FILENO) != 0 && isatty(STDOUT_FILENO) != 0;
+    if (i == argc && !atTerminal) {
         printUsage(std::cerr);
         return cvunits::exitUsage;
     }
-    const Command* command = CommandRegistry::find(argv[i]);
+    const Command* command = CommandRegistry::find(i == argc ? "shell" : argv[i]);
     if (command == nullptr) {
         std::cerr << "cvunits: unknown command " << argv[i] << "\n\n";
         printUsage(std::cerr);
         return cvunits::exitUsage;
     }
-    ctx.args.assign(argv + i + 1, argv + argc);
+    if (i < argc) {
+        ctx.args.assign(argv + i + 1, argv + argc);
+    }
     if (ctx.args.size() == 1 && isHelp(ctx.args[0])) {
         printCommandHelp(std::cout, *command);
         return cvunits::exitSuccess;
