@@ -35,6 +35,10 @@ PIPE_CASES = [
     # The unit "in" beside the word "in"; "to" as well.
     (["3 in in cm", "2 in to mm"], ["3 in = 7.62 cm", "2 in = 50.8 mm"]),
     (["km/h to m/s"], ["1 km/h = 0.2777777777777778 m/s  (factor 5/18)"]),
+    # Units as people type them, numbers in a unit included.
+    (["3 miles per hour in km/h"], ["3 miles per hour = 4.828032 km/h"]),
+    (["8 L/100km in mL/m"], ["8 L/100km = 0.08 mL/m  (factor 1/100)"]),
+    (["W per m K in W/(m*K)"], ["error: 'W per m K' at column 9"]),
     # A unit that does not fit leaves "You want:" open for another.
     (["ft", "s", "m"], ["error:", "ft has dimensions m", "1 ft = 0.3048 m"]),
     (["fot in m"], ["error: The unit 'fot' is not defined", "did you mean foot"]),

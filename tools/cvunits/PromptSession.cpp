@@ -3,6 +3,7 @@
 #include "Command.hpp"
 #include "ComparisonReport.hpp"
 #include "FriendlyInput.hpp"
+#include "TypedConversion.hpp"
 #include "units/cv_units.hpp"
 #include "units/frontdoor/NumberText.hpp"
 #include "units/platform/TextServices.hpp"
@@ -101,11 +102,11 @@ void printColumns(std::ostream& out, const std::vector<std::string>& words) {
 
 // The exact conversion, when it says more than the decimal answer:
 // "factor 381/1250", "formula 9/5*x + 32", but nothing for "1000".
-std::optional<std::string> exactNote(const cv_units::Converter& converter) {
-    if (!converter.exact()) {
+std::optional<std::string> exactNote(const std::optional<std::string>& exact) {
+    if (!exact) {
         return std::nullopt;
     }
-    const std::string text = converter.exact()->text();
+    const std::string& text = *exact;
     if (text.find('x') != std::string::npos) {
         return "formula " + text;
     }
@@ -214,7 +215,7 @@ bool PromptSession::answerQuestion(std::string_view text) {
 // "3 ft", "-40 degC", "ft" (one foot). Answers the error and gives nothing
 // when the text is not a quantity.
 std::optional<PromptSession::Quantity> PromptSession::readQuantity(std::string_view text) {
-    Quantity quantity{1.0, std::string(text), {}};
+    Quantity quantity{1.0, std::string(text), {}, {}};
     const std::size_t space = text.find_first_of(" \t");
     if (const auto value = cv_units::parseNumber(std::string(text.substr(0, space)))) {
         quantity.value = *value;
@@ -225,23 +226,26 @@ std::optional<PromptSession::Quantity> PromptSession::readQuantity(std::string_v
             return std::nullopt;
         }
     }
-    quantity.unit = readUnitText(quantity.typedUnit);
     try {
-        const cv_units::Converter itself(quantity.unit, quantity.unit);
+        quantity.reading = readTypedUnit(quantity.typedUnit);
     } catch (const cv_units::UnitError& error) {
         printError(out_, error);
         return std::nullopt;
     }
+    quantity.unit = quantity.reading.text;
     return quantity;
 }
 
 bool PromptSession::convert(const Quantity& have, std::string_view want) {
-    const std::string unit = readUnitText(want);
+    std::string unit(want);
     try {
-        const cv_units::Converter converter(have.unit, unit);
+        TypedUnit target = readTypedUnit(want);
+        unit = target.text;
+        // The numbers typed texts carry ("L/100km") scale the answer.
+        const TypedConversion conversion = convertTyped(have.reading, std::move(target));
         out_ << indent << cv_units::shortestText(have.value) << ' ' << have.typedUnit << " = "
-             << cv_units::shortestText(converter(have.value)) << ' ' << want;
-        if (const auto exact = exactNote(converter)) {
+             << cv_units::shortestText(conversion(have.value)) << ' ' << want;
+        if (const auto exact = exactNote(conversion.exact)) {
             out_ << "  (" << *exact << ")";
         }
         out_ << '\n';

@@ -3,6 +3,7 @@
 // The questions and answers of the interactive prompt, apart from the terminal
 // that carries them: "You have:" then "You want:", or one line "3 ft in m".
 
+#include "FriendlyInput.hpp"
 #include "units/db/UnitDBSet.hpp"
 
 #include <iosfwd>
@@ -34,7 +35,8 @@ private:
     struct Quantity {
         double value;
         std::string typedUnit;
-        std::string unit;
+        TypedUnit reading; // what the typed unit was read as
+        std::string unit;  // the reading's text, in the library's notation
     };
 
     std::optional<Quantity> readQuantity(std::string_view text);
