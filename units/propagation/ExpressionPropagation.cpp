@@ -63,8 +63,7 @@ std::string spanText(const std::string& text, const ArithmeticItem& item) {
 ExpressionPropagation::ExpressionPropagation(
     CvUnitSys::UnitTable& table, CvUnitSys::UnitHeuristicManager::ConversionMode mode,
     CvUnitSys::UnitHeuristicManager::UnitOutputFormat format)
-    : table_(table),
-      engine_(&table, &CvUnitSys::UnitDBManager::m_UnitDBManager.getPhysicalQuantityReductionMap(),
+    : engine_(&table, &CvUnitSys::UnitDBManager::m_UnitDBManager.getPhysicalQuantityReductionMap(),
               &unitNames(), &heuristics_) {
     heuristics_.setConversionMode(mode);
     heuristics_.setUnitOutputFormat(format);

@@ -53,7 +53,6 @@ public:
                                                const std::vector<std::int32_t>& leafOperands);
 
 private:
-    CvUnitSys::UnitTable& table_;
     CvUnitSys::UnitHeuristicManager heuristics_;
     CvUnitSys::UnitPropagationEngine engine_;
 };
