@@ -289,6 +289,18 @@ const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
                : nullptr;
 }
 
+// A unit's definition under its key: among the units the databases hold, or
+// the temporary ones made for texts.
+const UnitDefinition* storedDefinition(const UnitDBSet::DefinitionMap& units,
+                                       const UnitDBSet::DefinitionMap& temporary,
+                                       const ustring& key) {
+    if (const auto found = units.find(key); found != units.end()) {
+        return &found->second;
+    }
+    const auto found = temporary.find(key);
+    return found == temporary.end() ? nullptr : &found->second;
+}
+
 } // namespace
 
 const UnitDefinition* UnitDBSet::cachedDefinition(const UnitBase& entity) const {
@@ -297,13 +309,8 @@ const UnitDefinition* UnitDBSet::cachedDefinition(const UnitBase& entity) const 
         const auto found = physicalQuantityDefinitions_.find(key);
         return found == physicalQuantityDefinitions_.end() ? nullptr : &found->second;
     }
-    const UnitDefinition* definition = nullptr;
-    if (const auto found = unitDefinitions_.find(key); found != unitDefinitions_.end()) {
-        definition = &found->second;
-    } else if (const auto temporary = temporaryUnitDefinitions_.find(key);
-               temporary != temporaryUnitDefinitions_.end()) {
-        definition = &temporary->second;
-    }
+    const UnitDefinition* definition =
+        storedDefinition(unitDefinitions_, temporaryUnitDefinitions_, key);
     const UnitBase* quantity = definition != nullptr ? nonDefaultQuantity(entity) : nullptr;
     if (quantity != nullptr &&
         !physicalQuantityDefinitions_.contains(getQualifiedSymbolForCustomUnit(*quantity))) {
@@ -457,13 +464,8 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
         return &generateInto(physicalQuantityDefinitions_, key, entity, parts);
     }
     // A cached key skips the look-up that decides between the two maps.
-    const UnitDefinition* definition = nullptr;
-    if (const auto found = unitDefinitions_.find(key); found != unitDefinitions_.end()) {
-        definition = &found->second;
-    } else if (const auto temporary = temporaryUnitDefinitions_.find(key);
-               temporary != temporaryUnitDefinitions_.end()) {
-        definition = &temporary->second;
-    }
+    const UnitDefinition* definition =
+        storedDefinition(unitDefinitions_, temporaryUnitDefinitions_, key);
     if (definition == nullptr && !key.empty() && key != Unit::UnitInheritUStr) {
         DefinitionMap& map = findUnit(key).empty() ? temporaryUnitDefinitions_ : unitDefinitions_;
         definition = &generateInto(map, key, entity, parts);
