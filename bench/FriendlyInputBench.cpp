@@ -31,7 +31,7 @@ BENCHMARK(BM_ReadExactText);
 
 void BM_ReadTypedText(benchmark::State& state) {
     readAll(state, {"miles per hour", "feet", "kg m", "N m", "m·s⁻²", "m²", "L/100km", "kWh/100km",
-                    "1000 m", "inches", "W/(m K)", "hours"});
+                    "1000 m", "inches", "W/(kg K)", "hours"});
 }
 BENCHMARK(BM_ReadTypedText);
 
