@@ -132,6 +132,13 @@ class Terminal:
         return None
 
 
+def expect_restored(what, term):
+    """The terminal is left as the prompt found it, with lines and echo."""
+    lflags = termios.tcgetattr(term.fd)[3]
+    expect(f"{what} restores the terminal", lflags & termios.ICANON and lflags & termios.ECHO,
+           f"local flags {lflags:#x}")
+
+
 # (keys sent, text that must then appear)
 TERMINAL_STEPS = [
     ("", "You have: "),
@@ -166,18 +173,13 @@ with tempfile.TemporaryDirectory() as state:
             continue
         found, shown = term.read_until(wanted)
         expect(f"terminal {keys!r}", found, f"missing {wanted!r} in {shown!r}")
-    # Ctrl-D once the prompt waits for keys: typed ahead while the terminal is
-    # between two questions, in its ordinary mode, it can be lost (issue 20).
-    term.read_until("You have: ")
-    term.settle()
+    # Ctrl-D typed ahead, as soon as the last answer shows and before the
+    # next prompt: it must not be lost between two questions.
     os.write(term.fd, b"\x04")
     status = term.finish()
     expect("Ctrl-D", status is not None and os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0,
            f"status {status}")
-    # The terminal is left as libedit found it, with lines and echo.
-    lflags = termios.tcgetattr(term.fd)[3]
-    expect("Ctrl-D restores the terminal", lflags & termios.ICANON and lflags & termios.ECHO,
-           f"local flags {lflags:#x}")
+    expect_restored("Ctrl-D", term)
 
     # The history survives: a second run recalls the first run's last line,
     # and a third the second's, though its terminal was hung up.
@@ -194,6 +196,7 @@ with tempfile.TemporaryDirectory() as state:
             os.kill(term.pid, signal.SIGHUP)
             status = term.finish()
             expect("hang-up", status is not None and os.WIFSIGNALED(status), f"status {status}")
+            expect_restored("hang-up", term)
         else:
             os.write(term.fd, b"quit\r")
             status = term.finish()

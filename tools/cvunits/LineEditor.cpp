@@ -9,6 +9,7 @@
 #include <histedit.h>
 #include <poll.h>
 #include <system_error>
+#include <termios.h>
 #include <unistd.h>
 
 namespace cvunits {
@@ -23,6 +24,18 @@ volatile std::sig_atomic_t interrupted = 0;
 void onInterrupt(int) {
     interrupted = 1;
 }
+
+// The terminal as the prompt found it, put back by a signal that ends the
+// process between two questions.
+termios found{};
+
+void restoreAndDie(int signo) {
+    tcsetattr(STDIN_FILENO, TCSANOW, &found);
+    std::signal(signo, SIG_DFL);
+    std::raise(signo);
+}
+
+constexpr int fatalSignals[] = {SIGHUP, SIGQUIT, SIGTERM};
 
 // libedit counts characters where the completion counts UTF-8 bytes.
 int characterCount(std::string_view utf8) {
@@ -54,6 +67,15 @@ LineEditor::LineEditor(std::filesystem::path historyFile, Completer completer)
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
+    tcgetattr(STDIN_FILENO, &found);
+    between_ = found;
+    between_.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    between_.c_cc[VMIN] = 1;
+    between_.c_cc[VTIME] = 0;
+    action.sa_handler = restoreAndDie;
+    for (const int signo : fatalSignals) {
+        sigaction(signo, &action, nullptr);
+    }
 
     el_ = el_init("cvunits", stdin, stdout, stderr);
     history_ = history_init();
@@ -82,7 +104,11 @@ LineEditor::LineEditor(std::filesystem::path historyFile, Completer completer)
 LineEditor::~LineEditor() {
     el_end(el_);
     history_end(history_);
+    tcsetattr(STDIN_FILENO, TCSANOW, &found);
     std::signal(SIGINT, SIG_DFL);
+    for (const int signo : fatalSignals) {
+        std::signal(signo, SIG_DFL);
+    }
 }
 
 LineEditor::Reading LineEditor::read(const std::string& prompt) {
@@ -90,6 +116,11 @@ LineEditor::Reading LineEditor::read(const std::string& prompt) {
     int count = 0;
     // A Ctrl-C that came while an answer was printed abandons the line too.
     const char* line = interrupted != 0 ? nullptr : el_gets(el_, &count);
+    // libedit hands the terminal back in its ordinary mode, whose line
+    // discipline would swallow a Ctrl-D typed while the answer is written:
+    // until the next question, keys wait as they are, unseen. libedit takes
+    // the terminal from this mode as from its own.
+    tcsetattr(STDIN_FILENO, TCSANOW, &between_);
     if (interrupted != 0) {
         interrupted = 0;
         std::fputc('\n', stdout);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <termios.h>
 #include <vector>
 
 struct editline;
@@ -57,6 +58,7 @@ private:
     Completer completer_;
     std::string prompt_;
     std::mbstate_t keyState_{};
+    termios between_{}; // between two questions: keys kept, not echoed
 };
 
 // Where the history lives: $XDG_STATE_HOME/cvunits/history, else
