@@ -68,6 +68,10 @@ CASES = [
     (["convert", "m·s⁻²", "m/s^2"], 0, ["understood 'm·s⁻²' as 'm*s^-2'"]),
     (["convert", "kWh/100km", "J/m", "15"], 0, ["15 kWh/100km = 540 J/m"]),
     (["convert", "1000 m", "km", "3"], 0, ["3 1000 m = 3 km"]),
+    (["convert", "10^-3 m", "mm", "5"], 0, ["understood '10^-3 m' as 'm' times 1/1000",
+                                             "5 10^-3 m = 5 mm"]),
+    (["convert", "2^(1/2) m", "m"], 1, ["at column 3: a number to a fractional power"]),
+    (["convert", "1e300^2 m", "m"], 1, ["a scale beyond a double's range"]),
     (["convert", "inches", "feet", "24"], 0, ["24 inches = 2 feet"]),
     # A symbol that resolves is never read as a plural: ms is not metres.
     (["convert", "ms", "s", "1"], 0, ["1 ms = 0.001 s"]),

@@ -274,6 +274,8 @@ class Reader {
 public:
     static constexpr int maxDepth = 100;
     static constexpr std::size_t maxNumberLength = 40;
+    // As far as a double's range reaches from 10.
+    static constexpr int maxPower = 308;
 
     Reader(std::string_view typed, std::vector<Token> list)
         : typed_(typed), list_(std::move(list)) {}
@@ -366,6 +368,27 @@ private:
                    "'; write the one you mean");
     }
 
+    // "10^3 m", "10^-6 m": a whole power keeps the scale exact; a fraction
+    // of one would not, and a second power would be read from the left.
+    cpp_rational numberPower(const cpp_rational& base, const Token& power) const {
+        const double exponent = exponentValue(power.text);
+        if (exponent != std::trunc(exponent)) {
+            refuse(ambiguousId, typed_, power.at,
+                   "a number to a fractional power is not exact; write the number in full");
+        }
+        if (std::abs(exponent) > maxPower) {
+            refuse(ambiguousId, typed_, power.at, "a power of a number beyond a double's range");
+        }
+        const auto n = static_cast<unsigned>(std::abs(exponent));
+        const cpp_rational raised(boost::multiprecision::pow(numerator(base), n),
+                                  boost::multiprecision::pow(denominator(base), n));
+        const Token* next = pos_ + 1 < list_.size() ? &list_[pos_ + 1] : nullptr;
+        if (next != nullptr && next->kind == Kind::Power) {
+            refuse(ambiguousId, typed_, next->at, "a power of a power; write the number in full");
+        }
+        return exponent < 0 ? cpp_rational(1 / raised) : raised;
+    }
+
     std::string term(int depth, cpp_rational* scale, char op) {
         const Token* t = peek();
         if (t == nullptr) {
@@ -379,17 +402,18 @@ private:
             if (t->text.size() > maxNumberLength) {
                 refuse(ambiguousId, typed_, t->at, "a number of more digits than a double holds");
             }
-            const cpp_rational value = decimalValue(t->text);
+            cpp_rational value = decimalValue(t->text);
             if (value == 0) {
                 refuse(ambiguousId, typed_, t->at, "a unit scaled by zero converts nothing");
             }
-            *scale = op == '/' ? cpp_rational(*scale / value) : cpp_rational(*scale * value);
             ++pos_;
             const Token* next = peek();
             if (next != nullptr && next->kind == Kind::Power) {
-                refuse(ambiguousId, typed_, next->at,
-                       "a power of a number; write the number in full");
+                value = numberPower(value, *next);
+                ++pos_;
+                next = peek();
             }
+            *scale = op == '/' ? cpp_rational(*scale / value) : cpp_rational(*scale * value);
             if (next == nullptr || (next->kind != Kind::Word && next->kind != Kind::Open)) {
                 return "";
             }
@@ -483,6 +507,9 @@ TypedUnit readUncached(std::string_view typed) {
     }
     if (out.text.empty()) {
         refuse(ambiguousId, typed, 0, "a number alone is not a unit");
+    }
+    if (const double scale = out.scale.convert_to<double>(); scale == 0 || std::isinf(scale)) {
+        refuse(ambiguousId, typed, 0, "a scale beyond a double's range");
     }
     out.scaled = out.scale != 1;
     out.rewritten = out.text != typed || out.scaled;
