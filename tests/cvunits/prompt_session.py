@@ -1,5 +1,5 @@
 """Drives `cvunits shell` as a person would: from a pipe, through a pseudo-terminal with
-completion, history, Ctrl-C and Ctrl-D, and the bash completion script beside it."""
+completion, history, Ctrl-C and Ctrl-D, and the bash and zsh completion scripts beside it."""
 
 import os
 import pty
@@ -203,8 +203,8 @@ with tempfile.TemporaryDirectory() as state:
             expect("quit", status is not None and os.WIFEXITED(status)
                    and os.WEXITSTATUS(status) == 0, f"status {status}")
 
-# The bash completion: (words typed, a completion that must be offered).
-BASH_CASES = [
+# The shell completions: (words typed, a completion that must be offered).
+COMPLETION_CASES = [
     (["con"], "convert"),
     (["--j"], "--json"),
     (["suggest", "--q"], "--quantity"),
@@ -212,15 +212,24 @@ BASH_CASES = [
     (["convert", "degF"], "degF"),
     (["--db", "x.xml", "info", "furl"], "furlong"),
 ]
-script = os.path.join(SOURCE, "tools", "completion", "cvunits.bash")
-for words, wanted in BASH_CASES:
+bash_script = os.path.join(SOURCE, "tools", "completion", "cvunits.bash")
+# zsh's completion system needs a terminal: compadd is stood in for by a
+# function that prints what would be offered.
+ZSH_DRIVER = """compadd() { while [[ $# -gt 0 && $1 != -- ]]; do shift; done; shift; print -l -- "$@"; }
+words=("${(@)argv[2,-1]}"); CURRENT=${#words}; PREFIX=$words[CURRENT]
+source $1"""
+zsh_script = os.path.join(SOURCE, "tools", "completion", "_cvunits")
+for words, wanted in COMPLETION_CASES:
     line = " ".join(f"'{w}'" for w in [CVUNITS, *words])
-    result = subprocess.run(
-        ["bash", "-c", f'source "{script}"; COMP_WORDS=({line}); COMP_CWORD={len(words)}; '
-         '_cvunits; printf "%s\\n" "${COMPREPLY[@]}"'],
-        capture_output=True, text=True, timeout=60)
-    expect(f"bash completion {words}", wanted in result.stdout.split("\n"),
-           f"offered {result.stdout!r} {result.stderr!r}")
+    shells = {
+        "bash": ["bash", "-c", f'source "{bash_script}"; COMP_WORDS=({line}); '
+                 f'COMP_CWORD={len(words)}; _cvunits; printf "%s\\n" "${{COMPREPLY[@]}}"'],
+        "zsh": ["zsh", "-f", "-c", ZSH_DRIVER, "zsh", zsh_script, CVUNITS, *words],
+    }
+    for shell, command in shells.items():
+        result = subprocess.run(command, capture_output=True, text=True, timeout=60)
+        expect(f"{shell} completion {words}", wanted in result.stdout.split("\n"),
+               f"offered {result.stdout!r} {result.stderr!r}")
 
 for failure in failures:
     print(failure)
