@@ -2,6 +2,7 @@
 million values. Prints calls (or values) per second and the ratio; run with the package on
 PYTHONPATH (build/python for the build tree)."""
 
+import statistics
 import sys
 import time
 
@@ -11,15 +12,18 @@ import pint
 import cv_units
 
 
-def best_rate(work, items, repeat):
-    """Items per second of the fastest of `repeat` runs, by the process's CPU time: on a
-    machine shared with other work, wall time says more about the neighbours."""
-    best = float("inf")
-    for _ in range(repeat):
-        start = time.process_time()
-        work()
-        best = min(best, time.process_time() - start)
-    return items / max(best, 1e-9)
+def rates(works, items, rounds):
+    """Items per second of each work: the best and the median of `rounds` runs by the process's
+    CPU time, on a machine shared with other work. The works take turns within a round, so a
+    change of load falls on all of them alike."""
+    times = {name: [] for name in works}
+    for _ in range(rounds):
+        for name, work in works.items():
+            start = time.process_time()
+            work()
+            times[name].append(max(time.process_time() - start, 1e-9))
+    return {name: (items[name] / min(t), items[name] / statistics.median(t))
+            for name, t in times.items()}
 
 
 def main():
@@ -36,18 +40,23 @@ def main():
         for _ in range(calls // 10):
             Q_(3.0, "ft").to("m")
 
-    ours = best_rate(ours_scalar, calls, 3)
-    theirs = best_rate(pint_scalar, calls // 10, 3)
+    scalar = rates({"cv_units": ours_scalar, "Pint": pint_scalar},
+                   {"cv_units": calls, "Pint": calls // 10}, 3)
+    ours, theirs = scalar["cv_units"][0], scalar["Pint"][0]
     print(f"scalar: cv_units {ours / 1e6:.2f} M calls/s, Pint {theirs / 1e3:.1f} k calls/s, "
           f"{ours / theirs:.0f}x")
 
     values = np.linspace(0.0, 1000.0, 1_000_000 if quick else 10_000_000)
     converter = cv_units.Converter("ft", "m")
-    ours = best_rate(lambda: converter(values), values.size, 5)
-    ours_call = best_rate(lambda: cv_units.convert(values, "ft", "m"), values.size, 5)
-    theirs = best_rate(lambda: Q_(values, "ft").to("m"), values.size, 5)
-    print(f"array of {values.size}: cv_units Converter {ours / 1e6:.0f} M values/s, "
-          f"convert {ours_call / 1e6:.0f} M values/s, Pint {theirs / 1e6:.0f} M values/s")
+    works = {
+        "cv_units Converter": lambda: converter(values),
+        "cv_units convert": lambda: cv_units.convert(values, "ft", "m"),
+        "Pint": lambda: Q_(values, "ft").to("m"),
+    }
+    array = rates(works, {name: values.size for name in works}, 5 if quick else 15)
+    print(f"array of {values.size} (M values/s, best / median): " +
+          ", ".join(f"{name} {best / 1e6:.0f} / {median / 1e6:.0f}"
+                    for name, (best, median) in array.items()))
 
 
 if __name__ == "__main__":
