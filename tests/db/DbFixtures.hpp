@@ -20,19 +20,12 @@ inline std::unique_ptr<UnitDatabase> emptyDatabase() {
     return UnitDatabase::createNewDatabase(u"/tmp/test.units.db", DatabaseSource::UserFile);
 }
 
-// The keys of the collected warnings, in order.
+// The keys of every collected warning item, in order.
 inline std::vector<std::string> warningIds(const WarningCollector& collector) {
     std::vector<std::string> ids;
     for (const Diagnostic& d : collector.warnings()) {
-        for (std::size_t i = 0; i < cvsvGetNumItemsInDiagnostic(d); ++i) {
-            for (const char* key :
-                 {"UnitAlreadyInDatabase", "SimilarInstanceThere", "NameNotDefined",
-                  "SymbolNotDefined", "ASCIISymbolNotDefined"}) {
-                if (cvsvCheckDiagnosticForMessageIdentifier(
-                        d, std::string("CorvaneTypes:Unit:") + key, i)) {
-                    ids.emplace_back(key);
-                }
-            }
+        for (const DiagnosticItem& item : d.items()) {
+            ids.push_back(item.id.getKey());
         }
     }
     return ids;

