@@ -215,7 +215,11 @@ void SqlDatabaseFileLoader::load() {
                 reportOpenError(e.what());
             }
             if (sql) {
+                // One read transaction for every query: on its own, each one
+                // would lock the file and check it for changes again.
+                sql->execute("BEGIN");
                 readTables(*sql);
+                sql->execute("COMMIT");
             }
         }
     } catch (const std::exception& e) {
