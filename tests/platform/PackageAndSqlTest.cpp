@@ -1,5 +1,6 @@
 #include "units/platform/FileSystem.hpp"
 #include "units/platform/PackageError.hpp"
+#include "units/platform/PackagePartCopy.hpp"
 #include "units/platform/SqlConnection.hpp"
 #include "units/platform/SqlError.hpp"
 #include "units/platform/SqlStatement.hpp"
@@ -103,6 +104,47 @@ TEST(ZipPackageWriter, RejectsPartNamesThatAreNotOpcPartNames) {
     for (const auto& parts : invalid) {
         EXPECT_THROW(ZipPackageWriter::write(package.getFileName(), parts), PackageError)
             << parts.back().name;
+    }
+}
+
+// The built-in database's reader and the package service take the same parts
+// and refuse the same packages.
+TEST(PackagePartCopy, CopiesWhatZipPackageCopiesAndRefusesTheSame) {
+    TemporaryFile package;
+    ZipPackageWriter::write(package.getFileName(), {{kPart, kType, "abc"}});
+    TemporaryFile notZip;
+    writeText(notZip.getFileName(), std::string("PK\x03\x04") + " not really a zip");
+    TemporaryFile bomb;
+    ZipPackageWriter::write(bomb.getFileName(),
+                            {{kPart, kType, std::string(ZipPackage::maxPartBytes + 1, ' ')}});
+    struct Case {
+        std::string package;
+        std::string part;
+        std::optional<std::string> bytes;
+    };
+    const Case cases[] = {
+        {package.getFileName(), "/UD_Part", "abc"},
+        {package.getFileName(), "/other", std::nullopt},
+        {notZip.getFileName(), kPart, std::nullopt},
+        {"/nonexistent/cv_units/ud", kPart, std::nullopt},
+        {bomb.getFileName(), kPart, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.package + " " + c.part);
+        TemporaryFile viaMinizip;
+        TemporaryFile viaLibzip;
+        if (c.bytes) {
+            copyPackagePartToFile(c.package, c.part, viaMinizip.getFileName());
+            ZipPackage(c.package).copyPartToFile(c.part, viaLibzip.getFileName());
+            EXPECT_EQ(ZipPackageWriter::readFile(viaMinizip.getFileName()), *c.bytes);
+            EXPECT_EQ(ZipPackageWriter::readFile(viaLibzip.getFileName()), *c.bytes);
+        } else {
+            EXPECT_THROW(copyPackagePartToFile(c.package, c.part, viaMinizip.getFileName()),
+                         PackageError);
+            EXPECT_THROW(ZipPackage(c.package).copyPartToFile(c.part, viaLibzip.getFileName()),
+                         PackageError);
+            EXPECT_EQ(std::filesystem::file_size(viaMinizip.getFileName()), 0U);
+        }
     }
 }
 

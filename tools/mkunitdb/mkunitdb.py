@@ -201,6 +201,10 @@ def write_database(tables, path):
             # entity; without an index SQLite builds one for every such query.
             if "Id" not in header and header and header[0].endswith("_id"):
                 db.execute(f'CREATE INDEX "{table}_by_{header[0]}" ON "{table}" ("{header[0]}")')
+            # The provenance mappings join each entity table on its group; the
+            # index saves SQLite building one per query at every load.
+            if "ProvenanceGroup" in header:
+                db.execute(f'CREATE INDEX "{table}_by_ProvenanceGroup" ON "{table}" ("ProvenanceGroup")')
         # The unit-to-quantity map reads an alias's Symbol when it has an ASCII
         # symbol: one that leaves its Symbol to its unit gets that unit's
         # (prefixed) symbol written out, which is what the alias takes anyway.

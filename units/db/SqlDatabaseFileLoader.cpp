@@ -8,12 +8,12 @@
 #include "units/platform/DiagnosticService.hpp"
 #include "units/platform/FileSystem.hpp"
 #include "units/platform/PackageError.hpp"
+#include "units/platform/PackagePartCopy.hpp"
 #include "units/platform/SqlConnection.hpp"
 #include "units/platform/SqlError.hpp"
 #include "units/platform/SqlStatement.hpp"
 #include "units/platform/TemporaryFile.hpp"
 #include "units/platform/TextServices.hpp"
-#include "units/platform/ZipPackage.hpp"
 
 #include <cstdlib>
 #include <cxxabi.h>
@@ -207,7 +207,7 @@ void SqlDatabaseFileLoader::load() {
             TemporaryFile copy;
             std::optional<SqlConnection> sql;
             try {
-                ZipPackage(path).copyPartToFile(kPartName, copy.getFileName());
+                copyPackagePartToFile(path, kPartName, copy.getFileName());
                 sql.emplace(copy.getFileName(), SqlConnection::Mode::ReadOnly);
             } catch (const PackageError& e) {
                 reportOpenError(e.what());
@@ -215,7 +215,11 @@ void SqlDatabaseFileLoader::load() {
                 reportOpenError(e.what());
             }
             if (sql) {
+                // One read transaction for every query: on its own, each one
+                // would lock the file and check it for changes again.
+                sql->execute("BEGIN");
                 readTables(*sql);
+                sql->execute("COMMIT");
             }
         }
     } catch (const std::exception& e) {

@@ -79,14 +79,17 @@ template <typename T, typename Comparator> struct EntityStore {
     KeyIndex<T> symbols;
     std::map<std::reference_wrapper<const T>, std::unique_ptr<T>, Comparator> entities;
 
-    const T& store(const T& entity) {
-        if (auto found = entities.find(entity); found != entities.end()) {
+    // The stored entity, and whether this call stored it.
+    std::pair<const T&, bool> store(const T& entity) {
+        // One walk finds the entity or where it goes: comparing entities is most of a load.
+        const auto place = entities.lower_bound(entity);
+        if (place != entities.end() && !entities.key_comp()(entity, place->first)) {
             warn("UnitAlreadyInDatabase", {entity.getName(), entity.getSymbol()});
-            return *found->second;
+            return {*place->second, false};
         }
         std::unique_ptr<T> owned = entity.clone();
         const T& stored = *owned;
-        entities.emplace(stored, std::move(owned));
+        entities.emplace_hint(place, stored, std::move(owned));
 
         const auto* alias = dynamic_cast<const UnitAliasInfo*>(&stored);
         const bool indexName = !alias || !alias->nameMatchesRef();
@@ -103,7 +106,7 @@ template <typename T, typename Comparator> struct EntityStore {
         index(names, indexName, stored.getName(), stored, alias, "NameNotDefined");
         index(symbols, indexSymbol, stored.getSymbol(), stored, alias, "SymbolNotDefined");
         index(symbols, indexAscii, stored.getAsciiSymbol(), stored, alias, "ASCIISymbolNotDefined");
-        return stored;
+        return {stored, true};
     }
 
     static void index(KeyIndex<T>& keys, bool selected, const ustring& key, const T& stored,
@@ -317,8 +320,8 @@ void UnitDatabase::addUnitProvenance(UnitProvenance&& provenance) {
 const UnitBase& UnitDatabase::addUnit(const UnitBase& entity) {
     switch (entity.getUnitType()) {
     case UnitBase::UNIT_TYPE_UNIT: {
-        const bool fresh = !store_->units.find(entity);
-        const auto& stored = static_cast<const Unit&>(store_->units.store(entity));
+        const auto [entry, fresh] = store_->units.store(entity);
+        const auto& stored = static_cast<const Unit&>(entry);
         if (fresh) {
             for (const UnitPrefix& prefix : stored.getUnitPrefixes()) {
                 store_->unitsByPrefix.emplace(prefix, &stored);
@@ -327,14 +330,14 @@ const UnitBase& UnitDatabase::addUnit(const UnitBase& entity) {
         return stored;
     }
     case UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY:
-        return store_->physicalQuantities.store(entity);
+        return store_->physicalQuantities.store(entity).first;
     default:
         return entity;
     }
 }
 
 const UnitPrefix& UnitDatabase::addUnitPrefix(const UnitPrefix& prefix) {
-    const UnitPrefix& stored = store_->prefixes.store(prefix);
+    const UnitPrefix& stored = store_->prefixes.store(prefix).first;
     store_->autoComplete.addInformation(stored);
     forgetCompletions();
     return stored;

@@ -17,11 +17,19 @@ std::uint32_t categoryMask(char32_t c) {
 
 } // namespace
 
+// In ASCII, U+0021 to U+007E are letters, digits, punctuation and symbols, and
+// U+0020 is the only space separator: most texts need no look-up in ICU's tables.
 bool isUnitNameCharacter(char32_t c) {
+    if (c < 0x80) {
+        return c > 0x20 && c < 0x7F;
+    }
     return (categoryMask(c) & nameCategories) != 0;
 }
 
 bool isPrintableCharacter(char32_t c) {
+    if (c < 0x80) {
+        return c >= 0x20 && c < 0x7F;
+    }
     return (categoryMask(c) & (nameCategories | U_GC_ZS_MASK)) != 0;
 }
 

@@ -1,29 +1,39 @@
 #include "units/platform/RegexReplacement.hpp"
 
+#include <regex>
 #include <stdexcept>
-#include <unicode/regex.h>
-#include <unicode/unistr.h>
+#include <string>
 
 namespace CvUnitSys {
 
 namespace {
 
-icu::UnicodeString toIcu(const ustring& text) {
-    return icu::UnicodeString(text.data(), static_cast<std::int32_t>(text.size()));
+// One wide character per UTF-16 code unit, surrogates included, so that any
+// text, even one with an unpaired surrogate, goes through unchanged.
+std::wstring widen(const ustring& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+ustring narrow(const std::wstring& text) {
+    ustring out;
+    out.reserve(text.size());
+    for (wchar_t c : text) {
+        out.push_back(static_cast<char16_t>(c));
+    }
+    return out;
 }
 
 } // namespace
 
 struct RegexReplacement::Compiled {
-    std::unique_ptr<icu::RegexPattern> pattern;
+    std::wregex pattern;
 };
 
 RegexReplacement::RegexReplacement(const ustring& pattern, const ustring& replacement)
-    : compiled_(std::make_unique<Compiled>()), replacement_(replacement) {
-    UErrorCode status = U_ZERO_ERROR;
-    UParseError where;
-    compiled_->pattern.reset(icu::RegexPattern::compile(toIcu(pattern), 0, where, status));
-    if (U_FAILURE(status)) {
+    : replacement_(replacement) {
+    try {
+        compiled_ = std::make_unique<Compiled>(Compiled{std::wregex(widen(pattern))});
+    } catch (const std::regex_error&) {
         throw std::invalid_argument("invalid regular expression");
     }
 }
@@ -31,14 +41,7 @@ RegexReplacement::RegexReplacement(const ustring& pattern, const ustring& replac
 RegexReplacement::~RegexReplacement() = default;
 
 ustring RegexReplacement::replaceAll(const ustring& text) const {
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::UnicodeString input = toIcu(text);
-    std::unique_ptr<icu::RegexMatcher> matcher(compiled_->pattern->matcher(input, status));
-    const icu::UnicodeString result = matcher->replaceAll(toIcu(replacement_), status);
-    if (U_FAILURE(status)) {
-        throw std::runtime_error("regular-expression replacement failed");
-    }
-    return ustring(result.getBuffer(), static_cast<std::size_t>(result.length()));
+    return narrow(std::regex_replace(widen(text), compiled_->pattern, widen(replacement_)));
 }
 
 } // namespace CvUnitSys

@@ -6,8 +6,9 @@
 
 namespace CvUnitSys {
 
-// The host's regular-expression replacement (ICU syntax): the pattern is
-// compiled once and may then be applied from any thread.
+// The host's regular-expression replacement (ECMAScript syntax, matched on
+// UTF-16 code units): the pattern is compiled once and may then be applied
+// from any thread.
 class RegexReplacement {
 public:
     // An invalid pattern throws std::invalid_argument.

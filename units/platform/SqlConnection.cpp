@@ -7,8 +7,10 @@
 namespace CvUnitSys {
 
 SqlConnection::SqlConnection(const std::string& path, Mode mode) {
+    // A connection serves one thread at a time, so it needs no lock of its own.
     const int flags =
-        mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        SQLITE_OPEN_NOMUTEX | (mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY
+                                                      : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
         const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);

@@ -10,6 +10,7 @@
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/ustring.h>
 #include <unicode/utf16.h>
 
 namespace CvUnitSys {
@@ -57,8 +58,17 @@ std::string TextServices::toUtf8(std::u16string_view text) {
 }
 
 ustring TextServices::fromUtf8(std::string_view text) {
-    return fromUnicode(icu::UnicodeString::fromUTF8(
-        icu::StringPiece(text.data(), static_cast<int32_t>(text.size()))));
+    // Straight into the result: no UTF-8 sequence gives more UTF-16 units than it has bytes.
+    ustring out(text.size(), u'\0');
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, text.data(),
+                         static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
+    if (U_FAILURE(status)) {
+        throw std::runtime_error("cannot convert text from UTF-8");
+    }
+    out.resize(static_cast<std::size_t>(length));
+    return out;
 }
 
 namespace {

@@ -1,12 +1,12 @@
 #include "units/platform/ZipPackage.hpp"
 
+#include "units/platform/LibZip.hpp"
 #include "units/platform/PackageError.hpp"
 
 #include <array>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <zip.h>
 
 namespace CvUnitSys {
 
@@ -18,29 +18,29 @@ std::string entryName(const std::string& partName) {
 
 } // namespace
 
-ZipPackage::ZipPackage(const std::string& path) : path_(path) {
+ZipPackage::ZipPackage(const std::string& path) : zip_(LibZip::get()), path_(path) {
     int error = 0;
-    archive_ = zip_open(path.c_str(), ZIP_RDONLY, &error);
+    archive_ = zip_.open(path.c_str(), ZIP_RDONLY, &error);
     if (archive_ == nullptr) {
         zip_error_t details;
-        zip_error_init_with_code(&details, error);
-        const std::string message = zip_error_strerror(&details);
-        zip_error_fini(&details);
+        zip_.errorInitWithCode(&details, error);
+        const std::string message = zip_.errorStrerror(&details);
+        zip_.errorFini(&details);
         throw PackageError("cannot open package '" + path + "': " + message);
     }
 }
 
 ZipPackage::~ZipPackage() {
-    zip_discard(archive_);
+    zip_.discard(archive_);
 }
 
 bool ZipPackage::hasPart(const std::string& partName) const {
-    return zip_name_locate(archive_, entryName(partName).c_str(), ZIP_FL_NOCASE) >= 0;
+    return zip_.nameLocate(archive_, entryName(partName).c_str(), ZIP_FL_NOCASE) >= 0;
 }
 
 void ZipPackage::copyPartToFile(const std::string& partName, const std::string& path) const {
-    std::unique_ptr<zip_file_t, decltype(&zip_fclose)> part(
-        zip_fopen(archive_, entryName(partName).c_str(), ZIP_FL_NOCASE), &zip_fclose);
+    std::unique_ptr<zip_file_t, decltype(LibZip::fclose)> part(
+        zip_.fopen(archive_, entryName(partName).c_str(), ZIP_FL_NOCASE), zip_.fclose);
     if (!part) {
         throw PackageError("package '" + path_ + "' has no part " + partName);
     }
@@ -51,8 +51,8 @@ void ZipPackage::copyPartToFile(const std::string& partName, const std::string& 
     // The size the archive states comes first, so that a bomb writes nothing;
     // the count below holds whatever the archive claims.
     zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat(archive_, entryName(partName).c_str(), ZIP_FL_NOCASE, &stat) == 0 &&
+    zip_.statInit(&stat);
+    if (zip_.stat(archive_, entryName(partName).c_str(), ZIP_FL_NOCASE, &stat) == 0 &&
         (stat.valid & ZIP_STAT_SIZE) != 0 && stat.size > maxPartBytes) {
         throw tooLarge();
     }
@@ -60,7 +60,7 @@ void ZipPackage::copyPartToFile(const std::string& partName, const std::string& 
     std::array<char, 65536> buffer{};
     std::uint64_t written = 0;
     for (;;) {
-        const zip_int64_t n = zip_fread(part.get(), buffer.data(), buffer.size());
+        const zip_int64_t n = zip_.fread(part.get(), buffer.data(), buffer.size());
         if (n < 0) {
             throw PackageError("cannot read part " + partName + " of '" + path_ + "'");
         }

@@ -7,6 +7,8 @@ struct zip;
 
 namespace CvUnitSys {
 
+struct LibZip;
+
 // Read access to a zip package in the Open Packaging Conventions: parts are
 // named like "/ud_part" and stored as the zip entries without the slash;
 // like all part names they match without regard to ASCII case.
@@ -28,6 +30,7 @@ public:
     void copyPartToFile(const std::string& partName, const std::string& path) const;
 
 private:
+    const LibZip& zip_;
     zip* archive_ = nullptr;
     std::string path_;
 };

@@ -1,10 +1,10 @@
 #include "units/platform/ZipPackageWriter.hpp"
 
+#include "units/platform/LibZip.hpp"
 #include "units/platform/PackageError.hpp"
 
 #include <fstream>
 #include <sstream>
-#include <zip.h>
 
 namespace CvUnitSys {
 
@@ -42,12 +42,12 @@ std::string contentTypes(const std::vector<ZipPackageWriter::Part>& parts) {
     return xml + "</Types>\n";
 }
 
-void add(zip_t* archive, const std::string& entry, const std::string& bytes) {
-    zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
+void add(const LibZip& zip, zip_t* archive, const std::string& entry, const std::string& bytes) {
+    zip_source_t* source = zip.sourceBuffer(archive, bytes.data(), bytes.size(), 0);
     // Without overwriting, a part given twice or named like the content types is an error.
-    if (source == nullptr || zip_file_add(archive, entry.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
-        zip_source_free(source);
-        throw PackageError("cannot add " + entry + " to package: " + zip_strerror(archive));
+    if (source == nullptr || zip.fileAdd(archive, entry.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+        zip.sourceFree(source);
+        throw PackageError("cannot add " + entry + " to package: " + zip.strerror(archive));
     }
 }
 
@@ -59,25 +59,26 @@ void ZipPackageWriter::write(const std::string& path, const std::vector<Part>& p
             throw PackageError("invalid part name '" + part.name + "'");
         }
     }
+    const LibZip& zip = LibZip::get();
     int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip_t* archive = zip.open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (archive == nullptr) {
         throw PackageError("cannot create package '" + path + "'");
     }
     // The buffers must live until zip_close, which reads them.
     const std::string types = contentTypes(parts);
     try {
-        add(archive, "[Content_Types].xml", types);
+        add(zip, archive, "[Content_Types].xml", types);
         for (const auto& part : parts) {
-            add(archive, part.name.substr(1), part.bytes);
+            add(zip, archive, part.name.substr(1), part.bytes);
         }
     } catch (...) {
-        zip_discard(archive);
+        zip.discard(archive);
         throw;
     }
-    if (zip_close(archive) < 0) {
-        const std::string message = zip_strerror(archive);
-        zip_discard(archive);
+    if (zip.close(archive) < 0) {
+        const std::string message = zip.strerror(archive);
+        zip.discard(archive);
         throw PackageError("cannot write package '" + path + "': " + message);
     }
 }

@@ -45,8 +45,6 @@ const std::vector<std::pair<ustring, std::unique_ptr<UnitBase>>>& baseUnits() {
 // Characters that would break the texts the host builds from a unit
 // (comments, quotes, markup, control characters) become "_".
 ustring sanitize(const ustring& text) {
-    static const RegexReplacement pattern(
-        u"/\\*|\\*/|[\\\\\"'{}\\[\\]<>&\\x{01}-\\x{1F}\\x{7F}-\\x{9F}]", u"_");
     // Almost every text has none of these; a scan is far cheaper than a match.
     // It must find whatever the pattern finds.
     const bool clean = std::ranges::none_of(text, [](char16_t c) {
@@ -69,6 +67,9 @@ ustring sanitize(const ustring& text) {
     if (clean && text.find(u"/*") == ustring::npos && text.find(u"*/") == ustring::npos) {
         return text;
     }
+    // Compiled on the first text that needs it.
+    static const RegexReplacement pattern(u"/\\*|\\*/|[\\\\\"'{}\\[\\]<>&\\x01-\\x1F\\x7F-\\x9F]",
+                                          u"_");
     return pattern.replaceAll(text);
 }
 

@@ -1,0 +1,73 @@
+#include "units/platform/PackagePartCopy.hpp"
+
+#include "units/platform/PackageError.hpp"
+#include "units/platform/ZipPackage.hpp"
+
+#include <array>
+#include <fstream>
+#include <memory>
+#include <minizip/unzip.h>
+
+namespace CvUnitSys {
+
+void copyPackagePartToFile(const std::string& packagePath, const std::string& partName,
+                           const std::string& path) {
+    std::unique_ptr<void, decltype(&unzClose)> archive(unzOpen64(packagePath.c_str()), &unzClose);
+    if (!archive) {
+        throw PackageError("cannot open package '" + packagePath + "': not a zip archive");
+    }
+    const std::string entry =
+        !partName.empty() && partName.front() == '/' ? partName.substr(1) : partName;
+    constexpr int caseInsensitive = 2;
+    if (unzLocateFile(archive.get(), entry.c_str(), caseInsensitive) != UNZ_OK) {
+        throw PackageError("package '" + packagePath + "' has no part " + partName);
+    }
+    const auto unreadable = [&] {
+        return PackageError("cannot read part " + partName + " of '" + packagePath + "'");
+    };
+    const auto tooLarge = [&] {
+        return PackageError("part " + partName + " of '" + packagePath +
+                            "' inflates to more than " +
+                            std::to_string(ZipPackage::maxPartBytes >> 20) + " MB");
+    };
+    // The size the archive states comes first, so that a bomb writes nothing;
+    // the count below holds whatever the archive claims.
+    unz_file_info64 info;
+    if (unzGetCurrentFileInfo64(archive.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) !=
+        UNZ_OK) {
+        throw unreadable();
+    }
+    if (info.uncompressed_size > ZipPackage::maxPartBytes) {
+        throw tooLarge();
+    }
+    if (unzOpenCurrentFile(archive.get()) != UNZ_OK) {
+        throw unreadable();
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::array<char, 65536> buffer{};
+    std::uint64_t written = 0;
+    for (;;) {
+        const int n =
+            unzReadCurrentFile(archive.get(), buffer.data(), static_cast<unsigned>(buffer.size()));
+        if (n < 0) {
+            throw unreadable();
+        }
+        if (n == 0) {
+            break;
+        }
+        written += static_cast<std::uint64_t>(n);
+        if (written > ZipPackage::maxPartBytes) {
+            throw tooLarge();
+        }
+        out.write(buffer.data(), n);
+    }
+    // Closing the entry after its last byte checks its CRC.
+    if (unzCloseCurrentFile(archive.get()) != UNZ_OK) {
+        throw unreadable();
+    }
+    if (!out.flush()) {
+        throw PackageError("cannot write '" + path + "'");
+    }
+}
+
+} // namespace CvUnitSys
