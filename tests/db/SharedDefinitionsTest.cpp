@@ -32,16 +32,26 @@ TEST(SharedDefinitions, BuiltinDefinitionsServeEverySetAndTextsNeverAddToThem) {
     EXPECT_EQ(builtin().getNumSharedDefinitions(), shared);
 }
 
-TEST(SharedDefinitions, SetsThatSeeUserDatabasesOnlyRead) {
-    Universe universe;
-    universe.add(u"a", {{}, {{u"xyz", u"Rkat"}}, u"sa"});
-    UnitDBSet set;
-    set.initializeIfNeeded();
-    const UnitBase& rkat = set.getUnit(u"Rkat");
-    ASSERT_EQ(builtin().findSharedDefinition(rkat), nullptr);
-    set.genUnitDefinition(set.getUnit(u"xyz"));
-    EXPECT_EQ(builtin().findSharedDefinition(rkat), nullptr);
-    EXPECT_EQ(set.getUnitDefinition(rkat).getFundamentalConversionFactor().toDouble(), 1e27);
+TEST(SharedDefinitions, OnlySetsThatSeeNoUserDatabaseAddToThem) {
+    UnitDatabase& db = *UnitDatabase::getBuiltinDatabase();
+    const auto row = UnitFactory().createUnit(
+        -10, u"shared_test_unit", u"km/s", u"shared_test_unit", u"shared_test_unit",
+        u"shared_test_unit", defaultStoredConversionFactor(), {}, {}, {}, false,
+        UnitFactory::getDefaultPhysicalQuantity());
+    const UnitBase& unit = db.addUnit(*row);
+    {
+        Universe universe;
+        universe.add(u"a", {{}, {{u"xyz", u"m"}}, u"sa"});
+        UnitDBSet withUserDatabase;
+        withUserDatabase.initializeIfNeeded();
+        withUserDatabase.genUnitDefinition(unit);
+        EXPECT_EQ(db.findSharedDefinition(unit), nullptr);
+    }
+    UnitDBSet builtinOnly;
+    builtinOnly.initializeIfNeeded();
+    builtinOnly.genUnitDefinition(unit);
+    EXPECT_EQ(db.findSharedDefinition(unit), &builtinOnly.getUnitDefinition(unit));
+    db.removeUnit(unit);
 }
 
 TEST(SharedDefinitions, OnlyTheDatabasesOwnEntitiesAreSharedUntilItChanges) {

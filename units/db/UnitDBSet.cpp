@@ -298,9 +298,11 @@ const UnitDefinition* find(const UnitDBSet::DefinitionMap& map, const ustring& k
 
 const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity,
                                                   const ustring& key) const {
-    if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
-        return shared;
-    }
+    const UnitDefinition* shared = builtin().findSharedDefinition(entity);
+    return shared != nullptr ? shared : ownDefinition(entity, key);
+}
+
+const UnitDefinition* UnitDBSet::ownDefinition(const UnitBase& entity, const ustring& key) const {
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
         return find(physicalQuantityDefinitions_, key);
     }
@@ -308,12 +310,18 @@ const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity,
     return definition != nullptr ? definition : find(temporaryUnitDefinitions_, key);
 }
 
+const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const {
+    // Shared definitions are found by the entity alone: no key to make.
+    if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
+        return shared;
+    }
+    return ownDefinition(entity, getQualifiedSymbolForCustomUnit(entity));
+}
+
 const UnitDefinition* UnitDBSet::cachedDefinition(const UnitBase& entity) const {
-    const UnitDefinition* definition =
-        storedDefinition(entity, getQualifiedSymbolForCustomUnit(entity));
+    const UnitDefinition* definition = storedDefinition(entity);
     const UnitBase* quantity = definition != nullptr ? nonDefaultQuantity(entity) : nullptr;
-    if (quantity != nullptr &&
-        storedDefinition(*quantity, getQualifiedSymbolForCustomUnit(*quantity)) == nullptr) {
+    if (quantity != nullptr && storedDefinition(*quantity) == nullptr) {
         return nullptr;
     }
     return definition;
@@ -326,7 +334,15 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
     if (const UnitDefinition* known = cachedDefinition(entity)) {
         return known;
     }
-    if (!walking_) {
+    // A registered text usually names units whose definitions are made
+    // already: then there is nothing to walk before it.
+    const auto partsKnown = [&] {
+        return parts != nullptr && memo_ == nullptr &&
+               std::all_of(parts->getAST().begin(), parts->getAST().end(), [&](const auto& part) {
+                   return cachedDefinition(part.first) != nullptr;
+               });
+    };
+    if (!walking_ && !partsKnown()) {
         generateDependencies(entity, parts);
     }
     return generateOne(entity, parts);

@@ -218,6 +218,9 @@ private:
     // The entity's own definition under its key, or one the built-in database
     // shares; null when neither exists.
     const UnitDefinition* storedDefinition(const UnitBase& entity, const ustring& key) const;
+    const UnitDefinition* storedDefinition(const UnitBase& entity) const;
+    // The set's own definition under the key, without the shared ones.
+    const UnitDefinition* ownDefinition(const UnitBase& entity, const ustring& key) const;
 
     DefinitionMap unitDefinitions_;
     DefinitionMap physicalQuantityDefinitions_;
