@@ -13,6 +13,7 @@ const UnitDefinition* SharedDefinitions::find(const UnitBase& entity) const {
 const UnitDefinition& SharedDefinitions::add(const UnitBase& entity,
                                              const UnitDefinition& definition) {
     std::unique_lock lock(mutex_);
+    empty_ = false;
     // Not tied to the set that made it, which may go first.
     return definitions_
         .try_emplace(&entity, definition.getUnitAST(), definition.getFundamentalAST(),
@@ -22,8 +23,12 @@ const UnitDefinition& SharedDefinitions::add(const UnitBase& entity,
 }
 
 void SharedDefinitions::clear() {
+    if (empty_) {
+        return;
+    }
     std::unique_lock lock(mutex_);
     definitions_.clear();
+    empty_ = true;
 }
 
 std::size_t SharedDefinitions::size() const {

@@ -3,6 +3,7 @@
 #include "units/model/UnitBase.hpp"
 #include "units/model/UnitDefinition.hpp"
 
+#include <atomic>
 #include <cstddef>
 #include <shared_mutex>
 #include <unordered_map>
@@ -27,6 +28,9 @@ public:
 private:
     mutable std::shared_mutex mutex_;
     std::unordered_map<const UnitBase*, UnitDefinition> definitions_;
+    // Whether there is anything to drop: a load changes the database once per
+    // entry, before anyone reads.
+    std::atomic<bool> empty_{true};
 };
 
 } // namespace CvUnitSys
