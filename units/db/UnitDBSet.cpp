@@ -289,31 +289,39 @@ const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
                : nullptr;
 }
 
-// A unit's definition under its key: among the units the databases hold, or
-// the temporary ones made for texts.
-const UnitDefinition* storedDefinition(const UnitDBSet::DefinitionMap& units,
-                                       const UnitDBSet::DefinitionMap& temporary,
-                                       const ustring& key) {
-    if (const auto found = units.find(key); found != units.end()) {
-        return &found->second;
-    }
-    const auto found = temporary.find(key);
-    return found == temporary.end() ? nullptr : &found->second;
+const UnitDefinition* find(const UnitDBSet::DefinitionMap& map, const ustring& key) {
+    const auto found = map.find(key);
+    return found == map.end() ? nullptr : &found->second;
 }
 
 } // namespace
 
-const UnitDefinition* UnitDBSet::cachedDefinition(const UnitBase& entity) const {
-    const ustring key = getQualifiedSymbolForCustomUnit(entity);
+const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity,
+                                                  const ustring& key) const {
+    const UnitDefinition* shared = builtin().findSharedDefinition(entity);
+    return shared != nullptr ? shared : ownDefinition(entity, key);
+}
+
+const UnitDefinition* UnitDBSet::ownDefinition(const UnitBase& entity, const ustring& key) const {
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
-        const auto found = physicalQuantityDefinitions_.find(key);
-        return found == physicalQuantityDefinitions_.end() ? nullptr : &found->second;
+        return find(physicalQuantityDefinitions_, key);
     }
-    const UnitDefinition* definition =
-        storedDefinition(unitDefinitions_, temporaryUnitDefinitions_, key);
+    const UnitDefinition* definition = find(unitDefinitions_, key);
+    return definition != nullptr ? definition : find(temporaryUnitDefinitions_, key);
+}
+
+const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const {
+    // Shared definitions are found by the entity alone: no key to make.
+    if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
+        return shared;
+    }
+    return ownDefinition(entity, getQualifiedSymbolForCustomUnit(entity));
+}
+
+const UnitDefinition* UnitDBSet::cachedDefinition(const UnitBase& entity) const {
+    const UnitDefinition* definition = storedDefinition(entity);
     const UnitBase* quantity = definition != nullptr ? nonDefaultQuantity(entity) : nullptr;
-    if (quantity != nullptr &&
-        !physicalQuantityDefinitions_.contains(getQualifiedSymbolForCustomUnit(*quantity))) {
+    if (quantity != nullptr && storedDefinition(*quantity) == nullptr) {
         return nullptr;
     }
     return definition;
@@ -326,7 +334,15 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
     if (const UnitDefinition* known = cachedDefinition(entity)) {
         return known;
     }
-    if (!walking_) {
+    // A registered text usually names units whose definitions are made
+    // already: then there is nothing to walk before it.
+    const auto partsKnown = [&] {
+        return parts != nullptr && memo_ == nullptr &&
+               std::all_of(parts->getAST().begin(), parts->getAST().end(), [&](const auto& part) {
+                   return cachedDefinition(part.first) != nullptr;
+               });
+    };
+    if (!walking_ && !partsKnown()) {
         generateDependencies(entity, parts);
     }
     return generateOne(entity, parts);
@@ -338,9 +354,12 @@ void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootPa
         // Whether the entity's own definition is generated here (and the
         // entity is in progress), or only its quantity's.
         bool own;
-        std::optional<UnitAST> parts;
+        // The caller's parts of the root, or the parts looked up here.
+        const UnitAST* given;
+        std::optional<UnitAST> found;
         std::vector<const UnitBase*> next;
         std::size_t done = 0;
+        const UnitAST* parts() const { return found ? &*found : given; }
     };
     std::vector<Frame> stack;
     struct Walk {
@@ -362,15 +381,15 @@ void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootPa
     ustring cycleSymbol;
     const auto ownMissing = [&](const UnitBase& entity) {
         const ustring key = getQualifiedSymbolForCustomUnit(entity);
-        if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
-            return !physicalQuantityDefinitions_.contains(key);
+        if (entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT &&
+            (key.empty() || key == Unit::UnitInheritUStr)) {
+            return false;
         }
-        return !key.empty() && key != Unit::UnitInheritUStr && !unitDefinitions_.contains(key) &&
-               !temporaryUnitDefinitions_.contains(key);
+        return storedDefinition(entity, key) == nullptr;
     };
     const auto enter = [&](const UnitBase& entity, const UnitAST* given) {
         current = &entity;
-        Frame frame{&entity, ownMissing(entity), std::nullopt, {}};
+        Frame frame{&entity, ownMissing(entity), nullptr, std::nullopt, {}};
         const UnitBase* quantity = nonDefaultQuantity(entity);
         if (quantity != nullptr && !ownMissing(*quantity)) {
             quantity = nullptr;
@@ -403,8 +422,12 @@ void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootPa
             UnitSet fundamentals;
             UnitDatabase::addMatchingFundamentalUnitToList(entity, fundamentals);
             if (fundamentals.empty()) {
-                frame.parts = given != nullptr ? *given : UnitDefinition::partsOf(entity, this);
-                for (const auto& [part, exponent] : frame.parts->getAST()) {
+                if (given != nullptr) {
+                    frame.given = given;
+                } else {
+                    frame.found = UnitDefinition::partsOf(entity, this);
+                }
+                for (const auto& [part, exponent] : frame.parts()->getAST()) {
                     frame.next.push_back(&part.get());
                 }
             }
@@ -433,11 +456,11 @@ void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootPa
                 inProgress_.erase(*finished.entity);
             }
             current = finished.entity;
-            generateOne(*finished.entity, finished.parts ? &*finished.parts : nullptr);
+            generateOne(*finished.entity, finished.parts());
             current = nullptr;
-            if (memo_ != nullptr && finished.parts) {
+            if (memo_ != nullptr && finished.parts() != nullptr) {
                 const ustring key = getQualifiedSymbolForCustomUnit(*finished.entity);
-                for (const auto& [part, exponent] : finished.parts->getAST()) {
+                for (const auto& [part, exponent] : finished.parts()->getAST()) {
                     memo_->users[&part.get()].push_back({finished.entity, key});
                 }
             }
@@ -464,10 +487,10 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
         return &generateInto(physicalQuantityDefinitions_, key, entity, parts);
     }
     // A cached key skips the look-up that decides between the two maps.
-    const UnitDefinition* definition =
-        storedDefinition(unitDefinitions_, temporaryUnitDefinitions_, key);
+    const UnitDefinition* definition = storedDefinition(entity, key);
     if (definition == nullptr && !key.empty() && key != Unit::UnitInheritUStr) {
-        DefinitionMap& map = findUnit(key).empty() ? temporaryUnitDefinitions_ : unitDefinitions_;
+        DefinitionMap& map =
+            findFirstUnit(key) == nullptr ? temporaryUnitDefinitions_ : unitDefinitions_;
         definition = &generateInto(map, key, entity, parts);
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
@@ -479,6 +502,9 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
 
 const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, const ustring& key,
                                               const UnitBase& entity, const UnitAST* parts) {
+    if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
+        return *shared;
+    }
     if (const auto found = map.find(key); found != map.end()) {
         return found->second;
     }
@@ -496,14 +522,22 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, const ustring&
     if (!fundamentals.empty()) {
         return map.try_emplace(key, getUnitDefinition(*fundamentals.begin())).first->second;
     }
-    return map
-        .try_emplace(key, parts != nullptr
-                              ? UnitDefinition::generateDefinition(entity, *parts, this)
-                              : UnitDefinition::generateDefinition(entity, this))
-        .first->second;
+    UnitDefinition generated = parts != nullptr
+                                   ? UnitDefinition::generateDefinition(entity, *parts, this)
+                                   : UnitDefinition::generateDefinition(entity, this);
+    // Made from the built-in database alone: every set may use it.
+    if (databases_.empty() && &map != &temporaryUnitDefinitions_) {
+        if (const UnitDefinition* shared = builtin().shareDefinition(entity, generated)) {
+            return *shared;
+        }
+    }
+    return map.try_emplace(key, std::move(generated)).first->second;
 }
 
 const UnitDefinition& UnitDBSet::getUnitDefinition(const UnitBase& entity) const {
+    if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
+        return *shared;
+    }
     const ustring key = getQualifiedSymbolForCustomUnit(entity);
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
         return physicalQuantityDefinitions_.at(key);

@@ -215,6 +215,12 @@ private:
     void removeInvalidUnit(UnitDatabase& database, const UnitBase& unit);
     // The definition when it and its quantity's are cached, else null.
     const UnitDefinition* cachedDefinition(const UnitBase& entity) const;
+    // The entity's own definition under its key, or one the built-in database
+    // shares; null when neither exists.
+    const UnitDefinition* storedDefinition(const UnitBase& entity, const ustring& key) const;
+    const UnitDefinition* storedDefinition(const UnitBase& entity) const;
+    // The set's own definition under the key, without the shared ones.
+    const UnitDefinition* ownDefinition(const UnitBase& entity, const ustring& key) const;
 
     DefinitionMap unitDefinitions_;
     DefinitionMap physicalQuantityDefinitions_;

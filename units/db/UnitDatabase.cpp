@@ -1,5 +1,6 @@
 #include "units/db/UnitDatabase.hpp"
 
+#include "units/db/SharedDefinitions.hpp"
 #include "units/db/SqlDatabaseFileLoader.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/RhodexUnitsObserver.hpp"
@@ -236,6 +237,7 @@ struct UnitDatabase::Store {
         relations;
     AutoComplete autoComplete;
     mutable std::mutex completionMutex;
+    mutable SharedDefinitions sharedDefinitions;
     mutable std::unordered_map<ustring, UnitSet> keptCompletions;
     ustring version;
     std::atomic<bool> loaded{false};
@@ -318,6 +320,8 @@ void UnitDatabase::addUnitProvenance(UnitProvenance&& provenance) {
 }
 
 const UnitBase& UnitDatabase::addUnit(const UnitBase& entity) {
+    // A new entity may change what a name resolves to.
+    store_->sharedDefinitions.clear();
     switch (entity.getUnitType()) {
     case UnitBase::UNIT_TYPE_UNIT: {
         const auto [entry, fresh] = store_->units.store(entity);
@@ -337,6 +341,7 @@ const UnitBase& UnitDatabase::addUnit(const UnitBase& entity) {
 }
 
 const UnitPrefix& UnitDatabase::addUnitPrefix(const UnitPrefix& prefix) {
+    store_->sharedDefinitions.clear();
     const UnitPrefix& stored = store_->prefixes.store(prefix).first;
     store_->autoComplete.addInformation(stored);
     forgetCompletions();
@@ -499,6 +504,33 @@ UnitDatabase::PrefixSet UnitDatabase::getUnitPrefix(const ustring& text) const {
 
 bool UnitDatabase::hasUnit(const UnitBase& entity) const {
     return store_->units.find(entity) || store_->physicalQuantities.find(entity);
+}
+
+bool UnitDatabase::owns(const UnitBase& entity) const {
+    if (store_->units.find(entity) == &entity ||
+        store_->physicalQuantities.find(entity) == &entity) {
+        return true;
+    }
+    const auto* composite = dynamic_cast<const CompositeUnit*>(&entity);
+    if (composite == nullptr) {
+        return false;
+    }
+    std::lock_guard guard(store_->compositeMutex);
+    const auto found = store_->composites.find({&composite->getPrefix(), &composite->getUnit()});
+    return found != store_->composites.end() && found->second.get() == composite;
+}
+
+const UnitDefinition* UnitDatabase::findSharedDefinition(const UnitBase& entity) const {
+    return store_->sharedDefinitions.find(entity);
+}
+
+const UnitDefinition* UnitDatabase::shareDefinition(const UnitBase& entity,
+                                                    const UnitDefinition& definition) const {
+    return owns(entity) ? &store_->sharedDefinitions.add(entity, definition) : nullptr;
+}
+
+std::size_t UnitDatabase::getNumSharedDefinitions() const {
+    return store_->sharedDefinitions.size();
 }
 
 const CompositeUnit& UnitDatabase::getCompositeUnit(const UnitPrefix& prefix,
@@ -696,6 +728,7 @@ void UnitDatabase::appendPhysicalQuantitiesForProvenance(const UnitProvenance& p
 
 void UnitDatabase::removeUnit(const UnitBase& entity) {
     forgetCompletions();
+    store_->sharedDefinitions.clear();
     if (const UnitBase* stored = store_->units.find(entity)) {
         std::erase_if(store_->unitsByPrefix,
                       [stored](const auto& entry) { return entry.second == stored; });
@@ -718,6 +751,7 @@ void UnitDatabase::clearAllUnits() {
 }
 
 void UnitDatabase::clearAllPhysicalQuantities() {
+    store_->sharedDefinitions.clear();
     store_->relations.clear();
     store_->physicalQuantities.clear();
 }
@@ -736,7 +770,10 @@ void UnitDatabase::clearAllUnitProvenances() {
     store_->provenances.clear();
 }
 
+// Every definition that names a unit goes with it: units, prefixes and
+// composites are all cleared through here.
 void UnitDatabase::clearAllCompositeUnits() {
+    store_->sharedDefinitions.clear();
     std::lock_guard guard(store_->compositeMutex);
     store_->composites.clear();
 }

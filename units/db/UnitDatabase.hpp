@@ -28,6 +28,7 @@ namespace CvUnitSys {
 
 class AutoComplete;
 class Model;
+class UnitDefinition;
 
 // One loaded unit database: owns its entities, indexes them by name and
 // symbol, composes prefixed units on demand and keeps the relation tables the
@@ -125,6 +126,17 @@ public:
     UnitSet getPhysicalQuantity(const ustring& text) const;
     PrefixSet getUnitPrefix(const ustring& text) const;
     bool hasUnit(const UnitBase& entity) const;
+    // Whether the entity is one this database holds or composed, not a copy.
+    bool owns(const UnitBase& entity) const;
+    // Definitions of the database's own entities that sets generated from
+    // this database alone, for every set to read; any change to the
+    // database's units, quantities or prefixes drops them.
+    const UnitDefinition* findSharedDefinition(const UnitBase& entity) const;
+    // The shared definition of an entity the database owns, the given one when
+    // it is the first; null for any other entity.
+    const UnitDefinition* shareDefinition(const UnitBase& entity,
+                                          const UnitDefinition& definition) const;
+    std::size_t getNumSharedDefinitions() const;
     const CompositeUnit& getCompositeUnit(const UnitPrefix& prefix, const Unit& unit) const;
     UnitSet getAllUnits() const;
     UnitSet getAllPhysicalQuantities() const;

@@ -4,18 +4,20 @@
 #include "units/model/ExponentUsage.hpp"
 #include "units/model/UnitBase.hpp"
 
+#include <boost/container/flat_map.hpp>
 #include <functional>
-#include <map>
 
 namespace CvUnitSys {
 
 // A unit expression resolved to entities: each entity, in `compare` order, with
 // its exponent. Flat, and never normalised: an entry whose exponent simplifies
-// to zero stays. The entities are not owned and must outlive the AST.
+// to zero stays. The entities are not owned and must outlive the AST. Entries
+// sit in one sorted array: an AST has a handful, and every registered unit
+// keeps two.
 class UnitAST {
 public:
-    using Map =
-        std::map<std::reference_wrapper<const UnitBase>, Exponent, UnitBase::ConstRefComparator>;
+    using Map = boost::container::flat_map<std::reference_wrapper<const UnitBase>, Exponent,
+                                           UnitBase::ConstRefComparator>;
 
     UnitAST() = default;
     UnitAST(const UnitAST&) = default;

@@ -8,12 +8,12 @@
 
 namespace CvUnitSys {
 
-UnitDefinition::UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST,
-                               const ConversionFactor& factor,
-                               const ConversionFactor& fundamentalFactor, bool generated,
+UnitDefinition::UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST, ConversionFactor factor,
+                               ConversionFactor fundamentalFactor, bool generated,
                                const UnitDBSet* set)
-    : unitAST_(std::move(unitAST)), fundamentalAST_(std::move(fundamentalAST)), factor_(factor),
-      fundamentalFactor_(fundamentalFactor), generated_(generated), set_(set) {}
+    : unitAST_(std::move(unitAST)), fundamentalAST_(std::move(fundamentalAST)),
+      factor_(std::move(factor)), fundamentalFactor_(std::move(fundamentalFactor)),
+      generated_(generated), set_(set) {}
 
 namespace {
 
@@ -68,7 +68,7 @@ UnitAST UnitDefinition::partsOf(const UnitBase& entity, const UnitDBSet* set) {
 
 UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAST unitAST,
                                                   UnitDBSet* set) {
-    const ConversionFactor factor = factorOf(entity.getConversionFactor());
+    ConversionFactor factor = factorOf(entity.getConversionFactor());
 
     UnitAST fundamentalAST;
     ConversionFactor fundamentalFactor = ConversionFactor::unity;
@@ -96,8 +96,8 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAS
         multiply(fundamentalFactor, factor);
         fundamentalFactor.setWellDefined(wellDefined && fundamentalFactor.isWellDefined());
     }
-    return UnitDefinition(std::move(unitAST), std::move(fundamentalAST), factor, fundamentalFactor,
-                          true, set);
+    return UnitDefinition(std::move(unitAST), std::move(fundamentalAST), std::move(factor),
+                          std::move(fundamentalFactor), true, set);
 }
 
 bool UnitDefinition::physicalQuantityValidForUnit(const UnitDefinition& unitDefinition,

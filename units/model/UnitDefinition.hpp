@@ -17,8 +17,8 @@ class UnitDBSet;
 // fundamental factors converts between them.
 class UnitDefinition {
 public:
-    UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST, const ConversionFactor& factor,
-                   const ConversionFactor& fundamentalFactor, bool generated, const UnitDBSet* set);
+    UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST, ConversionFactor factor,
+                   ConversionFactor fundamentalFactor, bool generated, const UnitDBSet* set);
 
     const UnitAST& getUnitAST() const { return unitAST_; }
     const UnitAST& getFundamentalAST() const { return fundamentalAST_; }

@@ -5,8 +5,10 @@
 #include "units/expr/ParseUnitExpr.hpp"
 #include "units/model/UnitAST.hpp"
 
+#include <algorithm>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 namespace CvUnitSys {
 
@@ -46,22 +48,30 @@ void Whitelist::addSuggestions(const UnitBase& unit, const UnitDBSet& set) {
 }
 
 void Whitelist::addSuggestions(const UnitBase& unit, const UnitAST& resolved) {
-    std::set<ustring> symbols;
+    // The entities outlive the call: their symbols need no copies.
+    std::vector<std::u16string_view> symbols;
+    symbols.reserve(resolved.getAST().size());
     for (const auto& [entity, exponent] : resolved.getAST()) {
-        symbols.insert(entity.get().getSymbol());
+        symbols.emplace_back(entity.get().getSymbol());
     }
-    addSuggestionsHelper(unit.getSymbol(), symbols,
-                         UnitBase::isValidStringForUnitName(unit.getName()));
+    std::sort(symbols.begin(), symbols.end());
+    symbols.erase(std::unique(symbols.begin(), symbols.end()), symbols.end());
+    count(unit.getSymbol(), symbols, UnitBase::isValidStringForUnitName(unit.getName()));
 }
 
 void Whitelist::addSuggestionsHelper(const ustring& symbol, const std::set<ustring>& symbols,
                                      bool nameIsValid) {
-    for (const ustring& s : symbols) {
-        ++occurrences_[s];
-        auto& partners = partners_[s];
-        for (const ustring& t : symbols) {
+    count(symbol, symbols, nameIsValid);
+}
+
+template <typename Symbols>
+void Whitelist::count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) {
+    for (const auto& s : symbols) {
+        ++occurrences_[ustring(s)];
+        auto& partners = partners_[ustring(s)];
+        for (const auto& t : symbols) {
             if (t != s) {
-                ++partners[t];
+                ++partners[ustring(t)];
             }
         }
     }

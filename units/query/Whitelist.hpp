@@ -51,6 +51,9 @@ public:
 private:
     template <typename Resolve>
     void addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf);
+    // addSuggestionsHelper over any ascending range of distinct symbols.
+    template <typename Symbols>
+    void count(const ustring& symbol, const Symbols& symbols, bool nameIsValid);
     // Per symbol, the symbols that appeared beside it and how often.
     std::unordered_map<ustring, std::map<ustring, std::int32_t>> partners_;
     std::unordered_map<ustring, std::int32_t> occurrences_;

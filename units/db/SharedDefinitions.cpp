@@ -1,0 +1,39 @@
+#include "units/db/SharedDefinitions.hpp"
+
+#include <mutex>
+
+namespace CvUnitSys {
+
+const UnitDefinition* SharedDefinitions::find(const UnitBase& entity) const {
+    std::shared_lock lock(mutex_);
+    const auto found = definitions_.find(&entity);
+    return found == definitions_.end() ? nullptr : &found->second;
+}
+
+const UnitDefinition& SharedDefinitions::add(const UnitBase& entity,
+                                             const UnitDefinition& definition) {
+    std::unique_lock lock(mutex_);
+    empty_ = false;
+    // Not tied to the set that made it, which may go first.
+    return definitions_
+        .try_emplace(&entity, definition.getUnitAST(), definition.getFundamentalAST(),
+                     definition.getConversionFactor(), definition.getFundamentalConversionFactor(),
+                     definition.isGenerated(), nullptr)
+        .first->second;
+}
+
+void SharedDefinitions::clear() {
+    if (empty_) {
+        return;
+    }
+    std::unique_lock lock(mutex_);
+    definitions_.clear();
+    empty_ = true;
+}
+
+std::size_t SharedDefinitions::size() const {
+    std::shared_lock lock(mutex_);
+    return definitions_.size();
+}
+
+} // namespace CvUnitSys

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "units/model/UnitBase.hpp"
+#include "units/model/UnitDefinition.hpp"
+
+#include <atomic>
+#include <cstddef>
+#include <shared_mutex>
+#include <unordered_map>
+
+namespace CvUnitSys {
+
+// Definitions of one database's own entities that every database set may
+// read. A set that resolves names in the built-in database alone generates
+// what any other set would, since that database is searched first; sharing
+// spares each new set from generating them again. Entries never change once
+// added, so readers keep what they found; the owner drops them all whenever
+// its content changes. At most one entry per entity of the owner.
+class SharedDefinitions {
+public:
+    // Null when the entity has none.
+    const UnitDefinition* find(const UnitBase& entity) const;
+    // The entity's shared definition: the given one when it is the first.
+    const UnitDefinition& add(const UnitBase& entity, const UnitDefinition& definition);
+    void clear();
+    std::size_t size() const;
+
+private:
+    mutable std::shared_mutex mutex_;
+    std::unordered_map<const UnitBase*, UnitDefinition> definitions_;
+    // Whether there is anything to drop: a load changes the database once per
+    // entry, before anyone reads.
+    std::atomic<bool> empty_{true};
+};
+
+} // namespace CvUnitSys
