@@ -22,6 +22,9 @@ bool has(const std::vector<ustring>& list, const ustring& item) {
 // empty answer is allowed; a partial or doubled one is not.
 TEST(ReductionMapChurn, ReadersSeeWholeFillsWhileDatabasesChange) {
     WarningCollector warnings;
+    // The built-in database's first load tells the observer, which belongs to
+    // the host's main thread: a host loads it there, and so does this test.
+    UnitDatabase::getBuiltinDatabase();
     Universe universe;
     universe.define(u"snail", {{{u"snail_pace", u"length/time"}},
                                {{u"span", u"m", u"length", {u"0.2", ConversionFactorType::Double}}},
