@@ -2,6 +2,7 @@
 
 #include "units/platform/NumberConversionError.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -168,6 +169,11 @@ const icu::Normalizer2& nfcNormalizer() {
 } // namespace
 
 ustring TextServices::normalizeNFC(std::u16string_view text) {
+    // Nothing below U+0300 decomposes or combines, and almost every unit text
+    // is made of such characters: they are their own normal form.
+    if (std::ranges::all_of(text, [](char16_t c) { return c < 0x300; })) {
+        return ustring(text);
+    }
     UErrorCode status = U_ZERO_ERROR;
     icu::UnicodeString result = nfcNormalizer().normalize(asUnicode(text), status);
     if (U_FAILURE(status)) {
