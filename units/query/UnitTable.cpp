@@ -44,7 +44,7 @@ const std::vector<std::pair<ustring, std::unique_ptr<UnitBase>>>& baseUnits() {
 
 // Characters that would break the texts the host builds from a unit
 // (comments, quotes, markup, control characters) become "_".
-ustring sanitize(const ustring& text) {
+ustring sanitize(ustring text) {
     // Almost every text has none of these; a scan is far cheaper than a match.
     // It must find whatever the pattern finds.
     const bool clean = std::ranges::none_of(text, [](char16_t c) {
@@ -165,7 +165,7 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
     }
     ustring key = normalizeUnitExpression(expr);
     if (!strict) {
-        key = sanitize(key);
+        key = sanitize(std::move(key));
     }
     if (const std::int32_t known = findId(key); known != NoUnitId && units_.contains(known)) {
         return known;
