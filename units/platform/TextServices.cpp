@@ -95,6 +95,10 @@ std::optional<std::size_t> walkCodePoints(std::u16string_view text, Take take) {
 } // namespace
 
 std::u32string TextServices::toUtf32(std::u16string_view text) {
+    // Without surrogates each code unit is its own code point: the common case.
+    if (std::ranges::none_of(text, [](char16_t c) { return U16_IS_SURROGATE(c); })) {
+        return std::u32string(text.begin(), text.end());
+    }
     std::u32string out;
     out.reserve(text.size());
     if (const auto bad =
@@ -116,6 +120,9 @@ std::string TextServices::describeUnpairedSurrogate(std::u16string_view text, st
 }
 
 ustring TextServices::fromUtf32(std::u32string_view text) {
+    if (std::ranges::all_of(text, [](char32_t c) { return c < 0xD800; })) {
+        return ustring(text.begin(), text.end());
+    }
     ustring out;
     out.reserve(text.size());
     for (char32_t c : text) {
