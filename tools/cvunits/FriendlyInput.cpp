@@ -369,7 +369,7 @@ private:
     }
 
     // "10^3 m", "10^-6 m": a whole power keeps the scale exact; a fraction
-    // of one would not, and a second power would be read from the left.
+    // of one would not.
     cpp_rational numberPower(const cpp_rational& base, const Token& power) const {
         const double exponent = exponentValue(power.text);
         if (exponent != std::trunc(exponent)) {
@@ -382,10 +382,6 @@ private:
         const auto n = static_cast<unsigned>(std::abs(exponent));
         const cpp_rational raised(boost::multiprecision::pow(numerator(base), n),
                                   boost::multiprecision::pow(denominator(base), n));
-        const Token* next = pos_ + 1 < list_.size() ? &list_[pos_ + 1] : nullptr;
-        if (next != nullptr && next->kind == Kind::Power) {
-            refuse(ambiguousId, typed_, next->at, "a power of a power; write the number in full");
-        }
         return exponent < 0 ? cpp_rational(1 / raised) : raised;
     }
 
@@ -412,6 +408,11 @@ private:
                 value = numberPower(value, *next);
                 ++pos_;
                 next = peek();
+                // A second power would be read from the left, which nobody means.
+                if (next != nullptr && next->kind == Kind::Power) {
+                    refuse(ambiguousId, typed_, next->at,
+                           "a power of a power; write the number in full");
+                }
             }
             *scale = op == '/' ? cpp_rational(*scale / value) : cpp_rational(*scale * value);
             if (next == nullptr || (next->kind != Kind::Word && next->kind != Kind::Open)) {
