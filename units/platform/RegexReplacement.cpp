@@ -14,13 +14,9 @@ std::wstring widen(const ustring& text) {
     return std::wstring(text.begin(), text.end());
 }
 
+// Back again: every character came from one code unit.
 ustring narrow(const std::wstring& text) {
-    ustring out;
-    out.reserve(text.size());
-    for (wchar_t c : text) {
-        out.push_back(static_cast<char16_t>(c));
-    }
-    return out;
+    return ustring(text.begin(), text.end());
 }
 
 } // namespace
