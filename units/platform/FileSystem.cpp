@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
+#include <link.h>
 #include <mutex>
 
 namespace CvUnitSys {
@@ -25,13 +26,19 @@ std::optional<std::string>& installOverride() {
 
 std::string libraryParentFolder() {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&FileSystem::getInstallPath), &info) == 0 ||
-        info.dli_fname == nullptr) {
+    link_map* object = nullptr;
+    if (dladdr1(reinterpret_cast<void*>(&FileSystem::getInstallPath), &info,
+                reinterpret_cast<void**>(&object), RTLD_DL_LINKMAP) == 0 ||
+        info.dli_fname == nullptr || object == nullptr) {
         return fs::current_path().string();
     }
     std::error_code ec;
-    const fs::path library = fs::weakly_canonical(fs::path(info.dli_fname), ec);
-    return library.parent_path().parent_path().string();
+    // Linked into a program (the tool is), the code's file is the program, which the
+    // loader names as it was typed, perhaps found through PATH: the kernel knows it.
+    const bool inProgram = object->l_name[0] == '\0';
+    const fs::path file =
+        fs::weakly_canonical(inProgram ? fs::path("/proc/self/exe") : fs::path(info.dli_fname), ec);
+    return file.parent_path().parent_path().string();
 }
 
 } // namespace
