@@ -59,7 +59,12 @@ std::string TextServices::toUtf8(std::u16string_view text) {
 }
 
 ustring TextServices::fromUtf8(std::string_view text) {
-    // Straight into the result: no UTF-8 sequence gives more UTF-16 units than it has bytes.
+    // Most texts (every row of the built-in database) are ASCII, whose bytes are their code units.
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return ustring(text.begin(), text.end());
+    }
+    // Else straight into the result: no UTF-8 sequence gives more UTF-16 units than it has bytes.
     ustring out(text.size(), u'\0');
     int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
