@@ -1,12 +1,13 @@
 #include "LineEditor.hpp"
 
+#include "LibEdit.hpp"
+
 #include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
-#include <histedit.h>
 #include <poll.h>
 #include <system_error>
 #include <termios.h>
@@ -77,33 +78,34 @@ LineEditor::LineEditor(std::filesystem::path historyFile, Completer completer)
         sigaction(signo, &action, nullptr);
     }
 
-    el_ = el_init("cvunits", stdin, stdout, stderr);
-    history_ = history_init();
+    const LibEdit& edit = LibEdit::get();
+    el_ = edit.init("cvunits", stdin, stdout, stderr);
+    history_ = edit.historyInit();
     HistEvent event;
-    ::history(history_, &event, H_SETSIZE, historySize);
-    ::history(history_, &event, H_SETUNIQUE, 1);
+    edit.history(history_, &event, H_SETSIZE, historySize);
+    edit.history(history_, &event, H_SETUNIQUE, 1);
     if (!historyFile_.empty()) {
-        ::history(history_, &event, H_LOAD, historyFile_.c_str());
+        edit.history(history_, &event, H_LOAD, historyFile_.c_str());
     }
-    el_set(el_, EL_CLIENTDATA, this);
-    el_set(el_, EL_PROMPT, &LineEditor::promptOf);
-    el_set(el_, EL_EDITOR, "emacs");
+    edit.set(el_, EL_CLIENTDATA, this);
+    edit.set(el_, EL_PROMPT, &LineEditor::promptOf);
+    edit.set(el_, EL_EDITOR, "emacs");
     // libedit puts the terminal back before any of these signals reaches us,
     // and takes it again afterwards.
-    el_set(el_, EL_SIGNAL, 1);
-    el_set(el_, EL_HIST, ::history, history_);
-    el_set(el_, EL_GETCFN, &LineEditor::readKey);
+    edit.set(el_, EL_SIGNAL, 1);
+    edit.set(el_, EL_HIST, edit.history, history_);
+    edit.set(el_, EL_GETCFN, &LineEditor::readKey);
     // Through the wide interface, which keeps these texts where they are: the
     // narrow one copies them and never frees the copies.
-    el_wset(el_, EL_ADDFN, L"cvunits-complete", L"complete a unit", &LineEditor::complete);
-    el_set(el_, EL_BIND, "^I", "cvunits-complete", nullptr);
+    edit.wset(el_, EL_ADDFN, L"cvunits-complete", L"complete a unit", &LineEditor::complete);
+    edit.set(el_, EL_BIND, "^I", "cvunits-complete", nullptr);
     // The user's own key bindings in ~/.editrc.
-    el_source(el_, nullptr);
+    edit.source(el_, nullptr);
 }
 
 LineEditor::~LineEditor() {
-    el_end(el_);
-    history_end(history_);
+    LibEdit::get().end(el_);
+    LibEdit::get().historyEnd(history_);
     tcsetattr(STDIN_FILENO, TCSANOW, &found);
     std::signal(SIGINT, SIG_DFL);
     for (const int signo : fatalSignals) {
@@ -115,7 +117,7 @@ LineEditor::Reading LineEditor::read(const std::string& prompt) {
     prompt_ = prompt;
     int count = 0;
     // A Ctrl-C that came while an answer was printed abandons the line too.
-    const char* line = interrupted != 0 ? nullptr : el_gets(el_, &count);
+    const char* line = interrupted != 0 ? nullptr : LibEdit::get().gets(el_, &count);
     // libedit hands the terminal back in its ordinary mode, whose line
     // discipline would swallow a Ctrl-D typed while the answer is written:
     // until the next question, keys wait as they are, unseen. libedit takes
@@ -137,13 +139,14 @@ LineEditor::Reading LineEditor::read(const std::string& prompt) {
 }
 
 void LineEditor::remember(const std::string& line) {
+    const LibEdit& edit = LibEdit::get();
     HistEvent event;
-    ::history(history_, &event, H_ENTER, line.c_str());
+    edit.history(history_, &event, H_ENTER, line.c_str());
     // Saved at once: a closed terminal ends the process without unwinding.
     if (!historyFile_.empty()) {
         std::error_code ignored;
         std::filesystem::create_directories(historyFile_.parent_path(), ignored);
-        ::history(history_, &event, H_SAVE, historyFile_.c_str());
+        edit.history(history_, &event, H_SAVE, historyFile_.c_str());
     }
 }
 
@@ -153,7 +156,7 @@ void LineEditor::remember(const std::string& line) {
 // the look at the flag and the wait.
 int LineEditor::readKey(editline* el, wchar_t* key) {
     LineEditor* self = nullptr;
-    el_get(el, EL_CLIENTDATA, &self);
+    LibEdit::get().getValue(el, EL_CLIENTDATA, &self);
     sigset_t interrupt;
     sigset_t previous;
     sigemptyset(&interrupt);
@@ -196,21 +199,22 @@ int LineEditor::readKey(editline* el, wchar_t* key) {
 
 char* LineEditor::promptOf(editline* el) {
     LineEditor* self = nullptr;
-    el_get(el, EL_CLIENTDATA, &self);
+    LibEdit::get().getValue(el, EL_CLIENTDATA, &self);
     return self->prompt_.data();
 }
 
 unsigned char LineEditor::complete(editline* el, int) {
+    const LibEdit& edit = LibEdit::get();
     LineEditor* self = nullptr;
-    el_get(el, EL_CLIENTDATA, &self);
-    const LineInfo* info = el_line(el);
+    edit.getValue(el, EL_CLIENTDATA, &self);
+    const LineInfo* info = edit.line(el);
     const std::string_view before(info->buffer,
                                   static_cast<std::size_t>(info->cursor - info->buffer));
     const Completion completion = self->completer_(before);
     if (completion.replaced > 0) {
-        el_deletestr(el, characterCount(before.substr(before.size() - completion.replaced)));
+        edit.deleteString(el, characterCount(before.substr(before.size() - completion.replaced)));
     }
-    if (!completion.insert.empty() && el_insertstr(el, completion.insert.c_str()) != 0) {
+    if (!completion.insert.empty() && edit.insertString(el, completion.insert.c_str()) != 0) {
         return CC_ERROR;
     }
     if (completion.choices.empty()) {
