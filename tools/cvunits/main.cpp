@@ -3,6 +3,7 @@
 
 #include <exception>
 #include <iostream>
+#include <sqlite3.h>
 #include <string>
 #include <unistd.h>
 
@@ -48,6 +49,9 @@ bool isHelp(const std::string& arg) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Nothing here reads SQLite's memory statistics: without them its every
+    // allocation skips a lock (a tenth of the built-in database's load).
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     cvunits::CommandContext ctx{{}, false, std::cout, std::cerr};
     std::vector<std::string> databaseFiles;
     int i = 1;
