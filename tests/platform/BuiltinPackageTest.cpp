@@ -1,9 +1,13 @@
 #include "units/platform/FileSystem.hpp"
+#include "units/platform/PackageError.hpp"
+#include "units/platform/PackagePartCopy.hpp"
 #include "units/platform/SqlConnection.hpp"
 #include "units/platform/SqlStatement.hpp"
 #include "units/platform/TemporaryFile.hpp"
 #include "units/platform/ZipPackage.hpp"
+#include "units/platform/ZipPackageWriter.hpp"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace CvUnitSys;
@@ -38,6 +42,28 @@ TEST(BuiltinPackage, OpensAtTheInstallPathAndHoldsTheUnits) {
     }
     EXPECT_GE(count, 400);
     EXPECT_TRUE(footIsExact);
+}
+
+// The part is stored uncompressed, which the loader's reader copies on a path
+// of its own: the same bytes as libzip gives, and a changed byte is refused.
+TEST(BuiltinPackage, StoredPartCopiesAsLibzipReadsItAndFailsItsCrcWhenChanged) {
+    const std::string path = FileSystem::getInstallPath() + "/toolbox/corvane/cv_units/ud";
+    TemporaryFile viaMinizip;
+    TemporaryFile viaLibzip;
+    copyPackagePartToFile(path, "/ud_part", viaMinizip.getFileName());
+    ZipPackage(path).copyPartToFile("/ud_part", viaLibzip.getFileName());
+    EXPECT_EQ(ZipPackageWriter::readFile(viaMinizip.getFileName()),
+              ZipPackageWriter::readFile(viaLibzip.getFileName()));
+
+    std::string bytes = ZipPackageWriter::readFile(path);
+    bytes[bytes.size() / 2] ^= 1;
+    TemporaryFile damaged;
+    std::ofstream(damaged.getFileName(), std::ios::binary) << bytes;
+    EXPECT_THROW(copyPackagePartToFile(damaged.getFileName(), "/ud_part", viaMinizip.getFileName()),
+                 PackageError);
+    EXPECT_THROW(
+        ZipPackage(damaged.getFileName()).copyPartToFile("/ud_part", viaLibzip.getFileName()),
+        PackageError);
 }
 
 } // namespace

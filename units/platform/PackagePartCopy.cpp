@@ -3,10 +3,12 @@
 #include "units/platform/PackageError.hpp"
 #include "units/platform/ZipPackage.hpp"
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <memory>
 #include <minizip/unzip.h>
+#include <zlib.h>
 
 namespace CvUnitSys {
 
@@ -45,25 +47,47 @@ void copyPackagePartToFile(const std::string& packagePath, const std::string& pa
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     std::array<char, 65536> buffer{};
-    std::uint64_t written = 0;
-    for (;;) {
-        const int n =
-            unzReadCurrentFile(archive.get(), buffer.data(), static_cast<unsigned>(buffer.size()));
-        if (n < 0) {
+    constexpr int encrypted = 1;
+    if (info.compression_method == 0 && (info.flag & encrypted) == 0) {
+        // minizip hands out a stored part a byte at a time: its bytes are read
+        // from the package at once and checked against the same CRC.
+        std::ifstream in(packagePath, std::ios::binary);
+        in.seekg(static_cast<std::streamoff>(unzGetCurrentFileZStreamPos64(archive.get())));
+        uLong crc = crc32(0, nullptr, 0);
+        for (std::uint64_t left = info.uncompressed_size; left > 0;) {
+            const auto n =
+                static_cast<std::streamsize>(std::min<std::uint64_t>(left, buffer.size()));
+            if (!in.read(buffer.data(), n)) {
+                throw unreadable();
+            }
+            crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(n));
+            out.write(buffer.data(), n);
+            left -= static_cast<std::uint64_t>(n);
+        }
+        if (crc != info.crc) {
             throw unreadable();
         }
-        if (n == 0) {
-            break;
+    } else {
+        std::uint64_t written = 0;
+        for (;;) {
+            const int n = unzReadCurrentFile(archive.get(), buffer.data(),
+                                             static_cast<unsigned>(buffer.size()));
+            if (n < 0) {
+                throw unreadable();
+            }
+            if (n == 0) {
+                break;
+            }
+            written += static_cast<std::uint64_t>(n);
+            if (written > ZipPackage::maxPartBytes) {
+                throw tooLarge();
+            }
+            out.write(buffer.data(), n);
         }
-        written += static_cast<std::uint64_t>(n);
-        if (written > ZipPackage::maxPartBytes) {
-            throw tooLarge();
+        // Closing the entry after its last byte checks its CRC.
+        if (unzCloseCurrentFile(archive.get()) != UNZ_OK) {
+            throw unreadable();
         }
-        out.write(buffer.data(), n);
-    }
-    // Closing the entry after its last byte checks its CRC.
-    if (unzCloseCurrentFile(archive.get()) != UNZ_OK) {
-        throw unreadable();
     }
     if (!out.flush()) {
         throw PackageError("cannot write '" + path + "'");
