@@ -27,3 +27,17 @@ TEST(TextServices, FromUtf8DecodesSequencesAndReplacesBrokenOnes) {
         EXPECT_EQ(TextServices::fromUtf8(c.utf8), c.utf16) << testing::PrintToString(c.utf8);
     }
 }
+
+// Below U+0080 only TAB to CR and SPACE are white space (U+001C to U+001F are
+// separators, not space); the same characters convert to UTF-8 as themselves.
+TEST(TextServices, TrimsAsciiWhiteSpaceOnlyAndConvertsAsciiAsItIs) {
+    for (char16_t c = 0; c < 0x80; ++c) {
+        const ustring text = ustring(1, c) + u"x" + ustring(1, c);
+        const bool white = c == u' ' || (c >= u'\t' && c <= u'\r');
+        EXPECT_EQ(TextServices::trim(text), white ? u"x" : text) << static_cast<int>(c);
+        EXPECT_EQ(TextServices::toUtf8(text), std::string(1, static_cast<char>(c)) + "x" +
+                                                  std::string(1, static_cast<char>(c)));
+    }
+    EXPECT_EQ(TextServices::trim(u"\u00a0\u3000x\u2028"), u"x");
+    EXPECT_EQ(TextServices::toUtf8(u"\u00b5m"), "\xc2\xb5m");
+}

@@ -53,6 +53,9 @@ template <typename Int> Int parseInteger(std::u16string_view text) {
 } // namespace
 
 std::string TextServices::toUtf8(std::u16string_view text) {
+    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+        return std::string(text.begin(), text.end());
+    }
     std::string out;
     asUnicode(text).toUTF8String(out);
     return out;
@@ -216,6 +219,16 @@ int TextServices::compareIgnoreCase(std::u16string_view a, std::u16string_view b
     return na.caseCompare(nb, U_FOLD_CASE_DEFAULT);
 }
 
+namespace {
+
+// White_Space below U+0080 is TAB to CR and SPACE: ICU's property data is
+// looked at only beyond.
+bool isWhiteSpace(UChar32 c) {
+    return c < 0x80 ? c == u' ' || (c >= u'\t' && c <= u'\r') : u_isUWhiteSpace(c);
+}
+
+} // namespace
+
 // Steps over code points in place, so that an unpaired surrogate, which is
 // not white space, is kept as it is rather than refused: judging the text is
 // the caller's business.
@@ -226,7 +239,7 @@ ustring TextServices::trim(std::u16string_view text) {
         int32_t next = begin;
         UChar32 c;
         U16_NEXT(text.data(), next, length, c);
-        if (!u_isUWhiteSpace(c)) {
+        if (!isWhiteSpace(c)) {
             break;
         }
         begin = next;
@@ -236,7 +249,7 @@ ustring TextServices::trim(std::u16string_view text) {
         int32_t previous = end;
         UChar32 c;
         U16_PREV(text.data(), begin, previous, c);
-        if (!u_isUWhiteSpace(c)) {
+        if (!isWhiteSpace(c)) {
             break;
         }
         end = previous;
