@@ -3,6 +3,8 @@
 #include "units/foundation/UString.hpp"
 #include "units/platform/Diagnostic.hpp"
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -49,6 +51,8 @@ private:
     UnitDatabase& database_;
     ustring path_;
     Diagnostic problems_;
+    // Rows each table gave the step that reads it, to tell whether its joins dropped any.
+    std::map<std::string_view, std::int64_t> rowsRead_;
 };
 
 } // namespace CvUnitSys
