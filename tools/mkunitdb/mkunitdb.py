@@ -186,6 +186,10 @@ def validate(source_dir, tables):
         claim(where, "symbol", r["AsciiSymbol"])
 
 
+# Group tables stored clustered by group rather than indexed (see write_database).
+CLUSTERED_GROUP_TABLES = ("unit_system_groups_to_unit_systems", "prefix_groups_to_prefixes")
+
+
 def write_database(tables, path):
     db = sqlite3.connect(path)
     try:
@@ -194,6 +198,16 @@ def write_database(tables, path):
             for name in header:
                 key = " PRIMARY KEY" if name == "Id" else ""
                 columns.append(f'"{name}" {column_type(name)}{key}')
+            if table in CLUSTERED_GROUP_TABLES:
+                # The loader asks these for the members of one group per unit,
+                # prefix and alias: kept in group order, with a member's place
+                # in its group as the rest of the key, each answer is one range
+                # of the table, in the order the members were listed.
+                columns.append(f'"Seq" INTEGER, PRIMARY KEY ("{header[0]}", "Seq")')
+                db.execute(f'CREATE TABLE "{table}" ({", ".join(columns)}) WITHOUT ROWID')
+                db.executemany(f'INSERT INTO "{table}" VALUES ({", ".join("?" for _ in header)}, ?)',
+                               [(*row, seq) for seq, row in enumerate(rows, 1)])
+                continue
             db.execute(f'CREATE TABLE "{table}" ({", ".join(columns)})')
             marks = ", ".join("?" for _ in header)
             db.executemany(f'INSERT INTO "{table}" VALUES ({marks})', rows)
