@@ -61,6 +61,8 @@ std::filesystem::path historyFilePath() {
 
 LineEditor::LineEditor(std::filesystem::path historyFile, Completer completer)
     : historyFile_(std::move(historyFile)), completer_(std::move(completer)) {
+    // First, so that a missing libedit leaves the terminal and the signals alone.
+    const LibEdit& edit = LibEdit::get();
     // Without the user's character type, libedit cannot take UTF-8 keystrokes.
     std::setlocale(LC_CTYPE, "");
     // No SA_RESTART: Ctrl-C must end the read under way.
@@ -78,7 +80,6 @@ LineEditor::LineEditor(std::filesystem::path historyFile, Completer completer)
         sigaction(signo, &action, nullptr);
     }
 
-    const LibEdit& edit = LibEdit::get();
     el_ = edit.init("cvunits", stdin, stdout, stderr);
     history_ = edit.historyInit();
     HistEvent event;
