@@ -12,21 +12,32 @@
 
 namespace CvUnitSys {
 
+namespace {
+
+// Ascending and without repeats, as the counts want them.
+void sortUnique(std::vector<std::u16string_view>& symbols) {
+    std::sort(symbols.begin(), symbols.end());
+    symbols.erase(std::unique(symbols.begin(), symbols.end()), symbols.end());
+}
+
+} // namespace
+
 template <typename Resolve>
 void Whitelist::addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf) {
-    std::set<ustring> symbols;
+    // The entities found outlive the call: their symbols need no copies.
+    std::vector<std::u16string_view> symbols;
     // A quantity-only registration has no expression to learn from.
     if (!unit.getDisplayString().empty()) {
         UnitExpr parsed;
         parseUnitExprThrows(unit.getDisplayString(), parsed);
         for (const auto& [name, exponent] : parsed.getReducedUnitExpr().getExpr()) {
             if (const UnitBase* found = firstSymbolOf(name)) {
-                symbols.insert(found->getSymbol());
+                symbols.emplace_back(found->getSymbol());
             }
         }
     }
-    addSuggestionsHelper(unit.getSymbol(), symbols,
-                         UnitBase::isValidStringForUnitName(unit.getName()));
+    sortUnique(symbols);
+    count(unit.getSymbol(), symbols, UnitBase::isValidStringForUnitName(unit.getName()));
 }
 
 void Whitelist::addSuggestions(const UnitBase& unit, const UnitDatabase& database) {
@@ -54,8 +65,7 @@ void Whitelist::addSuggestions(const UnitBase& unit, const UnitAST& resolved) {
     for (const auto& [entity, exponent] : resolved.getAST()) {
         symbols.emplace_back(entity.get().getSymbol());
     }
-    std::sort(symbols.begin(), symbols.end());
-    symbols.erase(std::unique(symbols.begin(), symbols.end()), symbols.end());
+    sortUnique(symbols);
     count(unit.getSymbol(), symbols, UnitBase::isValidStringForUnitName(unit.getName()));
 }
 
@@ -64,19 +74,31 @@ void Whitelist::addSuggestionsHelper(const ustring& symbol, const std::set<ustri
     count(symbol, symbols, nameIsValid);
 }
 
+namespace {
+
+// The entry of `key`, made only when it is missing.
+template <typename Map> auto& entry(Map& map, std::u16string_view key) {
+    if (const auto found = map.find(key); found != map.end()) {
+        return found->second;
+    }
+    return map.try_emplace(ustring(key)).first->second;
+}
+
+} // namespace
+
 template <typename Symbols>
 void Whitelist::count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) {
-    for (const auto& s : symbols) {
-        ++occurrences_[ustring(s)];
-        auto& partners = partners_[ustring(s)];
-        for (const auto& t : symbols) {
+    for (const std::u16string_view s : symbols) {
+        ++entry(occurrences_, s);
+        auto& partners = entry(partners_, s);
+        for (const std::u16string_view t : symbols) {
             if (t != s) {
-                ++partners[ustring(t)];
+                ++entry(partners, t);
             }
         }
     }
     if (!nameIsValid) {
-        ++occurrences_[symbol];
+        ++entry(occurrences_, symbol);
     }
 }
 

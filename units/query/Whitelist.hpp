@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -54,9 +55,20 @@ private:
     // addSuggestionsHelper over any ascending range of distinct symbols.
     template <typename Symbols>
     void count(const ustring& symbol, const Symbols& symbols, bool nameIsValid);
-    // Per symbol, the symbols that appeared beside it and how often.
-    std::unordered_map<ustring, std::map<ustring, std::int32_t>> partners_;
-    std::unordered_map<ustring, std::int32_t> occurrences_;
+    // Looked up by view: counting a definition makes no key strings for
+    // symbols already counted.
+    struct SymbolHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view symbol) const {
+            return std::hash<std::u16string_view>{}(symbol);
+        }
+    };
+    template <typename Value>
+    using SymbolMap = std::unordered_map<ustring, Value, SymbolHash, std::equal_to<>>;
+    // Per symbol, the symbols that appeared beside it and how often. Common
+    // symbols have hundreds of partners: hashed, since nothing reads them in order.
+    SymbolMap<SymbolMap<std::int32_t>> partners_;
+    SymbolMap<std::int32_t> occurrences_;
 };
 
 } // namespace CvUnitSys
