@@ -1,9 +1,9 @@
 #include "units/expr/GenConvertedStringFromExpr.hpp"
 
-#include "units/db/UnitDatabase.hpp"
 #include "units/expr/ExprNesting.hpp"
 #include "units/expr/ExprParser.hpp"
 #include "units/expr/GenExprUtil.hpp"
+#include "units/expr/SymbolLookups.hpp"
 #include "units/foundation/DisplayText.hpp"
 #include "units/platform/TextServices.hpp"
 
@@ -39,7 +39,7 @@ ustring numberText(double value) {
 }
 
 const UnitBase* uniqueUnit(const ustring& symbol) {
-    const auto found = UnitDatabase::getUnitDatabase()->getFirstUnit(symbol);
+    const auto found = SymbolLookups::lookUp(symbol);
     return found.several ? nullptr : found.unit;
 }
 
