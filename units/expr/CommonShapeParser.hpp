@@ -3,6 +3,7 @@
 #include "units/foundation/UString.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -58,9 +59,17 @@ private:
         }
     }
 
+    // Visible ASCII but the grammar's operators and reserved characters.
     static bool isSymbolCharacter(char16_t c) {
-        static constexpr std::u16string_view excluded = u"@*/^()+\\\"'{}[]<>&-";
-        return c > 0x20 && c < 0x7F && excluded.find(c) == std::u16string_view::npos;
+        static constexpr auto table = [] {
+            std::array<bool, 0x80> symbolCharacter{};
+            const std::u16string_view excluded = u"@*/^()+\\\"'{}[]<>&-";
+            for (char16_t d = 0x21; d < 0x7F; ++d) {
+                symbolCharacter[d] = excluded.find(d) == std::u16string_view::npos;
+            }
+            return symbolCharacter;
+        }();
+        return c < 0x80 && table[c];
     }
 
     static bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
