@@ -63,6 +63,9 @@ TEST(UnitTextChecks, NameValidity) {
         {u"\xdc00\xd800", false}, // surrogates in the wrong order
         {u"\ue000", false},       // private use
         {u"\u0378", false},       // unassigned
+        {u"k\u00b5m", true},      // ASCII, then a letter beyond it
+        {u"m\u00b5/s", false},    // an operator after the first non-ASCII letter
+        {u"m\x7f", false},        // delete, a control
     };
     for (const auto& c : cases) {
         EXPECT_EQ(isValidStringForUnitName(c.text), c.valid) << label(c.text);

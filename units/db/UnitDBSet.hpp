@@ -21,6 +21,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <span>
 #include <unordered_map>
 #include <unordered_set>
 #include <variant>
@@ -125,6 +126,11 @@ public:
     // The unit of each symbol of a parsed unit part, or nothing when one is not
     // in the databases.
     std::optional<UnitAST> resolveUnitExpr(const UnitExpr& unitPart) const;
+    // The same, taking a symbol's unit from `builtinFirst` (one entry per
+    // symbol, in the expression's order; null means ask) when `lookedUpIn` is
+    // this set's built-in database: a parse that looked the symbols up already.
+    std::optional<UnitAST> resolveUnitExpr(const UnitExpr& unitPart, const UnitDatabase* lookedUpIn,
+                                           std::span<const UnitBase* const> builtinFirst) const;
     bool isAmbiguousUnitExpr(const UnitExpr& unitPart) const;
     bool isUnitCompatibleWithUnitSystems(const UnitBase& entity, const SystemList& systems);
 

@@ -216,9 +216,22 @@ bool UnitDBSet::isValidUnitExpr(const ustring& expr) const {
 }
 
 std::optional<UnitAST> UnitDBSet::resolveUnitExpr(const UnitExpr& unitPart) const {
+    return resolveUnitExpr(unitPart, nullptr, {});
+}
+
+std::optional<UnitAST>
+UnitDBSet::resolveUnitExpr(const UnitExpr& unitPart, const UnitDatabase* lookedUpIn,
+                           std::span<const UnitBase* const> builtinFirst) const {
+    const auto& symbols = unitPart.getReducedUnitExpr().getExpr();
+    const bool answered = lookedUpIn == &builtin() && builtinFirst.size() == symbols.size();
     UnitAST parts;
-    for (const auto& [name, exponent] : unitPart.getReducedUnitExpr().getExpr()) {
-        const UnitBase* found = findFirstUnit(name);
+    std::size_t index = 0;
+    for (const auto& [name, exponent] : symbols) {
+        const UnitBase* found = answered ? builtinFirst[index++] : nullptr;
+        // A qualified name is asked of the built-in database without its qualifier.
+        if (found == nullptr || name.find(u"::") != ustring::npos) {
+            found = findFirstUnit(name);
+        }
         if (found == nullptr) {
             return std::nullopt;
         }

@@ -1,16 +1,16 @@
 #include "units/expr/GenConvertedStringFromExpr.hpp"
 
-#include "units/db/UnitDatabase.hpp"
+#include "units/expr/CommonShapeParser.hpp"
 #include "units/expr/ExprNesting.hpp"
 #include "units/expr/ExprParser.hpp"
 #include "units/expr/GenExprUtil.hpp"
+#include "units/expr/SymbolLookups.hpp"
 #include "units/foundation/DisplayText.hpp"
 #include "units/platform/TextServices.hpp"
 
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -39,7 +39,7 @@ ustring numberText(double value) {
 }
 
 const UnitBase* uniqueUnit(const ustring& symbol) {
-    const auto found = UnitDatabase::getUnitDatabase()->getFirstUnit(symbol);
+    const auto found = SymbolLookups::lookUp(symbol);
     return found.several ? nullptr : found.unit;
 }
 
@@ -56,7 +56,7 @@ namespace {
 
 using Iterator = std::u32string::const_iterator;
 
-template <typename Builder> auto convert(const std::u32string& cps) {
+template <typename Builder> auto convertWithGrammar(const std::u32string& cps) {
     auto& parser = threadExprParser<Builder>();
     const Iterator begin = cps.cbegin();
     const Iterator end =
@@ -69,38 +69,38 @@ template <typename Builder> auto convert(const std::u32string& cps) {
 }
 
 // Ill-formed UTF-16 has no symbols to convert: nothing.
-std::optional<std::u32string> codePoints(const ustring& text) {
-    try {
-        return TextServices::toUtf32(text);
-    } catch (const std::out_of_range&) {
-        return std::nullopt;
+template <typename Builder> auto convert(const ustring& text) {
+    if (auto value = CommonShapeParser<Builder>::parse(text)) {
+        return std::move(value->text);
     }
+    std::u32string cps;
+    try {
+        cps = TextServices::toUtf32(text);
+    } catch (const std::out_of_range&) {
+        return decltype(Builder::Expr::text){};
+    }
+    return convertWithGrammar<Builder>(cps);
 }
 
 } // namespace
 
 std::array<ustring, 4> genConvertedStringsFromExpr(const ustring& text) {
-    const auto cps = codePoints(text);
-    return cps ? convert<AllFormsTextBuilder>(*cps) : std::array<ustring, 4>{};
+    return convert<AllFormsTextBuilder>(text);
 }
 
 } // namespace CvUnitSys
 
 ustring genConvertedStringFromExpr(const ustring& text, CvUnitSys::ConversionFormatType form) {
     using namespace CvUnitSys;
-    const auto cps = codePoints(text);
-    if (!cps) {
-        return {};
-    }
     switch (form) {
     case ConversionFormatType::Display:
-        return convert<GenExprUtil::TextBuilder<GenDisp>>(*cps)[0];
+        return convert<GenExprUtil::TextBuilder<GenDisp>>(text)[0];
     case ConversionFormatType::Name:
-        return convert<GenExprUtil::TextBuilder<GenName>>(*cps)[0];
+        return convert<GenExprUtil::TextBuilder<GenName>>(text)[0];
     case ConversionFormatType::Symbol:
-        return convert<GenExprUtil::TextBuilder<GenSymbol>>(*cps)[0];
+        return convert<GenExprUtil::TextBuilder<GenSymbol>>(text)[0];
     case ConversionFormatType::Ascii:
-        return convert<GenExprUtil::TextBuilder<GenAscii>>(*cps)[0];
+        return convert<GenExprUtil::TextBuilder<GenAscii>>(text)[0];
     }
     return {};
 }

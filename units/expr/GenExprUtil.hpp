@@ -19,7 +19,8 @@ struct Exponent {
 // stream writes it, whatever the host's locale.
 ustring numberText(double value);
 ustring integerText(std::int32_t value);
-// The database unit that `symbol` names when exactly one unit matches it.
+// The built-in database's unit that `symbol` names when exactly one unit
+// matches it, asked through the SymbolLookups in scope.
 const UnitBase* uniqueUnit(const ustring& symbol);
 
 // What the expression grammar yields when it rewrites an expression as text,

@@ -1,9 +1,13 @@
 #include "units/expr/ParseUnitExpr.hpp"
 
 #include "units/expr/ParseWithBuilder.hpp"
+#include "units/expr/UnitComponentSplit.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
 #include "units/platform/IException.hpp"
 #include "units/platform/TextServices.hpp"
+
+#include <algorithm>
+#include <string_view>
 
 namespace CvUnitSys {
 
@@ -35,6 +39,54 @@ const SplitRule& splitRule() {
 
 } // namespace
 
+std::optional<bool> splitAsciiUnitComponents(std::u16string_view text, ustring& expressionPart,
+                                             ustring& qualifierPart) {
+    if (!std::ranges::all_of(text, [](char16_t c) { return c < 0x80; })) {
+        return std::nullopt;
+    }
+    std::size_t pos = 0;
+    const auto skipSpace = [&] {
+        while (pos < text.size() &&
+               (text[pos] == u' ' || (text[pos] >= u'\t' && text[pos] <= u'\r'))) {
+            ++pos;
+        }
+    };
+    const auto isGraph = [](char16_t c) { return c > 0x20 && c < 0x7F; };
+    // Code points of the class, blanks allowed between them; the part runs
+    // from the first to the last of them.
+    const auto part = [&](auto inClass) {
+        std::size_t first = std::u16string_view::npos;
+        std::size_t last = 0;
+        for (skipSpace(); pos < text.size() && inClass(text[pos]); skipSpace()) {
+            first = std::min(first, pos);
+            last = ++pos;
+        }
+        return first == std::u16string_view::npos ? std::u16string_view()
+                                                  : text.substr(first, last - first);
+    };
+    const std::u16string_view expression =
+        part([&](char16_t c) { return isGraph(c) && c != u'@'; });
+    std::u16string_view qualifier;
+    if (pos < text.size() && text[pos] == u'@') {
+        const std::size_t at = pos++;
+        qualifier = part([&](char16_t c) {
+            return isGraph(c) &&
+                   std::string_view(unitSymbolExcludedChars).find(static_cast<char>(c)) ==
+                       std::string_view::npos;
+        });
+        if (qualifier.empty()) {
+            pos = at;
+        }
+    }
+    skipSpace();
+    if (pos != text.size()) {
+        return false;
+    }
+    expressionPart = ustring(expression);
+    qualifierPart = ustring(qualifier);
+    return true;
+}
+
 } // namespace CvUnitSys
 
 void parseUnitExprThrows(const ustring& text, UnitExpr& out) {
@@ -53,6 +105,14 @@ bool parseUnitExprNoThrow(const ustring& text, UnitExpr& out) {
 bool parseExprForUnitComponents(const ustring& text, ustring& expressionPart,
                                 ustring& qualifierPart) {
     using namespace CvUnitSys;
+    if (const auto split = splitAsciiUnitComponents(text, expressionPart, qualifierPart)) {
+        return *split;
+    }
+    return splitUnitComponentsByGrammar(text, expressionPart, qualifierPart);
+}
+
+bool CvUnitSys::splitUnitComponentsByGrammar(const ustring& text, ustring& expressionPart,
+                                             ustring& qualifierPart) {
     namespace unicode = boost::spirit::unicode;
     std::u32string cps;
     try {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "units/expr/CommonShapeParser.hpp"
 #include "units/expr/ExprNesting.hpp"
 #include "units/expr/ExprParser.hpp"
 #include "units/foundation/UString.hpp"
@@ -13,7 +14,7 @@ namespace CvUnitSys {
 // Parses the whole of `text` with the grammar and `Builder`. A syntax error
 // throws "CorvaneTypes:Unit:ParsingError" with the text and the 1-based column;
 // text with an unpaired surrogate throws std::out_of_range.
-template <typename Builder> typename Builder::Result parseWithBuilderThrows(const ustring& text) {
+template <typename Builder> typename Builder::Result parseWithGrammarThrows(const ustring& text) {
     using Iterator = std::u32string::const_iterator;
     auto& parser = threadExprParser<Builder>();
     const std::u32string cps = TextServices::toUtf32(text);
@@ -41,6 +42,14 @@ template <typename Builder> typename Builder::Result parseWithBuilderThrows(cons
         fail(unitParseColumn(cps, static_cast<std::size_t>(it - begin)));
     }
     return value;
+}
+
+// parseWithGrammarThrows, with the common shapes read without the grammar.
+template <typename Builder> typename Builder::Result parseWithBuilderThrows(const ustring& text) {
+    if (auto value = CommonShapeParser<Builder>::parse(text)) {
+        return std::move(*value);
+    }
+    return parseWithGrammarThrows<Builder>(text);
 }
 
 } // namespace CvUnitSys

@@ -225,7 +225,8 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         if (quantityOnly) {
             resolved = set_->hasPhysicalQuantity(quantityPart);
         } else if (prepared) {
-            prepared->parts = set_->resolveUnitExpr(prepared->parsed.expr);
+            prepared->parts = set_->resolveUnitExpr(
+                prepared->parsed.expr, prepared->parsed.lookedUpIn, prepared->parsed.firstUnits);
             resolved = prepared->parts.has_value();
             ambiguous = resolved && set_->isAmbiguousUnitExpr(prepared->parsed.expr);
         } else {

@@ -1,0 +1,258 @@
+#pragma once
+
+#include "units/foundation/UString.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace CvUnitSys {
+
+// Nearly every unit text is ASCII symbols joined by '*' and '/', raised to
+// integer or integer-ratio powers, with parentheses. This reads that shape
+// by hand, making the expression grammar's builder calls in the grammar's
+// order, so it yields exactly what the grammar yields for the same text. It
+// gives nothing for anything else (other characters, powers that are not
+// plain integers, deep nesting, any syntax error): the grammar then parses the
+// text and reports the errors.
+template <typename Builder> class CommonShapeParser {
+public:
+    using Result = typename Builder::Result;
+
+    static std::optional<Result> parse(std::u16string_view text) {
+        if (!std::ranges::all_of(text, [](char16_t c) { return c < 0x80; })) {
+            return std::nullopt;
+        }
+        CommonShapeParser parser(text);
+        Result value;
+        if (!parser.expression(value, 0)) {
+            return std::nullopt;
+        }
+        parser.skipSpace();
+        if (parser.pos_ != text.size()) {
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    // Deeper parentheses are left to the grammar.
+    static constexpr std::size_t maxDepth = 32;
+
+private:
+    using SubExpr = typename Builder::SubExpr;
+    using Exponent = typename Builder::Exponent;
+    using Rational = typename Builder::Rational;
+
+    explicit CommonShapeParser(std::u16string_view text) : text_(text) {}
+
+    bool at(char16_t c) const { return pos_ < text_.size() && text_[pos_] == c; }
+
+    // White space as the grammar skips it, in ASCII.
+    void skipSpace() {
+        while (pos_ < text_.size() &&
+               (text_[pos_] == u' ' || (text_[pos_] >= u'\t' && text_[pos_] <= u'\r'))) {
+            ++pos_;
+        }
+    }
+
+    // Visible ASCII but the grammar's operators and reserved characters.
+    static bool isSymbolCharacter(char16_t c) {
+        static constexpr auto table = [] {
+            std::array<bool, 0x80> symbolCharacter{};
+            const std::u16string_view excluded = u"@*/^()+\\\"'{}[]<>&-";
+            for (char16_t d = 0x21; d < 0x7F; ++d) {
+                symbolCharacter[d] = excluded.find(d) == std::u16string_view::npos;
+            }
+            return symbolCharacter;
+        }();
+        return c < 0x80 && table[c];
+    }
+
+    static bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+    bool expression(Result& value, std::size_t depth) {
+        Result leading;
+        if (!leadingTerm(leading, depth)) {
+            return false;
+        }
+        Builder::take(value, leading);
+        for (;;) {
+            skipSpace();
+            const bool product = at(u'*');
+            if (!product && !at(u'/')) {
+                return true;
+            }
+            ++pos_;
+            Result operand;
+            if (!term(operand, depth)) {
+                return false;
+            }
+            if (product) {
+                Builder::multiply(value, operand);
+            } else {
+                Builder::divide(value, operand);
+            }
+        }
+    }
+
+    // "1/term" inverts; a '1' not followed by '/' is read again as a symbol.
+    bool leadingTerm(Result& value, std::size_t depth) {
+        skipSpace();
+        const std::size_t start = pos_;
+        if (at(u'1')) {
+            ++pos_;
+            skipSpace();
+            if (at(u'/')) {
+                ++pos_;
+                Result operand;
+                if (!term(operand, depth)) {
+                    return false;
+                }
+                Builder::invertInto(value, operand);
+                return true;
+            }
+            pos_ = start;
+        }
+        Result operand;
+        if (!term(operand, depth)) {
+            return false;
+        }
+        Builder::take(value, operand);
+        return true;
+    }
+
+    bool term(Result& value, std::size_t depth) {
+        skipSpace();
+        if (at(u'(')) {
+            if (depth >= maxDepth) {
+                return false;
+            }
+            ++pos_;
+            SubExpr sub;
+            Result inner;
+            if (!expression(inner, depth + 1)) {
+                return false;
+            }
+            Builder::parenthesize(sub, inner);
+            skipSpace();
+            if (!at(u')')) {
+                return false;
+            }
+            ++pos_;
+            Builder::fromSub(value, sub);
+        } else {
+            const std::size_t start = pos_;
+            while (pos_ < text_.size() && isSymbolCharacter(text_[pos_])) {
+                ++pos_;
+            }
+            if (pos_ == start) {
+                return false;
+            }
+            Builder::fromSymbol(value, ustring(text_.substr(start, pos_ - start)));
+        }
+        for (;;) {
+            skipSpace();
+            if (!at(u'^')) {
+                return true;
+            }
+            ++pos_;
+            Exponent e;
+            if (!exponent(e)) {
+                return false;
+            }
+            Builder::raise(value, e);
+        }
+    }
+
+    // A plain integer, or one in parentheses, or an integer ratio in them.
+    bool exponent(Exponent& e) {
+        skipSpace();
+        if (!at(u'(')) {
+            return number(e);
+        }
+        ++pos_;
+        skipSpace();
+        const std::size_t start = pos_;
+        std::int32_t numerator = 0;
+        if (!integer(numerator)) {
+            return false;
+        }
+        skipSpace();
+        if (at(u'/')) {
+            ++pos_;
+            skipSpace();
+            std::int32_t denominator = 0;
+            if (!integer(denominator)) {
+                return false;
+            }
+            Rational r;
+            Builder::makeRational(r, numerator, denominator);
+            Builder::fromRational(e, r);
+        } else {
+            pos_ = start;
+            if (!number(e)) {
+                return false;
+            }
+        }
+        skipSpace();
+        if (!at(u')')) {
+            return false;
+        }
+        ++pos_;
+        return true;
+    }
+
+    // An optional sign and at most nine digits, which no 32-bit integer
+    // overflows.
+    bool integer(std::int32_t& value) {
+        const bool negative = at(u'-');
+        if (negative || at(u'+')) {
+            ++pos_;
+        }
+        const std::size_t start = pos_;
+        std::int32_t magnitude = 0;
+        while (pos_ < text_.size() && isDigit(text_[pos_]) && pos_ - start < 9) {
+            magnitude = magnitude * 10 + (text_[pos_] - u'0');
+            ++pos_;
+        }
+        if (pos_ == start || (pos_ < text_.size() && isDigit(text_[pos_]))) {
+            return false;
+        }
+        value = negative ? -magnitude : magnitude;
+        return true;
+    }
+
+    // An integer written as the grammar's real-number syntax reads it; a
+    // fraction or an exponent part is left to the grammar.
+    bool number(Exponent& e) {
+        skipSpace();
+        const bool negative = at(u'-');
+        if (negative || at(u'+')) {
+            ++pos_;
+        }
+        const std::size_t start = pos_;
+        char digits[16];
+        while (pos_ < text_.size() && isDigit(text_[pos_]) && pos_ - start < sizeof digits) {
+            digits[pos_ - start] = static_cast<char>(text_[pos_]);
+            ++pos_;
+        }
+        const std::size_t count = pos_ - start;
+        if (count == 0 || (pos_ < text_.size() && (isDigit(text_[pos_]) || text_[pos_] == u'.' ||
+                                                   text_[pos_] == u'e' || text_[pos_] == u'E'))) {
+            return false;
+        }
+        double value = 0;
+        std::from_chars(digits, digits + count, value);
+        Builder::fromNumber(e, negative ? -value : value);
+        return true;
+    }
+
+    std::u16string_view text_;
+    std::size_t pos_ = 0;
+};
+
+} // namespace CvUnitSys
