@@ -30,7 +30,9 @@ void AutoComplete::addInformation(const UnitPrefix& prefix) {
 
 void AutoComplete::addWord(AutoCompleteImpl& index, const ustring& word, bool isName) {
     const std::lock_guard guard(pendingMutex_);
-    pending_.push_back({&index, word, isName});
+    pending_.push_back({&index, static_cast<std::uint32_t>(pendingText_.size()),
+                        static_cast<std::uint32_t>(word.size()), isName});
+    pendingText_ += word;
     hasPending_.store(true, std::memory_order_release);
 }
 
@@ -40,13 +42,15 @@ void AutoComplete::indexPendingWords() const {
     }
     const std::lock_guard guard(pendingMutex_);
     for (const PendingWord& pending : pending_) {
+        const ustring word = pendingText_.substr(pending.start, pending.length);
         if (pending.isName) {
-            pending.index->addName(pending.word);
+            pending.index->addName(word);
         } else {
-            pending.index->addSymbol(pending.word);
+            pending.index->addSymbol(word);
         }
     }
-    pending_.clear();
+    pending_ = {};
+    pendingText_ = {};
     hasPending_.store(false, std::memory_order_release);
 }
 
@@ -102,7 +106,8 @@ void AutoComplete::appendWhitelistInformation(
 void AutoComplete::clearAll() {
     {
         const std::lock_guard guard(pendingMutex_);
-        pending_.clear();
+        pending_ = {};
+        pendingText_ = {};
         hasPending_.store(false, std::memory_order_release);
     }
     units_ = AutoCompleteImpl(false);

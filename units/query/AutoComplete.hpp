@@ -50,10 +50,12 @@ public:
 
 private:
     // A word waiting for its index: most processes load a database and never
-    // complete a word, so the indexes are built on the first question.
+    // complete a word, so the indexes are built on the first question. The
+    // words wait in one text, since a load adds thousands of short ones.
     struct PendingWord {
         AutoCompleteImpl* index;
-        ustring word;
+        std::uint32_t start;
+        std::uint32_t length;
         bool isName;
     };
 
@@ -68,6 +70,7 @@ private:
     Whitelist whitelist_;
     std::unordered_set<const UnitBase*> indexed_;
     mutable std::vector<PendingWord> pending_;
+    mutable ustring pendingText_;
     mutable std::atomic<bool> hasPending_{false};
     mutable std::mutex pendingMutex_;
 };
