@@ -67,8 +67,11 @@ void UnitDBSet::initializeLocked(std::uint32_t version) {
 }
 
 void UnitDBSet::resetDefinitions() {
-    unitDefinitions_ = UnitDatabase::getFundamentalUnitsDefinitions();
-    physicalQuantityDefinitions_ = UnitDatabase::getFundamentalPhysicalQuantitiesDefinitions();
+    const auto& units = UnitDatabase::getFundamentalUnitsDefinitions();
+    const auto& quantities = UnitDatabase::getFundamentalPhysicalQuantitiesDefinitions();
+    unitDefinitions_ = DefinitionMap(units.begin(), units.end(), units.bucket_count());
+    physicalQuantityDefinitions_ =
+        DefinitionMap(quantities.begin(), quantities.end(), quantities.bucket_count());
 }
 
 const UnitDatabase& UnitDBSet::builtin() const {
@@ -261,9 +264,15 @@ bool UnitDBSet::isAmbiguous(const UnitBase& entity) const {
 }
 
 ustring UnitDBSet::getQualifiedSymbolForCustomUnit(const UnitBase& entity) const {
+    ustring storage;
+    return ustring(definitionKey(entity, storage));
+}
+
+std::u16string_view UnitDBSet::definitionKey(const UnitBase& entity, ustring& storage) const {
     for (const UserDB& db : databases_) {
         if (db.database->hasUnit(entity)) {
-            return db.shortName + u"::" + entity.getSymbol();
+            storage = db.shortName + u"::" + entity.getSymbol();
+            return storage;
         }
     }
     return entity.getSymbol();
@@ -289,7 +298,7 @@ const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
                : nullptr;
 }
 
-const UnitDefinition* find(const UnitDBSet::DefinitionMap& map, const ustring& key) {
+const UnitDefinition* find(const UnitDBSet::DefinitionMap& map, std::u16string_view key) {
     const auto found = map.find(key);
     return found == map.end() ? nullptr : &found->second;
 }
@@ -297,12 +306,13 @@ const UnitDefinition* find(const UnitDBSet::DefinitionMap& map, const ustring& k
 } // namespace
 
 const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity,
-                                                  const ustring& key) const {
+                                                  std::u16string_view key) const {
     const UnitDefinition* shared = builtin().findSharedDefinition(entity);
     return shared != nullptr ? shared : ownDefinition(entity, key);
 }
 
-const UnitDefinition* UnitDBSet::ownDefinition(const UnitBase& entity, const ustring& key) const {
+const UnitDefinition* UnitDBSet::ownDefinition(const UnitBase& entity,
+                                               std::u16string_view key) const {
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
         return find(physicalQuantityDefinitions_, key);
     }
@@ -315,7 +325,8 @@ const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const 
     if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
         return shared;
     }
-    return ownDefinition(entity, getQualifiedSymbolForCustomUnit(entity));
+    ustring storage;
+    return ownDefinition(entity, definitionKey(entity, storage));
 }
 
 const UnitDefinition* UnitDBSet::cachedDefinition(const UnitBase& entity) const {
@@ -380,7 +391,8 @@ void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootPa
     const UnitBase* cycleEntity = nullptr;
     ustring cycleSymbol;
     const auto ownMissing = [&](const UnitBase& entity) {
-        const ustring key = getQualifiedSymbolForCustomUnit(entity);
+        ustring storage;
+        const std::u16string_view key = definitionKey(entity, storage);
         if (entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT &&
             (key.empty() || key == Unit::UnitInheritUStr)) {
             return false;
@@ -482,7 +494,8 @@ void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootPa
 }
 
 const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitAST* parts) {
-    const ustring key = getQualifiedSymbolForCustomUnit(entity);
+    ustring storage;
+    const std::u16string_view key = definitionKey(entity, storage);
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
         return &generateInto(physicalQuantityDefinitions_, key, entity, parts);
     }
@@ -490,7 +503,7 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
     const UnitDefinition* definition = storedDefinition(entity, key);
     if (definition == nullptr && !key.empty() && key != Unit::UnitInheritUStr) {
         DefinitionMap& map =
-            findFirstUnit(key) == nullptr ? temporaryUnitDefinitions_ : unitDefinitions_;
+            findFirstUnit(ustring(key)) == nullptr ? temporaryUnitDefinitions_ : unitDefinitions_;
         definition = &generateInto(map, key, entity, parts);
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
@@ -500,7 +513,7 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
     return definition;
 }
 
-const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, const ustring& key,
+const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string_view key,
                                               const UnitBase& entity, const UnitAST* parts) {
     if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
         return *shared;
@@ -520,7 +533,8 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, const ustring&
     UnitSet fundamentals;
     UnitDatabase::addMatchingFundamentalUnitToList(entity, fundamentals);
     if (!fundamentals.empty()) {
-        return map.try_emplace(key, getUnitDefinition(*fundamentals.begin())).first->second;
+        return map.try_emplace(ustring(key), getUnitDefinition(*fundamentals.begin()))
+            .first->second;
     }
     UnitDefinition generated = parts != nullptr
                                    ? UnitDefinition::generateDefinition(entity, *parts, this)
@@ -531,21 +545,25 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, const ustring&
             return *shared;
         }
     }
-    return map.try_emplace(key, std::move(generated)).first->second;
+    return map.try_emplace(ustring(key), std::move(generated)).first->second;
 }
 
 const UnitDefinition& UnitDBSet::getUnitDefinition(const UnitBase& entity) const {
     if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
         return *shared;
     }
-    const ustring key = getQualifiedSymbolForCustomUnit(entity);
+    ustring storage;
+    const std::u16string_view key = definitionKey(entity, storage);
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
-        return physicalQuantityDefinitions_.at(key);
+        const UnitDefinition* definition = find(physicalQuantityDefinitions_, key);
+        return definition != nullptr ? *definition : physicalQuantityDefinitions_.at(ustring(key));
     }
-    if (auto it = unitDefinitions_.find(key); it != unitDefinitions_.end()) {
-        return it->second;
+    const UnitDefinition* definition = find(unitDefinitions_, key);
+    if (definition == nullptr) {
+        definition = find(temporaryUnitDefinitions_, key);
     }
-    return temporaryUnitDefinitions_.at(key);
+    // A missing key gets the checked look-up's own error.
+    return definition != nullptr ? *definition : temporaryUnitDefinitions_.at(ustring(key));
 }
 
 const UnitDefinition& UnitDBSet::definitionOf(const UnitBase& entity) {

@@ -22,6 +22,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <variant>
@@ -55,7 +56,15 @@ public:
     using PrefixSet = UnitDatabase::PrefixSet;
     using ProvenanceList = UnitDatabase::ProvenanceList;
     using ProvenanceMap = std::unordered_map<ustring, UnitProvenance>;
-    using DefinitionMap = std::unordered_map<ustring, UnitDefinition>;
+    // Found by a view of the key: most keys are an entity's bare symbol, which
+    // then needs no copy. Not noexcept, so that nodes keep their hash codes.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view key) const {
+            return std::hash<std::u16string_view>{}(key);
+        }
+    };
+    using DefinitionMap = std::unordered_map<ustring, UnitDefinition, KeyHash, std::equal_to<>>;
     using SystemList = std::vector<std::shared_ptr<UnitSystem>>;
 
     UnitDBSet();
@@ -190,7 +199,7 @@ private:
     // recursion: chains of user units are as long as their author makes them.
     void generateDependencies(const UnitBase& root, const UnitAST* rootParts);
     // The definition under `key` in `map`, generated there first when missing.
-    const UnitDefinition& generateInto(DefinitionMap& map, const ustring& key,
+    const UnitDefinition& generateInto(DefinitionMap& map, std::u16string_view key,
                                        const UnitBase& entity, const UnitAST* parts);
     void validateDatabase(UnitDatabase& database);
     // The quantities whose base expression that of a product of units is,
@@ -223,10 +232,13 @@ private:
     const UnitDefinition* cachedDefinition(const UnitBase& entity) const;
     // The entity's own definition under its key, or one the built-in database
     // shares; null when neither exists.
-    const UnitDefinition* storedDefinition(const UnitBase& entity, const ustring& key) const;
+    const UnitDefinition* storedDefinition(const UnitBase& entity, std::u16string_view key) const;
     const UnitDefinition* storedDefinition(const UnitBase& entity) const;
     // The set's own definition under the key, without the shared ones.
-    const UnitDefinition* ownDefinition(const UnitBase& entity, const ustring& key) const;
+    const UnitDefinition* ownDefinition(const UnitBase& entity, std::u16string_view key) const;
+    // The entity's definition key: its own symbol, or a qualified one made in
+    // `storage` when a user database holds the entity.
+    std::u16string_view definitionKey(const UnitBase& entity, ustring& storage) const;
 
     DefinitionMap unitDefinitions_;
     DefinitionMap physicalQuantityDefinitions_;

@@ -134,8 +134,10 @@ UnitDBSet::ConversionOutcome UnitDBSet::tryConversionInfo(const UnitBase& a, con
     };
     // The inherit unit and a quantity without a unit have no definition, so no
     // factor leads to or from them.
-    if (generateDefinitionOnce(a, nullptr) == nullptr ||
-        generateDefinitionOnce(b, nullptr) == nullptr) {
+    // Kept rather than looked up again: definitions never move once made.
+    const UnitDefinition* aDefinition = generateDefinitionOnce(a, nullptr);
+    const UnitDefinition* bDefinition = generateDefinitionOnce(b, nullptr);
+    if (aDefinition == nullptr || bDefinition == nullptr) {
         return notConvertible();
     }
     const bool quantitiesMatch =
@@ -149,25 +151,22 @@ UnitDBSet::ConversionOutcome UnitDBSet::tryConversionInfo(const UnitBase& a, con
         }
         // A quantity-only unit stands for any unit of its quantity.
         if (aQuantityOnly != bQuantityOnly) {
-            const UnitBase& unit = aQuantityOnly ? b : a;
             const UnitBase& quantityOnly = aQuantityOnly ? a : b;
-            const UnitDefinition& unitDefinition = definitionOf(unit);
             if (!UnitDefinition::physicalQuantityValidForUnit(
-                    unitDefinition, definitionOf(quantityOfAny(quantityOnly)), this,
-                    UseSimplifiedExpo)) {
+                    aQuantityOnly ? *bDefinition : *aDefinition,
+                    definitionOf(quantityOfAny(quantityOnly)), this, UseSimplifiedExpo)) {
                 return notConvertible();
             }
         }
-    } else if (!quantitiesMatch || !UnitDefinition::areConvertible(definitionOf(a), definitionOf(b),
-                                                                   UseSimplifiedExpo)) {
+    } else if (!quantitiesMatch ||
+               !UnitDefinition::areConvertible(*aDefinition, *bDefinition, UseSimplifiedExpo)) {
         special = getSpecialConversionFactor(a, b);
         if (!special) {
             return notConvertible();
         }
     }
-    const UnitDefinition& from = definitionOf(a);
     const ConversionFactor factor =
-        UnitDefinition::calculateConversionFactor(special, from, definitionOf(b), this);
+        UnitDefinition::calculateConversionFactor(special, *aDefinition, *bDefinition, this);
     if (!factor.isWellDefined()) {
         return notConvertible();
     }

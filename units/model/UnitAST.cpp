@@ -27,7 +27,6 @@ void UnitAST::addToAST(const UnitAST& other, const Exponent& e) {
         addToAST(copy, e);
         return;
     }
-    ast_.reserve(ast_.size() + other.ast_.size());
     for (const auto& [unit, exponent] : other.ast_) {
         Exponent raised = exponent;
         raised *= e;

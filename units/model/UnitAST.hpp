@@ -5,19 +5,23 @@
 #include "units/model/UnitBase.hpp"
 
 #include <boost/container/flat_map.hpp>
+#include <boost/container/small_vector.hpp>
 #include <functional>
+#include <utility>
 
 namespace CvUnitSys {
 
 // A unit expression resolved to entities: each entity, in `compare` order, with
 // its exponent. Flat, and never normalised: an entry whose exponent simplifies
 // to zero stays. The entities are not owned and must outlive the AST. Entries
-// sit in one sorted array: an AST has a handful, and every registered unit
-// keeps two.
+// sit in one sorted array held in place up to a few entries: an AST has a
+// handful, every registered unit keeps two, and a definition builds several.
 class UnitAST {
 public:
+    using Entry = std::pair<std::reference_wrapper<const UnitBase>, Exponent>;
     using Map = boost::container::flat_map<std::reference_wrapper<const UnitBase>, Exponent,
-                                           UnitBase::ConstRefComparator>;
+                                           UnitBase::ConstRefComparator,
+                                           boost::container::small_vector<Entry, 4>>;
 
     UnitAST() = default;
     UnitAST(const UnitAST&) = default;
