@@ -2,7 +2,6 @@
 
 #include "FactorKind.hpp"
 
-#include <cstdint>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
@@ -80,33 +79,6 @@ TEST(ConversionFactor, PowerOneIsACloneForEveryKind) {
         EXPECT_EQ(kindOf(p), kindOf(f));
         EXPECT_EQ(p.toUString(), f.toUString());
         EXPECT_NE(&p.getFactor(), &f.getFactor());
-    }
-}
-
-// Plain and exact scales combine in place; the result must be what the kinds'
-// own operations give, including where an exact product or power overflows.
-TEST(ConversionFactor, ScalesCombinedInPlaceMatchTheirKindsRules) {
-    const ConversionFactor factors[] = {dbl(0.3),
-                                        dbl(-2.5e300),
-                                        rational(3048, 1, -4),
-                                        rational(-7, 3, 2),
-                                        rational(INT64_C(4611686018427387903), 3, 2000000000),
-                                        recip(4),
-                                        affine(1.8, 32),
-                                        rationalAffine(5, 9, -160, 9)};
-    const auto same = [](const ConversionFactor& held, const ConversionFactor& viaKind) {
-        EXPECT_EQ(kindOf(held), kindOf(viaKind));
-        EXPECT_EQ(held.toUString(), viaKind.toUString());
-    };
-    for (const auto& a : factors) {
-        for (const auto& b : factors) {
-            same(a * b, ConversionFactor(a.getFactor() * b.getFactor()));
-            same(a / b, ConversionFactor(a.getFactor() / b.getFactor()));
-        }
-        for (const Exponent& e :
-             {Exponent(2), Exponent(-3), Exponent(0.5), Exponent(40), Exponent(2, 1)}) {
-            same(a ^ e, ConversionFactor(a.getFactor() ^ e));
-        }
     }
 }
 

@@ -1,13 +1,12 @@
 #include "units/foundation/ConversionFactor.hpp"
 
 #include "units/foundation/DoubleAffineConversionFactor.hpp"
+#include "units/foundation/DoubleConversionFactor.hpp"
 #include "units/foundation/DoubleReciprocalConversionFactor.hpp"
-#include "units/foundation/ExtendedValue.hpp"
 #include "units/foundation/RationalAffineConversionFactor.hpp"
-#include "units/foundation/ScaleConversionFactorRules.hpp"
+#include "units/foundation/ScaledRational.hpp"
 
 #include <stdexcept>
-#include <typeinfo>
 
 namespace CvUnitSys {
 
@@ -17,82 +16,31 @@ const ustring ConversionFactor::defaultValue = u"1";
 
 namespace {
 
-using Heap = std::unique_ptr<ConversionFactorImpl>;
+std::unique_ptr<ConversionFactorImpl> cloneOf(const std::unique_ptr<ConversionFactorImpl>& f) {
+    return f ? f->clone() : nullptr;
+}
 
 template <typename Kind> const Kind* as(const ConversionFactorImpl& f) {
     return dynamic_cast<const Kind*>(&f);
 }
 
-// Neither affine nor reciprocal: combinations give a plain double.
-bool isPlain(const ConversionFactorImpl* f) {
-    return f != nullptr && typeid(*f) == typeid(DoubleConversionFactor);
-}
-
 } // namespace
 
-ConversionFactor::Held ConversionFactor::hold(std::unique_ptr<ConversionFactorImpl> factor) {
-    if (factor == nullptr) {
-        return {};
-    }
-    if (typeid(*factor) == typeid(ScaledRational) ||
-        typeid(*factor) == typeid(DoubleConversionFactor)) {
-        return hold(*factor);
-    }
-    return Held(std::move(factor));
-}
-
-ConversionFactor::Held ConversionFactor::hold(const ConversionFactorImpl& factor) {
-    if (typeid(factor) == typeid(ScaledRational)) {
-        return Held(std::in_place_type<ScaledRational>, static_cast<const ScaledRational&>(factor));
-    }
-    if (typeid(factor) == typeid(DoubleConversionFactor)) {
-        return Held(std::in_place_type<DoubleConversionFactor>,
-                    static_cast<const DoubleConversionFactor&>(factor));
-    }
-    return Held(factor.clone());
-}
-
-ConversionFactor::Held ConversionFactor::hold(ScaledRational::Scale scale) {
-    return std::visit(
-        [](auto& kind) {
-            return Held(std::in_place_type<std::decay_t<decltype(kind)>>, std::move(kind));
-        },
-        scale);
-}
-
-const ConversionFactorImpl* ConversionFactor::held() const {
-    switch (factor_.index()) {
-    case 1:
-        return std::get_if<ScaledRational>(&factor_);
-    case 2:
-        return std::get_if<DoubleConversionFactor>(&factor_);
-    case 3:
-        return std::get_if<Heap>(&factor_)->get();
-    default:
-        return nullptr;
-    }
-}
-
-// Built afresh rather than copied from unity, which may not be constructed yet
+// Built afresh rather than cloned from unity, which may not be constructed yet
 // when another static factor is.
-ConversionFactor::ConversionFactor() : factor_(std::in_place_type<ScaledRational>, 1, 1, 0) {}
+ConversionFactor::ConversionFactor() : factor_(std::make_unique<ScaledRational>(1, 1, 0)) {}
 
 ConversionFactor::ConversionFactor(std::unique_ptr<ConversionFactorImpl> factor, bool wellDefined)
-    : factor_(hold(std::move(factor))), wellDefined_(wellDefined) {}
-
-ConversionFactor::ConversionFactor(const ConversionFactorImpl& factor, bool wellDefined)
-    : factor_(hold(factor)), wellDefined_(wellDefined) {}
-
-ConversionFactor::ConversionFactor(InPlace, Held factor, bool wellDefined)
     : factor_(std::move(factor)), wellDefined_(wellDefined) {}
 
+ConversionFactor::ConversionFactor(const ConversionFactorImpl& factor, bool wellDefined)
+    : factor_(factor.clone()), wellDefined_(wellDefined) {}
+
 ConversionFactor::ConversionFactor(const ConversionFactor& o)
-    : factor_(o.isEmpty() ? Held() : hold(*o.held())), wellDefined_(o.wellDefined_) {}
+    : factor_(cloneOf(o.factor_)), wellDefined_(o.wellDefined_) {}
 
 ConversionFactor& ConversionFactor::operator=(const ConversionFactor& o) {
-    if (this != &o) {
-        factor_ = o.isEmpty() ? Held() : hold(*o.held());
-    }
+    factor_ = cloneOf(o.factor_);
     wellDefined_ = o.wellDefined_;
     return *this;
 }
@@ -100,21 +48,9 @@ ConversionFactor& ConversionFactor::operator=(const ConversionFactor& o) {
 ConversionFactor ConversionFactor::operator*(const ConversionFactor& o) const {
     const bool wellDefined = wellDefined_ && o.wellDefined_;
     if (isEmpty() || o.isEmpty()) {
-        return ConversionFactor(InPlace{}, Held(), wellDefined);
+        return ConversionFactor(nullptr, wellDefined);
     }
-    const auto* a = std::get_if<ScaledRational>(&factor_);
-    const auto* b = std::get_if<ScaledRational>(&o.factor_);
-    if (a != nullptr && b != nullptr) {
-        return ConversionFactor(InPlace{}, hold(a->product(*b)), wellDefined);
-    }
-    if ((a != nullptr || isPlain(held())) && (b != nullptr || isPlain(o.held()))) {
-        return ConversionFactor(
-            InPlace{},
-            Held(std::in_place_type<DoubleConversionFactor>,
-                 ScaleConversionFactorRules::plainProduct(extendedValue(*held()), *o.held())),
-            wellDefined);
-    }
-    return ConversionFactor(*held() * *o.held(), wellDefined);
+    return ConversionFactor(*factor_ * *o.factor_, wellDefined);
 }
 
 ConversionFactor& ConversionFactor::operator*=(const ConversionFactor& o) {
@@ -125,44 +61,27 @@ ConversionFactor& ConversionFactor::operator*=(const ConversionFactor& o) {
 ConversionFactor ConversionFactor::operator/(const ConversionFactor& o) const {
     const bool wellDefined = wellDefined_ && o.wellDefined_;
     if (isEmpty() || o.isEmpty()) {
-        return ConversionFactor(InPlace{}, Held(), wellDefined);
+        return ConversionFactor(nullptr, wellDefined);
     }
-    const bool plainLeft = std::holds_alternative<ScaledRational>(factor_) || isPlain(held());
-    const bool plainRight = std::holds_alternative<ScaledRational>(o.factor_) || isPlain(o.held());
-    if (plainLeft && plainRight) {
-        return ConversionFactor(
-            InPlace{},
-            Held(std::in_place_type<DoubleConversionFactor>,
-                 ScaleConversionFactorRules::plainQuotient(extendedValue(*held()), *o.held())),
-            wellDefined);
-    }
-    return ConversionFactor(*held() / *o.held(), wellDefined);
+    return ConversionFactor(*factor_ / *o.factor_, wellDefined);
 }
 
 ConversionFactor ConversionFactor::operator^(const Exponent& e) const {
     if (isEmpty() || e == 1) {
         return *this;
     }
-    if (const auto* rational = std::get_if<ScaledRational>(&factor_)) {
-        return ConversionFactor(InPlace{}, hold(rational->power(e)), wellDefined_);
-    }
-    if (const auto* plain = std::get_if<DoubleConversionFactor>(&factor_)) {
-        return ConversionFactor(InPlace{},
-                                Held(std::in_place_type<DoubleConversionFactor>, plain->power(e)),
-                                wellDefined_);
-    }
-    return ConversionFactor(*held() ^ e, wellDefined_);
+    return ConversionFactor(*factor_ ^ e, wellDefined_);
 }
 
 ConversionFactor ConversionFactor::operator-() const {
-    return ConversionFactor(isEmpty() ? nullptr : -*held(), wellDefined_);
+    return ConversionFactor(isEmpty() ? nullptr : -*factor_, wellDefined_);
 }
 
 bool ConversionFactor::operator==(const ConversionFactor& o) const {
     if (isEmpty() || o.isEmpty()) {
         return isEmpty() && o.isEmpty();
     }
-    return *held() == *o.held();
+    return *factor_ == *o.factor_;
 }
 
 bool ConversionFactor::operator<(const ConversionFactor& o) const {
@@ -173,27 +92,26 @@ const ConversionFactorImpl& ConversionFactor::getFactor() const {
     if (isEmpty()) {
         throw std::logic_error("empty conversion factor");
     }
-    return *held();
+    return *factor_;
 }
 
 ustring ConversionFactor::toUString() const {
     if (isEmpty()) {
         return u"empty";
     }
-    const ConversionFactorImpl& factor = *held();
-    if (const auto* f = as<ScaledRational>(factor)) {
+    if (const auto* f = as<ScaledRational>(*factor_)) {
         return f->toUString();
     }
-    if (const auto* f = as<DoubleConversionFactor>(factor)) {
+    if (const auto* f = as<DoubleConversionFactor>(*factor_)) {
         return f->toUString();
     }
-    if (const auto* f = as<DoubleReciprocalConversionFactor>(factor)) {
+    if (const auto* f = as<DoubleReciprocalConversionFactor>(*factor_)) {
         return f->toUString();
     }
-    if (const auto* f = as<DoubleAffineConversionFactor>(factor)) {
+    if (const auto* f = as<DoubleAffineConversionFactor>(*factor_)) {
         return f->toUString();
     }
-    if (const auto* f = as<RationalAffineConversionFactor>(factor)) {
+    if (const auto* f = as<RationalAffineConversionFactor>(*factor_)) {
         return f->toUString();
     }
     throw std::logic_error("conversion factor of unknown kind");

@@ -25,15 +25,7 @@ ConversionFactorImpl::Ptr ScaleConversionFactorRules::multiply(long double d,
     if (g.isReciprocal()) {
         return std::make_unique<DoubleReciprocalConversionFactor>(rounded(x * d));
     }
-    return std::make_unique<DoubleConversionFactor>(plainProduct(d, g));
-}
-
-double ScaleConversionFactorRules::plainProduct(long double d, const ConversionFactorImpl& g) {
-    return rounded(d * extendedValue(g));
-}
-
-double ScaleConversionFactorRules::plainQuotient(long double d, const ConversionFactorImpl& g) {
-    return rounded(d / extendedValue(g));
+    return std::make_unique<DoubleConversionFactor>(rounded(d * x));
 }
 
 ConversionFactorImpl::Ptr ScaleConversionFactorRules::divide(long double d,
@@ -46,7 +38,7 @@ ConversionFactorImpl::Ptr ScaleConversionFactorRules::divide(long double d,
     if (g.isReciprocal()) {
         return std::make_unique<DoubleReciprocalConversionFactor>(rounded(x / d));
     }
-    return std::make_unique<DoubleConversionFactor>(plainQuotient(d, g));
+    return std::make_unique<DoubleConversionFactor>(rounded(d / x));
 }
 
 } // namespace CvUnitSys
