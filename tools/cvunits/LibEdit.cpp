@@ -1,42 +1,29 @@
 #include "LibEdit.hpp"
 
-#include <dlfcn.h>
+#include "units/platform/RuntimeLibrary.hpp"
+
 #include <stdexcept>
-#include <string>
 
 namespace cvunits {
 
 namespace {
 
-template <typename Function> void bind(void* library, Function& function, const char* name) {
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    if (function == nullptr) {
-        throw std::runtime_error(std::string("libedit has no function ") + name);
-    }
-}
-
 LibEdit load() {
-    // Never closed: the functions stay valid for the life of the process.
-    void* library = dlopen(CVUNITS_LIBEDIT_SONAME, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        const char* why = dlerror();
-        throw std::runtime_error(std::string("cannot load " CVUNITS_LIBEDIT_SONAME ": ") +
-                                 (why != nullptr ? why : "unknown error"));
-    }
+    const CvUnitSys::RuntimeLibrary<std::runtime_error> library(CVUNITS_LIBEDIT_SONAME, "libedit");
     LibEdit edit{};
-    bind(library, edit.init, "el_init");
-    bind(library, edit.end, "el_end");
-    bind(library, edit.set, "el_set");
-    bind(library, edit.wset, "el_wset");
-    bind(library, edit.getValue, "el_get");
-    bind(library, edit.gets, "el_gets");
-    bind(library, edit.source, "el_source");
-    bind(library, edit.line, "el_line");
-    bind(library, edit.deleteString, "el_deletestr");
-    bind(library, edit.insertString, "el_insertstr");
-    bind(library, edit.historyInit, "history_init");
-    bind(library, edit.historyEnd, "history_end");
-    bind(library, edit.history, "history");
+    library.bind(edit.init, "el_init");
+    library.bind(edit.end, "el_end");
+    library.bind(edit.set, "el_set");
+    library.bind(edit.wset, "el_wset");
+    library.bind(edit.getValue, "el_get");
+    library.bind(edit.gets, "el_gets");
+    library.bind(edit.source, "el_source");
+    library.bind(edit.line, "el_line");
+    library.bind(edit.deleteString, "el_deletestr");
+    library.bind(edit.insertString, "el_insertstr");
+    library.bind(edit.historyInit, "history_init");
+    library.bind(edit.historyEnd, "history_end");
+    library.bind(edit.history, "history");
     return edit;
 }
 

@@ -1,46 +1,31 @@
 #include "units/platform/LibZip.hpp"
 
 #include "units/platform/PackageError.hpp"
-
-#include <dlfcn.h>
-#include <string>
+#include "units/platform/RuntimeLibrary.hpp"
 
 namespace CvUnitSys {
 
 namespace {
 
-template <typename Function> void bind(void* library, Function& function, const char* name) {
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    if (function == nullptr) {
-        throw PackageError(std::string("libzip has no function ") + name);
-    }
-}
-
 LibZip load() {
-    // Never closed: the functions stay valid for the life of the process.
-    void* library = dlopen(CV_UNITS_LIBZIP_SONAME, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        const char* why = dlerror();
-        throw PackageError(std::string("cannot load " CV_UNITS_LIBZIP_SONAME ": ") +
-                           (why != nullptr ? why : "unknown error"));
-    }
+    const RuntimeLibrary<PackageError> library(CV_UNITS_LIBZIP_SONAME, "libzip");
     LibZip zip{};
-    bind(library, zip.open, "zip_open");
-    bind(library, zip.close, "zip_close");
-    bind(library, zip.discard, "zip_discard");
-    bind(library, zip.strerror, "zip_strerror");
-    bind(library, zip.errorInitWithCode, "zip_error_init_with_code");
-    bind(library, zip.errorStrerror, "zip_error_strerror");
-    bind(library, zip.errorFini, "zip_error_fini");
-    bind(library, zip.nameLocate, "zip_name_locate");
-    bind(library, zip.statInit, "zip_stat_init");
-    bind(library, zip.stat, "zip_stat");
-    bind(library, zip.fopen, "zip_fopen");
-    bind(library, zip.fread, "zip_fread");
-    bind(library, zip.fclose, "zip_fclose");
-    bind(library, zip.sourceBuffer, "zip_source_buffer");
-    bind(library, zip.sourceFree, "zip_source_free");
-    bind(library, zip.fileAdd, "zip_file_add");
+    library.bind(zip.open, "zip_open");
+    library.bind(zip.close, "zip_close");
+    library.bind(zip.discard, "zip_discard");
+    library.bind(zip.strerror, "zip_strerror");
+    library.bind(zip.errorInitWithCode, "zip_error_init_with_code");
+    library.bind(zip.errorStrerror, "zip_error_strerror");
+    library.bind(zip.errorFini, "zip_error_fini");
+    library.bind(zip.nameLocate, "zip_name_locate");
+    library.bind(zip.statInit, "zip_stat_init");
+    library.bind(zip.stat, "zip_stat");
+    library.bind(zip.fopen, "zip_fopen");
+    library.bind(zip.fread, "zip_fread");
+    library.bind(zip.fclose, "zip_fclose");
+    library.bind(zip.sourceBuffer, "zip_source_buffer");
+    library.bind(zip.sourceFree, "zip_source_free");
+    library.bind(zip.fileAdd, "zip_file_add");
     return zip;
 }
 
