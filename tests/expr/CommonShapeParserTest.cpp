@@ -1,5 +1,6 @@
 #include "units/expr/CommonShapeParser.hpp"
 
+#include "expr/ShortTexts.hpp"
 #include "units/expr/GenExprUtil.hpp"
 #include "units/expr/PairedBuilder.hpp"
 #include "units/expr/ParseWithBuilder.hpp"
@@ -35,20 +36,9 @@ TEST(CommonShapeParser, AgreesWithTheGrammarOnEveryShortText) {
     // Operators, blanks, digits, signs and the characters that start a real
     // number's fraction or exponent, around two symbols.
     const std::u16string_view alphabet = u"m1 */^()-.e\t";
-    ustring text;
     std::size_t accepted = 0;
-    const auto all = [&](auto& self, std::size_t length) -> void {
-        accepted += expectGrammarAgrees(text) ? 1 : 0;
-        if (length == 0) {
-            return;
-        }
-        for (const char16_t c : alphabet) {
-            text.push_back(c);
-            self(self, length - 1);
-            text.pop_back();
-        }
-    };
-    all(all, 5);
+    expr_test::forEachShortText(
+        alphabet, 5, [&](const ustring& text) { accepted += expectGrammarAgrees(text) ? 1 : 0; });
     EXPECT_GT(accepted, 1000U);
 }
 

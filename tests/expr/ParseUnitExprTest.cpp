@@ -1,5 +1,6 @@
 #include "units/expr/ParseUnitExpr.hpp"
 
+#include "expr/ShortTexts.hpp"
 #include "units/expr/UnitComponentSplit.hpp"
 #include "units/platform/IException.hpp"
 
@@ -264,9 +265,7 @@ TEST(ParseExprForUnitComponents, SplitsAtTheQualifier) {
 
 // ASCII texts are split by hand; every short one must get the grammar's answer.
 TEST(ParseExprForUnitComponents, AsciiSplitAgreesWithTheGrammar) {
-    const std::u16string_view alphabet = u"m @x*\t-\x01";
-    ustring text;
-    const auto all = [&](auto& self, std::size_t length) -> void {
+    expr_test::forEachShortText(u"m @x*\t-\x01", 5, [](const ustring& text) {
         ustring byHand[2] = {u"?", u"?"};
         ustring byGrammar[2] = {u"?", u"?"};
         const auto split = CvUnitSys::splitAsciiUnitComponents(text, byHand[0], byHand[1]);
@@ -275,16 +274,7 @@ TEST(ParseExprForUnitComponents, AsciiSplitAgreesWithTheGrammar) {
             << testing::PrintToString(text);
         EXPECT_EQ(byHand[0], byGrammar[0]) << testing::PrintToString(text);
         EXPECT_EQ(byHand[1], byGrammar[1]) << testing::PrintToString(text);
-        if (length == 0) {
-            return;
-        }
-        for (const char16_t c : alphabet) {
-            text.push_back(c);
-            self(self, length - 1);
-            text.pop_back();
-        }
-    };
-    all(all, 5);
+    });
     ustring expr;
     ustring qualifier;
     EXPECT_FALSE(CvUnitSys::splitAsciiUnitComponents(u"\u00b5m@x", expr, qualifier));
