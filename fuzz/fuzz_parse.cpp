@@ -1,9 +1,13 @@
 // The expression parser and the unit@quantity split. Beyond not crashing: only
 // a ParsingError escapes, or std::out_of_range exactly when the text holds an
 // unpaired surrogate; NoThrow agrees with the throwing parse; and the parsed
-// expression, printed with its exponents in full, parses back to itself.
+// expression, printed with its exponents in full, parses back to itself. The
+// hand readers of common texts answer exactly as the grammar does.
 #include "FuzzInput.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
+#include "units/expr/ParseWithBuilder.hpp"
+#include "units/expr/UnitComponentSplit.hpp"
+#include "units/expr/UnitExprBuilder.hpp"
 #include "units/platform/IException.hpp"
 
 #include <cmath>
@@ -78,6 +82,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         UnitExpr reparsed;
         if (!parseUnitExprNoThrow(print(parsed), reparsed) || !same(reparsed, parsed)) {
             std::abort();
+        }
+    }
+
+    if (wellFormed) {
+        if (const auto fast =
+                CvUnitSys::CommonShapeParser<CvUnitSys::UnitExprBuilder>::parse(text)) {
+            if (!parses || !same(*fast, parsed) ||
+                !same(*fast, CvUnitSys::parseWithGrammarThrows<CvUnitSys::UnitExprBuilder>(text))) {
+                std::abort();
+            }
+        }
+        ustring handExpr;
+        ustring handQualifier;
+        ustring grammarExpr;
+        ustring grammarQualifier;
+        if (const auto split = CvUnitSys::splitAsciiUnitComponents(text, handExpr, handQualifier)) {
+            if (CvUnitSys::splitUnitComponentsByGrammar(text, grammarExpr, grammarQualifier) !=
+                    *split ||
+                (*split && (handExpr != grammarExpr || handQualifier != grammarQualifier))) {
+                std::abort();
+            }
         }
     }
 
