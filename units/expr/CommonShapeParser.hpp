@@ -1,8 +1,8 @@
 #pragma once
 
 #include "units/foundation/UString.hpp"
+#include "units/platform/TextServices.hpp"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstddef>
@@ -24,7 +24,7 @@ public:
     using Result = typename Builder::Result;
 
     static std::optional<Result> parse(std::u16string_view text) {
-        if (!std::ranges::all_of(text, [](char16_t c) { return c < 0x80; })) {
+        if (!TextServices::isAscii(text)) {
             return std::nullopt;
         }
         CommonShapeParser parser(text);

@@ -41,7 +41,7 @@ const SplitRule& splitRule() {
 
 std::optional<bool> splitAsciiUnitComponents(std::u16string_view text, ustring& expressionPart,
                                              ustring& qualifierPart) {
-    if (!std::ranges::all_of(text, [](char16_t c) { return c < 0x80; })) {
+    if (!TextServices::isAscii(text)) {
         return std::nullopt;
     }
     std::size_t pos = 0;

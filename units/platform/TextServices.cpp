@@ -53,7 +53,7 @@ template <typename Int> Int parseInteger(std::u16string_view text) {
 } // namespace
 
 std::string TextServices::toUtf8(std::u16string_view text) {
-    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+    if (isAscii(text)) {
         return std::string(text.begin(), text.end());
     }
     std::string out;
