@@ -324,7 +324,7 @@ void SqlDatabaseFileLoader::readPhysicalQuantities(const SqlConnection& sql) {
         SqlStatement query(sql, kPhysicalQuantitiesQuery);
         eachRow(query, [&](SqlStatement& row) {
             const ustring name = row.getText(0);
-            const UnitBase& stored = database_.addUnit(*factory.createPhysicalQuantity(
+            const UnitBase& stored = database_.addUnit(factory.createPhysicalQuantity(
                 0, name, row.getText(1), escapeUnderscores(name), name, name));
             database_.addToAutocomplete(stored);
         });
@@ -424,7 +424,7 @@ void SqlDatabaseFileLoader::readUnits(const SqlConnection& sql) {
             auto unit = factory.createUnit(
                 -10, row.getText(0), row.getText(3), row.getText(1), row.getText(2), row.getText(4),
                 checkedFactor(row, 9, 10), row.getText(6), systemNames, prefixes, false, *quantity);
-            database_.addToAutocomplete(database_.addUnit(*unit));
+            database_.addToAutocomplete(database_.addUnit(std::move(unit)));
         });
     });
 }
@@ -445,7 +445,7 @@ void SqlDatabaseFileLoader::readUnitAliases(const SqlConnection& sql) {
             auto alias = factory.createUnitAlias(row.getText(0), row.getText(1), row.getText(2),
                                                  row.getText(4), *unit,
                                                  namesOfGroup(systems, row.getInt(5)));
-            database_.addToAutocomplete(database_.addUnit(*alias));
+            database_.addToAutocomplete(database_.addUnit(std::move(alias)));
         });
     });
 }

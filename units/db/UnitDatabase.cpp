@@ -17,6 +17,7 @@
 #include <bitset>
 #include <cstdint>
 #include <map>
+#include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -82,13 +83,22 @@ template <typename T, typename Comparator> struct EntityStore {
 
     // The stored entity, and whether this call stored it.
     std::pair<const T&, bool> store(const T& entity) {
+        return store(entity, [&entity] { return entity.clone(); });
+    }
+    std::pair<const T&, bool> store(std::unique_ptr<T> entity) {
+        const T& given = *entity;
+        return store(given, [&entity] { return std::move(entity); });
+    }
+
+    // `own` gives the object to keep, once `entity` proved new.
+    template <typename Own> std::pair<const T&, bool> store(const T& entity, Own&& own) {
         // One walk finds the entity or where it goes: comparing entities is most of a load.
         const auto place = entities.lower_bound(entity);
         if (place != entities.end() && !entities.key_comp()(entity, place->first)) {
             warn("UnitAlreadyInDatabase", {entity.getName(), entity.getSymbol()});
             return {*place->second, false};
         }
-        std::unique_ptr<T> owned = entity.clone();
+        std::unique_ptr<T> owned = own();
         const T& stored = *owned;
         entities.emplace_hint(place, stored, std::move(owned));
 
@@ -320,11 +330,19 @@ void UnitDatabase::addUnitProvenance(UnitProvenance&& provenance) {
 }
 
 const UnitBase& UnitDatabase::addUnit(const UnitBase& entity) {
+    if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT &&
+        entity.getUnitType() != UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY) {
+        return entity;
+    }
+    return addUnit(entity.clone());
+}
+
+const UnitBase& UnitDatabase::addUnit(std::unique_ptr<UnitBase> entity) {
     // A new entity may change what a name resolves to.
     store_->sharedDefinitions.clear();
-    switch (entity.getUnitType()) {
+    switch (entity->getUnitType()) {
     case UnitBase::UNIT_TYPE_UNIT: {
-        const auto [entry, fresh] = store_->units.store(entity);
+        const auto [entry, fresh] = store_->units.store(std::move(entity));
         const auto& stored = static_cast<const Unit&>(entry);
         if (fresh) {
             for (const UnitPrefix& prefix : stored.getUnitPrefixes()) {
@@ -334,9 +352,9 @@ const UnitBase& UnitDatabase::addUnit(const UnitBase& entity) {
         return stored;
     }
     case UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY:
-        return store_->physicalQuantities.store(entity).first;
+        return store_->physicalQuantities.store(std::move(entity)).first;
     default:
-        return entity;
+        throw std::invalid_argument("only units and physical quantities are stored");
     }
 }
 

@@ -99,6 +99,8 @@ public:
     void addUnitProvenance(UnitProvenance&& provenance);
     // Stores a copy of a unit or physical quantity and returns it; other kinds are ignored.
     const UnitBase& addUnit(const UnitBase& entity);
+    // The same, keeping the given unit or physical quantity itself.
+    const UnitBase& addUnit(std::unique_ptr<UnitBase> entity);
     const UnitPrefix& addUnitPrefix(const UnitPrefix& prefix);
     // Indexes the entity for completion; a unit's definition also feeds the
     // whitelist, and one that does not parse throws its parse error.
