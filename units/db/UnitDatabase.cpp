@@ -44,12 +44,13 @@ struct TextHash {
     }
 };
 
-// Keys to entities. It also knows the longest key and which code units keys
-// start with, so that splitting a text into a prefix and a unit tries only
-// the split points that can match.
+// Keys to entities. A key views the text of the entity it leads to, which the
+// store owns and removes only after its keys. It also knows the longest key and
+// which code units keys start with, so that splitting a text into a prefix and
+// a unit tries only the split points that can match.
 template <typename T>
-struct KeyIndex : std::unordered_map<ustring, const T*, TextHash, std::equal_to<>> {
-    void add(const ustring& key, const T* entity) {
+struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextHash, std::equal_to<>> {
+    void add(std::u16string_view key, const T* entity) {
         this->emplace(key, entity);
         longest = std::max(longest, key.size());
         if (static_cast<std::size_t>(key[0]) < firstUnits.size()) {
@@ -63,7 +64,7 @@ struct KeyIndex : std::unordered_map<ustring, const T*, TextHash, std::equal_to<
                                                                : nonAsciiFirstUnits;
     }
     void clear() {
-        std::unordered_map<ustring, const T*, TextHash, std::equal_to<>>::clear();
+        std::unordered_map<std::u16string_view, const T*, TextHash, std::equal_to<>>::clear();
         longest = 0;
         firstUnits.reset();
         nonAsciiFirstUnits = false;
