@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <minizip/unzip.h>
@@ -45,7 +46,13 @@ void copyPackagePartToFile(const std::string& packagePath, const std::string& pa
     if (unzOpenCurrentFile(archive.get()) != UNZ_OK) {
         throw unreadable();
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    // A file emptied on opening is one that ext4 writes to disk when it is
+    // closed, lest a rewrite be lost, and removing it then waits for that
+    // write: an empty file, as a fresh temporary file is, is written as it is.
+    std::error_code noSize;
+    const bool empty = std::filesystem::file_size(path, noSize) == 0 && !noSize;
+    std::ofstream out(path,
+                      std::ios::binary | std::ios::out | (empty ? std::ios::in : std::ios::trunc));
     std::array<char, 65536> buffer{};
     constexpr int encrypted = 1;
     if (info.compression_method == 0 && (info.flag & encrypted) == 0) {
