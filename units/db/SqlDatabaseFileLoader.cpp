@@ -188,13 +188,23 @@ std::vector<ustring> namesOfGroup(SqlStatement& groupQuery, std::int64_t groupId
     return names;
 }
 
-// A row's factor as entities keep it, refused when it does not read.
-StoredConversionFactor checkedFactor(const SqlStatement& row, int typeColumn, int textColumn) {
-    const ustring text = row.getText(textColumn);
-    const std::int64_t type = row.getInt(typeColumn);
-    readStoredFactor(text, type);
-    return {text, static_cast<ConversionFactorType>(type)};
-}
+// A row's factor as entities keep it, refused when it does not read. Units
+// share factors (764 units of the built-in database have 367), so each
+// distinct one is read once.
+class FactorCheck {
+public:
+    StoredConversionFactor operator()(const SqlStatement& row, int typeColumn, int textColumn) {
+        std::pair<std::int64_t, ustring> factor(row.getInt(typeColumn), row.getText(textColumn));
+        if (!read_.contains(factor)) {
+            readStoredFactor(factor.second, factor.first);
+            read_.insert(factor);
+        }
+        return {std::move(factor.second), static_cast<ConversionFactorType>(factor.first)};
+    }
+
+private:
+    std::set<std::pair<std::int64_t, ustring>> read_;
+};
 
 template <typename Set> auto firstOf(const Set& set) -> decltype(&set.begin()->get()) {
     return set.empty() ? nullptr : &set.begin()->get();
@@ -352,6 +362,7 @@ void SqlDatabaseFileLoader::readPhysicalQuantityRelations(const SqlConnection& s
 
 void SqlDatabaseFileLoader::readPrefixes(const SqlConnection& sql) {
     const UnitFactory factory;
+    FactorCheck checkedFactor;
     runStep(u"unitPrefixes", [&](auto&& eachRow) {
         SqlStatement query(sql, kPrefixesQuery);
         SqlStatement systems(sql, kPrefixSystemsQuery);
@@ -396,6 +407,7 @@ void SqlDatabaseFileLoader::readPrefixAliases(const SqlConnection& sql) {
 void SqlDatabaseFileLoader::readUnits(const SqlConnection& sql) {
     constexpr std::u16string_view section = u"units";
     const UnitFactory factory;
+    FactorCheck checkedFactor;
     runStep(section, [&](auto&& eachRow) {
         SqlStatement query(sql, kUnitsQuery);
         SqlStatement systems(sql, kUnitSystemsOfGroupQuery);
