@@ -7,13 +7,16 @@ around every page fault: so nearly the whole text ends up resident. Listing
 the input sections that hold the functions a conversion runs, in one output
 section ahead of the rest, keeps those pages together.
 
-Usage:
+Usage, from the build folder (the list in the repository comes from these
+four runs: `convert ft m 1`, `convert km/h m/s 3`, `convert degC degF 100`, and
+`convert --batch` fed the lines "ft<TAB>m" and "kg*m/s^2<TAB>N"):
   valgrind --tool=callgrind --demangle=no --callgrind-out-file=cg.1 \\
-      build/cvunits convert ft m 1
-  order_hot_text.py tools/cvunits/conversion-text.ld cg.1 [cg.2 ...] -- OBJECT_OR_ARCHIVE...
+      bin/cvunits convert ft m 1
+  order_hot_text.py ../tools/cvunits/conversion-text.ld cg.1 [cg.2 ...] -- OBJECT_OR_ARCHIVE...
 
-The objects and archives are the tool's link inputs (`ninja -t commands
-bin/cvunits` lists them). A function that later changes name or moves only
+The objects and archives are the tool's link inputs: those that `ninja -t
+commands bin/cvunits` lists, and the libstdc++.a, libgcc.a and libgcc_eh.a
+that the compiler adds (`g++ -print-file-name=libstdc++.a`). A function that later changes name or moves only
 falls back to its ordinary place.
 """
 
