@@ -189,6 +189,14 @@ def validate(source_dir, tables):
 # Group tables stored clustered by group rather than indexed (see write_database).
 CLUSTERED_GROUP_TABLES = ("unit_system_groups_to_unit_systems", "prefix_groups_to_prefixes")
 
+# The columns that the provenance mappings read from each entity table they
+# join on its group: kept in the group's index, the join never visits the table.
+PROVENANCE_MAPPING_COLUMNS = {
+    "units": ("Symbol",),
+    "unit_aliases": ("Symbol", "AsciiSymbol", "Name"),
+    "physical_quantities": ("Name",),
+}
+
 
 def write_database(tables, path):
     db = sqlite3.connect(path)
@@ -218,7 +226,9 @@ def write_database(tables, path):
             # The provenance mappings join each entity table on its group; the
             # index saves SQLite building one per query at every load.
             if "ProvenanceGroup" in header:
-                db.execute(f'CREATE INDEX "{table}_by_ProvenanceGroup" ON "{table}" ("ProvenanceGroup")')
+                indexed = ", ".join(f'"{c}"' for c in
+                                    ("ProvenanceGroup", *PROVENANCE_MAPPING_COLUMNS.get(table, ())))
+                db.execute(f'CREATE INDEX "{table}_by_ProvenanceGroup" ON "{table}" ({indexed})')
         # The unit-to-quantity map reads an alias's Symbol when it has an ASCII
         # symbol: one that leaves its Symbol to its unit gets that unit's
         # (prefixed) symbol written out, which is what the alias takes anyway.
