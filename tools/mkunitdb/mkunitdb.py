@@ -224,10 +224,11 @@ def write_database(tables, path):
             if "Id" not in header and header and header[0].endswith("_id"):
                 db.execute(f'CREATE INDEX "{table}_by_{header[0]}" ON "{table}" ("{header[0]}")')
             # The provenance mappings join each entity table on its group; the
-            # index saves SQLite building one per query at every load.
-            if "ProvenanceGroup" in header:
+            # index saves SQLite building one per query at every load. Prefixes
+            # are not joined on theirs.
+            if table in PROVENANCE_MAPPING_COLUMNS:
                 indexed = ", ".join(f'"{c}"' for c in
-                                    ("ProvenanceGroup", *PROVENANCE_MAPPING_COLUMNS.get(table, ())))
+                                    ("ProvenanceGroup", *PROVENANCE_MAPPING_COLUMNS[table]))
                 db.execute(f'CREATE INDEX "{table}_by_ProvenanceGroup" ON "{table}" ({indexed})')
         # The unit-to-quantity map reads an alias's Symbol when it has an ASCII
         # symbol: one that leaves its Symbol to its unit gets that unit's
