@@ -99,7 +99,8 @@ public:
     void addUnitProvenance(UnitProvenance&& provenance);
     // Stores a copy of a unit or physical quantity and returns it; other kinds are ignored.
     const UnitBase& addUnit(const UnitBase& entity);
-    // The same, keeping the given unit or physical quantity itself.
+    // The same, keeping the given unit or physical quantity itself; any other
+    // kind throws std::invalid_argument.
     const UnitBase& addUnit(std::unique_ptr<UnitBase> entity);
     const UnitPrefix& addUnitPrefix(const UnitPrefix& prefix);
     // Indexes the entity for completion; a unit's definition also feeds the
