@@ -7,6 +7,7 @@
 #include "units/model/UnitAliasInfo.hpp"
 #include "units/model/UnitFactory.hpp"
 #include "units/model/UnitModelLookup.hpp"
+#include "units/model/UnitPrefixDealiasing.hpp"
 #include "units/platform/DiagnosticService.hpp"
 #include "units/platform/FileSystem.hpp"
 #include "units/platform/TextServices.hpp"
@@ -229,6 +230,9 @@ struct UnitDatabase::Store {
     std::vector<std::shared_ptr<UnitSystem>> unitSystems;
     std::map<ustring, std::shared_ptr<UnitSystem>> unitSystemsByName;
     std::unordered_map<ustring, UnitProvenance> provenances;
+    std::unordered_multimap<std::reference_wrapper<const UnitPrefix>, const Unit*,
+                            UnitPrefixDealiasedHash, UnitPrefixDealiasedEqualTo>
+        unitsByPrefix;
     EntityStore<UnitBase, UnitBase::ConstRefComparator> units;
     EntityStore<UnitBase, UnitBase::ConstRefComparator> physicalQuantities;
     EntityStore<UnitPrefix, PrefixComparator> prefixes;
@@ -338,8 +342,16 @@ const UnitBase& UnitDatabase::addUnit(std::unique_ptr<UnitBase> entity) {
     // A new entity may change what a name resolves to.
     store_->sharedDefinitions.clear();
     switch (entity->getUnitType()) {
-    case UnitBase::UNIT_TYPE_UNIT:
-        return store_->units.store(std::move(entity)).first;
+    case UnitBase::UNIT_TYPE_UNIT: {
+        const auto [entry, fresh] = store_->units.store(std::move(entity));
+        const auto& stored = static_cast<const Unit&>(entry);
+        if (fresh) {
+            for (const UnitPrefix& prefix : stored.getUnitPrefixes()) {
+                store_->unitsByPrefix.emplace(prefix, &stored);
+            }
+        }
+        return stored;
+    }
     case UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY:
         return store_->physicalQuantities.store(std::move(entity)).first;
     default:
@@ -737,6 +749,8 @@ void UnitDatabase::removeUnit(const UnitBase& entity) {
     forgetCompletions();
     store_->sharedDefinitions.clear();
     if (const UnitBase* stored = store_->units.find(entity)) {
+        std::erase_if(store_->unitsByPrefix,
+                      [stored](const auto& entry) { return entry.second == stored; });
         {
             std::lock_guard guard(store_->compositeMutex);
             std::erase_if(store_->composites,
@@ -751,6 +765,7 @@ void UnitDatabase::removeUnit(const UnitBase& entity) {
 // Composites point at their prefix and unit, so they go with either.
 void UnitDatabase::clearAllUnits() {
     clearAllCompositeUnits();
+    store_->unitsByPrefix.clear();
     store_->units.clear();
 }
 
