@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace CvUnitSys {
@@ -74,31 +73,44 @@ void Whitelist::addSuggestionsHelper(const ustring& symbol, const std::set<ustri
     count(symbol, symbols, nameIsValid);
 }
 
-namespace {
-
-// The entry of `key`, made only when it is missing.
-template <typename Map> auto& entry(Map& map, std::u16string_view key) {
-    if (const auto found = map.find(key); found != map.end()) {
+Whitelist::Symbol& Whitelist::intern(std::u16string_view text) {
+    if (const auto found = symbols_.find(text); found != symbols_.end()) {
         return found->second;
     }
-    return map.try_emplace(ustring(key)).first->second;
+    auto* copy =
+        static_cast<char16_t*>(texts_->allocate(text.size() * sizeof(char16_t), alignof(char16_t)));
+    std::copy(text.begin(), text.end(), copy);
+    const auto index = static_cast<std::uint32_t>(symbols_.size());
+    return symbols_.try_emplace(std::u16string_view(copy, text.size()), Symbol{index, 0})
+        .first->second;
 }
 
-} // namespace
+const Whitelist::Symbol* Whitelist::find(std::u16string_view text) const {
+    const auto found = symbols_.find(text);
+    return found == symbols_.end() ? nullptr : &found->second;
+}
+
+std::uint64_t Whitelist::pairKey(std::uint32_t a, std::uint32_t b) {
+    const auto [low, high] = std::minmax(a, b);
+    return (std::uint64_t{high} << 32U) | low;
+}
 
 template <typename Symbols>
 void Whitelist::count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) {
+    std::vector<std::uint32_t> indexes;
     for (const std::u16string_view s : symbols) {
-        ++entry(occurrences_, s);
-        auto& partners = entry(partners_, s);
-        for (const std::u16string_view t : symbols) {
-            if (t != s) {
-                ++entry(partners, t);
-            }
+        Symbol& counted = intern(s);
+        ++counted.occurrences;
+        indexes.push_back(counted.index);
+    }
+    // Distinct symbols: each pair once.
+    for (std::size_t i = 0; i < indexes.size(); ++i) {
+        for (std::size_t j = i + 1; j < indexes.size(); ++j) {
+            ++pairCounts_[pairKey(indexes[i], indexes[j])];
         }
     }
     if (!nameIsValid) {
-        ++entry(occurrences_, symbol);
+        ++intern(symbol).occurrences;
     }
 }
 
@@ -107,25 +119,27 @@ void Whitelist::appendInformation(const EntitySet& completions, Information& inf
     if (expressionEntities.empty()) {
         return;
     }
-    std::unordered_set<std::u16string_view> candidates;
+    // Completions never counted in a definition can be no partner.
+    std::unordered_map<std::u16string_view, const Symbol*> candidates;
     for (const UnitBase& completion : completions) {
-        candidates.insert(completion.getSymbol());
+        if (const Symbol* counted = find(completion.getSymbol())) {
+            candidates.try_emplace(completion.getSymbol(), counted);
+        }
     }
     Information local;
     for (const UnitBase& entity : expressionEntities) {
-        const ustring& typed = entity.getSymbol();
-        const auto partners = partners_.find(typed);
-        if (partners == partners_.end()) {
+        const Symbol* typed = find(entity.getSymbol());
+        if (typed == nullptr) {
             continue;
         }
-        // Pairs are counted both ways, so the typed symbol's count is the candidate's.
-        for (const auto& [candidate, pairCount] : partners->second) {
-            if (!candidates.contains(candidate)) {
+        for (const auto& [candidate, counted] : candidates) {
+            const auto pair = pairCounts_.find(pairKey(typed->index, counted->index));
+            if (pair == pairCounts_.end()) {
                 continue;
             }
-            auto& [count, occurrence] = local[candidate];
-            count += pairCount;
-            occurrence += getSymbolOccurrenceCountHelper(candidate);
+            auto& [count, occurrence] = local[ustring(candidate)];
+            count += pair->second;
+            occurrence += counted->occurrences;
         }
     }
     for (const auto& [symbol, counts] : local) {
@@ -140,13 +154,14 @@ std::int32_t Whitelist::getSymbolOccurrenceCount(const UnitBase& entity) const {
 }
 
 std::int32_t Whitelist::getSymbolOccurrenceCountHelper(const ustring& symbol) const {
-    const auto found = occurrences_.find(symbol);
-    return found == occurrences_.end() ? 0 : found->second;
+    const Symbol* counted = find(symbol);
+    return counted == nullptr ? 0 : counted->occurrences;
 }
 
 void Whitelist::clearAll() {
-    partners_.clear();
-    occurrences_.clear();
+    symbols_.clear();
+    pairCounts_.clear();
+    texts_->release();
 }
 
 } // namespace CvUnitSys
