@@ -80,8 +80,7 @@ Whitelist::Symbol& Whitelist::intern(std::u16string_view text) {
     auto* copy =
         static_cast<char16_t*>(texts_->allocate(text.size() * sizeof(char16_t), alignof(char16_t)));
     std::copy(text.begin(), text.end(), copy);
-    const auto index = static_cast<std::uint32_t>(symbols_.size());
-    return symbols_.try_emplace(std::u16string_view(copy, text.size()), Symbol{index, 0})
+    return symbols_.try_emplace(std::u16string_view(copy, text.size()), Symbol{noSlot, 0})
         .first->second;
 }
 
@@ -90,23 +89,50 @@ const Whitelist::Symbol* Whitelist::find(std::u16string_view text) const {
     return found == symbols_.end() ? nullptr : &found->second;
 }
 
-std::uint64_t Whitelist::pairKey(std::uint32_t a, std::uint32_t b) {
+std::uint32_t Whitelist::slotOf(Symbol& symbol) {
+    if (symbol.slot == noSlot) {
+        symbol.slot = static_cast<std::uint32_t>(partners_.size());
+        partners_.emplace_back();
+    }
+    return symbol.slot;
+}
+
+namespace {
+
+constexpr auto bySlot = [](const auto& partner, std::uint32_t slot) { return partner.slot < slot; };
+
+} // namespace
+
+void Whitelist::countPair(std::uint32_t a, std::uint32_t b) {
     const auto [low, high] = std::minmax(a, b);
-    return (std::uint64_t{high} << 32U) | low;
+    auto& partners = partners_[low];
+    const auto at = std::lower_bound(partners.begin(), partners.end(), high, bySlot);
+    if (at != partners.end() && at->slot == high) {
+        ++at->count;
+    } else {
+        partners.insert(at, Partner{high, 1});
+    }
+}
+
+std::int32_t Whitelist::pairCount(std::uint32_t a, std::uint32_t b) const {
+    const auto [low, high] = std::minmax(a, b);
+    const auto& partners = partners_[low];
+    const auto at = std::lower_bound(partners.begin(), partners.end(), high, bySlot);
+    return at != partners.end() && at->slot == high ? at->count : 0;
 }
 
 template <typename Symbols>
 void Whitelist::count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) {
-    std::vector<std::uint32_t> indexes;
+    std::vector<std::uint32_t> slots;
     for (const std::u16string_view s : symbols) {
         Symbol& counted = intern(s);
         ++counted.occurrences;
-        indexes.push_back(counted.index);
+        slots.push_back(slotOf(counted));
     }
     // Distinct symbols: each pair once.
-    for (std::size_t i = 0; i < indexes.size(); ++i) {
-        for (std::size_t j = i + 1; j < indexes.size(); ++j) {
-            ++pairCounts_[pairKey(indexes[i], indexes[j])];
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        for (std::size_t j = i + 1; j < slots.size(); ++j) {
+            countPair(slots[i], slots[j]);
         }
     }
     if (!nameIsValid) {
@@ -119,26 +145,27 @@ void Whitelist::appendInformation(const EntitySet& completions, Information& inf
     if (expressionEntities.empty()) {
         return;
     }
-    // Completions never counted in a definition can be no partner.
+    // Symbols that no definition used can be no partner.
     std::unordered_map<std::u16string_view, const Symbol*> candidates;
     for (const UnitBase& completion : completions) {
-        if (const Symbol* counted = find(completion.getSymbol())) {
+        const Symbol* counted = find(completion.getSymbol());
+        if (counted != nullptr && counted->slot != noSlot) {
             candidates.try_emplace(completion.getSymbol(), counted);
         }
     }
     Information local;
     for (const UnitBase& entity : expressionEntities) {
         const Symbol* typed = find(entity.getSymbol());
-        if (typed == nullptr) {
+        if (typed == nullptr || typed->slot == noSlot) {
             continue;
         }
         for (const auto& [candidate, counted] : candidates) {
-            const auto pair = pairCounts_.find(pairKey(typed->index, counted->index));
-            if (pair == pairCounts_.end()) {
+            const std::int32_t together = pairCount(typed->slot, counted->slot);
+            if (together == 0) {
                 continue;
             }
             auto& [count, occurrence] = local[ustring(candidate)];
-            count += pair->second;
+            count += together;
             occurrence += counted->occurrences;
         }
     }
@@ -160,7 +187,7 @@ std::int32_t Whitelist::getSymbolOccurrenceCountHelper(const ustring& symbol) co
 
 void Whitelist::clearAll() {
     symbols_.clear();
-    pairCounts_.clear();
+    partners_.clear();
     texts_->release();
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace CvUnitSys {
 
@@ -60,21 +61,31 @@ private:
 
     // A table adds one symbol per registered expression and a few pairs per
     // definition, for as long as its set lives: each symbol's text is kept
-    // once, and a pair is two small indexes rather than two more copies.
+    // once, and a pair is two small slot numbers rather than two more copies.
+    // Only symbols that definitions use get a slot, so the slots, and the
+    // pairs, are bounded by what the databases hold.
+    static constexpr std::uint32_t noSlot = UINT32_MAX;
     struct Symbol {
-        std::uint32_t index;
+        std::uint32_t slot;
         std::int32_t occurrences;
+    };
+    struct Partner {
+        std::uint32_t slot;
+        std::int32_t count;
     };
     Symbol& intern(std::u16string_view text);
     const Symbol* find(std::u16string_view text) const;
-    // Pairs are counted both ways at once, so one key serves either order.
-    static std::uint64_t pairKey(std::uint32_t a, std::uint32_t b);
+    std::uint32_t slotOf(Symbol& symbol);
+    // Pairs are counted both ways at once: each lives in the list of its lower slot.
+    void countPair(std::uint32_t a, std::uint32_t b);
+    std::int32_t pairCount(std::uint32_t a, std::uint32_t b) const;
 
     // Holds the symbols' texts: the views into it stay valid until clearAll.
     std::unique_ptr<std::pmr::monotonic_buffer_resource> texts_ =
         std::make_unique<std::pmr::monotonic_buffer_resource>();
     std::unordered_map<std::u16string_view, Symbol> symbols_;
-    std::unordered_map<std::uint64_t, std::int32_t> pairCounts_;
+    // Per slot, its partners of higher slots, ascending.
+    std::vector<std::vector<Partner>> partners_;
 };
 
 } // namespace CvUnitSys
