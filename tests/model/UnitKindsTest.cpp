@@ -226,6 +226,15 @@ TEST(UnitFactory, CreatesEntitiesInOneStep) {
     EXPECT_TRUE(unit->hasPrefix(*kilo));
     EXPECT_EQ(unit->getUnitSystems().size(), 1u);
     EXPECT_EQ(unit->getPhysicalQuantity(), pq.get());
+    // A copy shares what it copied until one of the two changes it.
+    const auto copy = unit->clone();
+    auto& copied = static_cast<Unit&>(*copy);
+    copied.setSubUnit(u"mm");
+    copied.addOwnerUnitSystem(u"SI");
+    EXPECT_EQ(unit->getSubUnit(), u"cm");
+    EXPECT_EQ(unit->getUnitSystems().size(), 1u);
+    EXPECT_EQ(copied.getUnitSystems().size(), 2u);
+    EXPECT_TRUE(copied.hasPrefix(*kilo));
     EXPECT_EQ(factory.createPhysicalQuantity(u"Length/Time")->getExpression(), u"Length/Time");
 
     const auto alias = factory.createUnitAlias(u"meter", u"", u"", u"", *unit, {u"SI"});

@@ -36,8 +36,32 @@ bool Unit::isPQOnly() const {
     return !hasDefaultPhysicalQuantity();
 }
 
+namespace {
+
+template <typename T> const T& none() {
+    static const T empty;
+    return empty;
+}
+
+} // namespace
+
+Unit::Details& Unit::ownDetails() {
+    if (!details_ || details_.use_count() > 1) {
+        details_ = details_ ? std::make_shared<Details>(*details_) : std::make_shared<Details>();
+    }
+    return *details_;
+}
+
+const std::vector<std::shared_ptr<UnitSystem>>& Unit::getUnitSystems() const {
+    return details_ ? details_->unitSystems : none<std::vector<std::shared_ptr<UnitSystem>>>();
+}
+
+const Unit::PrefixSet& Unit::getUnitPrefixes() const {
+    return details_ ? details_->availablePrefixes : none<PrefixSet>();
+}
+
 void Unit::addPrefix(std::reference_wrapper<const UnitPrefix> prefix) {
-    availablePrefixes_.insert(prefix);
+    ownDetails().availablePrefixes.insert(prefix);
 }
 
 void Unit::addAvailablePrefix(const ustring& prefixName) {
@@ -48,13 +72,37 @@ void Unit::addAvailablePrefix(const ustring& prefixName) {
 }
 
 bool Unit::hasPrefix(std::reference_wrapper<const UnitPrefix> prefix) const {
-    return availablePrefixes_.contains(prefix);
+    return details_ && details_->availablePrefixes.contains(prefix);
+}
+
+const ustring& Unit::getSubUnit() const {
+    return details_ ? details_->subUnit : none<ustring>();
+}
+
+void Unit::setSubUnit(const ustring& subUnit) {
+    if (details_ || !subUnit.empty()) {
+        ownDetails().subUnit = subUnit;
+    }
+}
+
+void Unit::setIsCommonSubUnit(bool flag) {
+    if (details_ || flag) {
+        ownDetails().isCommonSubUnit = flag;
+    }
+}
+
+bool Unit::isCommonSubUnit() const {
+    return details_ && details_->isCommonSubUnit;
 }
 
 void Unit::addOwnerUnitSystem(const ustring& systemName) {
     if (auto system = UnitModelLookup::managerUnitSystem(systemName)) {
-        unitSystems_.push_back(std::move(system));
+        addOwnerUnitSystem(std::move(system));
     }
+}
+
+void Unit::addOwnerUnitSystem(std::shared_ptr<UnitSystem> system) {
+    ownDetails().unitSystems.push_back(std::move(system));
 }
 
 int Unit::compareTemplate(const UnitBase& other) const {

@@ -32,38 +32,41 @@ public:
     virtual bool isInherit() const;
     // Unnamed or named "inherit", with a quantity other than the default one.
     virtual bool isPQOnly() const;
-    const std::vector<std::shared_ptr<UnitSystem>>& getUnitSystems() const override {
-        return unitSystems_;
-    }
-    virtual const PrefixSet& getUnitPrefixes() const { return availablePrefixes_; }
+    const std::vector<std::shared_ptr<UnitSystem>>& getUnitSystems() const override;
+    virtual const PrefixSet& getUnitPrefixes() const;
     virtual void addPrefix(std::reference_wrapper<const UnitPrefix> prefix);
     // Adds the first built-in prefix of that name; unknown names are ignored.
     virtual void addAvailablePrefix(const ustring& prefixName);
     virtual bool hasPrefix(std::reference_wrapper<const UnitPrefix> prefix) const;
-    virtual const ustring& getSubUnit() const { return subUnit_; }
-    virtual void setSubUnit(const ustring& subUnit) { subUnit_ = subUnit; }
-    virtual void setIsCommonSubUnit(bool flag) { isCommonSubUnitFlag_ = flag; }
-    virtual bool isCommonSubUnit() const { return isCommonSubUnitFlag_; }
+    virtual const ustring& getSubUnit() const;
+    virtual void setSubUnit(const ustring& subUnit);
+    virtual void setIsCommonSubUnit(bool flag);
+    virtual bool isCommonSubUnit() const;
 
     // Appends the database manager's system of that name; unknown names are ignored.
     void addOwnerUnitSystem(const ustring& systemName);
     // Appends a system the caller already holds, as a database does for its own.
-    void addOwnerUnitSystem(std::shared_ptr<UnitSystem> system) {
-        unitSystems_.push_back(std::move(system));
-    }
+    void addOwnerUnitSystem(std::shared_ptr<UnitSystem> system);
 
 protected:
     // Sub-units, then physical quantities.
     int compareTemplate(const UnitBase& other) const override;
 
 private:
+    // What only database units have. Tables hold many units made from
+    // expressions, which have none of it, and copies of database units, which
+    // never change it: absent or shared, and copied before a change.
+    struct Details {
+        std::vector<std::shared_ptr<UnitSystem>> unitSystems;
+        PrefixSet availablePrefixes;
+        ustring subUnit;
+        bool isCommonSubUnit = false;
+    };
+    Details& ownDetails();
     bool hasDefaultPhysicalQuantity() const;
 
     const UnitBase* physicalQuantity_;
-    std::vector<std::shared_ptr<UnitSystem>> unitSystems_;
-    PrefixSet availablePrefixes_;
-    ustring subUnit_;
-    bool isCommonSubUnitFlag_ = false;
+    std::shared_ptr<Details> details_;
 };
 
 } // namespace CvUnitSys

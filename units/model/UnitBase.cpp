@@ -7,14 +7,25 @@
 
 namespace CvUnitSys {
 
+namespace {
+
+std::shared_ptr<const StoredConversionFactor> shared(const StoredConversionFactor& factor) {
+    static const auto defaultFactor =
+        std::make_shared<const StoredConversionFactor>(defaultStoredConversionFactor());
+    return factor == *defaultFactor ? defaultFactor
+                                    : std::make_shared<const StoredConversionFactor>(factor);
+}
+
+} // namespace
+
 UnitBase::UnitBase(std::int32_t id, const ustring& name, const ustring& expression,
                    const ustring& display, const ustring& symbol, const ustring& asciiSymbol,
                    const StoredConversionFactor& conversionFactor)
     : id_(id), name_(name), symbol_(symbol), asciiSymbol_(asciiSymbol), display_(display),
-      expression_(expression), conversionFactor_(conversionFactor) {}
+      expression_(expression), conversionFactor_(shared(conversionFactor)) {}
 
 UnitBase::UnitBase(const ustring& expression, const StoredConversionFactor& conversionFactor)
-    : id_(0), expression_(expression), conversionFactor_(conversionFactor) {}
+    : id_(0), expression_(expression), conversionFactor_(shared(conversionFactor)) {}
 
 void UnitBase::print(std::basic_ostream<char16_t>& out) const {
     out << u"Unit : '" << expression_ << u"'" << u'\n';
@@ -48,8 +59,8 @@ int UnitBase::compare(const UnitBase& other) const {
         }
     }
     // Reversed on purpose: the entity with the smaller factor sorts after.
-    if (conversionFactor_ != other.conversionFactor_) {
-        return conversionFactor_ < other.conversionFactor_ ? 1 : -1;
+    if (getConversionFactor() != other.getConversionFactor()) {
+        return getConversionFactor() < other.getConversionFactor() ? 1 : -1;
     }
     if (const int c = compareText(expression_, other.expression_); c != 0) {
         return c;

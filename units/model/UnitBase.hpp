@@ -65,7 +65,7 @@ public:
     const ustring& getAsciiSymbol() const { return asciiSymbol_; }
     const ustring& getDisplay() const { return display_; }
     const ustring& getExpression() const { return expression_; }
-    const StoredConversionFactor& getConversionFactor() const { return conversionFactor_; }
+    const StoredConversionFactor& getConversionFactor() const { return *conversionFactor_; }
     const ustring& getDisplayString() const { return expression_; }
 
     // True when the entity belongs to no system, or shares a system name with `systems`.
@@ -93,7 +93,8 @@ private:
     ustring asciiSymbol_;
     ustring display_;
     ustring expression_;
-    StoredConversionFactor conversionFactor_;
+    // Shared: most entities carry the default factor, and copies never change theirs.
+    std::shared_ptr<const StoredConversionFactor> conversionFactor_;
 };
 
 std::basic_ostream<char16_t>& operator<<(std::basic_ostream<char16_t>& out, const UnitBase& unit);

@@ -96,13 +96,12 @@ bool isOneSymbol(const UnitExprWithTexts& parsed, const ustring& unitPart) {
 
 // The unit of the id; "InvalidUnitId" when there is none. One look-up for the
 // check and the unit: hosts ask by id all the time.
-const UnitBase& checkedUnit(const std::map<std::int32_t, std::unique_ptr<UnitBase>>& units,
-                            std::int32_t id) {
+template <typename Units> const UnitBase& checkedUnit(const Units& units, std::int32_t id) {
     const auto found = units.find(id);
     if (found == units.end()) {
         throwUnitMsg("InvalidUnitId", {std::int64_t{id}});
     }
-    return *found->second;
+    return *found->second.unit;
 }
 
 // A unit part the databases resolve; an unreadable one counts as not resolved.
@@ -151,9 +150,8 @@ std::int32_t UnitTable::nextId() const {
 }
 
 std::int32_t UnitTable::findId(const ustring& key) const {
-    const auto& byKey = index_.get<ByKey>();
-    const auto found = byKey.find(key);
-    return found == byKey.end() ? NoUnitId : found->id;
+    const auto found = index_.find(key);
+    return found == index_.end() ? NoUnitId : found->second;
 }
 
 std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool fromModel) {
@@ -276,11 +274,12 @@ std::optional<Diagnostic> UnitTable::RegisterUnit(UnitTable& table, const ustrin
 
 void UnitTable::addUnit(const ustring& key, std::unique_ptr<UnitBase> unit) {
     const std::int32_t id = unit->getId();
-    if (!units_.emplace(id, std::move(unit)).second) {
+    const auto [entry, added] = units_.try_emplace(id, Entry{std::move(unit)});
+    if (!added || id == MixedUnitId) {
         return;
     }
-    if (id != MixedUnitId) {
-        index_.insert(IndexEntry{key, id});
+    if (const auto [indexed, inserted] = index_.try_emplace(key, id); inserted) {
+        entry->second.key = &indexed->first;
     }
 }
 
@@ -348,17 +347,23 @@ void UnitTable::removeUnit(const UnitBase& unit) {
     // By id: a unit copied from a database carries that unit's expression, not
     // the text it was registered under.
     const std::int32_t id = unit.getId();
-    index_.get<ById>().erase(id);
-    units_.erase(id);
+    if (const auto found = units_.find(id); found != units_.end()) {
+        if (found->second.key != nullptr) {
+            index_.erase(index_.find(*found->second.key));
+        }
+        units_.erase(found);
+    }
     clearPairCaches();
 }
 
 void UnitTable::resetToBuiltin() {
-    std::erase_if(units_, [](const auto& entry) { return entry.first >= getNumBaseUnits(); });
-    auto& byId = index_.get<ById>();
-    for (auto it = byId.begin(); it != byId.end();) {
-        it = it->id >= getNumBaseUnits() ? byId.erase(it) : std::next(it);
+    const auto firstDropped = units_.lower_bound(getNumBaseUnits());
+    for (auto it = firstDropped; it != units_.end(); ++it) {
+        if (it->second.key != nullptr) {
+            index_.erase(index_.find(*it->second.key));
+        }
     }
+    units_.erase(firstDropped, units_.end());
     idsWithQuantity_.clear();
     unresolvedIds_.clear();
     ambiguousIds_.clear();
@@ -379,13 +384,13 @@ void UnitTable::resetToBuiltin() {
 void UnitTable::remarkUnitsInSet() {
     set_->clearTemporaryUnitDefinitions();
     for (const std::int32_t id : unresolvedIds_) {
-        const UnitBase& unit = *units_.at(id);
+        const UnitBase& unit = *units_.at(id).unit;
         if (!unit.getExpression().empty() && !isInherit(unit.getExpression())) {
             set_->setUnresolved(unit);
         }
     }
     for (const std::int32_t id : ambiguousIds_) {
-        set_->setAmbiguous(*units_.at(id));
+        set_->setAmbiguous(*units_.at(id).unit);
     }
     clearPairCaches();
 }
@@ -407,7 +412,7 @@ void UnitTable::resolveUnresolvedUnits() {
             ambiguousIds_.insert(id);
             set_->setAmbiguous(*unit);
         }
-        units_[id] = std::move(unit);
+        units_[id].unit = std::move(unit);
         unresolvedIds_.erase(id);
         changed = true;
     }
@@ -442,7 +447,7 @@ const UnitBase* UnitTable::getUnit(const ustring& expr) const {
         return nullptr;
     }
     const auto found = units_.find(id);
-    return found == units_.end() ? nullptr : found->second.get();
+    return found == units_.end() ? nullptr : found->second.unit.get();
 }
 
 bool UnitTable::isInherit(const ustring& expr) {
@@ -473,7 +478,7 @@ bool UnitTable::isUnitIdValid_NotInherit(std::int32_t id) const {
 
 const UnitBase* UnitTable::getUnit(std::int32_t id) const {
     const auto found = units_.find(id);
-    return found == units_.end() ? nullptr : found->second.get();
+    return found == units_.end() ? nullptr : found->second.unit.get();
 }
 
 bool UnitTable::isUnitUnresolved(std::int32_t id) const {
@@ -493,13 +498,12 @@ const ustring& UnitTable::getUserSpecifiedUnitExpr(std::int32_t id) const {
     if (id == MixedUnitId) {
         return mixedText;
     }
-    const auto& byId = index_.get<ById>();
-    const auto found = byId.find(id);
-    return found == byId.end() ? none : found->key;
+    const auto found = units_.find(id);
+    return found == units_.end() || found->second.key == nullptr ? none : *found->second.key;
 }
 
 ustring UnitTable::quantityText(std::int32_t id, const ustring& (UnitBase::*text)() const) const {
-    const UnitBase& unit = *units_.at(id);
+    const UnitBase& unit = *units_.at(id).unit;
     if (unit.getUnitType() == UnitBase::UNIT_TYPE_UNIT) {
         const UnitBase* quantity = static_cast<const Unit&>(unit).getPhysicalQuantity();
         if (quantity != nullptr && !isDefaultQuantity(*quantity)) {
@@ -514,7 +518,7 @@ ustring UnitTable::quantityText(std::int32_t id, const ustring& (UnitBase::*text
 
 ustring UnitTable::textWithQuantity(std::int32_t id,
                                     const ustring& (UnitBase::*text)() const) const {
-    ustring out = (units_.at(id).get()->*text)();
+    ustring out = (units_.at(id).unit.get()->*text)();
     if (idsWithQuantity_.contains(id)) {
         const ustring quantity = quantityText(id, text);
         if (!quantity.empty()) {
@@ -538,7 +542,7 @@ ustring UnitTable::getUnitAsciiSymbolExpr(std::int32_t id) const {
 }
 
 ustring UnitTable::getUnitDispExpr(std::int32_t id) const {
-    ustring out = units_.at(id)->getDisplay();
+    ustring out = units_.at(id).unit->getDisplay();
     if (idsWithQuantity_.contains(id)) {
         out += u'<';
         for (char16_t c : quantityText(id, &UnitBase::getDisplay)) {

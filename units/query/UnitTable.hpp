@@ -10,11 +10,8 @@
 #include "units/platform/FeatureSwitch.hpp"
 #include "units/query/UnitComparison.hpp"
 
-#include <boost/multi_index/hashed_index.hpp>
-#include <boost/multi_index/member.hpp>
-#include <boost/multi_index_container.hpp>
+#include <boost/container/flat_map.hpp>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -134,21 +131,11 @@ public:
     static FeatureSwitch& quantityOnlyRegistration();
 
 private:
-    struct IndexEntry {
-        ustring key;
-        std::int32_t id;
+    struct Entry {
+        std::unique_ptr<UnitBase> unit;
+        // The key the index holds for this id, or null when it holds none.
+        const ustring* key = nullptr;
     };
-    struct ByKey {};
-    struct ById {};
-    using ExpressionIndex = boost::multi_index_container<
-        IndexEntry,
-        boost::multi_index::indexed_by<
-            boost::multi_index::hashed_unique<
-                boost::multi_index::tag<ByKey>,
-                boost::multi_index::member<IndexEntry, ustring, &IndexEntry::key>>,
-            boost::multi_index::hashed_unique<
-                boost::multi_index::tag<ById>,
-                boost::multi_index::member<IndexEntry, std::int32_t, &IndexEntry::id>>>>;
 
     void initialize();
     // The set keeps its own unresolved and ambiguous marks; after ids change
@@ -164,8 +151,10 @@ private:
     ustring quantityText(std::int32_t id, const ustring& (UnitBase::*text)() const) const;
     ustring textWithQuantity(std::int32_t id, const ustring& (UnitBase::*text)() const) const;
 
-    std::map<std::int32_t, std::unique_ptr<UnitBase>> units_;
-    ExpressionIndex index_;
+    // Ids come in ascending order, so a sorted vector grows at its end.
+    boost::container::flat_map<std::int32_t, Entry> units_;
+    // Nodes stay put: the entries point at their keys.
+    std::unordered_map<ustring, std::int32_t> index_;
     std::unordered_set<std::int32_t> idsWithQuantity_;
     std::unordered_set<std::int32_t> unresolvedIds_;
     std::unordered_map<std::int32_t, std::vector<ustring>> undefinedUnits_;

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace CvUnitSys {
@@ -74,31 +73,70 @@ void Whitelist::addSuggestionsHelper(const ustring& symbol, const std::set<ustri
     count(symbol, symbols, nameIsValid);
 }
 
-namespace {
-
-// The entry of `key`, made only when it is missing.
-template <typename Map> auto& entry(Map& map, std::u16string_view key) {
-    if (const auto found = map.find(key); found != map.end()) {
+Whitelist::Symbol& Whitelist::intern(std::u16string_view text) {
+    if (const auto found = symbols_.find(text); found != symbols_.end()) {
         return found->second;
     }
-    return map.try_emplace(ustring(key)).first->second;
+    auto* copy =
+        static_cast<char16_t*>(texts_->allocate(text.size() * sizeof(char16_t), alignof(char16_t)));
+    std::copy(text.begin(), text.end(), copy);
+    return symbols_.try_emplace(std::u16string_view(copy, text.size()), Symbol{noSlot, 0})
+        .first->second;
 }
+
+const Whitelist::Symbol* Whitelist::find(std::u16string_view text) const {
+    const auto found = symbols_.find(text);
+    return found == symbols_.end() ? nullptr : &found->second;
+}
+
+std::uint32_t Whitelist::slotOf(Symbol& symbol) {
+    if (symbol.slot == noSlot) {
+        symbol.slot = static_cast<std::uint32_t>(partners_.size());
+        partners_.emplace_back();
+    }
+    return symbol.slot;
+}
+
+namespace {
+
+constexpr auto bySlot = [](const auto& partner, std::uint32_t slot) { return partner.slot < slot; };
 
 } // namespace
 
+void Whitelist::countPair(std::uint32_t a, std::uint32_t b) {
+    const auto [low, high] = std::minmax(a, b);
+    auto& partners = partners_[low];
+    const auto at = std::lower_bound(partners.begin(), partners.end(), high, bySlot);
+    if (at != partners.end() && at->slot == high) {
+        ++at->count;
+    } else {
+        partners.insert(at, Partner{high, 1});
+    }
+}
+
+std::int32_t Whitelist::pairCount(std::uint32_t a, std::uint32_t b) const {
+    const auto [low, high] = std::minmax(a, b);
+    const auto& partners = partners_[low];
+    const auto at = std::lower_bound(partners.begin(), partners.end(), high, bySlot);
+    return at != partners.end() && at->slot == high ? at->count : 0;
+}
+
 template <typename Symbols>
 void Whitelist::count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) {
+    std::vector<std::uint32_t> slots;
     for (const std::u16string_view s : symbols) {
-        ++entry(occurrences_, s);
-        auto& partners = entry(partners_, s);
-        for (const std::u16string_view t : symbols) {
-            if (t != s) {
-                ++entry(partners, t);
-            }
+        Symbol& counted = intern(s);
+        ++counted.occurrences;
+        slots.push_back(slotOf(counted));
+    }
+    // Distinct symbols: each pair once.
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        for (std::size_t j = i + 1; j < slots.size(); ++j) {
+            countPair(slots[i], slots[j]);
         }
     }
     if (!nameIsValid) {
-        ++entry(occurrences_, symbol);
+        ++intern(symbol).occurrences;
     }
 }
 
@@ -107,25 +145,28 @@ void Whitelist::appendInformation(const EntitySet& completions, Information& inf
     if (expressionEntities.empty()) {
         return;
     }
-    std::unordered_set<std::u16string_view> candidates;
+    // Symbols that no definition used can be no partner.
+    std::unordered_map<std::u16string_view, const Symbol*> candidates;
     for (const UnitBase& completion : completions) {
-        candidates.insert(completion.getSymbol());
+        const Symbol* counted = find(completion.getSymbol());
+        if (counted != nullptr && counted->slot != noSlot) {
+            candidates.try_emplace(completion.getSymbol(), counted);
+        }
     }
     Information local;
     for (const UnitBase& entity : expressionEntities) {
-        const ustring& typed = entity.getSymbol();
-        const auto partners = partners_.find(typed);
-        if (partners == partners_.end()) {
+        const Symbol* typed = find(entity.getSymbol());
+        if (typed == nullptr || typed->slot == noSlot) {
             continue;
         }
-        // Pairs are counted both ways, so the typed symbol's count is the candidate's.
-        for (const auto& [candidate, pairCount] : partners->second) {
-            if (!candidates.contains(candidate)) {
+        for (const auto& [candidate, counted] : candidates) {
+            const std::int32_t together = pairCount(typed->slot, counted->slot);
+            if (together == 0) {
                 continue;
             }
-            auto& [count, occurrence] = local[candidate];
-            count += pairCount;
-            occurrence += getSymbolOccurrenceCountHelper(candidate);
+            auto& [count, occurrence] = local[ustring(candidate)];
+            count += together;
+            occurrence += counted->occurrences;
         }
     }
     for (const auto& [symbol, counts] : local) {
@@ -140,13 +181,14 @@ std::int32_t Whitelist::getSymbolOccurrenceCount(const UnitBase& entity) const {
 }
 
 std::int32_t Whitelist::getSymbolOccurrenceCountHelper(const ustring& symbol) const {
-    const auto found = occurrences_.find(symbol);
-    return found == occurrences_.end() ? 0 : found->second;
+    const Symbol* counted = find(symbol);
+    return counted == nullptr ? 0 : counted->occurrences;
 }
 
 void Whitelist::clearAll() {
+    symbols_.clear();
     partners_.clear();
-    occurrences_.clear();
+    texts_->release();
 }
 
 } // namespace CvUnitSys

@@ -6,10 +6,13 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <memory_resource>
 #include <set>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace CvUnitSys {
 
@@ -55,20 +58,34 @@ private:
     // addSuggestionsHelper over any ascending range of distinct symbols.
     template <typename Symbols>
     void count(const ustring& symbol, const Symbols& symbols, bool nameIsValid);
-    // Looked up by view: counting a definition makes no key strings for
-    // symbols already counted.
-    struct SymbolHash {
-        using is_transparent = void;
-        std::size_t operator()(std::u16string_view symbol) const {
-            return std::hash<std::u16string_view>{}(symbol);
-        }
+
+    // A table adds one symbol per registered expression and a few pairs per
+    // definition, for as long as its set lives: each symbol's text is kept
+    // once, and a pair is two small slot numbers rather than two more copies.
+    // Only symbols that definitions use get a slot, so the slots, and the
+    // pairs, are bounded by what the databases hold.
+    static constexpr std::uint32_t noSlot = UINT32_MAX;
+    struct Symbol {
+        std::uint32_t slot;
+        std::int32_t occurrences;
     };
-    template <typename Value>
-    using SymbolMap = std::unordered_map<ustring, Value, SymbolHash, std::equal_to<>>;
-    // Per symbol, the symbols that appeared beside it and how often. Common
-    // symbols have hundreds of partners: hashed, since nothing reads them in order.
-    SymbolMap<SymbolMap<std::int32_t>> partners_;
-    SymbolMap<std::int32_t> occurrences_;
+    struct Partner {
+        std::uint32_t slot;
+        std::int32_t count;
+    };
+    Symbol& intern(std::u16string_view text);
+    const Symbol* find(std::u16string_view text) const;
+    std::uint32_t slotOf(Symbol& symbol);
+    // Pairs are counted both ways at once: each lives in the list of its lower slot.
+    void countPair(std::uint32_t a, std::uint32_t b);
+    std::int32_t pairCount(std::uint32_t a, std::uint32_t b) const;
+
+    // Holds the symbols' texts: the views into it stay valid until clearAll.
+    std::unique_ptr<std::pmr::monotonic_buffer_resource> texts_ =
+        std::make_unique<std::pmr::monotonic_buffer_resource>();
+    std::unordered_map<std::u16string_view, Symbol> symbols_;
+    // Per slot, its partners of higher slots, ascending.
+    std::vector<std::vector<Partner>> partners_;
 };
 
 } // namespace CvUnitSys
