@@ -58,6 +58,14 @@ template <typename Int> Int readIntegerField(std::u16string_view field) {
     }
 }
 
+ConversionFactorImpl::Ptr onHeap(ScaledRational::Scale scale) {
+    return std::visit(
+        [](auto& kind) -> ConversionFactorImpl::Ptr {
+            return std::make_unique<std::decay_t<decltype(kind)>>(std::move(kind));
+        },
+        scale);
+}
+
 ustring integerText(std::int64_t v) {
     return TextServices::fromLatin1(std::to_string(v));
 }
@@ -123,27 +131,33 @@ ConversionFactorImpl::Ptr ScaledRational::clone() const {
     return copy;
 }
 
-// Products are formed in double precision, so beyond 2^53 they are rounded
-// before they come back as integers; past 2^63 they stay doubles.
 ConversionFactorImpl::Ptr ScaledRational::operator*(const ConversionFactorImpl& o) const {
     const auto* other = dynamic_cast<const ScaledRational*>(&o);
     if (other == nullptr) {
         return ScaleConversionFactorRules::multiply(extendedValue(*this), o);
     }
-    const double n =
-        static_cast<double>(getNumerator()) * static_cast<double>(other->getNumerator());
+    return onHeap(product(*other));
+}
+
+// Products are formed in double precision, so beyond 2^53 they are rounded
+// before they come back as integers; past 2^63 they stay doubles.
+ScaledRational::Scale ScaledRational::product(const ScaledRational& o) const {
+    const double n = static_cast<double>(getNumerator()) * static_cast<double>(o.getNumerator());
     const double d =
-        static_cast<double>(getDenominator()) * static_cast<double>(other->getDenominator());
-    const double s = static_cast<double>(scale_) + static_cast<double>(other->scale_);
+        static_cast<double>(getDenominator()) * static_cast<double>(o.getDenominator());
+    const double s = static_cast<double>(scale_) + static_cast<double>(o.scale_);
     if (std::fabs(n) < kInt64Bound && std::fabs(d) < kInt64Bound && fitsInt32(s)) {
-        return std::make_unique<ScaledRational>(static_cast<std::int64_t>(n),
-                                                static_cast<std::int64_t>(d),
-                                                static_cast<std::int32_t>(s));
+        return ScaledRational(static_cast<std::int64_t>(n), static_cast<std::int64_t>(d),
+                              static_cast<std::int32_t>(s));
     }
-    return std::make_unique<DoubleConversionFactor>(toDouble() * other->toDouble());
+    return DoubleConversionFactor(toDouble() * o.toDouble());
 }
 
 ConversionFactorImpl::Ptr ScaledRational::operator^(const Exponent& e) const {
+    return onHeap(power(e));
+}
+
+ScaledRational::Scale ScaledRational::power(const Exponent& e) const {
     const double s = e.getSimplifiedExpo();
     const double n = static_cast<double>(getNumerator());
     const double d = static_cast<double>(getDenominator());
@@ -154,11 +168,11 @@ ConversionFactorImpl::Ptr ScaledRational::operator^(const Exponent& e) const {
         std::fabs(newDenominator) < kInt64Bound && fitsInt32(newScale)) {
         const auto magnitude = static_cast<std::int64_t>(std::fabs(newNumerator));
         const bool negative = newNumerator <= 0 || newDenominator <= 0;
-        return std::make_unique<ScaledRational>(
-            negative ? -magnitude : magnitude, static_cast<std::int64_t>(std::fabs(newDenominator)),
-            static_cast<std::int32_t>(newScale));
+        return ScaledRational(negative ? -magnitude : magnitude,
+                              static_cast<std::int64_t>(std::fabs(newDenominator)),
+                              static_cast<std::int32_t>(newScale));
     }
-    return std::make_unique<DoubleConversionFactor>(std::pow(toDouble(), s));
+    return DoubleConversionFactor(std::pow(toDouble(), s));
 }
 
 ConversionFactorImpl::Ptr ScaledRational::operator/(const ConversionFactorImpl& o) const {
