@@ -20,6 +20,11 @@ TEST(ConversionFactor, ConstantsAndDefaultAreExactRationals) {
     EXPECT_EQ(ConversionFactor::unity.toUString(), u"1/1*1e0");
     EXPECT_EQ(ConversionFactor::zero.toUString(), u"0/1*1e0");
     EXPECT_TRUE(ConversionFactor().isWellDefined());
+    // Equal across kinds is not identical: the kind decides later arithmetic.
+    EXPECT_TRUE(rational(1, 1, 0).isIdentical(ConversionFactor::unity));
+    EXPECT_FALSE(dbl(1).isIdentical(ConversionFactor::unity));
+    EXPECT_FALSE(ConversionFactor(ConversionFactor::unity.getFactor(), false)
+                     .isIdentical(ConversionFactor::unity));
 }
 
 TEST(ConversionFactor, CopiesOwnTheirFactorAndMovesLeaveTheSourceEmpty) {

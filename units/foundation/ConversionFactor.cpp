@@ -170,6 +170,18 @@ bool ConversionFactor::operator==(const ConversionFactor& o) const {
     return *held() == *o.held();
 }
 
+bool ConversionFactor::isIdentical(const ConversionFactor& o) const {
+    if (wellDefined_ != o.wellDefined_ || factor_.index() != o.factor_.index()) {
+        return false;
+    }
+    if (isEmpty()) {
+        return true;
+    }
+    const ConversionFactorImpl& a = *held();
+    const ConversionFactorImpl& b = *o.held();
+    return typeid(a) == typeid(b) && a == b;
+}
+
 bool ConversionFactor::operator<(const ConversionFactor& o) const {
     return getFactor() < o.getFactor();
 }

@@ -47,6 +47,9 @@ public:
     bool operator==(const ConversionFactor& o) const;
     bool operator!=(const ConversionFactor& o) const { return !(*this == o); }
     bool operator<(const ConversionFactor& o) const;
+    // Same kind, same value and same flag: one may stand for the other in
+    // every use, which == (a double 1 equals the exact 1) does not promise.
+    bool isIdentical(const ConversionFactor& o) const;
 
     // These throw std::logic_error on an empty factor.
     double toDouble() const { return getFactor().toDouble(); }

@@ -5,6 +5,7 @@
 #include "units/model/UnitAST.hpp"
 #include "units/query/UnitComparison.hpp"
 
+#include <memory>
 #include <optional>
 
 namespace CvUnitSys {
@@ -19,10 +20,17 @@ class UnitDefinition {
 public:
     UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST, ConversionFactor factor,
                    ConversionFactor fundamentalFactor, bool generated, const UnitDBSet* set);
+    UnitDefinition(const UnitDefinition& o);
+    UnitDefinition& operator=(const UnitDefinition& o);
+    UnitDefinition(UnitDefinition&&) noexcept = default;
+    UnitDefinition& operator=(UnitDefinition&&) noexcept = default;
+    ~UnitDefinition() = default;
 
     const UnitAST& getUnitAST() const { return unitAST_; }
     const UnitAST& getFundamentalAST() const { return fundamentalAST_; }
-    const ConversionFactor& getConversionFactor() const { return factor_; }
+    const ConversionFactor& getConversionFactor() const {
+        return factor_ != nullptr ? *factor_ : defaultFactor();
+    }
     const ConversionFactor& getFundamentalConversionFactor() const { return fundamentalFactor_; }
     bool isGenerated() const { return generated_; }
     const UnitDBSet* getDBSet() const { return set_; }
@@ -55,13 +63,20 @@ public:
                                              const UnitDefinition& quantityDefinition,
                                              const UnitDBSet* set, ExponentUsage usage);
 
+    // The factor of entities given none (a double 1).
+    static const ConversionFactor& defaultFactor();
+
 private:
+    static std::unique_ptr<const ConversionFactor> ownFactor(ConversionFactor factor);
+
     UnitAST unitAST_;
     UnitAST fundamentalAST_;
-    ConversionFactor factor_;
     ConversionFactor fundamentalFactor_;
-    bool generated_;
+    // Null for the default factor, which most entities carry: a definition is
+    // cached for every registered unit, and this spares each a factor.
+    std::unique_ptr<const ConversionFactor> factor_;
     const UnitDBSet* set_;
+    bool generated_;
 };
 
 } // namespace CvUnitSys
