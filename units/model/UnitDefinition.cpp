@@ -93,14 +93,18 @@ UnitAST UnitDefinition::partsOf(const UnitBase& entity, const UnitDBSet* set) {
 }
 
 UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAST unitAST,
-                                                  UnitDBSet* set) {
+                                                  UnitDBSet* set,
+                                                  std::span<const UnitDefinition* const> known) {
     ConversionFactor factor = factorOf(entity.getConversionFactor());
 
     UnitAST fundamentalAST;
     ConversionFactor fundamentalFactor = ConversionFactor::unity;
     const bool alone = unitAST.getAST().size() == 1;
+    const bool partsKnown = known.size() == unitAST.getAST().size();
+    std::size_t index = 0;
     for (const auto& [part, exponent] : unitAST.getAST()) {
-        const UnitDefinition& partDefinition = set->definitionOf(part);
+        const UnitDefinition& partDefinition =
+            partsKnown ? *known[index++] : set->definitionOf(part);
         if (isAffineOrReciprocal(partDefinition.getConversionFactor()) &&
             !(alone && exponent == Exponent::unity)) {
             // An offset or an inversion has no meaning inside a product: keep the

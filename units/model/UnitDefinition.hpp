@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 
 namespace CvUnitSys {
 
@@ -43,9 +44,11 @@ public:
     // The entities the entity's expression names, looked up in the set:
     // "UnitNotInDatabase" or "PhysicalQuantityNotInDatabase" for a missing one.
     static UnitAST partsOf(const UnitBase& entity, const UnitDBSet* set);
-    // As above, with the entities of the expression already looked up.
+    // As above, with the entities of the expression already looked up, and
+    // their definitions when the caller has them (one per entry, in order).
     static UnitDefinition generateDefinition(const UnitBase& entity, UnitAST unitAST,
-                                             UnitDBSet* set);
+                                             UnitDBSet* set,
+                                             std::span<const UnitDefinition* const> known = {});
     static UnitComparison equivalent(const UnitDefinition& a, const UnitDefinition& b,
                                      ExponentUsage usage);
     static bool areConvertible(const UnitDefinition& a, const UnitDefinition& b,
