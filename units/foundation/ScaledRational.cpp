@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,24 @@ ScaledRational::Rational makeRational(std::int64_t n, std::int64_t d) {
 bool fitsInt32(double x) {
     return x >= std::numeric_limits<std::int32_t>::min() &&
            x <= std::numeric_limits<std::int32_t>::max();
+}
+
+constexpr double kMaxMultipliedPower = 8;
+constexpr std::int64_t kExactInDouble = std::int64_t{1} << 53;
+
+// a^k when every step stays within the integers a double holds exactly, and a
+// is not zero; nothing otherwise.
+std::optional<std::int64_t> exactPower(std::int64_t a, int k) {
+    if (a == 0 || a > kExactInDouble || a < -kExactInDouble) {
+        return std::nullopt;
+    }
+    std::int64_t p = a;
+    for (int i = 1; i < k; ++i) {
+        if (__builtin_mul_overflow(p, a, &p) || p > kExactInDouble || p < -kExactInDouble) {
+            return std::nullopt;
+        }
+    }
+    return p;
 }
 
 template <typename Int> Int readIntegerField(std::u16string_view field) {
@@ -159,6 +178,21 @@ ConversionFactorImpl::Ptr ScaledRational::operator^(const Exponent& e) const {
 
 ScaledRational::Scale ScaledRational::power(const Exponent& e) const {
     const double s = e.getSimplifiedExpo();
+    // The small whole powers that definitions raise units to, by multiplying:
+    // where the result is exact in a double, pow returns that same value.
+    if (s != 0 && std::fabs(s) <= kMaxMultipliedPower && !e.isFractional()) {
+        const auto k = static_cast<int>(std::fabs(s));
+        const auto top = exactPower(s > 0 ? getNumerator() : getDenominator(), k);
+        const auto bottom = exactPower(s > 0 ? getDenominator() : getNumerator(), k);
+        const double newScale = std::trunc(s * scale_);
+        if (top && bottom && fitsInt32(newScale)) {
+            const bool negative = *top < 0 || *bottom < 0;
+            const std::int64_t magnitude = *top < 0 ? -*top : *top;
+            return ScaledRational(negative ? -magnitude : magnitude,
+                                  *bottom < 0 ? -*bottom : *bottom,
+                                  static_cast<std::int32_t>(newScale));
+        }
+    }
     const double n = static_cast<double>(getNumerator());
     const double d = static_cast<double>(getDenominator());
     const double newNumerator = s > 0 ? std::pow(n, s) : std::pow(d, -s);
