@@ -539,9 +539,18 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string
     }
     struct InProgress {
         decltype(inProgress_)& set;
-        decltype(inProgress_)::iterator it;
-        ~InProgress() { set.erase(it); }
-    } guard{inProgress_, inProgress_.insert(entity).first};
+        std::optional<decltype(inProgress_)::iterator> it;
+        ~InProgress() {
+            if (it) {
+                set.erase(*it);
+            }
+        }
+    } guard{inProgress_, std::nullopt};
+    // Generating from parts whose definitions are given asks the set for
+    // nothing, so it cannot come back here.
+    if (known.empty()) {
+        guard.it = inProgress_.insert(entity).first;
+    }
 
     UnitSet fundamentals;
     UnitDatabase::addMatchingFundamentalUnitToList(entity, fundamentals);
