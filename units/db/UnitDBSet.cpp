@@ -93,11 +93,15 @@ bool nothing(const UnitDatabase::FirstUnit& found) {
 
 template <typename Lookup> auto UnitDBSet::resolve(const ustring& name, Lookup lookup) const {
     ustring qualifier;
-    ustring symbol = name;
+    // Most names are not qualified: those are looked up as they are, uncopied.
+    ustring split;
+    const ustring* symbolText = &name;
     if (const auto colons = name.find(u"::"); name.size() >= 2 && colons != ustring::npos) {
         qualifier = name.substr(0, colons);
-        symbol = name.substr(colons + 2);
+        split = name.substr(colons + 2);
+        symbolText = &split;
     }
+    const ustring& symbol = *symbolText;
     // The built-in database answers whatever the qualifier says.
     auto found = lookup(builtin(), symbol);
     for (const UserDB& db : databases_) {
@@ -515,7 +519,9 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
     const UnitDefinition* definition = storedDefinition(entity, key);
     if (definition == nullptr && !key.empty() && key != Unit::UnitInheritUStr) {
         DefinitionMap& map =
-            findFirstUnit(ustring(key)) == nullptr ? temporaryUnitDefinitions_ : unitDefinitions_;
+            findFirstUnit(storage.empty() ? entity.getSymbol() : storage) == nullptr
+                ? temporaryUnitDefinitions_
+                : unitDefinitions_;
         definition = &generateInto(map, key, entity, parts, known);
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
