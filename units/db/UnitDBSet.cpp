@@ -513,7 +513,10 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
     ustring storage;
     const std::u16string_view key = definitionKey(entity, storage);
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
-        return &generateInto(physicalQuantityDefinitions_, key, entity, parts, known);
+        const UnitDefinition* stored = storedDefinition(entity, key);
+        return stored != nullptr
+                   ? stored
+                   : &generateInto(physicalQuantityDefinitions_, key, entity, parts, known);
     }
     // A cached key skips the look-up that decides between the two maps.
     const UnitDefinition* definition = storedDefinition(entity, key);
@@ -534,12 +537,6 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
 const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string_view key,
                                               const UnitBase& entity, const UnitAST* parts,
                                               std::span<const UnitDefinition* const> known) {
-    if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
-        return *shared;
-    }
-    if (const auto found = map.find(key); found != map.end()) {
-        return found->second;
-    }
     if (inProgress_.contains(entity)) {
         throwUnitMsg("CycleInAST", {entity.getSymbol()});
     }

@@ -200,7 +200,7 @@ private:
     // Generates what `root` depends on, and root, deepest first and without
     // recursion: chains of user units are as long as their author makes them.
     void generateDependencies(const UnitBase& root, const UnitAST* rootParts);
-    // The definition under `key` in `map`, generated there first when missing.
+    // Generates the definition into `map` under `key`; the caller found none stored.
     const UnitDefinition& generateInto(DefinitionMap& map, std::u16string_view key,
                                        const UnitBase& entity, const UnitAST* parts,
                                        std::span<const UnitDefinition* const> known);
