@@ -2,12 +2,15 @@
 
 #include "FactorKind.hpp"
 
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 using CvUnitSys::ConversionFactor;
 using CvUnitSys::Exponent;
+using CvUnitSys::ustring;
 using namespace CvUnitSysTest;
 
 namespace {
@@ -17,9 +20,14 @@ TEST(ConversionFactor, ConstantsAndDefaultAreExactRationals) {
     EXPECT_EQ(ConversionFactor::unity.toUString(), u"1/1*1e0");
     EXPECT_EQ(ConversionFactor::zero.toUString(), u"0/1*1e0");
     EXPECT_TRUE(ConversionFactor().isWellDefined());
+    // Equal across kinds is not identical: the kind decides later arithmetic.
+    EXPECT_TRUE(rational(1, 1, 0).isIdentical(ConversionFactor::unity));
+    EXPECT_FALSE(dbl(1).isIdentical(ConversionFactor::unity));
+    EXPECT_FALSE(ConversionFactor(ConversionFactor::unity.getFactor(), false)
+                     .isIdentical(ConversionFactor::unity));
 }
 
-TEST(ConversionFactor, CopiesOwnTheirFactor) {
+TEST(ConversionFactor, CopiesOwnTheirFactorAndMovesLeaveTheSourceEmpty) {
     ConversionFactor a = dbl(2);
     ConversionFactor b = a;
     a = recip(3);
@@ -36,6 +44,19 @@ TEST(ConversionFactor, CopiesOwnTheirFactor) {
     assigned = empty;
     EXPECT_TRUE(emptyCopy.isEmpty());
     EXPECT_TRUE(assigned.isEmpty());
+
+    // Heap-held and in-place kinds alike; a moved-from factor must not read as
+    // a factor (its query would dereference nothing).
+    for (ConversionFactor source : {recip(2), affine(1.8, 32), rational(1, 3, 0), dbl(2)}) {
+        const ustring text = source.toUString();
+        const std::string kind = kindOf(source);
+        ConversionFactor constructed(std::move(source));
+        EXPECT_TRUE(source.isEmpty()) << kind;
+        ConversionFactor assignedByMove = dbl(5);
+        assignedByMove = std::move(constructed);
+        EXPECT_TRUE(constructed.isEmpty()) << kind;
+        EXPECT_TRUE(assignedByMove.toUString() == text) << kind;
+    }
 }
 
 TEST(ConversionFactor, EmptyFactorsPropagateAndRefuseQueries) {
@@ -79,6 +100,33 @@ TEST(ConversionFactor, PowerOneIsACloneForEveryKind) {
         EXPECT_EQ(kindOf(p), kindOf(f));
         EXPECT_EQ(p.toUString(), f.toUString());
         EXPECT_NE(&p.getFactor(), &f.getFactor());
+    }
+}
+
+// Plain and exact scales combine in place; the result must be what the kinds'
+// own operations give, including where an exact product or power overflows.
+TEST(ConversionFactor, ScalesCombinedInPlaceMatchTheirKindsRules) {
+    const ConversionFactor factors[] = {dbl(0.3),
+                                        dbl(-2.5e300),
+                                        rational(3048, 1, -4),
+                                        rational(-7, 3, 2),
+                                        rational(INT64_C(4611686018427387903), 3, 2000000000),
+                                        recip(4),
+                                        affine(1.8, 32),
+                                        rationalAffine(5, 9, -160, 9)};
+    const auto same = [](const ConversionFactor& held, const ConversionFactor& viaKind) {
+        EXPECT_EQ(kindOf(held), kindOf(viaKind));
+        EXPECT_EQ(held.toUString(), viaKind.toUString());
+    };
+    for (const auto& a : factors) {
+        for (const auto& b : factors) {
+            same(a * b, ConversionFactor(a.getFactor() * b.getFactor()));
+            same(a / b, ConversionFactor(a.getFactor() / b.getFactor()));
+        }
+        for (const Exponent& e :
+             {Exponent(2), Exponent(-3), Exponent(0.5), Exponent(40), Exponent(2, 1)}) {
+            same(a ^ e, ConversionFactor(a.getFactor() ^ e));
+        }
     }
 }
 

@@ -116,6 +116,8 @@ TEST(ScaledRational, IntegerPowersStayExactAndInvertForNegativeExponents) {
         {"negative base, even inverse", rational(-2, 3) ^ Exponent(-2), u"9/4*1e0"},
         {"zero squared", ConversionFactor::zero ^ Exponent(2), u"0/1*1e0"},
         {"2^62", rational(2, 1) ^ Exponent(62), u"4611686018427387904/1*1e0"},
+        {"past 2^53 as a double gives it", rational(134217729, 1) ^ Exponent(2),
+         u"1801439877791744/1*1e1"},
         {"2^63 leaves 64 bits", rational(2, 1) ^ Exponent(63), u"9223372036854775808"},
         {"fractional parts", rational(4, 1) ^ Exponent(2.5, 0.5), u"16"},
         {"scale past 32 bits", rational(1, 1, 1 << 30) ^ Exponent(4), u"inf"},

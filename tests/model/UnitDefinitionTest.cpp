@@ -51,6 +51,8 @@ TEST(UnitDefinition, EquivalenceNamesTheDifference) {
          CanonicalScalingFactorDifference},
         {definition(kelvin, degC, degC), definition(kelvin, degF, degF), DifferentOffsets},
         {definition(kelvin, one, one), definition(kelvin, degC, degC), DifferentOffsets},
+        {definition(kelvin, UnitDefinition::defaultFactor(), one), definition(kelvin, degF, degF),
+         DifferentOffsets},
         {definition(ast({{u"m", 1}, {u"s", 0}}), one, one), definition(ast({{u"m", 1}}), one, one),
          Equivalent},
     };
@@ -59,6 +61,11 @@ TEST(UnitDefinition, EquivalenceNamesTheDifference) {
     }
     const UnitDefinition d = definition(speed, kmh, kmh);
     EXPECT_EQ(UnitDefinition::equivalent(d, d, UsePosNegExpo), Equivalent);
+    // The default factor is not stored, an exact 1 is: each reads back as given.
+    for (const ConversionFactor& own : {UnitDefinition::defaultFactor(), one, degC}) {
+        const UnitDefinition copy = definition(speed, own, one);
+        EXPECT_TRUE(copy.getConversionFactor().isIdentical(own));
+    }
     EXPECT_FALSE(UnitDefinition::areConvertible(definition(ast({{u"m", 1}, {u"s", 0}}), one, one),
                                                 definition(ast({{u"m", 1}}), one, one),
                                                 UsePosNegExpo));

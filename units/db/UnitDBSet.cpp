@@ -5,6 +5,7 @@
 #include "units/model/UnitFactory.hpp"
 
 #include <algorithm>
+#include <boost/container/small_vector.hpp>
 #include <optional>
 #include <shared_mutex>
 
@@ -92,11 +93,15 @@ bool nothing(const UnitDatabase::FirstUnit& found) {
 
 template <typename Lookup> auto UnitDBSet::resolve(const ustring& name, Lookup lookup) const {
     ustring qualifier;
-    ustring symbol = name;
+    // Most names are not qualified: those are looked up as they are, uncopied.
+    ustring split;
+    const ustring* symbolText = &name;
     if (const auto colons = name.find(u"::"); name.size() >= 2 && colons != ustring::npos) {
         qualifier = name.substr(0, colons);
-        symbol = name.substr(colons + 2);
+        split = name.substr(colons + 2);
+        symbolText = &split;
     }
+    const ustring& symbol = *symbolText;
     // The built-in database answers whatever the qualifier says.
     auto found = lookup(builtin(), symbol);
     for (const UserDB& db : databases_) {
@@ -346,17 +351,27 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
         return known;
     }
     // A registered text usually names units whose definitions are made
-    // already: then there is nothing to walk before it.
+    // already: then there is nothing to walk before it, and the definitions
+    // found on the way serve the generation.
+    boost::container::small_vector<const UnitDefinition*, 4> known;
     const auto partsKnown = [&] {
-        return parts != nullptr && memo_ == nullptr &&
-               std::all_of(parts->getAST().begin(), parts->getAST().end(), [&](const auto& part) {
-                   return cachedDefinition(part.first) != nullptr;
-               });
+        if (parts == nullptr || memo_ != nullptr) {
+            return false;
+        }
+        for (const auto& [part, exponent] : parts->getAST()) {
+            const UnitDefinition* definition = cachedDefinition(part);
+            if (definition == nullptr) {
+                known.clear();
+                return false;
+            }
+            known.push_back(definition);
+        }
+        return true;
     };
     if (!walking_ && !partsKnown()) {
         generateDependencies(entity, parts);
     }
-    return generateOne(entity, parts);
+    return generateOne(entity, parts, {known.data(), known.size()});
 }
 
 void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootParts) {
@@ -493,18 +508,24 @@ void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootPa
     }
 }
 
-const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitAST* parts) {
+const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitAST* parts,
+                                             std::span<const UnitDefinition* const> known) {
     ustring storage;
     const std::u16string_view key = definitionKey(entity, storage);
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
-        return &generateInto(physicalQuantityDefinitions_, key, entity, parts);
+        const UnitDefinition* stored = storedDefinition(entity, key);
+        return stored != nullptr
+                   ? stored
+                   : &generateInto(physicalQuantityDefinitions_, key, entity, parts, known);
     }
     // A cached key skips the look-up that decides between the two maps.
     const UnitDefinition* definition = storedDefinition(entity, key);
     if (definition == nullptr && !key.empty() && key != Unit::UnitInheritUStr) {
         DefinitionMap& map =
-            findFirstUnit(ustring(key)) == nullptr ? temporaryUnitDefinitions_ : unitDefinitions_;
-        definition = &generateInto(map, key, entity, parts);
+            findFirstUnit(storage.empty() ? entity.getSymbol() : storage) == nullptr
+                ? temporaryUnitDefinitions_
+                : unitDefinitions_;
+        definition = &generateInto(map, key, entity, parts, known);
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
     if (quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0) {
@@ -514,21 +535,25 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
 }
 
 const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string_view key,
-                                              const UnitBase& entity, const UnitAST* parts) {
-    if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
-        return *shared;
-    }
-    if (const auto found = map.find(key); found != map.end()) {
-        return found->second;
-    }
+                                              const UnitBase& entity, const UnitAST* parts,
+                                              std::span<const UnitDefinition* const> known) {
     if (inProgress_.contains(entity)) {
         throwUnitMsg("CycleInAST", {entity.getSymbol()});
     }
     struct InProgress {
         decltype(inProgress_)& set;
-        decltype(inProgress_)::iterator it;
-        ~InProgress() { set.erase(it); }
-    } guard{inProgress_, inProgress_.insert(entity).first};
+        std::optional<decltype(inProgress_)::iterator> it;
+        ~InProgress() {
+            if (it) {
+                set.erase(*it);
+            }
+        }
+    } guard{inProgress_, std::nullopt};
+    // Generating from parts whose definitions are given asks the set for
+    // nothing, so it cannot come back here.
+    if (known.empty()) {
+        guard.it = inProgress_.insert(entity).first;
+    }
 
     UnitSet fundamentals;
     UnitDatabase::addMatchingFundamentalUnitToList(entity, fundamentals);
@@ -537,7 +562,7 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string
             .first->second;
     }
     UnitDefinition generated = parts != nullptr
-                                   ? UnitDefinition::generateDefinition(entity, *parts, this)
+                                   ? UnitDefinition::generateDefinition(entity, *parts, this, known)
                                    : UnitDefinition::generateDefinition(entity, this);
     // Made from the built-in database alone: every set may use it.
     if (databases_.empty() && &map != &temporaryUnitDefinitions_) {

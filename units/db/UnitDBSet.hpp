@@ -193,14 +193,17 @@ private:
     const UnitBase* findFirstUnit(const ustring& name) const;
     // The entity's definition; null for an entity that has none (no symbol, inherit).
     const UnitDefinition* generateDefinitionOnce(const UnitBase& entity, const UnitAST* parts);
-    // generateDefinitionOnce for an entity whose dependencies are generated.
-    const UnitDefinition* generateOne(const UnitBase& entity, const UnitAST* parts);
+    // generateDefinitionOnce for an entity whose dependencies are generated;
+    // `known` holds the parts' definitions when the caller found them.
+    const UnitDefinition* generateOne(const UnitBase& entity, const UnitAST* parts,
+                                      std::span<const UnitDefinition* const> known = {});
     // Generates what `root` depends on, and root, deepest first and without
     // recursion: chains of user units are as long as their author makes them.
     void generateDependencies(const UnitBase& root, const UnitAST* rootParts);
-    // The definition under `key` in `map`, generated there first when missing.
+    // Generates the definition into `map` under `key`; the caller found none stored.
     const UnitDefinition& generateInto(DefinitionMap& map, std::u16string_view key,
-                                       const UnitBase& entity, const UnitAST* parts);
+                                       const UnitBase& entity, const UnitAST* parts,
+                                       std::span<const UnitDefinition* const> known);
     void validateDatabase(UnitDatabase& database);
     // The quantities whose base expression that of a product of units is,
     // when each of its units has one physical quantity.

@@ -1,12 +1,14 @@
 #include "units/foundation/ConversionFactor.hpp"
 
 #include "units/foundation/DoubleAffineConversionFactor.hpp"
-#include "units/foundation/DoubleConversionFactor.hpp"
 #include "units/foundation/DoubleReciprocalConversionFactor.hpp"
+#include "units/foundation/ExtendedValue.hpp"
 #include "units/foundation/RationalAffineConversionFactor.hpp"
-#include "units/foundation/ScaledRational.hpp"
+#include "units/foundation/ScaleConversionFactorRules.hpp"
 
 #include <stdexcept>
+#include <typeinfo>
+#include <utility>
 
 namespace CvUnitSys {
 
@@ -16,9 +18,7 @@ const ustring ConversionFactor::defaultValue = u"1";
 
 namespace {
 
-std::unique_ptr<ConversionFactorImpl> cloneOf(const std::unique_ptr<ConversionFactorImpl>& f) {
-    return f ? f->clone() : nullptr;
-}
+using Heap = std::unique_ptr<ConversionFactorImpl>;
 
 template <typename Kind> const Kind* as(const ConversionFactorImpl& f) {
     return dynamic_cast<const Kind*>(&f);
@@ -26,21 +26,80 @@ template <typename Kind> const Kind* as(const ConversionFactorImpl& f) {
 
 } // namespace
 
-// Built afresh rather than cloned from unity, which may not be constructed yet
+ConversionFactor::Held ConversionFactor::hold(std::unique_ptr<ConversionFactorImpl> factor) {
+    if (factor == nullptr) {
+        return {};
+    }
+    const ConversionFactorImpl& kind = *factor;
+    if (typeid(kind) == typeid(ScaledRational) || typeid(kind) == typeid(DoubleConversionFactor)) {
+        return hold(kind);
+    }
+    return Held(std::move(factor));
+}
+
+ConversionFactor::Held ConversionFactor::hold(const ConversionFactorImpl& factor) {
+    if (typeid(factor) == typeid(ScaledRational)) {
+        return Held(std::in_place_type<ScaledRational>, static_cast<const ScaledRational&>(factor));
+    }
+    if (typeid(factor) == typeid(DoubleConversionFactor)) {
+        return Held(std::in_place_type<DoubleConversionFactor>,
+                    static_cast<const DoubleConversionFactor&>(factor));
+    }
+    return Held(factor.clone());
+}
+
+ConversionFactor::Held ConversionFactor::hold(ScaledRational::Scale scale) {
+    return std::visit(
+        [](auto& kind) {
+            return Held(std::in_place_type<std::decay_t<decltype(kind)>>, std::move(kind));
+        },
+        scale);
+}
+
+const ConversionFactorImpl* ConversionFactor::held() const {
+    switch (factor_.index()) {
+    case 1:
+        return std::get_if<ScaledRational>(&factor_);
+    case 2:
+        return std::get_if<DoubleConversionFactor>(&factor_);
+    case 3:
+        return std::get_if<Heap>(&factor_)->get();
+    default:
+        return nullptr;
+    }
+}
+
+// Built afresh rather than copied from unity, which may not be constructed yet
 // when another static factor is.
-ConversionFactor::ConversionFactor() : factor_(std::make_unique<ScaledRational>(1, 1, 0)) {}
+ConversionFactor::ConversionFactor() : factor_(std::in_place_type<ScaledRational>, 1, 1, 0) {}
 
 ConversionFactor::ConversionFactor(std::unique_ptr<ConversionFactorImpl> factor, bool wellDefined)
-    : factor_(std::move(factor)), wellDefined_(wellDefined) {}
+    : factor_(hold(std::move(factor))), wellDefined_(wellDefined) {}
 
 ConversionFactor::ConversionFactor(const ConversionFactorImpl& factor, bool wellDefined)
-    : factor_(factor.clone()), wellDefined_(wellDefined) {}
+    : factor_(hold(factor)), wellDefined_(wellDefined) {}
+
+ConversionFactor::ConversionFactor(InPlace, Held factor, bool wellDefined)
+    : factor_(std::move(factor)), wellDefined_(wellDefined) {}
 
 ConversionFactor::ConversionFactor(const ConversionFactor& o)
-    : factor_(cloneOf(o.factor_)), wellDefined_(o.wellDefined_) {}
+    : factor_(o.isEmpty() ? Held() : hold(*o.held())), wellDefined_(o.wellDefined_) {}
+
+// The source is left empty: a moved-from heap kind would otherwise hold a null
+// pointer while reading as a factor.
+ConversionFactor::ConversionFactor(ConversionFactor&& o) noexcept
+    : factor_(std::exchange(o.factor_, Held())), wellDefined_(o.wellDefined_) {}
+
+ConversionFactor& ConversionFactor::operator=(ConversionFactor&& o) noexcept {
+    factor_ = std::exchange(o.factor_, Held());
+    wellDefined_ = o.wellDefined_;
+    return *this;
+}
 
 ConversionFactor& ConversionFactor::operator=(const ConversionFactor& o) {
-    factor_ = cloneOf(o.factor_);
+    if (this != &o) {
+        factor_ = o.isEmpty() ? Held() : hold(*o.held());
+    }
     wellDefined_ = o.wellDefined_;
     return *this;
 }
@@ -48,9 +107,21 @@ ConversionFactor& ConversionFactor::operator=(const ConversionFactor& o) {
 ConversionFactor ConversionFactor::operator*(const ConversionFactor& o) const {
     const bool wellDefined = wellDefined_ && o.wellDefined_;
     if (isEmpty() || o.isEmpty()) {
-        return ConversionFactor(nullptr, wellDefined);
+        return ConversionFactor(InPlace{}, Held(), wellDefined);
     }
-    return ConversionFactor(*factor_ * *o.factor_, wellDefined);
+    const auto* a = std::get_if<ScaledRational>(&factor_);
+    const auto* b = std::get_if<ScaledRational>(&o.factor_);
+    if (a != nullptr && b != nullptr) {
+        return ConversionFactor(InPlace{}, hold(a->product(*b)), wellDefined);
+    }
+    if (isScale() && o.isScale()) {
+        return ConversionFactor(
+            InPlace{},
+            Held(std::in_place_type<DoubleConversionFactor>,
+                 ScaleConversionFactorRules::plainProduct(extendedValue(*held()), *o.held())),
+            wellDefined);
+    }
+    return ConversionFactor(*held() * *o.held(), wellDefined);
 }
 
 ConversionFactor& ConversionFactor::operator*=(const ConversionFactor& o) {
@@ -61,27 +132,62 @@ ConversionFactor& ConversionFactor::operator*=(const ConversionFactor& o) {
 ConversionFactor ConversionFactor::operator/(const ConversionFactor& o) const {
     const bool wellDefined = wellDefined_ && o.wellDefined_;
     if (isEmpty() || o.isEmpty()) {
-        return ConversionFactor(nullptr, wellDefined);
+        return ConversionFactor(InPlace{}, Held(), wellDefined);
     }
-    return ConversionFactor(*factor_ / *o.factor_, wellDefined);
+    if (isScale() && o.isScale()) {
+        return ConversionFactor(
+            InPlace{},
+            Held(std::in_place_type<DoubleConversionFactor>,
+                 ScaleConversionFactorRules::plainQuotient(extendedValue(*held()), *o.held())),
+            wellDefined);
+    }
+    return ConversionFactor(*held() / *o.held(), wellDefined);
 }
 
 ConversionFactor ConversionFactor::operator^(const Exponent& e) const {
     if (isEmpty() || e == 1) {
         return *this;
     }
-    return ConversionFactor(*factor_ ^ e, wellDefined_);
+    if (const auto* rational = std::get_if<ScaledRational>(&factor_)) {
+        return ConversionFactor(InPlace{}, hold(rational->power(e)), wellDefined_);
+    }
+    if (const auto* plain = std::get_if<DoubleConversionFactor>(&factor_)) {
+        return ConversionFactor(InPlace{},
+                                Held(std::in_place_type<DoubleConversionFactor>, plain->power(e)),
+                                wellDefined_);
+    }
+    return ConversionFactor(*held() ^ e, wellDefined_);
 }
 
 ConversionFactor ConversionFactor::operator-() const {
-    return ConversionFactor(isEmpty() ? nullptr : -*factor_, wellDefined_);
+    return ConversionFactor(isEmpty() ? nullptr : -*held(), wellDefined_);
 }
 
 bool ConversionFactor::operator==(const ConversionFactor& o) const {
     if (isEmpty() || o.isEmpty()) {
         return isEmpty() && o.isEmpty();
     }
-    return *factor_ == *o.factor_;
+    // Definitions compare with unity at every step: the kinds' own rules,
+    // without the virtual calls.
+    const auto* a = std::get_if<ScaledRational>(&factor_);
+    const auto* b = std::get_if<ScaledRational>(&o.factor_);
+    if (a != nullptr && b != nullptr) {
+        return a->getNumerator() == b->getNumerator() &&
+               a->getDenominator() == b->getDenominator() && a->getScale() == b->getScale();
+    }
+    return *held() == *o.held();
+}
+
+bool ConversionFactor::isIdentical(const ConversionFactor& o) const {
+    if (wellDefined_ != o.wellDefined_ || factor_.index() != o.factor_.index()) {
+        return false;
+    }
+    if (isEmpty()) {
+        return true;
+    }
+    const ConversionFactorImpl& a = *held();
+    const ConversionFactorImpl& b = *o.held();
+    return typeid(a) == typeid(b) && a == b;
 }
 
 bool ConversionFactor::operator<(const ConversionFactor& o) const {
@@ -92,26 +198,27 @@ const ConversionFactorImpl& ConversionFactor::getFactor() const {
     if (isEmpty()) {
         throw std::logic_error("empty conversion factor");
     }
-    return *factor_;
+    return *held();
 }
 
 ustring ConversionFactor::toUString() const {
     if (isEmpty()) {
         return u"empty";
     }
-    if (const auto* f = as<ScaledRational>(*factor_)) {
+    const ConversionFactorImpl& factor = *held();
+    if (const auto* f = as<ScaledRational>(factor)) {
         return f->toUString();
     }
-    if (const auto* f = as<DoubleConversionFactor>(*factor_)) {
+    if (const auto* f = as<DoubleConversionFactor>(factor)) {
         return f->toUString();
     }
-    if (const auto* f = as<DoubleReciprocalConversionFactor>(*factor_)) {
+    if (const auto* f = as<DoubleReciprocalConversionFactor>(factor)) {
         return f->toUString();
     }
-    if (const auto* f = as<DoubleAffineConversionFactor>(*factor_)) {
+    if (const auto* f = as<DoubleAffineConversionFactor>(factor)) {
         return f->toUString();
     }
-    if (const auto* f = as<RationalAffineConversionFactor>(*factor_)) {
+    if (const auto* f = as<RationalAffineConversionFactor>(factor)) {
         return f->toUString();
     }
     throw std::logic_error("conversion factor of unknown kind");

@@ -1,14 +1,19 @@
 #pragma once
 
 #include "units/foundation/ConversionFactorImpl.hpp"
+#include "units/foundation/DoubleConversionFactor.hpp"
 #include "units/foundation/Exponent.hpp"
+#include "units/foundation/ScaledRational.hpp"
 #include "units/foundation/UString.hpp"
 
 #include <memory>
+#include <variant>
 
 namespace CvUnitSys {
 
-// Value type over one polymorphic factor; copies clone it. A combination that
+// Value type over one polymorphic factor; copies clone it. The plain and
+// exact scales, which nearly every unit carries, are held in place rather than
+// on the heap, and combine without allocating. A combination that
 // has no meaning (affine with reciprocal, powers of affine maps) leaves the
 // result empty: test isEmpty() before querying it. The well-defined flag marks
 // factors computed from approximations; it takes no part in comparisons.
@@ -26,9 +31,9 @@ public:
                               bool wellDefined = true);
     explicit ConversionFactor(const ConversionFactorImpl& factor, bool wellDefined = true);
     ConversionFactor(const ConversionFactor& o);
-    ConversionFactor(ConversionFactor&& o) noexcept = default;
+    ConversionFactor(ConversionFactor&& o) noexcept;
     ConversionFactor& operator=(const ConversionFactor& o);
-    ConversionFactor& operator=(ConversionFactor&& o) noexcept = default;
+    ConversionFactor& operator=(ConversionFactor&& o) noexcept;
     ~ConversionFactor() = default;
 
     ConversionFactor operator*(const ConversionFactor& o) const;
@@ -42,6 +47,9 @@ public:
     bool operator==(const ConversionFactor& o) const;
     bool operator!=(const ConversionFactor& o) const { return !(*this == o); }
     bool operator<(const ConversionFactor& o) const;
+    // Same kind, same value and same flag: one may stand for the other in
+    // every use, which == (a double 1 equals the exact 1) does not promise.
+    bool isIdentical(const ConversionFactor& o) const;
 
     // These throw std::logic_error on an empty factor.
     double toDouble() const { return getFactor().toDouble(); }
@@ -51,7 +59,7 @@ public:
     bool isReciprocal() const { return getFactor().isReciprocal(); }
     const ConversionFactorImpl& getFactor() const;
 
-    bool isEmpty() const { return factor_ == nullptr; }
+    bool isEmpty() const { return factor_.index() == 0; }
     bool isWellDefined() const { return wellDefined_; }
     void setWellDefined(bool wellDefined) { wellDefined_ = wellDefined; }
 
@@ -59,7 +67,21 @@ public:
     ustring toUString() const;
 
 private:
-    std::unique_ptr<ConversionFactorImpl> factor_;
+    // Nothing, a scale held in place, or another kind on the heap (never null).
+    using Held = std::variant<std::monostate, ScaledRational, DoubleConversionFactor,
+                              std::unique_ptr<ConversionFactorImpl>>;
+
+    // Tagged, so that it never competes with the public constructors.
+    struct InPlace {};
+    ConversionFactor(InPlace, Held factor, bool wellDefined);
+    static Held hold(std::unique_ptr<ConversionFactorImpl> factor);
+    static Held hold(const ConversionFactorImpl& factor);
+    static Held hold(ScaledRational::Scale scale);
+    const ConversionFactorImpl* held() const;
+    // Neither affine nor reciprocal: hold() keeps every such kind in place.
+    bool isScale() const { return factor_.index() == 1 || factor_.index() == 2; }
+
+    Held factor_;
     bool wellDefined_ = true;
 };
 

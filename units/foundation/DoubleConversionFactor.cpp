@@ -18,7 +18,11 @@ ConversionFactorImpl::Ptr DoubleConversionFactor::operator*(const ConversionFact
 }
 
 ConversionFactorImpl::Ptr DoubleConversionFactor::operator^(const Exponent& e) const {
-    return std::make_unique<DoubleConversionFactor>(std::pow(value_, e.getSimplifiedExpo()));
+    return std::make_unique<DoubleConversionFactor>(power(e));
+}
+
+DoubleConversionFactor DoubleConversionFactor::power(const Exponent& e) const {
+    return DoubleConversionFactor(std::pow(value_, e.getSimplifiedExpo()));
 }
 
 ConversionFactorImpl::Ptr DoubleConversionFactor::operator/(const ConversionFactorImpl& o) const {

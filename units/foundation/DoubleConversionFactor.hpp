@@ -18,6 +18,8 @@ public:
     bool operator==(const ConversionFactorImpl& o) const override;
     bool operator<(const ConversionFactorImpl& o) const override;
     double toDouble() const override { return value_; }
+    // What operator^ gives, without allocating.
+    DoubleConversionFactor power(const Exponent& e) const;
 
     // Shortest text that reads back to the same double.
     ustring toUString() const;

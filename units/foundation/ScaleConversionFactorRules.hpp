@@ -11,6 +11,10 @@ namespace CvUnitSys {
 struct ScaleConversionFactorRules {
     static ConversionFactorImpl::Ptr multiply(long double d, const ConversionFactorImpl& g);
     static ConversionFactorImpl::Ptr divide(long double d, const ConversionFactorImpl& g);
+    // The value of multiply and divide for a g that is neither affine nor
+    // reciprocal, whose result is a plain double factor.
+    static double plainProduct(long double d, const ConversionFactorImpl& g);
+    static double plainQuotient(long double d, const ConversionFactorImpl& g);
 };
 
 } // namespace CvUnitSys

@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,24 @@ bool fitsInt32(double x) {
            x <= std::numeric_limits<std::int32_t>::max();
 }
 
+constexpr double kMaxMultipliedPower = 8;
+constexpr std::int64_t kExactInDouble = std::int64_t{1} << 53;
+
+// a^k when every step stays within the integers a double holds exactly, and a
+// is not zero; nothing otherwise.
+std::optional<std::int64_t> exactPower(std::int64_t a, int k) {
+    if (a == 0 || a > kExactInDouble || a < -kExactInDouble) {
+        return std::nullopt;
+    }
+    std::int64_t p = a;
+    for (int i = 1; i < k; ++i) {
+        if (__builtin_mul_overflow(p, a, &p) || p > kExactInDouble || p < -kExactInDouble) {
+            return std::nullopt;
+        }
+    }
+    return p;
+}
+
 template <typename Int> Int readIntegerField(std::u16string_view field) {
     if (field.empty() || field == u"+" || field == u"-") {
         return 0;
@@ -56,6 +75,14 @@ template <typename Int> Int readIntegerField(std::u16string_view field) {
     } else {
         return TextServices::toInt32(field);
     }
+}
+
+ConversionFactorImpl::Ptr onHeap(ScaledRational::Scale scale) {
+    return std::visit(
+        [](auto& kind) -> ConversionFactorImpl::Ptr {
+            return std::make_unique<std::decay_t<decltype(kind)>>(std::move(kind));
+        },
+        scale);
 }
 
 ustring integerText(std::int64_t v) {
@@ -123,28 +150,49 @@ ConversionFactorImpl::Ptr ScaledRational::clone() const {
     return copy;
 }
 
-// Products are formed in double precision, so beyond 2^53 they are rounded
-// before they come back as integers; past 2^63 they stay doubles.
 ConversionFactorImpl::Ptr ScaledRational::operator*(const ConversionFactorImpl& o) const {
     const auto* other = dynamic_cast<const ScaledRational*>(&o);
     if (other == nullptr) {
         return ScaleConversionFactorRules::multiply(extendedValue(*this), o);
     }
-    const double n =
-        static_cast<double>(getNumerator()) * static_cast<double>(other->getNumerator());
+    return onHeap(product(*other));
+}
+
+// Products are formed in double precision, so beyond 2^53 they are rounded
+// before they come back as integers; past 2^63 they stay doubles.
+ScaledRational::Scale ScaledRational::product(const ScaledRational& o) const {
+    const double n = static_cast<double>(getNumerator()) * static_cast<double>(o.getNumerator());
     const double d =
-        static_cast<double>(getDenominator()) * static_cast<double>(other->getDenominator());
-    const double s = static_cast<double>(scale_) + static_cast<double>(other->scale_);
+        static_cast<double>(getDenominator()) * static_cast<double>(o.getDenominator());
+    const double s = static_cast<double>(scale_) + static_cast<double>(o.scale_);
     if (std::fabs(n) < kInt64Bound && std::fabs(d) < kInt64Bound && fitsInt32(s)) {
-        return std::make_unique<ScaledRational>(static_cast<std::int64_t>(n),
-                                                static_cast<std::int64_t>(d),
-                                                static_cast<std::int32_t>(s));
+        return ScaledRational(static_cast<std::int64_t>(n), static_cast<std::int64_t>(d),
+                              static_cast<std::int32_t>(s));
     }
-    return std::make_unique<DoubleConversionFactor>(toDouble() * other->toDouble());
+    return DoubleConversionFactor(toDouble() * o.toDouble());
 }
 
 ConversionFactorImpl::Ptr ScaledRational::operator^(const Exponent& e) const {
+    return onHeap(power(e));
+}
+
+ScaledRational::Scale ScaledRational::power(const Exponent& e) const {
     const double s = e.getSimplifiedExpo();
+    // The small whole powers that definitions raise units to, by multiplying:
+    // where the result is exact in a double, pow returns that same value.
+    if (s != 0 && std::fabs(s) <= kMaxMultipliedPower && !e.isFractional()) {
+        const auto k = static_cast<int>(std::fabs(s));
+        const auto top = exactPower(s > 0 ? getNumerator() : getDenominator(), k);
+        const auto bottom = exactPower(s > 0 ? getDenominator() : getNumerator(), k);
+        const double newScale = std::trunc(s * scale_);
+        if (top && bottom && fitsInt32(newScale)) {
+            const bool negative = *top < 0 || *bottom < 0;
+            const std::int64_t magnitude = *top < 0 ? -*top : *top;
+            return ScaledRational(negative ? -magnitude : magnitude,
+                                  *bottom < 0 ? -*bottom : *bottom,
+                                  static_cast<std::int32_t>(newScale));
+        }
+    }
     const double n = static_cast<double>(getNumerator());
     const double d = static_cast<double>(getDenominator());
     const double newNumerator = s > 0 ? std::pow(n, s) : std::pow(d, -s);
@@ -154,11 +202,11 @@ ConversionFactorImpl::Ptr ScaledRational::operator^(const Exponent& e) const {
         std::fabs(newDenominator) < kInt64Bound && fitsInt32(newScale)) {
         const auto magnitude = static_cast<std::int64_t>(std::fabs(newNumerator));
         const bool negative = newNumerator <= 0 || newDenominator <= 0;
-        return std::make_unique<ScaledRational>(
-            negative ? -magnitude : magnitude, static_cast<std::int64_t>(std::fabs(newDenominator)),
-            static_cast<std::int32_t>(newScale));
+        return ScaledRational(negative ? -magnitude : magnitude,
+                              static_cast<std::int64_t>(std::fabs(newDenominator)),
+                              static_cast<std::int32_t>(newScale));
     }
-    return std::make_unique<DoubleConversionFactor>(std::pow(toDouble(), s));
+    return DoubleConversionFactor(std::pow(toDouble(), s));
 }
 
 ConversionFactorImpl::Ptr ScaledRational::operator/(const ConversionFactorImpl& o) const {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "units/foundation/ConversionFactorImpl.hpp"
+#include "units/foundation/DoubleConversionFactor.hpp"
 #include "units/foundation/UString.hpp"
 
 #include <boost/rational.hpp>
 #include <cstdint>
 #include <string_view>
+#include <variant>
 
 namespace CvUnitSys {
 
@@ -16,6 +18,8 @@ namespace CvUnitSys {
 class ScaledRational final : public ConversionFactorImpl {
 public:
     using Rational = boost::rational<std::int64_t>;
+    // A product or power: exact when it fits, else a plain double.
+    using Scale = std::variant<ScaledRational, DoubleConversionFactor>;
 
     // Throws boost::bad_rational for a zero denominator, or for a fraction
     // whose normalised form would need +2^63.
@@ -34,6 +38,11 @@ public:
     double toDouble() const override;
 
     void simplifyFraction();
+
+    // What operator* and operator^ give for another scaled rational and for an
+    // exponent, without allocating.
+    Scale product(const ScaledRational& o) const;
+    Scale power(const Exponent& e) const;
 
     std::int64_t getNumerator() const { return value_.numerator(); }
     std::int64_t getDenominator() const { return value_.denominator(); }

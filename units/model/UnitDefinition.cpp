@@ -12,8 +12,36 @@ UnitDefinition::UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST, Conversi
                                ConversionFactor fundamentalFactor, bool generated,
                                const UnitDBSet* set)
     : unitAST_(std::move(unitAST)), fundamentalAST_(std::move(fundamentalAST)),
-      factor_(std::move(factor)), fundamentalFactor_(std::move(fundamentalFactor)),
-      generated_(generated), set_(set) {}
+      fundamentalFactor_(std::move(fundamentalFactor)), factor_(ownFactor(std::move(factor))),
+      set_(set), generated_(generated) {}
+
+UnitDefinition::UnitDefinition(const UnitDefinition& o)
+    : unitAST_(o.unitAST_), fundamentalAST_(o.fundamentalAST_),
+      fundamentalFactor_(o.fundamentalFactor_),
+      factor_(o.factor_ != nullptr ? std::make_unique<const ConversionFactor>(*o.factor_)
+                                   : nullptr),
+      set_(o.set_), generated_(o.generated_) {}
+
+UnitDefinition& UnitDefinition::operator=(const UnitDefinition& o) {
+    if (this != &o) {
+        *this = UnitDefinition(o);
+    }
+    return *this;
+}
+
+const ConversionFactor& UnitDefinition::defaultFactor() {
+    static const StoredConversionFactor stored = defaultStoredConversionFactor();
+    static const ConversionFactor factor =
+        ConversionFactorFactory::createConversionFactor(stored.first, stored.second);
+    return factor;
+}
+
+std::unique_ptr<const ConversionFactor> UnitDefinition::ownFactor(ConversionFactor factor) {
+    if (factor.isIdentical(defaultFactor())) {
+        return nullptr;
+    }
+    return std::make_unique<const ConversionFactor>(std::move(factor));
+}
 
 namespace {
 
@@ -38,10 +66,8 @@ void multiplyByPower(ConversionFactor& product, const ConversionFactor& factor, 
 // Most entities carry the default factor: it is read once.
 ConversionFactor factorOf(const StoredConversionFactor& stored) {
     static const StoredConversionFactor defaultStored = defaultStoredConversionFactor();
-    static const ConversionFactor defaultFactor =
-        ConversionFactorFactory::createConversionFactor(defaultStored.first, defaultStored.second);
     return stored == defaultStored
-               ? defaultFactor
+               ? UnitDefinition::defaultFactor()
                : ConversionFactorFactory::createConversionFactor(stored.first, stored.second);
 }
 
@@ -67,14 +93,18 @@ UnitAST UnitDefinition::partsOf(const UnitBase& entity, const UnitDBSet* set) {
 }
 
 UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAST unitAST,
-                                                  UnitDBSet* set) {
+                                                  UnitDBSet* set,
+                                                  std::span<const UnitDefinition* const> known) {
     ConversionFactor factor = factorOf(entity.getConversionFactor());
 
     UnitAST fundamentalAST;
     ConversionFactor fundamentalFactor = ConversionFactor::unity;
     const bool alone = unitAST.getAST().size() == 1;
+    const bool partsKnown = known.size() == unitAST.getAST().size();
+    std::size_t index = 0;
     for (const auto& [part, exponent] : unitAST.getAST()) {
-        const UnitDefinition& partDefinition = set->definitionOf(part);
+        const UnitDefinition& partDefinition =
+            partsKnown ? *known[index++] : set->definitionOf(part);
         if (isAffineOrReciprocal(partDefinition.getConversionFactor()) &&
             !(alone && exponent == Exponent::unity)) {
             // An offset or an inversion has no meaning inside a product: keep the
@@ -126,11 +156,13 @@ UnitComparison UnitDefinition::equivalent(const UnitDefinition& a, const UnitDef
     if (a.fundamentalFactor_ == b.fundamentalFactor_) {
         return Equivalent;
     }
-    const bool aAffine = !a.factor_.isEmpty() && a.factor_.isAffine();
-    const bool bAffine = !b.factor_.isEmpty() && b.factor_.isAffine();
+    const ConversionFactor& aFactor = a.getConversionFactor();
+    const ConversionFactor& bFactor = b.getConversionFactor();
+    const bool aAffine = !aFactor.isEmpty() && aFactor.isAffine();
+    const bool bAffine = !bFactor.isEmpty() && bFactor.isAffine();
     if (aAffine && bAffine) {
-        return a.factor_.getOffset() == b.factor_.getOffset() ? CanonicalScalingFactorDifference
-                                                              : DifferentOffsets;
+        return aFactor.getOffset() == bFactor.getOffset() ? CanonicalScalingFactorDifference
+                                                          : DifferentOffsets;
     }
     return aAffine == bAffine ? CanonicalScalingFactorDifference : DifferentOffsets;
 }

@@ -5,7 +5,9 @@
 #include "units/model/UnitAST.hpp"
 #include "units/query/UnitComparison.hpp"
 
+#include <memory>
 #include <optional>
+#include <span>
 
 namespace CvUnitSys {
 
@@ -19,10 +21,17 @@ class UnitDefinition {
 public:
     UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST, ConversionFactor factor,
                    ConversionFactor fundamentalFactor, bool generated, const UnitDBSet* set);
+    UnitDefinition(const UnitDefinition& o);
+    UnitDefinition& operator=(const UnitDefinition& o);
+    UnitDefinition(UnitDefinition&&) noexcept = default;
+    UnitDefinition& operator=(UnitDefinition&&) noexcept = default;
+    ~UnitDefinition() = default;
 
     const UnitAST& getUnitAST() const { return unitAST_; }
     const UnitAST& getFundamentalAST() const { return fundamentalAST_; }
-    const ConversionFactor& getConversionFactor() const { return factor_; }
+    const ConversionFactor& getConversionFactor() const {
+        return factor_ != nullptr ? *factor_ : defaultFactor();
+    }
     const ConversionFactor& getFundamentalConversionFactor() const { return fundamentalFactor_; }
     bool isGenerated() const { return generated_; }
     const UnitDBSet* getDBSet() const { return set_; }
@@ -35,9 +44,11 @@ public:
     // The entities the entity's expression names, looked up in the set:
     // "UnitNotInDatabase" or "PhysicalQuantityNotInDatabase" for a missing one.
     static UnitAST partsOf(const UnitBase& entity, const UnitDBSet* set);
-    // As above, with the entities of the expression already looked up.
+    // As above, with the entities of the expression already looked up, and
+    // their definitions when the caller has them (one per entry, in order).
     static UnitDefinition generateDefinition(const UnitBase& entity, UnitAST unitAST,
-                                             UnitDBSet* set);
+                                             UnitDBSet* set,
+                                             std::span<const UnitDefinition* const> known = {});
     static UnitComparison equivalent(const UnitDefinition& a, const UnitDefinition& b,
                                      ExponentUsage usage);
     static bool areConvertible(const UnitDefinition& a, const UnitDefinition& b,
@@ -55,13 +66,20 @@ public:
                                              const UnitDefinition& quantityDefinition,
                                              const UnitDBSet* set, ExponentUsage usage);
 
+    // The factor of entities given none (a double 1).
+    static const ConversionFactor& defaultFactor();
+
 private:
+    static std::unique_ptr<const ConversionFactor> ownFactor(ConversionFactor factor);
+
     UnitAST unitAST_;
     UnitAST fundamentalAST_;
-    ConversionFactor factor_;
     ConversionFactor fundamentalFactor_;
-    bool generated_;
+    // Null for the default factor, which most entities carry: a definition is
+    // cached for every registered unit, and this spares each a factor.
+    std::unique_ptr<const ConversionFactor> factor_;
     const UnitDBSet* set_;
+    bool generated_;
 };
 
 } // namespace CvUnitSys
