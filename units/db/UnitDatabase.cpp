@@ -20,6 +20,7 @@
 #include <stdexcept>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace CvUnitSys {
@@ -246,6 +247,9 @@ struct UnitDatabase::Store {
     std::unordered_map<std::pair<const UnitBase*, const UnitBase*>, PhysicalQuantityRelation,
                        PointerPairHash>
         relations;
+    // The names of the quantities in some relation: a quantity named otherwise
+    // has none, which spares most look-ups the walk of the quantity store.
+    std::unordered_set<ustring, TextHash, std::equal_to<>> relatedQuantityNames;
     AutoComplete autoComplete;
     mutable std::mutex completionMutex;
     mutable SharedDefinitions sharedDefinitions;
@@ -431,6 +435,8 @@ void UnitDatabase::addPhysicalQuantityRelation(const UnitBase& from, const UnitB
     const bool fromSmaller = a->compare(*b) < 0;
     auto key = fromSmaller ? std::make_pair(a, b) : std::make_pair(b, a);
     store_->relations.insert_or_assign(key, PhysicalQuantityRelation{factor, fromSmaller});
+    store_->relatedQuantityNames.insert(a->getName());
+    store_->relatedQuantityNames.insert(b->getName());
 }
 
 UnitDatabase::UnitSet UnitDatabase::getUnit(const ustring& text) const {
@@ -673,8 +679,15 @@ std::optional<ConversionFactor> UnitDatabase::getSpecialConversionFactor(const U
                b.getUnitType() != UnitBase::UNIT_TYPE_PHYSICAL_QUANTITY) {
         return std::nullopt;
     }
-    const UnitBase* storedA = pqA ? store_->physicalQuantities.find(*pqA) : nullptr;
-    const UnitBase* storedB = pqB ? store_->physicalQuantities.find(*pqB) : nullptr;
+    // Equal quantities have equal names.
+    const auto related = [this](const UnitBase* pq) {
+        return pq && store_->relatedQuantityNames.contains(pq->getName());
+    };
+    if (!related(pqA) || !related(pqB)) {
+        return std::nullopt;
+    }
+    const UnitBase* storedA = store_->physicalQuantities.find(*pqA);
+    const UnitBase* storedB = store_->physicalQuantities.find(*pqB);
     if (!storedA || !storedB) {
         return std::nullopt;
     }
@@ -772,6 +785,7 @@ void UnitDatabase::clearAllUnits() {
 void UnitDatabase::clearAllPhysicalQuantities() {
     store_->sharedDefinitions.clear();
     store_->relations.clear();
+    store_->relatedQuantityNames.clear();
     store_->physicalQuantities.clear();
 }
 
