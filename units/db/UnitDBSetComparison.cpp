@@ -98,11 +98,14 @@ UnitComparison UnitDBSet::equivalent(const UnitBase& a, const UnitBase& b, Expon
             return DifferentPhysicalQuantities;
         }
     }
-    if (undefinedSide(a) || undefinedSide(b)) {
+    // Kept rather than looked up again: definitions never move once made.
+    const UnitDefinition* aDefinition = generateDefinitionOnce(a, nullptr);
+    const UnitDefinition* bDefinition =
+        aDefinition != nullptr ? generateDefinitionOnce(b, nullptr) : nullptr;
+    if (aDefinition == nullptr || bDefinition == nullptr) {
         return a.compare(b) == 0 ? Equivalent : UnresolvedUnits;
     }
-    const UnitDefinition& aDefinition = definitionOf(a);
-    return UnitDefinition::equivalent(aDefinition, definitionOf(b), usage);
+    return UnitDefinition::equivalent(*aDefinition, *bDefinition, usage);
 }
 
 UnitNumericInfoForConversions UnitDBSet::getConversionInfo(const UnitBase& a, const UnitBase& b) {
