@@ -209,6 +209,8 @@ TEST_F(SpecialFactor, AnswersInBothDirections) {
         EXPECT_DOUBLE_EQ(db->getSpecialConversionFactor(*onZ, *onA)->toDouble(), c.forward);
         // A unit and a quantity never relate.
         EXPECT_FALSE(db->getSpecialConversionFactor(*onZ, a));
+        // An equal copy stands for the stored quantity.
+        EXPECT_DOUBLE_EQ(db->getSpecialConversionFactor(*z.clone(), a)->toDouble(), c.forward);
         EXPECT_EQ(db->getRelatedPhysicalQuantities(u"aaa"), std::vector<std::u16string>{u"zzz"});
         const UnitBase& unrelated = quantity(u"bbb");
         EXPECT_FALSE(db->getSpecialConversionFactor(a, unrelated));
