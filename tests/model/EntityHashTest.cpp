@@ -73,6 +73,8 @@ TEST(UnitPrefixDealiasing, AUnitAcceptsAPrefixOnceWhicheverNameIsUsed) {
     metre->addPrefix(*kilo);
     EXPECT_EQ(metre->getUnitPrefixes().size(), 1u);
     EXPECT_TRUE(metre->hasPrefix(*kilo));
+    // An equal prefix held elsewhere is the same prefix.
+    EXPECT_TRUE(metre->hasPrefix(*makePrefix(u"kilo", u"k")));
     EXPECT_FALSE(metre->hasPrefix(*makePrefix(u"mega", u"M")));
 }
 

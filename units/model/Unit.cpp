@@ -3,6 +3,8 @@
 #include "units/model/UnitFactory.hpp"
 #include "units/model/UnitModelLookup.hpp"
 
+#include <algorithm>
+
 namespace CvUnitSys {
 
 const ustring Unit::UnitInheritUStr = u"inherit";
@@ -61,7 +63,14 @@ const Unit::PrefixSet& Unit::getUnitPrefixes() const {
 }
 
 void Unit::addPrefix(std::reference_wrapper<const UnitPrefix> prefix) {
-    ownDetails().availablePrefixes.insert(prefix);
+    Details& details = ownDetails();
+    details.availablePrefixes.insert(prefix);
+    const UnitPrefix* address = &prefix.get();
+    auto& addresses = details.prefixAddresses;
+    const auto place = std::lower_bound(addresses.begin(), addresses.end(), address, std::less<>());
+    if (place == addresses.end() || *place != address) {
+        addresses.insert(place, address);
+    }
 }
 
 void Unit::addAvailablePrefix(const ustring& prefixName) {
@@ -72,7 +81,12 @@ void Unit::addAvailablePrefix(const ustring& prefixName) {
 }
 
 bool Unit::hasPrefix(std::reference_wrapper<const UnitPrefix> prefix) const {
-    return details_ && details_->availablePrefixes.contains(prefix);
+    if (!details_) {
+        return false;
+    }
+    const auto& addresses = details_->prefixAddresses;
+    return std::binary_search(addresses.begin(), addresses.end(), &prefix.get(), std::less<>()) ||
+           details_->availablePrefixes.contains(prefix);
 }
 
 const ustring& Unit::getSubUnit() const {

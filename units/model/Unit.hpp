@@ -4,6 +4,7 @@
 #include "units/model/UnitPrefix.hpp"
 
 #include <set>
+#include <vector>
 
 namespace CvUnitSys {
 
@@ -59,6 +60,9 @@ private:
     struct Details {
         std::vector<std::shared_ptr<UnitSystem>> unitSystems;
         PrefixSet availablePrefixes;
+        // Addresses of every prefix added, sorted: a database asks with its own
+        // prefix objects, and finding one here is cheaper than ordering prefixes.
+        std::vector<const UnitPrefix*> prefixAddresses;
         ustring subUnit;
         bool isCommonSubUnit = false;
     };
