@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace CvUnitSys::GenExprUtil {
@@ -44,8 +45,7 @@ template <typename... Forms> struct TextBuilder {
     static void multiply(Expr& value, Expr& operand) { multiplyEach(value, operand, Indices{}); }
     static void divide(Expr& value, Expr& operand) {
         for (std::size_t i = 0; i < sizeof...(Forms); ++i) {
-            value.text[i] += u'/';
-            value.text[i] += operand.text[i];
+            append(value.text[i], u"/", operand.text[i]);
         }
     }
     static void invertInto(Expr& value, Expr& operand) {
@@ -77,7 +77,13 @@ template <typename... Forms> struct TextBuilder {
 private:
     template <std::size_t... I>
     static void multiplyEach(Expr& value, const Expr& operand, std::index_sequence<I...>) {
-        ((value.text[I] += Forms::multOp(), value.text[I] += operand.text[I]), ...);
+        (append(value.text[I], Forms::multOp(), operand.text[I]), ...);
+    }
+    // One allocation at most for the operator and the operand together.
+    static void append(ustring& out, std::u16string_view op, const ustring& operand) {
+        out.reserve(out.size() + op.size() + operand.size());
+        out += op;
+        out += operand;
     }
     template <std::size_t... I>
     static void raiseEach(Expr& value, const Exponent& e, std::index_sequence<I...>) {

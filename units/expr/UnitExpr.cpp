@@ -49,6 +49,33 @@ UnitExpr& UnitExpr::operator/=(const UnitExpr& other) {
     return *this;
 }
 
+void UnitExpr::take(Map& other, bool invert) {
+    while (!other.empty()) {
+        auto node = other.extract(other.begin());
+        if (invert) {
+            node.mapped() = Exponent(node.mapped().getNegExpo(), node.mapped().getPosExpo());
+        }
+        auto placed = expr_.insert(std::move(node));
+        if (!placed.inserted) {
+            placed.position->second += placed.node.mapped();
+        }
+    }
+}
+
+UnitExpr& UnitExpr::operator*=(UnitExpr&& other) {
+    if (this != &other) {
+        take(other.expr_, false);
+    }
+    return *this;
+}
+
+UnitExpr& UnitExpr::operator/=(UnitExpr&& other) {
+    if (this != &other) {
+        take(other.expr_, true);
+    }
+    return *this;
+}
+
 UnitExpr& UnitExpr::operator^=(const Exponent& e) {
     for (auto& entry : expr_) {
         entry.second *= e;

@@ -22,6 +22,9 @@ public:
 
     UnitExpr& operator*=(const UnitExpr& other);
     UnitExpr& operator/=(const UnitExpr& other);
+    // As above, taking the entries of `other` instead of copying them; `other` is left empty.
+    UnitExpr& operator*=(UnitExpr&& other);
+    UnitExpr& operator/=(UnitExpr&& other);
     UnitExpr& operator^=(const CvUnitSys::Exponent& e);
     UnitExpr operator^(const CvUnitSys::Exponent& e) const;
     UnitExpr invert() const;
@@ -33,6 +36,7 @@ public:
 
 private:
     void add(const ustring& symbol, const CvUnitSys::Exponent& e);
+    void take(Map& other, bool invert);
 
     Map expr_;
 };

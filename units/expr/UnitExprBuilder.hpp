@@ -4,6 +4,7 @@
 #include "units/expr/UnitExpr.hpp"
 
 #include <string>
+#include <utility>
 
 namespace CvUnitSys {
 
@@ -15,8 +16,8 @@ struct UnitExprBuilder {
     using Rational = UnitASTGenUtils::Rational;
 
     static void take(UnitExpr& value, UnitExpr& operand) { value = std::move(operand); }
-    static void multiply(UnitExpr& value, UnitExpr& operand) { value *= operand; }
-    static void divide(UnitExpr& value, UnitExpr& operand) { value /= operand; }
+    static void multiply(UnitExpr& value, UnitExpr& operand) { value *= std::move(operand); }
+    static void divide(UnitExpr& value, UnitExpr& operand) { value /= std::move(operand); }
     static void invertInto(UnitExpr& value, UnitExpr& operand) { value = operand.invert(); }
     static void fromSymbol(UnitExpr& value, const ustring& symbol) { value = UnitExpr(symbol); }
     static void fromSub(UnitExpr& value, UnitExpr& sub) { value = std::move(sub); }
