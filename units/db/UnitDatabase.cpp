@@ -46,7 +46,7 @@ struct TextHash {
 };
 
 // Keys to entities. A key views the text of the entity it leads to, which the
-// store owns and removes only after its keys. It also knows the longest key and
+// store owns and removes only after its keys. It also knows the key lengths and
 // which code units keys start with, so that splitting a text into a prefix and
 // a unit tries only the split points that can match.
 template <typename T>
@@ -54,11 +54,19 @@ struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextHash, st
     void add(std::u16string_view key, const T* entity) {
         this->emplace(key, entity);
         longest = std::max(longest, key.size());
+        if (key.size() < lengths.size()) {
+            lengths.set(key.size());
+        } else {
+            longKeys = true;
+        }
         if (static_cast<std::size_t>(key[0]) < firstUnits.size()) {
             firstUnits.set(key[0]);
         } else {
             nonAsciiFirstUnits = true;
         }
+    }
+    bool mayHaveLength(std::size_t length) const {
+        return length < lengths.size() ? lengths.test(length) : longKeys;
     }
     bool mayStartWith(char16_t c) const {
         return static_cast<std::size_t>(c) < firstUnits.size() ? firstUnits.test(c)
@@ -67,11 +75,15 @@ struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextHash, st
     void clear() {
         std::unordered_map<std::u16string_view, const T*, TextHash, std::equal_to<>>::clear();
         longest = 0;
+        lengths.reset();
+        longKeys = false;
         firstUnits.reset();
         nonAsciiFirstUnits = false;
     }
 
     std::size_t longest = 0;
+    std::bitset<16> lengths;
+    bool longKeys = false;
     std::bitset<128> firstUnits;
     bool nonAsciiFirstUnits = false;
 };
@@ -480,6 +492,9 @@ template <typename Out> void UnitDatabase::collectUnits(const ustring& text, Out
         }
         const std::size_t longest = std::min(prefixKeys->longest, whole.size() - 1);
         for (std::size_t length = 1; length <= longest; ++length) {
+            if (!prefixKeys->mayHaveLength(length)) {
+                continue;
+            }
             auto prefix = prefixKeys->find(whole.substr(0, length));
             if (prefix == prefixKeys->end()) {
                 continue;
