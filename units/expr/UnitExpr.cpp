@@ -28,6 +28,10 @@ UnitExpr& UnitExpr::operator=(UnitExpr&& other) noexcept {
     return *this;
 }
 
+void UnitExpr::set(const ustring& symbol, const Exponent& e) {
+    expr_.insert_or_assign(symbol, e);
+}
+
 void UnitExpr::add(const ustring& symbol, const Exponent& e) {
     auto [it, inserted] = expr_.try_emplace(symbol, e);
     if (!inserted) {

@@ -20,6 +20,9 @@ public:
     UnitExpr& operator=(const UnitExpr& other);
     UnitExpr& operator=(UnitExpr&& other) noexcept;
 
+    // Writes one entry, as assigning a one-entry expression does, without building one.
+    void set(const ustring& symbol, const CvUnitSys::Exponent& e);
+
     UnitExpr& operator*=(const UnitExpr& other);
     UnitExpr& operator/=(const UnitExpr& other);
     // As above, taking the entries of `other` instead of copying them; `other` is left empty.

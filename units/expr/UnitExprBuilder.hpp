@@ -19,7 +19,9 @@ struct UnitExprBuilder {
     static void multiply(UnitExpr& value, UnitExpr& operand) { value *= std::move(operand); }
     static void divide(UnitExpr& value, UnitExpr& operand) { value /= std::move(operand); }
     static void invertInto(UnitExpr& value, UnitExpr& operand) { value = operand.invert(); }
-    static void fromSymbol(UnitExpr& value, const ustring& symbol) { value = UnitExpr(symbol); }
+    static void fromSymbol(UnitExpr& value, const ustring& symbol) {
+        value.set(symbol, Exponent(1.0));
+    }
     static void fromSub(UnitExpr& value, UnitExpr& sub) { value = std::move(sub); }
     static void parenthesize(UnitExpr& sub, UnitExpr& value) { sub = std::move(value); }
     static void raise(UnitExpr& value, const Exponent& e) { value ^= e; }
