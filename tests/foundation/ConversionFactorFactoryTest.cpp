@@ -70,6 +70,8 @@ TEST(ConversionFactorFactory, CreatesEveryKindFromTextAndFallsBackOnUnreadableNu
         {7, u"5,1|1.8,32*2", "DoubleAffine", 3.6, 32, true},
         {7, u"3,7|1,1,3*3,3|1,1,-3*1,1,2", "ScaledRational", 100, 0, false},
         {7, u"5,6|1.8,32*2", "empty", 0, 0, false},
+        // Zero stays zero at a scale past the range of a double.
+        {7, u"3,1|0,1,38013*2", "Double", 0, 0, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.type) + " " + CvUnitSys::TextServices::toUtf8(c.text));
@@ -105,9 +107,22 @@ TEST(ConversionFactorFactory, MalformedTextThatCannotFallBackIsReported) {
         int type;
         ustring text;
     } unreadable[] = {
-        {3, u"1,2,x"},         {3, u"1,2,99999999999"}, {7, u"1,2|1000"},   {7, u"12|1000*1,3"},
-        {7, u"+1,2|1000*1,3"}, {7, u"a,2|1000*1,3"},    {7, u",2|1*1,3"},   {7, u"99999,1|1*1"},
-        {7, u"1,7|2*5"},       {7, u"7,1|1,1|2*3*4"},   {7, u"1,2 |1*1,3"},
+        {3, u"1,2,x"},
+        {3, u"1,2,99999999999"},
+        {7, u"1,2|1000"},
+        {7, u"12|1000*1,3"},
+        {7, u"+1,2|1000*1,3"},
+        {7, u"a,2|1000*1,3"},
+        {7, u",2|1*1,3"},
+        {7, u"99999,1|1*1"},
+        {7, u"1,7|2*5"},
+        {7, u"7,1|1,1|2*3*4"},
+        {7, u"1,2 |1*1,3"},
+        // Parts past the range of a double that meet as inf * 0 or 0 / 0.
+        {7, u"3,1|1,1,38013*0"},
+        {7, u"3,6|1,1,38013*0"},
+        {7, u"6,1|0*0"},
+        {7, u"5,3|0,1*1,1,38013"},
     };
     for (const auto& c : unreadable) {
         SCOPED_TRACE(CvUnitSys::TextServices::toUtf8(c.text));

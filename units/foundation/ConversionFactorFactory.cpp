@@ -8,6 +8,7 @@
 #include "units/platform/NumberConversionError.hpp"
 #include "units/platform/TextServices.hpp"
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -87,6 +88,12 @@ ConversionFactor readComposite(const ustring& text) {
                 ustring(parts.right), parts.rightType);
             for (auto it = leftFactors.rbegin(); it != leftFactors.rend(); ++it) {
                 product = *it * product;
+            }
+            // Parts past the range of a double (a scale of 10^400, say) can
+            // meet as inf * 0 or 0 / 0: such a text names no number.
+            if (!product.isEmpty() &&
+                (std::isnan(product.toDouble()) || std::isnan(product.getOffset()))) {
+                throw NumberConversionError(TextServices::toUtf8(text));
             }
             return product;
         }

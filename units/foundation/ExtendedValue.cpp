@@ -15,6 +15,11 @@ namespace {
 // which dominated every conversion, and dividing by an exact power rounds once
 // where multiplying by an inexact negative power rounds twice.
 long double scaleByPowerOfTen(long double x, std::int32_t scale) {
+    // Zero is zero at any scale; past the table 10^scale may overflow, and
+    // 0 * inf would make it NaN.
+    if (x == 0.0L) {
+        return x;
+    }
     static const auto powers = [] {
         std::array<long double, 28> table{};
         long double p = 1.0L;
