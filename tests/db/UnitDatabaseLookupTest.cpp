@@ -2,6 +2,7 @@
 #include "units/foundation/ConversionFactorFactory.hpp"
 
 #include <gtest/gtest.h>
+#include <string>
 #include <thread>
 
 namespace db_test {
@@ -68,6 +69,37 @@ TEST_F(PrefixedLookup, FirstUnitAgreesWithTheSet) {
     EXPECT_TRUE(db->getFirstUnit(u"mm").several);
 }
 
+// Remembered answers must never outlive the entities they point at nor hide
+// a unit added later; past the bound, answers are still right.
+TEST_F(PrefixedLookup, FirstUnitFollowsChangesAndStaysBounded) {
+    EXPECT_EQ(db->getFirstUnit(u"kin").unit, nullptr);
+    auto inch = static_cast<const Unit*>(db->getFirstUnit(u"in").unit);
+    ASSERT_NE(inch, nullptr);
+    auto prefixed = makeUnit({.symbol = u"in", .name = u"inch", .ascii = u"in"});
+    prefixed->addPrefix(*db->getUnitPrefix(u"k").begin());
+    db->removeUnit(*inch);
+    EXPECT_EQ(db->getFirstUnit(u"in").unit, nullptr);
+    db->addUnit(*prefixed);
+    ASSERT_NE(db->getFirstUnit(u"kin").unit, nullptr);
+    EXPECT_EQ(db->getFirstUnit(u"kin").unit->getName(), u"kiloinch");
+
+    db->getFirstUnit(u"km");
+    db->clearAllCompositeUnits();
+    // A kept answer would point at the freed composite (the sanitizer run reads it).
+    EXPECT_EQ(db->getFirstUnit(u"km").unit->getSymbol(), u"km");
+    EXPECT_EQ(db->getFirstUnit(u"km").unit, &db->getUnit(u"km").begin()->get());
+
+    for (std::size_t i = 0; i < UnitDatabase::maxRememberedFirstUnits + 100; ++i) {
+        const std::string digits = std::to_string(i);
+        db->getFirstUnit(u"x" + ustring(digits.begin(), digits.end()));
+    }
+    EXPECT_EQ(db->getNumRememberedFirstUnits(), UnitDatabase::maxRememberedFirstUnits);
+    db->addUnit(*makeUnit({.symbol = u"xab", .name = u"xab", .ascii = u"xab"}));
+    EXPECT_EQ(db->getNumRememberedFirstUnits(), 0U);
+    EXPECT_NE(db->getFirstUnit(u"xab").unit, nullptr);
+    EXPECT_NE(db->getFirstUnit(u"mm").unit, nullptr);
+}
+
 TEST_F(PrefixedLookup, CompositeComesFromTheCache) {
     const UnitBase& first = *db->getUnit(u"km").begin();
     const UnitBase& byName = *db->getUnit(u"kilometre").begin();
@@ -103,6 +135,7 @@ TEST_F(PrefixedLookup, CompositeIsBuiltOnceAcrossThreads) {
             for (int i = 0; i < 200; ++i) {
                 seen[t] = &db->getCompositeUnit(kilo, metre);
                 found[t] += db->getUnit(i % 2 ? u"mm" : u"ms").size();
+                found[t] += db->getFirstUnit(i % 2 ? u"mm" : u"ms").unit == nullptr;
             }
         });
     }

@@ -265,6 +265,13 @@ struct UnitDatabase::Store {
     AutoComplete autoComplete;
     mutable std::mutex completionMutex;
     mutable SharedDefinitions sharedDefinitions;
+    // getFirstUnit's answers: a model's texts repeat a few thousand symbols, and
+    // each answer costs several index look-ups and a walk of the composite
+    // cache. `generation` counts the times they were dropped, so that an answer
+    // worked out across a drop is not kept.
+    mutable std::mutex firstUnitMutex;
+    mutable std::unordered_map<ustring, FirstUnit, TextHash, std::equal_to<>> firstUnits;
+    mutable std::uint64_t firstUnitGeneration = 0;
     mutable std::unordered_map<ustring, UnitSet> keptCompletions;
     ustring version;
     std::atomic<bool> loaded{false};
@@ -357,6 +364,7 @@ const UnitBase& UnitDatabase::addUnit(const UnitBase& entity) {
 const UnitBase& UnitDatabase::addUnit(std::unique_ptr<UnitBase> entity) {
     // A new entity may change what a name resolves to.
     store_->sharedDefinitions.clear();
+    forgetFirstUnits();
     switch (entity->getUnitType()) {
     case UnitBase::UNIT_TYPE_UNIT: {
         const auto [entry, fresh] = store_->units.store(std::move(entity));
@@ -377,6 +385,7 @@ const UnitBase& UnitDatabase::addUnit(std::unique_ptr<UnitBase> entity) {
 
 const UnitPrefix& UnitDatabase::addUnitPrefix(const UnitPrefix& prefix) {
     store_->sharedDefinitions.clear();
+    forgetFirstUnits();
     const UnitPrefix& stored = store_->prefixes.store(prefix).first;
     store_->autoComplete.addInformation(stored);
     forgetCompletions();
@@ -473,8 +482,38 @@ void UnitDatabase::FirstUnit::insert(const UnitBase& found) {
 
 UnitDatabase::FirstUnit UnitDatabase::getFirstUnit(const ustring& text) const {
     FirstUnit out;
+    if (text.size() > maxRememberedTextLength) {
+        collectUnits(text, out);
+        return out;
+    }
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard guard(store_->firstUnitMutex);
+        if (auto kept = store_->firstUnits.find(text); kept != store_->firstUnits.end()) {
+            return kept->second;
+        }
+        generation = store_->firstUnitGeneration;
+    }
+    // Not under the lock: the composite cache takes its own.
     collectUnits(text, out);
+    std::lock_guard guard(store_->firstUnitMutex);
+    // Once full, the answers kept are those of the texts seen first.
+    if (generation == store_->firstUnitGeneration &&
+        store_->firstUnits.size() < maxRememberedFirstUnits) {
+        store_->firstUnits.emplace(text, out);
+    }
     return out;
+}
+
+std::size_t UnitDatabase::getNumRememberedFirstUnits() const {
+    std::lock_guard guard(store_->firstUnitMutex);
+    return store_->firstUnits.size();
+}
+
+void UnitDatabase::forgetFirstUnits() {
+    std::lock_guard guard(store_->firstUnitMutex);
+    store_->firstUnits.clear();
+    ++store_->firstUnitGeneration;
 }
 
 template <typename Out> void UnitDatabase::collectUnits(const ustring& text, Out& out) const {
@@ -776,6 +815,7 @@ void UnitDatabase::appendPhysicalQuantitiesForProvenance(const UnitProvenance& p
 void UnitDatabase::removeUnit(const UnitBase& entity) {
     forgetCompletions();
     store_->sharedDefinitions.clear();
+    forgetFirstUnits();
     if (const UnitBase* stored = store_->units.find(entity)) {
         std::erase_if(store_->unitsByPrefix,
                       [stored](const auto& entry) { return entry.second == stored; });
@@ -822,6 +862,7 @@ void UnitDatabase::clearAllUnitProvenances() {
 // composites are all cleared through here.
 void UnitDatabase::clearAllCompositeUnits() {
     store_->sharedDefinitions.clear();
+    forgetFirstUnits();
     std::lock_guard guard(store_->compositeMutex);
     store_->composites.clear();
 }

@@ -124,7 +124,12 @@ public:
         bool several = false;
         void insert(const UnitBase& found);
     };
+    // Answers for short texts are remembered until the units, prefixes or
+    // composites change: those of the first maxRememberedFirstUnits texts.
     FirstUnit getFirstUnit(const ustring& text) const;
+    static constexpr std::size_t maxRememberedFirstUnits = 4096;
+    static constexpr std::size_t maxRememberedTextLength = 32;
+    std::size_t getNumRememberedFirstUnits() const;
     UnitSet getUnit(const ustring& text, const UnitBase& physicalQuantity) const;
     UnitSet getPhysicalQuantity(const ustring& text) const;
     PrefixSet getUnitPrefix(const ustring& text) const;
@@ -209,6 +214,7 @@ private:
     void appendKeptCompletions(const ustring& key, UnitSet& completions,
                                const std::function<void(UnitSet&)>& collect) const;
     void forgetCompletions();
+    void forgetFirstUnits();
     struct Store;
 
     void appendProvenances(const std::vector<ustring>& ids, ProvenanceList& out) const;
