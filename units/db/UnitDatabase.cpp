@@ -272,6 +272,8 @@ struct UnitDatabase::Store {
     mutable std::mutex firstUnitMutex;
     mutable std::unordered_map<ustring, FirstUnit, TextHash, std::equal_to<>> firstUnits;
     mutable std::uint64_t firstUnitGeneration = 0;
+    // A load asks once about each of the many texts of its definitions.
+    std::atomic<bool> loading{false};
     mutable std::unordered_map<ustring, UnitSet> keptCompletions;
     ustring version;
     std::atomic<bool> loaded{false};
@@ -313,6 +315,12 @@ void UnitDatabase::loadIfNeeded() {
         if (!store_->loaded.compare_exchange_strong(expected, true)) {
             return;
         }
+        // Cleared however the load ends.
+        struct LoadingMark {
+            std::atomic<bool>& loading;
+            ~LoadingMark() { loading = false; }
+        } mark{store_->loading};
+        mark.loading = true;
         if (!isBuiltin()) {
             if (source_ != DatabaseSource::Builtin && fileLoader()) {
                 fileLoader()(*this);
@@ -482,7 +490,7 @@ void UnitDatabase::FirstUnit::insert(const UnitBase& found) {
 
 UnitDatabase::FirstUnit UnitDatabase::getFirstUnit(const ustring& text) const {
     FirstUnit out;
-    if (text.size() > maxRememberedTextLength) {
+    if (text.size() > maxRememberedTextLength || store_->loading.load(std::memory_order_relaxed)) {
         collectUnits(text, out);
         return out;
     }
@@ -512,7 +520,10 @@ std::size_t UnitDatabase::getNumRememberedFirstUnits() const {
 
 void UnitDatabase::forgetFirstUnits() {
     std::lock_guard guard(store_->firstUnitMutex);
-    store_->firstUnits.clear();
+    // Loads come through here for every entity: an empty table is left as it is.
+    if (!store_->firstUnits.empty()) {
+        store_->firstUnits.clear();
+    }
     ++store_->firstUnitGeneration;
 }
 
