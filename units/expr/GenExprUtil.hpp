@@ -28,7 +28,8 @@ const UnitBase* uniqueUnit(const ustring& symbol);
 // in one or more output forms at once (each symbol is looked up once). Each
 // form provides:
 //   static ustring symbolText(const ustring& symbol, const UnitBase* unit)
-//       the text of a symbol; `unit` is null unless exactly one unit matches
+//       the text of a symbol, or a reference to it; `unit` is null unless
+//       exactly one unit matches
 //   static const char16_t* multOp()                   the product operator
 //   static void raise(ustring& out, const ustring& e) appends an exponent
 template <typename... Forms> struct TextBuilder {
@@ -56,6 +57,7 @@ template <typename... Forms> struct TextBuilder {
     static void fromSymbol(Expr& value, const ustring& text) {
         const UnitBase* unit = uniqueUnit(text);
         std::size_t i = 0;
+        // Assigned in place: the plain forms hand out the unit's own texts.
         ((value.text[i++] = Forms::symbolText(text, unit)), ...);
     }
     static void fromSub(Expr& value, Expr& sub) { value = std::move(sub); }
@@ -93,14 +95,12 @@ private:
 
 // The plain forms: a found unit's name, symbol or ASCII symbol.
 template <const ustring& (UnitBase::*Text)() const> struct GenPlain {
-    static ustring symbolText(const ustring& symbol, const UnitBase* unit) {
+    static const ustring& symbolText(const ustring& symbol, const UnitBase* unit) {
         return unit != nullptr ? (unit->*Text)() : symbol;
     }
     static const char16_t* multOp() { return u"*"; }
-    static void raise(ustring& out, const ustring& e) {
-        out += u'^';
-        out += e;
-    }
+    // One append: the text grows at most once.
+    static void raise(ustring& out, const ustring& e) { out.append(ustring(1, u'^') += e); }
 };
 
 } // namespace CvUnitSys::GenExprUtil
@@ -116,11 +116,7 @@ using GenAscii = GenExprUtil::GenPlain<&UnitBase::getAsciiSymbol>;
 struct GenDisp {
     static ustring symbolText(const ustring& symbol, const UnitBase* unit);
     static const char16_t* multOp() { return u"\\cdot{}"; }
-    static void raise(ustring& out, const ustring& e) {
-        out += u"^{";
-        out += e;
-        out += u'}';
-    }
+    static void raise(ustring& out, const ustring& e) { out.append((ustring(u"^{") += e) += u'}'); }
 };
 
 // Every form at once, indexed by ConversionFormatType.
