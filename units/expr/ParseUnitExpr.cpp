@@ -41,6 +41,14 @@ const SplitRule& splitRule() {
 
 std::optional<bool> splitAsciiUnitComponents(std::u16string_view text, ustring& expressionPart,
                                              ustring& qualifierPart) {
+    const auto isGraph = [](char16_t c) { return c > 0x20 && c < 0x7F; };
+    // Most texts are one expression without blanks: the whole text.
+    if (std::all_of(text.begin(), text.end(),
+                    [&](char16_t c) { return isGraph(c) && c != u'@'; })) {
+        expressionPart = ustring(text);
+        qualifierPart.clear();
+        return true;
+    }
     if (!TextServices::isAscii(text)) {
         return std::nullopt;
     }
@@ -51,7 +59,6 @@ std::optional<bool> splitAsciiUnitComponents(std::u16string_view text, ustring& 
             ++pos;
         }
     };
-    const auto isGraph = [](char16_t c) { return c > 0x20 && c < 0x7F; };
     // Code points of the class, blanks allowed between them; the part runs
     // from the first to the last of them.
     const auto part = [&](auto inClass) {
