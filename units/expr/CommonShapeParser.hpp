@@ -15,7 +15,8 @@ namespace CvUnitSys {
 // Nearly every unit text is ASCII symbols joined by '*' and '/', raised to
 // integer or integer-ratio powers, with parentheses. This reads that shape
 // by hand, making the expression grammar's builder calls in the grammar's
-// order, so it yields exactly what the grammar yields for the same text. It
+// order (but for moving a leading term into an empty value: it is read there
+// directly), so it yields exactly what the grammar yields for the same text. It
 // gives nothing for anything else (other characters, powers that are not
 // plain integers, deep nesting, any syntax error): the grammar then parses the
 // text and reports the errors.
@@ -74,12 +75,12 @@ private:
 
     static bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
+    // `value` is empty: the leading term is read straight into it, which is
+    // what taking the term into it would give.
     bool expression(Result& value, std::size_t depth) {
-        Result leading;
-        if (!leadingTerm(leading, depth)) {
+        if (!leadingTerm(value, depth)) {
             return false;
         }
-        Builder::take(value, leading);
         for (;;) {
             skipSpace();
             const bool product = at(u'*');
@@ -117,12 +118,7 @@ private:
             }
             pos_ = start;
         }
-        Result operand;
-        if (!term(operand, depth)) {
-            return false;
-        }
-        Builder::take(value, operand);
-        return true;
+        return term(value, depth);
     }
 
     bool term(Result& value, std::size_t depth) {
