@@ -28,10 +28,17 @@ const UnitBase* UnitDatabase::getFundamentalPhysicalQuantity(const ustring& text
 
 void UnitDatabase::addMatchingFundamentalUnitToList(const UnitBase& entity, UnitSet& out) {
     const FundamentalUnits& fundamentals = FundamentalUnits::get();
-    const auto& candidates = entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT
-                                 ? fundamentals.getUnitSet()
-                                 : fundamentals.getPhysicalQuantitySet();
+    const bool unit = entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT;
     const ustring& symbol = entity.getSymbol();
+    // The definitions are keyed by every symbol, ASCII symbol and name of the
+    // fundamentals: one hash look-up turns away the many entities that match none.
+    const auto& keys =
+        unit ? fundamentals.getUnitDefinitions() : fundamentals.getPhysicalQuantityDefinitions();
+    if (!keys.contains(symbol)) {
+        return;
+    }
+    const auto& candidates =
+        unit ? fundamentals.getUnitSet() : fundamentals.getPhysicalQuantitySet();
     for (const UnitBase& candidate : candidates) {
         if (candidate.getSymbol() == symbol || candidate.getAsciiSymbol() == symbol ||
             candidate.getName() == symbol) {
