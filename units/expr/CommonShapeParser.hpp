@@ -4,7 +4,6 @@
 #include "units/platform/TextServices.hpp"
 
 #include <array>
-#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -231,9 +230,11 @@ private:
             ++pos_;
         }
         const std::size_t start = pos_;
-        char digits[16];
-        while (pos_ < text_.size() && isDigit(text_[pos_]) && pos_ - start < sizeof digits) {
-            digits[pos_ - start] = static_cast<char>(text_[pos_]);
+        // Sixteen digits fit a 64-bit integer, whose conversion rounds as the
+        // grammar's reading of the digits does.
+        std::uint64_t magnitude = 0;
+        while (pos_ < text_.size() && isDigit(text_[pos_]) && pos_ - start < 16) {
+            magnitude = magnitude * 10 + (text_[pos_] - u'0');
             ++pos_;
         }
         const std::size_t count = pos_ - start;
@@ -241,8 +242,7 @@ private:
                                                    text_[pos_] == u'e' || text_[pos_] == u'E'))) {
             return false;
         }
-        double value = 0;
-        std::from_chars(digits, digits + count, value);
+        const auto value = static_cast<double>(magnitude);
         Builder::fromNumber(e, negative ? -value : value);
         return true;
     }
