@@ -5,6 +5,7 @@
 #include "units/foundation/ConversionFactorFactory.hpp"
 #include "units/model/StoredConversionFactor.hpp"
 #include "units/model/Unit.hpp"
+#include "units/model/UnitASTPool.hpp"
 
 namespace CvUnitSys {
 
@@ -27,6 +28,11 @@ UnitDefinition& UnitDefinition::operator=(const UnitDefinition& o) {
         *this = UnitDefinition(o);
     }
     return *this;
+}
+
+void UnitDefinition::compact(UnitASTPool& pool) {
+    unitAST_.shrinkToFit();
+    pool.share(fundamentalAST_);
 }
 
 const ConversionFactor& UnitDefinition::defaultFactor() {
