@@ -76,15 +76,19 @@ UnitAST::~UnitAST() {
     release(block_);
 }
 
-void UnitAST::prepareChange(std::size_t extra) {
+void UnitAST::prepareChange(std::size_t extra, bool exact) {
     const std::size_t size = block_ != nullptr ? block_->size_ : 0;
     const bool own = block_ != nullptr && block_->references_.load(std::memory_order_acquire) == 1;
     if (own && size + extra <= block_->capacity_) {
         return;
     }
-    std::size_t capacity = std::max<std::size_t>(size + extra, initialCapacity);
-    if (block_ != nullptr && size + extra > block_->capacity_) {
-        capacity = std::max<std::size_t>(capacity, 2 * std::size_t{block_->capacity_});
+    std::size_t capacity = size + extra;
+    if (!exact) {
+        capacity = std::max<std::size_t>(capacity, initialCapacity);
+        // Doubling keeps a long build linear.
+        if (block_ != nullptr && size + extra > block_->capacity_) {
+            capacity = std::max<std::size_t>(capacity, 2 * std::size_t{block_->capacity_});
+        }
     }
     if (capacity > UINT32_MAX) {
         throw std::bad_alloc();
@@ -95,6 +99,13 @@ void UnitAST::prepareChange(std::size_t extra) {
         fresh->size_ = block_->size_;
     }
     release(std::exchange(block_, fresh));
+}
+
+void UnitAST::reserve(std::size_t entries) {
+    const std::size_t size = block_ != nullptr ? block_->size_ : 0;
+    if (entries > size) {
+        prepareChange(entries - size, true);
+    }
 }
 
 void UnitAST::shrinkToFit() {

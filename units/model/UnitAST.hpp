@@ -64,6 +64,8 @@ public:
     // Adds every entry of `other` raised to `e`; expands a unit by its definition.
     void addToAST(const UnitAST& other, const Exponent& e);
 
+    // Room for `entries` in all: a build that knows its size allocates once.
+    void reserve(std::size_t entries);
     // Drops the room a build left for more entries: for ASTs that are kept.
     void shrinkToFit();
 
@@ -78,8 +80,9 @@ private:
     static const Map& empty();
     static Map* allocate(std::uint32_t capacity);
     static void release(Map* block) noexcept;
-    // A block of its own with room for `extra` more entries.
-    void prepareChange(std::size_t extra);
+    // A block of its own with room for `extra` more entries; `exact` asks for
+    // no more room than that.
+    void prepareChange(std::size_t extra, bool exact = false);
     bool equalOnBothParts(const UnitAST& other) const;
     bool equalOnSimplified(const UnitAST& other) const;
 

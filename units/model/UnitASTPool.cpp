@@ -12,8 +12,8 @@ std::size_t UnitASTPool::Hash::operator()(const UnitAST::Map* block) const {
     std::size_t seed = 0;
     for (const auto& [unit, exponent] : *block) {
         seed = hashCombine(seed, std::hash<const UnitBase*>{}(&unit.get()));
-        seed = hashCombine(seed, std::hash<double>{}(exponent.getPosExpo()));
-        seed = hashCombine(seed, std::hash<double>{}(exponent.getNegExpo()));
+        seed = hashCombine(seed, std::bit_cast<std::uint64_t>(exponent.getPosExpo()));
+        seed = hashCombine(seed, std::bit_cast<std::uint64_t>(exponent.getNegExpo()));
     }
     return seed;
 }
