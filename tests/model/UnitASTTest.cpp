@@ -1,6 +1,7 @@
 #include "units/model/UnitAST.hpp"
 
 #include "ModelFixtures.hpp"
+#include "units/model/UnitASTPool.hpp"
 
 #include <gtest/gtest.h>
 
@@ -102,6 +103,27 @@ TEST_F(UnitASTTest, MoveLeavesTheSourceEmpty) {
     a = std::move(b);
     EXPECT_TRUE(b.isEmpty()); // NOLINT(bugprone-use-after-move)
     EXPECT_EQ(a.getAST().size(), 1u);
+}
+
+TEST_F(UnitASTTest, PooledASTsShareEntriesUntilOneChanges) {
+    UnitASTPool pool;
+    UnitAST a = ast({{m.get(), 1}, {s.get(), -1}});
+    UnitAST b = ast({{m.get(), 1}, {s.get(), -1}});
+    // Equal under compare, but another entity: definitions must keep their own.
+    UnitAST other = ast({{mCopy.get(), 1}, {s.get(), -1}});
+    for (UnitAST* each : {&a, &b, &other}) {
+        pool.share(*each);
+    }
+    EXPECT_EQ(&a.getAST(), &b.getAST());
+    EXPECT_NE(&a.getAST(), &other.getAST());
+    EXPECT_EQ(pool.size(), 2u);
+
+    b.addToAST(*s, 1);
+    EXPECT_EQ(a.getAST().at(*s), Exponent(0, 1));
+    EXPECT_EQ(b.getAST().at(*s), Exponent(1, 1));
+    pool.clear();
+    EXPECT_EQ(a.toUString(), u"m^1:0s^0:1");
+    EXPECT_EQ(&other.getAST().begin()->first.get(), mCopy.get());
 }
 
 } // namespace

@@ -53,6 +53,7 @@ void UnitDBSet::initializeLocked(std::uint32_t version) {
     }
     unitDefinitions_.clear();
     physicalQuantityDefinitions_.clear();
+    fundamentalASTs_.clear();
     if (!temporaryUnitDefinitions_.empty()) {
         retained_.insert(retained_.end(), databases_.begin(), databases_.end());
     }
@@ -570,6 +571,7 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string
             return *shared;
         }
     }
+    generated.compact(fundamentalASTs_);
     return map.try_emplace(ustring(key), std::move(generated)).first->second;
 }
 
@@ -598,6 +600,7 @@ const UnitDefinition& UnitDBSet::definitionOf(const UnitBase& entity) {
 
 void UnitDBSet::clearTemporaryUnitDefinitions() {
     temporaryUnitDefinitions_.clear();
+    fundamentalASTs_.clear();
     unresolvedSymbols_.clear();
     ambiguousSymbols_.clear();
     retained_.clear();

@@ -6,6 +6,7 @@
 #include "units/foundation/ConversionFactor.hpp"
 #include "units/foundation/UString.hpp"
 #include "units/model/ExponentUsage.hpp"
+#include "units/model/UnitASTPool.hpp"
 #include "units/model/UnitBase.hpp"
 #include "units/model/UnitDefinition.hpp"
 #include "units/model/UnitProvenance.hpp"
@@ -246,6 +247,9 @@ private:
     DefinitionMap unitDefinitions_;
     DefinitionMap physicalQuantityDefinitions_;
     DefinitionMap temporaryUnitDefinitions_;
+    // The fundamental ASTs of the definitions stored since the maps were last
+    // emptied, each block once.
+    UnitASTPool fundamentalASTs_;
     std::unordered_set<ustring> unresolvedSymbols_;
     std::unordered_set<ustring> ambiguousSymbols_;
     std::uint32_t version_ = 0;

@@ -227,6 +227,7 @@ UnitDBSet::resolveUnitExpr(const UnitExpr& unitPart, const UnitDatabase* lookedU
     const auto& symbols = unitPart.getReducedUnitExpr().getExpr();
     const bool answered = lookedUpIn == &builtin() && builtinFirst.size() == symbols.size();
     UnitAST parts;
+    parts.reserve(symbols.size());
     std::size_t index = 0;
     for (const auto& [name, exponent] : symbols) {
         const UnitBase* found = answered ? builtinFirst[index++] : nullptr;

@@ -5,6 +5,9 @@
 #include "units/foundation/ConversionFactorFactory.hpp"
 #include "units/model/StoredConversionFactor.hpp"
 #include "units/model/Unit.hpp"
+#include "units/model/UnitASTPool.hpp"
+
+#include <algorithm>
 
 namespace CvUnitSys {
 
@@ -27,6 +30,11 @@ UnitDefinition& UnitDefinition::operator=(const UnitDefinition& o) {
         *this = UnitDefinition(o);
     }
     return *this;
+}
+
+void UnitDefinition::compact(UnitASTPool& pool) {
+    unitAST_.shrinkToFit();
+    pool.share(fundamentalAST_);
 }
 
 const ConversionFactor& UnitDefinition::defaultFactor() {
@@ -86,6 +94,7 @@ UnitAST UnitDefinition::partsOf(const UnitBase& entity, const UnitDBSet* set) {
     parseUnitExprThrows(entity.getExpression(), parsed);
     const bool isUnit = entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT;
     UnitAST unitAST;
+    unitAST.reserve(parsed.getReducedUnitExpr().getExpr().size());
     for (const auto& [name, exponent] : parsed.getReducedUnitExpr().getExpr()) {
         unitAST.addToAST(isUnit ? set->getUnit(name) : set->getPhysicalQuantity(name), exponent);
     }
@@ -101,6 +110,14 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAS
     ConversionFactor fundamentalFactor = ConversionFactor::unity;
     const bool alone = unitAST.getAST().size() == 1;
     const bool partsKnown = known.size() == unitAST.getAST().size();
+    if (partsKnown) {
+        // At most every part's expansion: one block, kept as it is when no entry merges.
+        std::size_t entries = 0;
+        for (const UnitDefinition* part : known) {
+            entries += std::max<std::size_t>(part->getFundamentalAST().getAST().size(), 1);
+        }
+        fundamentalAST.reserve(entries);
+    }
     std::size_t index = 0;
     for (const auto& [part, exponent] : unitAST.getAST()) {
         const UnitDefinition& partDefinition =

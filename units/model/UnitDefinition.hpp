@@ -11,6 +11,7 @@
 
 namespace CvUnitSys {
 
+class UnitASTPool;
 class UnitDBSet;
 
 // What an entity is in terms of other entities and, fully expanded, in terms
@@ -35,6 +36,9 @@ public:
     const ConversionFactor& getFundamentalConversionFactor() const { return fundamentalFactor_; }
     bool isGenerated() const { return generated_; }
     const UnitDBSet* getDBSet() const { return set_; }
+    // Makes a definition that is kept small: its ASTs without room to grow,
+    // the fundamental one shared with an equal one of the pool.
+    void compact(UnitASTPool& pool);
 
     // Expands the entity's expression through the set down to fundamental
     // entities, multiplying the factors on the way. An affine or reciprocal

@@ -6,6 +6,7 @@
 #include "units/model/UnitAST.hpp"
 
 #include <algorithm>
+#include <boost/container/small_vector.hpp>
 #include <string_view>
 #include <vector>
 
@@ -13,8 +14,11 @@ namespace CvUnitSys {
 
 namespace {
 
+// A definition names a handful of symbols: kept in place, they cost no allocation.
+using SymbolList = boost::container::small_vector<std::u16string_view, 8>;
+
 // Ascending and without repeats, as the counts want them.
-void sortUnique(std::vector<std::u16string_view>& symbols) {
+void sortUnique(SymbolList& symbols) {
     std::sort(symbols.begin(), symbols.end());
     symbols.erase(std::unique(symbols.begin(), symbols.end()), symbols.end());
 }
@@ -24,7 +28,7 @@ void sortUnique(std::vector<std::u16string_view>& symbols) {
 template <typename Resolve>
 void Whitelist::addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf) {
     // The entities found outlive the call: their symbols need no copies.
-    std::vector<std::u16string_view> symbols;
+    SymbolList symbols;
     // A quantity-only registration has no expression to learn from.
     if (!unit.getDisplayString().empty()) {
         UnitExpr parsed;
@@ -59,7 +63,7 @@ void Whitelist::addSuggestions(const UnitBase& unit, const UnitDBSet& set) {
 
 void Whitelist::addSuggestions(const UnitBase& unit, const UnitAST& resolved) {
     // The entities outlive the call: their symbols need no copies.
-    std::vector<std::u16string_view> symbols;
+    SymbolList symbols;
     symbols.reserve(resolved.getAST().size());
     for (const auto& [entity, exponent] : resolved.getAST()) {
         symbols.emplace_back(entity.get().getSymbol());
@@ -123,7 +127,7 @@ std::int32_t Whitelist::pairCount(std::uint32_t a, std::uint32_t b) const {
 
 template <typename Symbols>
 void Whitelist::count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) {
-    std::vector<std::uint32_t> slots;
+    boost::container::small_vector<std::uint32_t, 8> slots;
     for (const std::u16string_view s : symbols) {
         Symbol& counted = intern(s);
         ++counted.occurrences;
