@@ -46,6 +46,7 @@ TEST(ConversionFactorFactory, CreatesEveryKindFromTextAndFallsBackOnUnreadableNu
         {3, u"254,100,-2", "ScaledRational", 0.0254, 0, false},
         {3, u"+5,-10,", "ScaledRational", -0.5, 0, false},
         {3, u",7,1", "ScaledRational", 0, 0, false},
+        {3, u"0,1,38013", "ScaledRational", 0, 0, false},
         {3, u"-,4,2", "ScaledRational", 0, 0, false},
         {3, u"1", "ScaledRational", 1, 0, false},
         {3, u"1,2,3,4", "ScaledRational", 1, 0, false},

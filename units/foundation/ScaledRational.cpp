@@ -243,11 +243,6 @@ double ScaledRational::toDouble() const {
     constexpr std::array<double, 23> powersOfTen{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    // Zero is zero at any scale; in extended precision a large scale would
-    // make it 0 * inf.
-    if (getNumerator() == 0) {
-        return 0.0;
-    }
     const auto n = static_cast<double>(getNumerator());
     const auto d = static_cast<double>(getDenominator());
     const bool partsExact = std::fabs(n) <= exactLimit && d <= exactLimit;
