@@ -30,6 +30,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #ifdef CV_UNITS_BENCH_UDUNITS2
@@ -414,6 +415,34 @@ std::size_t heapBytes(const ustring& text) {
     return text.capacity() > ustring().capacity() ? (text.capacity() + 1) * sizeof(char16_t) : 0;
 }
 
+// The heap of the registered units' texts and keys: each buffer once, and none a
+// database unit owns, which a table's copy of it shares.
+std::size_t textHeap(UnitTable& table, const Corpus& c) {
+    std::unordered_set<const char16_t*> counted;
+    std::size_t bytes = 0;
+    const auto add = [&](const ustring& text) {
+        if (counted.insert(text.data()).second) {
+            bytes += heapBytes(text);
+        }
+    };
+    const UnitDBSet& set = table.getUnitDBSet();
+    for (const Text& text : c.texts) {
+        const std::int32_t id = table.getUnitId(text.utf16, true);
+        const UnitBase& unit = *table.getUnit(id);
+        add(table.getUserSpecifiedUnitExpr(id));
+        const auto inDatabase = set.findUnit(unit.getSymbol());
+        if (!inDatabase.empty() && &inDatabase.begin()->get().getSymbol() == &unit.getSymbol()) {
+            continue;
+        }
+        for (const auto getter :
+             {&UnitBase::getName, &UnitBase::getSymbol, &UnitBase::getAsciiSymbol,
+              &UnitBase::getDisplay, &UnitBase::getExpression}) {
+            add((unit.*getter)());
+        }
+    }
+    return bytes;
+}
+
 // The heap one registered unit keeps, measured as the growth of the allocator's
 // bytes in use; "beyond_texts" leaves out the heap of the unit's texts and key.
 void memoryPerUnit(benchmark::State& state) {
@@ -427,14 +456,7 @@ void memoryPerUnit(benchmark::State& state) {
         const std::size_t before = mallinfo2().uordblks;
         registerAll(*table, c);
         const std::size_t grown = mallinfo2().uordblks - before;
-        std::size_t texts = 0;
-        for (const Text& text : c.texts) {
-            const std::int32_t id = table->getUnitId(text.utf16, true);
-            const UnitBase& unit = *table->getUnit(id);
-            texts += heapBytes(table->getUserSpecifiedUnitExpr(id)) + heapBytes(unit.getName()) +
-                     heapBytes(unit.getSymbol()) + heapBytes(unit.getAsciiSymbol()) +
-                     heapBytes(unit.getDisplay()) + heapBytes(unit.getExpression());
-        }
+        const std::size_t texts = textHeap(*table, c);
         const auto n = static_cast<double>(c.texts.size());
         perUnit = static_cast<double>(grown) / n;
         beyondTexts = (static_cast<double>(grown) - static_cast<double>(texts)) / n;

@@ -4,17 +4,23 @@
 #include "units/model/UnitModelLookup.hpp"
 
 #include <algorithm>
+#include <utility>
 
 namespace CvUnitSys {
 
 const ustring Unit::UnitInheritUStr = u"inherit";
 
-Unit::Unit(std::int32_t id, const ustring& name, const ustring& expression, const ustring& symbol,
-           const ustring& asciiSymbol, const ustring& display,
-           const StoredConversionFactor& conversionFactor,
+Unit::Unit(std::int32_t id, ustring name, ustring expression, ustring symbol, ustring asciiSymbol,
+           ustring display, const StoredConversionFactor& conversionFactor,
            std::reference_wrapper<const UnitBase> physicalQuantity)
-    : UnitBase(id, name, expression, display, symbol, asciiSymbol, conversionFactor),
+    : UnitBase(id, std::move(name), std::move(expression), std::move(display), std::move(symbol),
+               std::move(asciiSymbol), conversionFactor),
       physicalQuantity_(&physicalQuantity.get()) {}
+
+Unit::Unit(std::int32_t id, UnitTexts texts, const StoredConversionFactor& conversionFactor,
+           std::reference_wrapper<const UnitBase> physicalQuantity)
+    : UnitBase(id, std::move(texts), conversionFactor), physicalQuantity_(&physicalQuantity.get()) {
+}
 
 std::unique_ptr<UnitBase> Unit::clone() const {
     return std::make_unique<Unit>(*this);

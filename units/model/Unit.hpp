@@ -18,9 +18,10 @@ public:
     // The exact name that marks a unit as inheriting its unit.
     static const ustring UnitInheritUStr;
 
-    Unit(std::int32_t id, const ustring& name, const ustring& expression, const ustring& symbol,
-         const ustring& asciiSymbol, const ustring& display,
-         const StoredConversionFactor& conversionFactor,
+    Unit(std::int32_t id, ustring name, ustring expression, ustring symbol, ustring asciiSymbol,
+         ustring display, const StoredConversionFactor& conversionFactor,
+         std::reference_wrapper<const UnitBase> physicalQuantity);
+    Unit(std::int32_t id, UnitTexts texts, const StoredConversionFactor& conversionFactor,
          std::reference_wrapper<const UnitBase> physicalQuantity);
     Unit(const Unit&) = default;
 

@@ -5,6 +5,8 @@
 #include "units/expr/UnitTextChecks.hpp"
 #include "units/model/UnitSystem.hpp"
 
+#include <utility>
+
 namespace CvUnitSys {
 
 namespace {
@@ -18,17 +20,22 @@ std::shared_ptr<const StoredConversionFactor> shared(const StoredConversionFacto
 
 } // namespace
 
-UnitBase::UnitBase(std::int32_t id, const ustring& name, const ustring& expression,
-                   const ustring& display, const ustring& symbol, const ustring& asciiSymbol,
+UnitBase::UnitBase(std::int32_t id, ustring name, ustring expression, ustring display,
+                   ustring symbol, ustring asciiSymbol,
                    const StoredConversionFactor& conversionFactor)
-    : id_(id), name_(name), symbol_(symbol), asciiSymbol_(asciiSymbol), display_(display),
-      expression_(expression), conversionFactor_(shared(conversionFactor)) {}
+    : UnitBase(id,
+               UnitTexts(std::move(name), std::move(symbol), std::move(asciiSymbol),
+                         std::move(display), std::move(expression)),
+               conversionFactor) {}
 
-UnitBase::UnitBase(const ustring& expression, const StoredConversionFactor& conversionFactor)
-    : id_(0), expression_(expression), conversionFactor_(shared(conversionFactor)) {}
+UnitBase::UnitBase(std::int32_t id, UnitTexts texts, const StoredConversionFactor& conversionFactor)
+    : id_(id), texts_(std::move(texts)), conversionFactor_(shared(conversionFactor)) {}
+
+UnitBase::UnitBase(ustring expression, const StoredConversionFactor& conversionFactor)
+    : UnitBase(0, UnitTexts({}, {}, {}, {}, std::move(expression)), conversionFactor) {}
 
 void UnitBase::print(std::basic_ostream<char16_t>& out) const {
-    out << u"Unit : '" << expression_ << u"'" << u'\n';
+    out << u"Unit : '" << getExpression() << u"'" << u'\n';
 }
 
 const std::vector<std::shared_ptr<UnitSystem>>& UnitBase::getUnitSystems() const {
@@ -53,8 +60,8 @@ int UnitBase::compare(const UnitBase& other) const {
     if (isPrefixOnly() != other.isPrefixOnly()) {
         return isPrefixOnly() ? 1 : -1;
     }
-    for (auto field : {&UnitBase::symbol_, &UnitBase::name_, &UnitBase::asciiSymbol_}) {
-        if (const int c = compareText(this->*field, other.*field); c != 0) {
+    for (const auto field : {UnitTexts::Symbol, UnitTexts::Name, UnitTexts::AsciiSymbol}) {
+        if (const int c = compareText(texts_.get(field), other.texts_.get(field)); c != 0) {
             return c;
         }
     }
@@ -62,7 +69,7 @@ int UnitBase::compare(const UnitBase& other) const {
     if (getConversionFactor() != other.getConversionFactor()) {
         return getConversionFactor() < other.getConversionFactor() ? 1 : -1;
     }
-    if (const int c = compareText(expression_, other.expression_); c != 0) {
+    if (const int c = compareText(getExpression(), other.getExpression()); c != 0) {
         return c;
     }
     return compareTemplate(other);

@@ -2,6 +2,7 @@
 
 #include "units/foundation/UString.hpp"
 #include "units/model/StoredConversionFactor.hpp"
+#include "units/model/UnitTexts.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -36,10 +37,10 @@ public:
         }
     };
 
-    UnitBase(std::int32_t id, const ustring& name, const ustring& expression,
-             const ustring& display, const ustring& symbol, const ustring& asciiSymbol,
-             const StoredConversionFactor& conversionFactor);
-    UnitBase(const ustring& expression, const StoredConversionFactor& conversionFactor);
+    UnitBase(std::int32_t id, ustring name, ustring expression, ustring display, ustring symbol,
+             ustring asciiSymbol, const StoredConversionFactor& conversionFactor);
+    UnitBase(std::int32_t id, UnitTexts texts, const StoredConversionFactor& conversionFactor);
+    UnitBase(ustring expression, const StoredConversionFactor& conversionFactor);
     UnitBase(const UnitBase&) = default;
     UnitBase& operator=(const UnitBase&) = delete;
 
@@ -60,13 +61,13 @@ public:
     // -1, 0 or 1.
     int compare(const UnitBase& other) const;
 
-    const ustring& getName() const { return name_; }
-    const ustring& getSymbol() const { return symbol_; }
-    const ustring& getAsciiSymbol() const { return asciiSymbol_; }
-    const ustring& getDisplay() const { return display_; }
-    const ustring& getExpression() const { return expression_; }
+    const ustring& getName() const { return texts_.get(UnitTexts::Name); }
+    const ustring& getSymbol() const { return texts_.get(UnitTexts::Symbol); }
+    const ustring& getAsciiSymbol() const { return texts_.get(UnitTexts::AsciiSymbol); }
+    const ustring& getDisplay() const { return texts_.get(UnitTexts::Display); }
+    const ustring& getExpression() const { return texts_.get(UnitTexts::Expression); }
     const StoredConversionFactor& getConversionFactor() const { return *conversionFactor_; }
-    const ustring& getDisplayString() const { return expression_; }
+    const ustring& getDisplayString() const { return getExpression(); }
 
     // True when the entity belongs to no system, or shares a system name with `systems`.
     bool
@@ -88,11 +89,7 @@ protected:
 
 private:
     std::int32_t id_;
-    ustring name_;
-    ustring symbol_;
-    ustring asciiSymbol_;
-    ustring display_;
-    ustring expression_;
+    UnitTexts texts_;
     // Shared: most entities carry the default factor, and copies never change theirs.
     std::shared_ptr<const StoredConversionFactor> conversionFactor_;
 };

@@ -1,5 +1,7 @@
 #include "units/model/UnitFactory.hpp"
 
+#include <utility>
+
 namespace CvUnitSys {
 
 namespace {
@@ -12,14 +14,14 @@ Unit makeEmptyUnit() {
 } // namespace
 
 std::unique_ptr<Unit>
-UnitFactory::createUnit(std::int32_t id, const ustring& name, const ustring& expression,
-                        const ustring& symbol, const ustring& asciiSymbol, const ustring& display,
-                        const StoredConversionFactor& factor, const ustring& subUnit,
-                        const std::vector<ustring>& unitSystemNames,
+UnitFactory::createUnit(std::int32_t id, ustring name, ustring expression, ustring symbol,
+                        ustring asciiSymbol, ustring display, const StoredConversionFactor& factor,
+                        const ustring& subUnit, const std::vector<ustring>& unitSystemNames,
                         const Unit::PrefixSet& prefixes, bool isCommonSubUnit,
                         const std::reference_wrapper<const UnitBase>& physicalQuantity) const {
-    auto unit = std::make_unique<Unit>(id, name, expression, symbol, asciiSymbol, display, factor,
-                                       physicalQuantity);
+    auto unit = std::make_unique<Unit>(id, std::move(name), std::move(expression),
+                                       std::move(symbol), std::move(asciiSymbol),
+                                       std::move(display), factor, physicalQuantity);
     for (const auto& systemName : unitSystemNames) {
         unit->addOwnerUnitSystem(systemName);
     }

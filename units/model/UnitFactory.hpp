@@ -16,11 +16,10 @@ namespace CvUnitSys {
 class UnitFactory {
 public:
     std::unique_ptr<Unit>
-    createUnit(std::int32_t id, const ustring& name, const ustring& expression,
-               const ustring& symbol, const ustring& asciiSymbol, const ustring& display,
-               const StoredConversionFactor& factor, const ustring& subUnit,
-               const std::vector<ustring>& unitSystemNames, const Unit::PrefixSet& prefixes,
-               bool isCommonSubUnit,
+    createUnit(std::int32_t id, ustring name, ustring expression, ustring symbol,
+               ustring asciiSymbol, ustring display, const StoredConversionFactor& factor,
+               const ustring& subUnit, const std::vector<ustring>& unitSystemNames,
+               const Unit::PrefixSet& prefixes, bool isCommonSubUnit,
                const std::reference_wrapper<const UnitBase>& physicalQuantity) const;
     std::unique_ptr<UnitAlias> createUnitAlias(const ustring& name, const ustring& symbol,
                                                const ustring& asciiSymbol, const ustring& display,

@@ -232,8 +232,9 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
             ambiguous = resolved && set_->isAmbiguousUnitExpr(unitPart);
         }
     }
-    std::unique_ptr<UnitBase> unit = allocateUnit(newId, unitPart, quantityPart, resolved,
-                                                  wellFormed, prepared ? &*prepared : nullptr);
+    std::unique_ptr<UnitBase> unit =
+        allocateUnit(newId, std::move(unitPart), quantityPart, resolved, wellFormed,
+                     prepared ? &*prepared : nullptr);
     if (resolved && ambiguous) {
         ambiguousIds_.insert(newId);
         set_->setAmbiguous(*unit);
@@ -283,10 +284,9 @@ void UnitTable::addUnit(const ustring& key, std::unique_ptr<UnitBase> unit) {
     }
 }
 
-std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring& unitPart,
+std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitPart,
                                                   const ustring& quantityPart, bool resolved,
-                                                  bool wellFormed,
-                                                  const PreparedUnitPart* prepared) {
+                                                  bool wellFormed, PreparedUnitPart* prepared) {
     std::reference_wrapper<const UnitBase> quantity = UnitFactory::getDefaultPhysicalQuantity();
     if (!quantityPart.empty()) {
         if (const auto found = set_->findPhysicalQuantity(quantityPart); !found.empty()) {
@@ -301,22 +301,28 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
         unit = set_->getUnit(unitPart).clone();
         unit->setId(id);
     } else {
-        std::array<ustring, 4> ownTexts;
-        if (!wellFormed) {
-            ownTexts.fill(unitPart);
-        } else if (prepared == nullptr) {
-            ownTexts = genConvertedStringsFromExpr(unitPart);
-        }
-        const auto& texts = wellFormed && prepared != nullptr ? prepared->parsed.texts : ownTexts;
-        const auto text = [&](ConversionFormatType form) -> const ustring& {
-            return texts[static_cast<std::size_t>(form)];
-        };
-        unit = UnitFactory().createUnit(
-            id, text(ConversionFormatType::Name), unitPart, text(ConversionFormatType::Symbol),
-            text(ConversionFormatType::Ascii), text(ConversionFormatType::Display),
-            defaultStoredConversionFactor(), u"", {}, {}, false, quantity);
         const bool quantityOnly = unitPart.empty() && !quantityPart.empty();
-        if (!resolved && unitPart != Unit::UnitInheritUStr && !quantityOnly) {
+        const bool unresolved = !resolved && unitPart != Unit::UnitInheritUStr && !quantityOnly;
+        std::array<ustring, 4> texts;
+        if (!wellFormed) {
+            texts.fill(unitPart);
+        } else if (prepared == nullptr) {
+            texts = genConvertedStringsFromExpr(unitPart);
+        } else {
+            // The parse result is not read again: its texts become the unit's.
+            texts = std::move(prepared->parsed.texts);
+        }
+        const auto take = [&](ConversionFormatType form) -> ustring&& {
+            return std::move(texts[static_cast<std::size_t>(form)]);
+        };
+        // A unit of an expression has no systems, prefixes or sub-unit: no factory step.
+        unit = std::make_unique<Unit>(
+            id,
+            UnitTexts(take(ConversionFormatType::Name), take(ConversionFormatType::Symbol),
+                      take(ConversionFormatType::Ascii), take(ConversionFormatType::Display),
+                      std::move(unitPart)),
+            defaultStoredConversionFactor(), quantity);
+        if (unresolved) {
             set_->setUnresolved(*unit);
         }
     }
@@ -407,7 +413,8 @@ void UnitTable::resolveUnresolvedUnits() {
             continue;
         }
         const bool ambiguous = set_->isAmbiguousUnitExpr(unitPart);
-        std::unique_ptr<UnitBase> unit = allocateUnit(id, unitPart, quantityPart, true, true);
+        std::unique_ptr<UnitBase> unit =
+            allocateUnit(id, std::move(unitPart), quantityPart, true, true);
         if (ambiguous) {
             ambiguousIds_.insert(id);
             set_->setAmbiguous(*unit);

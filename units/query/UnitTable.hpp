@@ -67,11 +67,11 @@ public:
         UnitExprWithTexts parsed;
         std::optional<UnitAST> parts;
     };
-    // `prepared` is the unit part's preparation, when the caller has it.
-    std::unique_ptr<UnitBase> allocateUnit(std::int32_t id, const ustring& unitPart,
+    // `prepared` is the unit part's preparation, when the caller has it; the
+    // unit takes its texts.
+    std::unique_ptr<UnitBase> allocateUnit(std::int32_t id, ustring unitPart,
                                            const ustring& quantityPart, bool resolved,
-                                           bool wellFormed,
-                                           const PreparedUnitPart* prepared = nullptr);
+                                           bool wellFormed, PreparedUnitPart* prepared = nullptr);
     void removeUnit(const UnitBase& unit);
     // Bring the id sets up to date after the databases changed.
     void resolveUnresolvedUnits();

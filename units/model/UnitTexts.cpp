@@ -1,0 +1,52 @@
+#include "units/model/UnitTexts.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace CvUnitSys {
+
+UnitTexts::UnitTexts(ustring&& name, ustring&& symbol, ustring&& asciiSymbol, ustring&& display,
+                     ustring&& expression) {
+    std::array<ustring*, 5> given{&name, &symbol, &asciiSymbol, &display, &expression};
+    std::array<ustring*, 5> distinct{};
+    std::array<std::uint8_t, 5> index{};
+    std::uint8_t count = 0;
+    for (std::size_t field = 0; field < given.size(); ++field) {
+        const ustring& text = *given[field];
+        // memcmp, not the character loop of char_traits<char16_t>: equal texts are the
+        // common case and are compared to the end.
+        const auto end = distinct.begin() + count;
+        const auto same = std::find_if(distinct.begin(), end, [&](const ustring* t) {
+            return t->size() == text.size() &&
+                   std::memcmp(t->data(), text.data(), text.size() * sizeof(char16_t)) == 0;
+        });
+        index[field] = static_cast<std::uint8_t>(same - distinct.begin());
+        if (same == end) {
+            distinct[count++] = given[field];
+        }
+    }
+    void* memory = ::operator new(sizeof(Block) + count * sizeof(ustring));
+    block_ = new (memory) Block;
+    block_->index = index;
+    block_->count = count;
+    ustring* texts = block_->texts();
+    for (std::uint8_t i = 0; i < count; ++i) {
+        new (texts + i) ustring(std::move(*distinct[i]));
+    }
+}
+
+UnitTexts::~UnitTexts() {
+    if (block_ == nullptr || block_->references.fetch_sub(1, std::memory_order_acq_rel) != 1) {
+        return;
+    }
+    const std::uint8_t count = block_->count;
+    ustring* texts = block_->texts();
+    for (std::uint8_t i = 0; i < count; ++i) {
+        texts[i].~ustring();
+    }
+    block_->~Block();
+    ::operator delete(block_, sizeof(Block) + count * sizeof(ustring));
+}
+
+} // namespace CvUnitSys
