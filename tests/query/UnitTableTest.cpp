@@ -428,6 +428,11 @@ TEST(UnitTable, DatabaseChangesResolveAndDisambiguateRegisteredUnits) {
     table.resolveUnresolvedUnits();
     EXPECT_FALSE(table.isUnitUnresolved(speed));
     EXPECT_FALSE(table.isUnitUnresolved(alone));
+    // The unit of "xfurl" is now the database's, whose expression is "m": the
+    // text it was registered under must still find it and be reported.
+    EXPECT_EQ(table.getUnitId(u"xfurl", false), alone);
+    EXPECT_EQ(table.getUserSpecifiedUnitExpr(alone), u"xfurl");
+    EXPECT_EQ(table.getUnitId(u"xfurl/s", false), speed);
     const std::int32_t ms = table.registerUnit(u"m/s", false, false);
     EXPECT_DOUBLE_EQ(table.getConversionInfo(speed, ms).getScalingFactor(), 201.168);
 

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -239,7 +240,7 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         ambiguousIds_.insert(newId);
         set_->setAmbiguous(*unit);
     }
-    addUnit(key, std::move(unit));
+    addUnit(std::move(key), std::move(unit));
     if (!quantityPart.empty()) {
         idsWithQuantity_.insert(newId);
     }
@@ -273,15 +274,50 @@ std::optional<Diagnostic> UnitTable::RegisterUnit(UnitTable& table, const ustrin
     }
 }
 
-void UnitTable::addUnit(const ustring& key, std::unique_ptr<UnitBase> unit) {
+void UnitTable::addUnit(ustring key, std::unique_ptr<UnitBase> unit) {
     const std::int32_t id = unit->getId();
     const auto [entry, added] = units_.try_emplace(id, Entry{std::move(unit)});
     if (!added || id == MixedUnitId) {
         return;
     }
-    if (const auto [indexed, inserted] = index_.try_emplace(key, id); inserted) {
-        entry->second.key = &indexed->first;
+    indexKey(id, entry->second, std::move(key));
+}
+
+void UnitTable::indexKey(std::int32_t id, Entry& entry, ustring&& key) {
+    const ustring& expression = entry.unit->getExpression();
+    // Usually equal, so compared to the end: memcmp beats the character loop.
+    if (expression.size() == key.size() &&
+        std::memcmp(expression.data(), key.data(), key.size() * sizeof(char16_t)) == 0) {
+        if (index_.try_emplace(expression, id).second) {
+            entry.key = &expression;
+        }
+        return;
     }
+    if (index_.contains(key)) {
+        return;
+    }
+    const ustring& kept = ownKeys_.insert_or_assign(id, std::move(key)).first->second;
+    index_.emplace(kept, id);
+    entry.key = &kept;
+}
+
+void UnitTable::unindexKey(std::int32_t id, const Entry& entry) {
+    if (entry.key != nullptr) {
+        index_.erase(*entry.key);
+        ownKeys_.erase(id);
+    }
+}
+
+void UnitTable::replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitBase> unit) {
+    if (entry.key == nullptr || entry.key != &entry.unit->getExpression()) {
+        entry.unit = std::move(unit);
+        return;
+    }
+    ustring key = *entry.key;
+    unindexKey(id, entry);
+    entry.key = nullptr;
+    entry.unit = std::move(unit);
+    indexKey(id, entry, std::move(key));
 }
 
 std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitPart,
@@ -354,9 +390,7 @@ void UnitTable::removeUnit(const UnitBase& unit) {
     // the text it was registered under.
     const std::int32_t id = unit.getId();
     if (const auto found = units_.find(id); found != units_.end()) {
-        if (found->second.key != nullptr) {
-            index_.erase(index_.find(*found->second.key));
-        }
+        unindexKey(id, found->second);
         units_.erase(found);
     }
     clearPairCaches();
@@ -365,9 +399,7 @@ void UnitTable::removeUnit(const UnitBase& unit) {
 void UnitTable::resetToBuiltin() {
     const auto firstDropped = units_.lower_bound(getNumBaseUnits());
     for (auto it = firstDropped; it != units_.end(); ++it) {
-        if (it->second.key != nullptr) {
-            index_.erase(index_.find(*it->second.key));
-        }
+        unindexKey(it->first, it->second);
     }
     units_.erase(firstDropped, units_.end());
     idsWithQuantity_.clear();
@@ -419,7 +451,7 @@ void UnitTable::resolveUnresolvedUnits() {
             ambiguousIds_.insert(id);
             set_->setAmbiguous(*unit);
         }
-        units_[id].unit = std::move(unit);
+        replaceUnit(id, units_.at(id), std::move(unit));
         unresolvedIds_.erase(id);
         changed = true;
     }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <variant>
@@ -60,7 +61,7 @@ public:
                                                   bool strict);
 
     // Keeps an existing unit of the same id; the index gains (key, id) unless the id is -2.
-    void addUnit(const ustring& key, std::unique_ptr<UnitBase> unit);
+    void addUnit(ustring key, std::unique_ptr<UnitBase> unit);
     // A unit part parsed, and looked up when all its symbols resolve, once for
     // every step of a registration.
     struct PreparedUnitPart {
@@ -137,6 +138,13 @@ private:
         const ustring* key = nullptr;
     };
 
+    // The index's key of the id lives in the unit's expression when that is the
+    // same text, which is the common case, and in ownKeys_ otherwise.
+    void indexKey(std::int32_t id, Entry& entry, ustring&& key);
+    void unindexKey(std::int32_t id, const Entry& entry);
+    // Swaps the unit of an entry, moving its key out of the unit that goes.
+    void replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitBase> unit);
+
     void initialize();
     // The set keeps its own unresolved and ambiguous marks; after ids change
     // state they are laid anew from the id sets.
@@ -153,8 +161,12 @@ private:
 
     // Ids come in ascending order, so a sorted vector grows at its end.
     boost::container::flat_map<std::int32_t, Entry> units_;
-    // Nodes stay put: the entries point at their keys.
-    std::unordered_map<ustring, std::int32_t> index_;
+    // Keys are views of the texts the entries point at; an entry leaves the
+    // index before its text goes.
+    std::unordered_map<std::u16string_view, std::int32_t> index_;
+    // The keys that are not their unit's expression: a text with a quantity, or
+    // one answered by a copy of a database unit. Nodes stay put.
+    std::unordered_map<std::int32_t, ustring> ownKeys_;
     std::unordered_set<std::int32_t> idsWithQuantity_;
     std::unordered_set<std::int32_t> unresolvedIds_;
     std::unordered_map<std::int32_t, std::vector<ustring>> undefinedUnits_;
