@@ -54,8 +54,8 @@ template <typename T> const T& none() {
 } // namespace
 
 Unit::Details& Unit::ownDetails() {
-    if (!details_ || details_.use_count() > 1) {
-        details_ = details_ ? std::make_shared<Details>(*details_) : std::make_shared<Details>();
+    if (!details_ || details_->use_count() > 1) {
+        details_ = details_ ? new Details(*details_) : new Details();
     }
     return *details_;
 }

@@ -3,6 +3,8 @@
 #include "units/model/UnitBase.hpp"
 #include "units/model/UnitPrefix.hpp"
 
+#include <boost/smart_ptr/intrusive_ptr.hpp>
+#include <boost/smart_ptr/intrusive_ref_counter.hpp>
 #include <set>
 #include <vector>
 
@@ -58,7 +60,9 @@ private:
     // What only database units have. Tables hold many units made from
     // expressions, which have none of it, and copies of database units, which
     // never change it: absent or shared, and copied before a change.
-    struct Details {
+    // One pointer, not a shared_ptr's two: the unit of every registered text
+    // carries this member.
+    struct Details : boost::intrusive_ref_counter<Details> {
         std::vector<std::shared_ptr<UnitSystem>> unitSystems;
         PrefixSet availablePrefixes;
         // Addresses of every prefix added, sorted: a database asks with its own
@@ -71,7 +75,7 @@ private:
     bool hasDefaultPhysicalQuantity() const;
 
     const UnitBase* physicalQuantity_;
-    std::shared_ptr<Details> details_;
+    boost::intrusive_ptr<Details> details_;
 };
 
 } // namespace CvUnitSys
