@@ -326,13 +326,18 @@ const UnitDefinition* UnitDBSet::ownDefinition(const UnitBase& entity,
     return definition != nullptr ? definition : find(temporaryUnitDefinitions_, key);
 }
 
-const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const {
+UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage) const {
     // Shared definitions are found by the entity alone: no key to make.
     if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
-        return shared;
+        return {{}, false, shared};
     }
+    const std::u16string_view key = definitionKey(entity, storage);
+    return {key, !storage.empty(), ownDefinition(entity, key)};
+}
+
+const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const {
     ustring storage;
-    return ownDefinition(entity, definitionKey(entity, storage));
+    return slotOf(entity, storage).stored;
 }
 
 const UnitDefinition* UnitDBSet::cachedDefinition(const UnitBase& entity) const {
@@ -348,8 +353,13 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
                                                         const UnitAST* parts) {
     std::lock_guard definitions(definitionLock_);
     // Nearly every request is for a definition made already: no walk for those.
-    if (const UnitDefinition* known = cachedDefinition(entity)) {
-        return known;
+    ustring storage;
+    const Slot slot = slotOf(entity, storage);
+    if (slot.stored != nullptr) {
+        const UnitBase* quantity = nonDefaultQuantity(entity);
+        if (quantity == nullptr || storedDefinition(*quantity) != nullptr) {
+            return slot.stored;
+        }
     }
     // A registered text usually names units whose definitions are made
     // already: then there is nothing to walk before it, and the definitions
@@ -371,8 +381,9 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
     };
     if (!walking_ && !partsKnown()) {
         generateDependencies(entity, parts);
+        return generateOne(entity, parts);
     }
-    return generateOne(entity, parts, {known.data(), known.size()});
+    return generateOne(entity, parts, {known.data(), known.size()}, &slot);
 }
 
 void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootParts) {
@@ -510,23 +521,22 @@ void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootPa
 }
 
 const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitAST* parts,
-                                             std::span<const UnitDefinition* const> known) {
+                                             std::span<const UnitDefinition* const> known,
+                                             const Slot* slot) {
     ustring storage;
-    const std::u16string_view key = definitionKey(entity, storage);
+    const Slot own = slot != nullptr ? *slot : slotOf(entity, storage);
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
-        const UnitDefinition* stored = storedDefinition(entity, key);
-        return stored != nullptr
-                   ? stored
-                   : &generateInto(physicalQuantityDefinitions_, key, entity, parts, known);
+        return own.stored != nullptr
+                   ? own.stored
+                   : &generateInto(physicalQuantityDefinitions_, own.key, entity, parts, known);
     }
-    // A cached key skips the look-up that decides between the two maps.
-    const UnitDefinition* definition = storedDefinition(entity, key);
-    if (definition == nullptr && !key.empty() && key != Unit::UnitInheritUStr) {
-        DefinitionMap& map =
-            findFirstUnit(storage.empty() ? entity.getSymbol() : storage) == nullptr
-                ? temporaryUnitDefinitions_
-                : unitDefinitions_;
-        definition = &generateInto(map, key, entity, parts, known);
+    // A stored definition skips the look-up that decides between the two maps.
+    const UnitDefinition* definition = own.stored;
+    if (definition == nullptr && !own.key.empty() && own.key != Unit::UnitInheritUStr) {
+        const UnitBase* inDatabase =
+            own.qualified ? findFirstUnit(ustring(own.key)) : findFirstUnit(entity.getSymbol());
+        DefinitionMap& map = inDatabase == nullptr ? temporaryUnitDefinitions_ : unitDefinitions_;
+        definition = &generateInto(map, own.key, entity, parts, known);
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
     if (quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0) {

@@ -194,10 +194,19 @@ private:
     const UnitBase* findFirstUnit(const ustring& name) const;
     // The entity's definition; null for an entity that has none (no symbol, inherit).
     const UnitDefinition* generateDefinitionOnce(const UnitBase& entity, const UnitAST* parts);
+    // Where the entity's own definition is found, or goes: a shared one needs no key.
+    struct Slot {
+        std::u16string_view key;
+        bool qualified = false;
+        const UnitDefinition* stored = nullptr;
+    };
+    Slot slotOf(const UnitBase& entity, ustring& storage) const;
     // generateDefinitionOnce for an entity whose dependencies are generated;
-    // `known` holds the parts' definitions when the caller found them.
+    // `known` holds the parts' definitions when the caller found them, and
+    // `slot` the entity's own look-up when nothing was generated since.
     const UnitDefinition* generateOne(const UnitBase& entity, const UnitAST* parts,
-                                      std::span<const UnitDefinition* const> known = {});
+                                      std::span<const UnitDefinition* const> known = {},
+                                      const Slot* slot = nullptr);
     // Generates what `root` depends on, and root, deepest first and without
     // recursion: chains of user units are as long as their author makes them.
     void generateDependencies(const UnitBase& root, const UnitAST* rootParts);

@@ -156,10 +156,31 @@ void UnitAST::addToAST(const UnitAST& other, const Exponent& e) {
     }
     // Room for every entry at once, rather than growing on the way.
     prepareChange(other.block_->size_);
+    Entry* entries = block_->entries();
+    // Both sides are sorted: one walk merges them, each entity compared once
+    // on the way instead of searched for.
+    std::size_t at = 0;
     for (const auto& [unit, exponent] : other.getAST()) {
         Exponent raised = exponent;
         raised *= e;
-        addToAST(unit, raised);
+        int order = -1;
+        while (at < block_->size_ && (order = entries[at].first.get().compare(unit)) < 0) {
+            ++at;
+        }
+        if (at < block_->size_ && order == 0) {
+            entries[at++].second += raised;
+            continue;
+        }
+        Entry* const end = entries + block_->size_;
+        if (at == block_->size_) {
+            new (end) Entry(unit, raised);
+        } else {
+            new (end) Entry(end[-1]);
+            std::move_backward(entries + at, end - 1, end);
+            entries[at] = Entry(unit, raised);
+        }
+        ++block_->size_;
+        ++at;
     }
 }
 
