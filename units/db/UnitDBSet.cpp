@@ -361,6 +361,21 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
             return slot.stored;
         }
     }
+    // A unit copied from a database is defined as its original, whose
+    // definition is usually shared already: no parse of its expression, no walk.
+    if (parts == nullptr && slot.stored == nullptr && !slot.qualified && !walking_ &&
+        memo_ == nullptr && entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT && !slot.key.empty() &&
+        slot.key != Unit::UnitInheritUStr) {
+        const UnitBase* original = findFirstUnit(entity.getSymbol());
+        if (original != nullptr && original != &entity && original->compare(entity) == 0) {
+            if (const UnitDefinition* definition = generateDefinitionOnce(*original, nullptr)) {
+                const Slot copied{
+                    slot.key, false,
+                    &unitDefinitions_.try_emplace(ustring(slot.key), *definition).first->second};
+                return generateOne(entity, nullptr, {}, &copied);
+            }
+        }
+    }
     // A registered text usually names units whose definitions are made
     // already: then there is nothing to walk before it, and the definitions
     // found on the way serve the generation.
