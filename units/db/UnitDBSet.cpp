@@ -51,6 +51,7 @@ void UnitDBSet::initializeLocked(std::uint32_t version) {
     if (!unitDefinitions_.empty() && version_ == version) {
         return;
     }
+    forgetRecentDefinitions();
     unitDefinitions_.clear();
     physicalQuantityDefinitions_.clear();
     fundamentalASTs_.clear();
@@ -71,6 +72,7 @@ void UnitDBSet::initializeLocked(std::uint32_t version) {
 void UnitDBSet::resetDefinitions() {
     const auto& units = UnitDatabase::getFundamentalUnitsDefinitions();
     const auto& quantities = UnitDatabase::getFundamentalPhysicalQuantitiesDefinitions();
+    forgetRecentDefinitions();
     unitDefinitions_ = DefinitionMap(units.begin(), units.end(), units.bucket_count());
     physicalQuantityDefinitions_ =
         DefinitionMap(quantities.begin(), quantities.end(), quantities.bucket_count());
@@ -326,13 +328,42 @@ const UnitDefinition* UnitDBSet::ownDefinition(const UnitBase& entity,
     return definition != nullptr ? definition : find(temporaryUnitDefinitions_, key);
 }
 
+UnitDBSet::RecentDefinition* UnitDBSet::recentSlot(const UnitBase& entity) const {
+    if (!databases_.empty() || entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
+        return nullptr;
+    }
+    constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&entity));
+    return &recent_[(address * kGolden) >> 58];
+}
+
+void UnitDBSet::forgetRecentDefinitions() {
+    recent_.fill({});
+}
+
 UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage) const {
     // Shared definitions are found by the entity alone: no key to make.
     if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
         return {{}, false, shared};
     }
+    RecentDefinition* recent = recentSlot(entity);
+    if (recent != nullptr && recent->entity == &entity &&
+        recent->node->first == entity.getSymbol()) {
+        return {recent->node->first, false, &recent->node->second};
+    }
     const std::u16string_view key = definitionKey(entity, storage);
-    return {key, !storage.empty(), ownDefinition(entity, key)};
+    if (recent == nullptr) {
+        return {key, !storage.empty(), ownDefinition(entity, key)};
+    }
+    auto found = unitDefinitions_.find(key);
+    if (found == unitDefinitions_.end()) {
+        found = temporaryUnitDefinitions_.find(key);
+        if (found == temporaryUnitDefinitions_.end()) {
+            return {key, false, nullptr};
+        }
+    }
+    *recent = {&entity, &*found};
+    return {key, false, &found->second};
 }
 
 const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const {
@@ -597,7 +628,12 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string
         }
     }
     generated.compact(fundamentalASTs_);
-    return map.try_emplace(ustring(key), std::move(generated)).first->second;
+    const auto stored = map.try_emplace(ustring(key), std::move(generated)).first;
+    if (RecentDefinition* recent =
+            &map != &physicalQuantityDefinitions_ ? recentSlot(entity) : nullptr) {
+        *recent = {&entity, &*stored};
+    }
+    return stored->second;
 }
 
 const UnitDefinition& UnitDBSet::getUnitDefinition(const UnitBase& entity) const {
@@ -624,6 +660,7 @@ const UnitDefinition& UnitDBSet::definitionOf(const UnitBase& entity) {
 }
 
 void UnitDBSet::clearTemporaryUnitDefinitions() {
+    forgetRecentDefinitions();
     temporaryUnitDefinitions_.clear();
     fundamentalASTs_.clear();
     unresolvedSymbols_.clear();

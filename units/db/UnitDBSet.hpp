@@ -15,6 +15,7 @@
 #include "units/query/UnitComparison.hpp"
 #include "units/query/Whitelist.hpp"
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -256,6 +257,19 @@ private:
     DefinitionMap unitDefinitions_;
     DefinitionMap physicalQuantityDefinitions_;
     DefinitionMap temporaryUnitDefinitions_;
+    // The own definitions of units last looked up, by entity: a registered
+    // unit is asked for again and again, and its key would be hashed in both
+    // unit maps each time. Only for sets without user databases, where the key
+    // is the symbol; a hit must still match the entity's symbol, and the slots
+    // are emptied whenever a definition node may go.
+    struct RecentDefinition {
+        const UnitBase* entity = nullptr;
+        const DefinitionMap::value_type* node = nullptr;
+    };
+    static constexpr std::size_t kRecentDefinitions = 64;
+    RecentDefinition* recentSlot(const UnitBase& entity) const;
+    void forgetRecentDefinitions();
+    mutable std::array<RecentDefinition, kRecentDefinitions> recent_{};
     // The fundamental ASTs of the definitions stored since the maps were last
     // emptied, each block once.
     UnitASTPool fundamentalASTs_;
