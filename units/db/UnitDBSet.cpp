@@ -618,9 +618,13 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string
         return map.try_emplace(ustring(key), getUnitDefinition(*fundamentals.begin()))
             .first->second;
     }
-    UnitDefinition generated = parts != nullptr
-                                   ? UnitDefinition::generateDefinition(entity, *parts, this, known)
-                                   : UnitDefinition::generateDefinition(entity, this);
+    // The fundamental AST of a registered text is most often one the pool
+    // holds already; shared definitions are not pooled and keep their own.
+    UnitAST* scratch =
+        !known.empty() && &map == &temporaryUnitDefinitions_ ? &fundamentalScratch_ : nullptr;
+    UnitDefinition generated =
+        parts != nullptr ? UnitDefinition::generateDefinition(entity, *parts, this, known, scratch)
+                         : UnitDefinition::generateDefinition(entity, this);
     // Made from the built-in database alone: every set may use it.
     if (databases_.empty() && &map != &temporaryUnitDefinitions_) {
         if (const UnitDefinition* shared = builtin().shareDefinition(entity, generated)) {

@@ -273,6 +273,9 @@ private:
     // The fundamental ASTs of the definitions stored since the maps were last
     // emptied, each block once.
     UnitASTPool fundamentalASTs_;
+    // Where fundamental ASTs are built: most equal one in the pool, so the
+    // build needs no block of its own.
+    UnitAST fundamentalScratch_;
     std::unordered_set<ustring> unresolvedSymbols_;
     std::unordered_set<ustring> ambiguousSymbols_;
     std::uint32_t version_ = 0;

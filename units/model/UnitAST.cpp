@@ -122,6 +122,14 @@ void UnitAST::shrinkToFit() {
     release(std::exchange(block_, exact));
 }
 
+void UnitAST::clear() {
+    if (block_ != nullptr && block_->references_.load(std::memory_order_acquire) == 1) {
+        block_->size_ = 0;
+    } else {
+        release(std::exchange(block_, nullptr));
+    }
+}
+
 void UnitAST::addToAST(std::reference_wrapper<const UnitBase> unit, const Exponent& e) {
     const std::size_t at =
         block_ != nullptr ? static_cast<std::size_t>(lowerBound(*block_, unit) - block_->begin())

@@ -103,10 +103,16 @@ UnitAST UnitDefinition::partsOf(const UnitBase& entity, const UnitDBSet* set) {
 
 UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAST unitAST,
                                                   UnitDBSet* set,
-                                                  std::span<const UnitDefinition* const> known) {
+                                                  std::span<const UnitDefinition* const> known,
+                                                  UnitAST* scratch) {
     ConversionFactor factor = factorOf(entity.getConversionFactor());
 
-    UnitAST fundamentalAST;
+    UnitAST own;
+    // Parts given with their definitions ask the set for nothing, so no
+    // generation can come back and build in the scratch meanwhile.
+    UnitAST& fundamentalAST =
+        scratch != nullptr && known.size() == unitAST.getAST().size() ? *scratch : own;
+    fundamentalAST.clear();
     ConversionFactor fundamentalFactor = ConversionFactor::unity;
     const bool alone = unitAST.getAST().size() == 1;
     const bool partsKnown = known.size() == unitAST.getAST().size();
@@ -143,8 +149,11 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAS
         multiply(fundamentalFactor, factor);
         fundamentalFactor.setWellDefined(wellDefined && fundamentalFactor.isWellDefined());
     }
-    return UnitDefinition(std::move(unitAST), std::move(fundamentalAST), std::move(factor),
-                          std::move(fundamentalFactor), true, set);
+    // A copy of the scratch shares its block: the pool then usually swaps it
+    // for an equal block it holds, and the scratch is free again.
+    return UnitDefinition(std::move(unitAST),
+                          &fundamentalAST == scratch ? UnitAST(*scratch) : std::move(own),
+                          std::move(factor), std::move(fundamentalFactor), true, set);
 }
 
 bool UnitDefinition::physicalQuantityValidForUnit(const UnitDefinition& unitDefinition,
