@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <boost/container/small_vector.hpp>
+#include <cstring>
 #include <optional>
 #include <shared_mutex>
 
@@ -328,6 +329,16 @@ const UnitDefinition* UnitDBSet::ownDefinition(const UnitBase& entity,
     return definition != nullptr ? definition : find(temporaryUnitDefinitions_, key);
 }
 
+namespace {
+
+// Byte-wise: char16_t's own compare goes one code unit at a time.
+bool sameText(const ustring& a, const ustring& b) {
+    return a.size() == b.size() &&
+           std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+}
+
+} // namespace
+
 UnitDBSet::RecentDefinition* UnitDBSet::recentSlot(const UnitBase& entity) const {
     if (!databases_.empty() || entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
         return nullptr;
@@ -348,7 +359,7 @@ UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage) cons
     }
     RecentDefinition* recent = recentSlot(entity);
     if (recent != nullptr && recent->entity == &entity &&
-        recent->node->first == entity.getSymbol()) {
+        sameText(recent->node->first, entity.getSymbol())) {
         return {recent->node->first, false, &recent->node->second};
     }
     const std::u16string_view key = definitionKey(entity, storage);
