@@ -8,6 +8,7 @@
 #include "units/model/UnitASTPool.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 namespace CvUnitSys {
 
@@ -63,12 +64,27 @@ void multiply(ConversionFactor& product, const ConversionFactor& factor) {
     }
 }
 
+// Exponent's == within the tolerance, against a whole-number exponent: nearly
+// every exponent is one, so most answers need no tolerance compare. A part
+// more than a half away is never within the tolerance.
+bool equalsWhole(const Exponent& e, const Exponent& whole) {
+    const double pos = e.getPosExpo() - whole.getPosExpo();
+    const double neg = e.getNegExpo() - whole.getNegExpo();
+    if (pos == 0.0 && neg == 0.0) {
+        return true;
+    }
+    if (std::fabs(pos) > 0.5 || std::fabs(neg) > 0.5) {
+        return false;
+    }
+    return e == whole;
+}
+
 // Multiplies `product` by `factor` raised to `e`; unity and zero powers change nothing.
 void multiplyByPower(ConversionFactor& product, const ConversionFactor& factor, const Exponent& e) {
-    if (factor == ConversionFactor::unity || e == Exponent::zero) {
+    if (factor == ConversionFactor::unity || equalsWhole(e, Exponent::zero)) {
         return;
     }
-    multiply(product, e == Exponent::unity ? factor : factor ^ e);
+    multiply(product, equalsWhole(e, Exponent::unity) ? factor : factor ^ e);
 }
 
 // Most entities carry the default factor: it is read once.
