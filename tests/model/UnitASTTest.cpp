@@ -121,6 +121,12 @@ TEST_F(UnitASTTest, PooledASTsShareEntriesUntilOneChanges) {
     b.addToAST(*s, 1);
     EXPECT_EQ(a.getAST().at(*s), Exponent(0, 1));
     EXPECT_EQ(b.getAST().at(*s), Exponent(1, 1));
+    // A scratch AST emptied for the next build lets go of a block others hold.
+    UnitAST scratch = a;
+    scratch.clear();
+    scratch.addToAST(*s, 2);
+    EXPECT_EQ(a.toUString(), u"m^1:0s^0:1");
+    EXPECT_EQ(scratch.toUString(), u"s^2:0");
     pool.clear();
     EXPECT_EQ(a.toUString(), u"m^1:0s^0:1");
     EXPECT_EQ(&other.getAST().begin()->first.get(), mCopy.get());

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <boost/container/small_vector.hpp>
+#include <cstring>
 #include <optional>
 #include <shared_mutex>
 
@@ -51,6 +52,7 @@ void UnitDBSet::initializeLocked(std::uint32_t version) {
     if (!unitDefinitions_.empty() && version_ == version) {
         return;
     }
+    forgetRecentDefinitions();
     unitDefinitions_.clear();
     physicalQuantityDefinitions_.clear();
     fundamentalASTs_.clear();
@@ -71,6 +73,7 @@ void UnitDBSet::initializeLocked(std::uint32_t version) {
 void UnitDBSet::resetDefinitions() {
     const auto& units = UnitDatabase::getFundamentalUnitsDefinitions();
     const auto& quantities = UnitDatabase::getFundamentalPhysicalQuantitiesDefinitions();
+    forgetRecentDefinitions();
     unitDefinitions_ = DefinitionMap(units.begin(), units.end(), units.bucket_count());
     physicalQuantityDefinitions_ =
         DefinitionMap(quantities.begin(), quantities.end(), quantities.bucket_count());
@@ -326,13 +329,57 @@ const UnitDefinition* UnitDBSet::ownDefinition(const UnitBase& entity,
     return definition != nullptr ? definition : find(temporaryUnitDefinitions_, key);
 }
 
-const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const {
+namespace {
+
+// Byte-wise: char16_t's own compare goes one code unit at a time.
+bool sameText(const ustring& a, const ustring& b) {
+    return a.size() == b.size() &&
+           std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+}
+
+} // namespace
+
+UnitDBSet::RecentDefinition* UnitDBSet::recentSlot(const UnitBase& entity) const {
+    if (!databases_.empty() || entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
+        return nullptr;
+    }
+    constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&entity));
+    return &recent_[(address * kGolden) >> 58];
+}
+
+void UnitDBSet::forgetRecentDefinitions() {
+    recent_.fill({});
+}
+
+UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage) const {
     // Shared definitions are found by the entity alone: no key to make.
     if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
-        return shared;
+        return {{}, false, shared};
     }
+    RecentDefinition* recent = recentSlot(entity);
+    if (recent != nullptr && recent->entity == &entity &&
+        sameText(recent->node->first, entity.getSymbol())) {
+        return {recent->node->first, false, &recent->node->second};
+    }
+    const std::u16string_view key = definitionKey(entity, storage);
+    if (recent == nullptr) {
+        return {key, !storage.empty(), ownDefinition(entity, key)};
+    }
+    auto found = unitDefinitions_.find(key);
+    if (found == unitDefinitions_.end()) {
+        found = temporaryUnitDefinitions_.find(key);
+        if (found == temporaryUnitDefinitions_.end()) {
+            return {key, false, nullptr};
+        }
+    }
+    *recent = {&entity, &*found};
+    return {key, false, &found->second};
+}
+
+const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const {
     ustring storage;
-    return ownDefinition(entity, definitionKey(entity, storage));
+    return slotOf(entity, storage).stored;
 }
 
 const UnitDefinition* UnitDBSet::cachedDefinition(const UnitBase& entity) const {
@@ -348,8 +395,28 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
                                                         const UnitAST* parts) {
     std::lock_guard definitions(definitionLock_);
     // Nearly every request is for a definition made already: no walk for those.
-    if (const UnitDefinition* known = cachedDefinition(entity)) {
-        return known;
+    ustring storage;
+    const Slot slot = slotOf(entity, storage);
+    if (slot.stored != nullptr) {
+        const UnitBase* quantity = nonDefaultQuantity(entity);
+        if (quantity == nullptr || storedDefinition(*quantity) != nullptr) {
+            return slot.stored;
+        }
+    }
+    // A unit copied from a database is defined as its original, whose
+    // definition is usually shared already: no parse of its expression, no walk.
+    if (parts == nullptr && slot.stored == nullptr && !slot.qualified && !walking_ &&
+        memo_ == nullptr && entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT && !slot.key.empty() &&
+        slot.key != Unit::UnitInheritUStr) {
+        const UnitBase* original = findFirstUnit(entity.getSymbol());
+        if (original != nullptr && original != &entity && original->compare(entity) == 0) {
+            if (const UnitDefinition* definition = generateDefinitionOnce(*original, nullptr)) {
+                const Slot copied{
+                    slot.key, false,
+                    &unitDefinitions_.try_emplace(ustring(slot.key), *definition).first->second};
+                return generateOne(entity, nullptr, {}, &copied);
+            }
+        }
     }
     // A registered text usually names units whose definitions are made
     // already: then there is nothing to walk before it, and the definitions
@@ -371,8 +438,9 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
     };
     if (!walking_ && !partsKnown()) {
         generateDependencies(entity, parts);
+        return generateOne(entity, parts);
     }
-    return generateOne(entity, parts, {known.data(), known.size()});
+    return generateOne(entity, parts, {known.data(), known.size()}, &slot);
 }
 
 void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootParts) {
@@ -510,23 +578,22 @@ void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootPa
 }
 
 const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitAST* parts,
-                                             std::span<const UnitDefinition* const> known) {
+                                             std::span<const UnitDefinition* const> known,
+                                             const Slot* slot) {
     ustring storage;
-    const std::u16string_view key = definitionKey(entity, storage);
+    const Slot own = slot != nullptr ? *slot : slotOf(entity, storage);
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
-        const UnitDefinition* stored = storedDefinition(entity, key);
-        return stored != nullptr
-                   ? stored
-                   : &generateInto(physicalQuantityDefinitions_, key, entity, parts, known);
+        return own.stored != nullptr
+                   ? own.stored
+                   : &generateInto(physicalQuantityDefinitions_, own.key, entity, parts, known);
     }
-    // A cached key skips the look-up that decides between the two maps.
-    const UnitDefinition* definition = storedDefinition(entity, key);
-    if (definition == nullptr && !key.empty() && key != Unit::UnitInheritUStr) {
-        DefinitionMap& map =
-            findFirstUnit(storage.empty() ? entity.getSymbol() : storage) == nullptr
-                ? temporaryUnitDefinitions_
-                : unitDefinitions_;
-        definition = &generateInto(map, key, entity, parts, known);
+    // A stored definition skips the look-up that decides between the two maps.
+    const UnitDefinition* definition = own.stored;
+    if (definition == nullptr && !own.key.empty() && own.key != Unit::UnitInheritUStr) {
+        const UnitBase* inDatabase =
+            own.qualified ? findFirstUnit(ustring(own.key)) : findFirstUnit(entity.getSymbol());
+        DefinitionMap& map = inDatabase == nullptr ? temporaryUnitDefinitions_ : unitDefinitions_;
+        definition = &generateInto(map, own.key, entity, parts, known);
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
     if (quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0) {
@@ -562,9 +629,13 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string
         return map.try_emplace(ustring(key), getUnitDefinition(*fundamentals.begin()))
             .first->second;
     }
-    UnitDefinition generated = parts != nullptr
-                                   ? UnitDefinition::generateDefinition(entity, *parts, this, known)
-                                   : UnitDefinition::generateDefinition(entity, this);
+    // The fundamental AST of a registered text is most often one the pool
+    // holds already; shared definitions are not pooled and keep their own.
+    UnitAST* scratch =
+        !known.empty() && &map == &temporaryUnitDefinitions_ ? &fundamentalScratch_ : nullptr;
+    UnitDefinition generated =
+        parts != nullptr ? UnitDefinition::generateDefinition(entity, *parts, this, known, scratch)
+                         : UnitDefinition::generateDefinition(entity, this);
     // Made from the built-in database alone: every set may use it.
     if (databases_.empty() && &map != &temporaryUnitDefinitions_) {
         if (const UnitDefinition* shared = builtin().shareDefinition(entity, generated)) {
@@ -572,7 +643,12 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string
         }
     }
     generated.compact(fundamentalASTs_);
-    return map.try_emplace(ustring(key), std::move(generated)).first->second;
+    const auto stored = map.try_emplace(ustring(key), std::move(generated)).first;
+    if (RecentDefinition* recent =
+            &map != &physicalQuantityDefinitions_ ? recentSlot(entity) : nullptr) {
+        *recent = {&entity, &*stored};
+    }
+    return stored->second;
 }
 
 const UnitDefinition& UnitDBSet::getUnitDefinition(const UnitBase& entity) const {
@@ -599,6 +675,7 @@ const UnitDefinition& UnitDBSet::definitionOf(const UnitBase& entity) {
 }
 
 void UnitDBSet::clearTemporaryUnitDefinitions() {
+    forgetRecentDefinitions();
     temporaryUnitDefinitions_.clear();
     fundamentalASTs_.clear();
     unresolvedSymbols_.clear();

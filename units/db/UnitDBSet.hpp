@@ -15,6 +15,7 @@
 #include "units/query/UnitComparison.hpp"
 #include "units/query/Whitelist.hpp"
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -194,10 +195,19 @@ private:
     const UnitBase* findFirstUnit(const ustring& name) const;
     // The entity's definition; null for an entity that has none (no symbol, inherit).
     const UnitDefinition* generateDefinitionOnce(const UnitBase& entity, const UnitAST* parts);
+    // Where the entity's own definition is found, or goes: a shared one needs no key.
+    struct Slot {
+        std::u16string_view key;
+        bool qualified = false;
+        const UnitDefinition* stored = nullptr;
+    };
+    Slot slotOf(const UnitBase& entity, ustring& storage) const;
     // generateDefinitionOnce for an entity whose dependencies are generated;
-    // `known` holds the parts' definitions when the caller found them.
+    // `known` holds the parts' definitions when the caller found them, and
+    // `slot` the entity's own look-up when nothing was generated since.
     const UnitDefinition* generateOne(const UnitBase& entity, const UnitAST* parts,
-                                      std::span<const UnitDefinition* const> known = {});
+                                      std::span<const UnitDefinition* const> known = {},
+                                      const Slot* slot = nullptr);
     // Generates what `root` depends on, and root, deepest first and without
     // recursion: chains of user units are as long as their author makes them.
     void generateDependencies(const UnitBase& root, const UnitAST* rootParts);
@@ -247,9 +257,25 @@ private:
     DefinitionMap unitDefinitions_;
     DefinitionMap physicalQuantityDefinitions_;
     DefinitionMap temporaryUnitDefinitions_;
+    // The own definitions of units last looked up, by entity: a registered
+    // unit is asked for again and again, and its key would be hashed in both
+    // unit maps each time. Only for sets without user databases, where the key
+    // is the symbol; a hit must still match the entity's symbol, and the slots
+    // are emptied whenever a definition node may go.
+    struct RecentDefinition {
+        const UnitBase* entity = nullptr;
+        const DefinitionMap::value_type* node = nullptr;
+    };
+    static constexpr std::size_t kRecentDefinitions = 64;
+    RecentDefinition* recentSlot(const UnitBase& entity) const;
+    void forgetRecentDefinitions();
+    mutable std::array<RecentDefinition, kRecentDefinitions> recent_{};
     // The fundamental ASTs of the definitions stored since the maps were last
     // emptied, each block once.
     UnitASTPool fundamentalASTs_;
+    // Where fundamental ASTs are built: most equal one in the pool, so the
+    // build needs no block of its own.
+    UnitAST fundamentalScratch_;
     std::unordered_set<ustring> unresolvedSymbols_;
     std::unordered_set<ustring> ambiguousSymbols_;
     std::uint32_t version_ = 0;

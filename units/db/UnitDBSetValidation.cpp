@@ -179,6 +179,7 @@ void UnitDBSet::removeInvalidUnit(UnitDatabase& database, const UnitBase& unit) 
     // has no definition, so nothing uses it.
     std::vector<ValidationMemo::User> gone{{&unit, getQualifiedSymbolForCustomUnit(unit)}};
     std::unordered_set<const UnitBase*> seen{&unit};
+    forgetRecentDefinitions();
     while (!gone.empty()) {
         const ValidationMemo::User user = std::move(gone.back());
         gone.pop_back();

@@ -122,6 +122,14 @@ void UnitAST::shrinkToFit() {
     release(std::exchange(block_, exact));
 }
 
+void UnitAST::clear() {
+    if (block_ != nullptr && block_->references_.load(std::memory_order_acquire) == 1) {
+        block_->size_ = 0;
+    } else {
+        release(std::exchange(block_, nullptr));
+    }
+}
+
 void UnitAST::addToAST(std::reference_wrapper<const UnitBase> unit, const Exponent& e) {
     const std::size_t at =
         block_ != nullptr ? static_cast<std::size_t>(lowerBound(*block_, unit) - block_->begin())
@@ -156,10 +164,31 @@ void UnitAST::addToAST(const UnitAST& other, const Exponent& e) {
     }
     // Room for every entry at once, rather than growing on the way.
     prepareChange(other.block_->size_);
+    Entry* entries = block_->entries();
+    // Both sides are sorted: one walk merges them, each entity compared once
+    // on the way instead of searched for.
+    std::size_t at = 0;
     for (const auto& [unit, exponent] : other.getAST()) {
         Exponent raised = exponent;
         raised *= e;
-        addToAST(unit, raised);
+        int order = -1;
+        while (at < block_->size_ && (order = entries[at].first.get().compare(unit)) < 0) {
+            ++at;
+        }
+        if (at < block_->size_ && order == 0) {
+            entries[at++].second += raised;
+            continue;
+        }
+        Entry* const end = entries + block_->size_;
+        if (at == block_->size_) {
+            new (end) Entry(unit, raised);
+        } else {
+            new (end) Entry(end[-1]);
+            std::move_backward(entries + at, end - 1, end);
+            entries[at] = Entry(unit, raised);
+        }
+        ++block_->size_;
+        ++at;
     }
 }
 

@@ -68,6 +68,8 @@ public:
     void reserve(std::size_t entries);
     // Drops the room a build left for more entries: for ASTs that are kept.
     void shrinkToFit();
+    // No entries; the block stays for the next build unless another AST holds it.
+    void clear();
 
     const Map& getAST() const { return block_ != nullptr ? *block_ : empty(); }
     bool isEmpty() const { return block_ == nullptr || block_->size_ == 0; }

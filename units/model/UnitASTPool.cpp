@@ -4,18 +4,22 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <functional>
 
 namespace CvUnitSys {
 
 std::size_t UnitASTPool::Hash::operator()(const UnitAST::Map* block) const {
-    std::size_t seed = 0;
+    // Every stored definition is hashed: one multiply per value, one mix at the end.
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+    std::uint64_t h = block->size();
     for (const auto& [unit, exponent] : *block) {
-        seed = hashCombine(seed, std::hash<const UnitBase*>{}(&unit.get()));
-        seed = hashCombine(seed, std::bit_cast<std::uint64_t>(exponent.getPosExpo()));
-        seed = hashCombine(seed, std::bit_cast<std::uint64_t>(exponent.getNegExpo()));
+        h = (h ^ static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&unit.get()))) *
+            kMultiplier;
+        h = (h ^ std::bit_cast<std::uint64_t>(exponent.getPosExpo())) * kMultiplier;
+        h = (h ^ std::bit_cast<std::uint64_t>(exponent.getNegExpo())) * kMultiplier;
     }
-    return seed;
+    return hashCombine(0, h);
 }
 
 bool UnitASTPool::Same::operator()(const UnitAST::Map* a, const UnitAST::Map* b) const {

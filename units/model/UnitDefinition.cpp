@@ -8,6 +8,7 @@
 #include "units/model/UnitASTPool.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 namespace CvUnitSys {
 
@@ -63,12 +64,27 @@ void multiply(ConversionFactor& product, const ConversionFactor& factor) {
     }
 }
 
+// Exponent's == within the tolerance, against a whole-number exponent: nearly
+// every exponent is one, so most answers need no tolerance compare. A part
+// more than a half away is never within the tolerance.
+bool equalsWhole(const Exponent& e, const Exponent& whole) {
+    const double pos = e.getPosExpo() - whole.getPosExpo();
+    const double neg = e.getNegExpo() - whole.getNegExpo();
+    if (pos == 0.0 && neg == 0.0) {
+        return true;
+    }
+    if (std::fabs(pos) > 0.5 || std::fabs(neg) > 0.5) {
+        return false;
+    }
+    return e == whole;
+}
+
 // Multiplies `product` by `factor` raised to `e`; unity and zero powers change nothing.
 void multiplyByPower(ConversionFactor& product, const ConversionFactor& factor, const Exponent& e) {
-    if (factor == ConversionFactor::unity || e == Exponent::zero) {
+    if (factor == ConversionFactor::unity || equalsWhole(e, Exponent::zero)) {
         return;
     }
-    multiply(product, e == Exponent::unity ? factor : factor ^ e);
+    multiply(product, equalsWhole(e, Exponent::unity) ? factor : factor ^ e);
 }
 
 // Most entities carry the default factor: it is read once.
@@ -103,10 +119,16 @@ UnitAST UnitDefinition::partsOf(const UnitBase& entity, const UnitDBSet* set) {
 
 UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAST unitAST,
                                                   UnitDBSet* set,
-                                                  std::span<const UnitDefinition* const> known) {
+                                                  std::span<const UnitDefinition* const> known,
+                                                  UnitAST* scratch) {
     ConversionFactor factor = factorOf(entity.getConversionFactor());
 
-    UnitAST fundamentalAST;
+    UnitAST own;
+    // Parts given with their definitions ask the set for nothing, so no
+    // generation can come back and build in the scratch meanwhile.
+    UnitAST& fundamentalAST =
+        scratch != nullptr && known.size() == unitAST.getAST().size() ? *scratch : own;
+    fundamentalAST.clear();
     ConversionFactor fundamentalFactor = ConversionFactor::unity;
     const bool alone = unitAST.getAST().size() == 1;
     const bool partsKnown = known.size() == unitAST.getAST().size();
@@ -143,8 +165,11 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAS
         multiply(fundamentalFactor, factor);
         fundamentalFactor.setWellDefined(wellDefined && fundamentalFactor.isWellDefined());
     }
-    return UnitDefinition(std::move(unitAST), std::move(fundamentalAST), std::move(factor),
-                          std::move(fundamentalFactor), true, set);
+    // A copy of the scratch shares its block: the pool then usually swaps it
+    // for an equal block it holds, and the scratch is free again.
+    return UnitDefinition(std::move(unitAST),
+                          &fundamentalAST == scratch ? UnitAST(*scratch) : std::move(own),
+                          std::move(factor), std::move(fundamentalFactor), true, set);
 }
 
 bool UnitDefinition::physicalQuantityValidForUnit(const UnitDefinition& unitDefinition,

@@ -50,9 +50,12 @@ public:
     static UnitAST partsOf(const UnitBase& entity, const UnitDBSet* set);
     // As above, with the entities of the expression already looked up, and
     // their definitions when the caller has them (one per entry, in order).
+    // The fundamental AST is built in `scratch` when given, which keeps its
+    // block for the next generation once the result no longer shares it.
     static UnitDefinition generateDefinition(const UnitBase& entity, UnitAST unitAST,
                                              UnitDBSet* set,
-                                             std::span<const UnitDefinition* const> known = {});
+                                             std::span<const UnitDefinition* const> known = {},
+                                             UnitAST* scratch = nullptr);
     static UnitComparison equivalent(const UnitDefinition& a, const UnitDefinition& b,
                                      ExponentUsage usage);
     static bool areConvertible(const UnitDefinition& a, const UnitDefinition& b,
