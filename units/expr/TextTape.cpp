@@ -17,7 +17,7 @@ constexpr std::size_t display = 0;
 
 // An affix's text in the typeset form (0) or a plain one; a power's text is
 // followed by its exponent and, typeset, a closing brace.
-template <std::size_t Form> std::u16string_view affixText(TextTape::Affix affix) {
+template <std::size_t Form> constexpr std::u16string_view affixText(TextTape::Affix affix) {
     switch (affix) {
     case TextTape::Affix::Times:
         return Form == display ? u"\\cdot{}" : u"*";
@@ -33,18 +33,6 @@ template <std::size_t Form> std::u16string_view affixText(TextTape::Affix affix)
         return Form == display ? u"^{" : u"^";
     }
     return {};
-}
-
-template <std::size_t Form> const ustring& unitText(const UnitBase& unit) {
-    if constexpr (Form == display) {
-        return unit.getDisplay();
-    } else if constexpr (Form == 1) {
-        return unit.getName();
-    } else if constexpr (Form == 2) {
-        return unit.getSymbol();
-    } else {
-        return unit.getAsciiSymbol();
-    }
 }
 
 // Counts what would be written, so that each text is allocated once.
@@ -87,46 +75,50 @@ void TextTape::raise(ustring exponent) {
     texts_.push_back(std::move(exponent));
 }
 
-template <std::size_t Form, typename Out>
-inline void TextTape::emit(const Item& item, Out& out) const {
-    if (!item.isSymbol) {
-        out += affixText<Form>(item.suffix);
-        if (item.suffix == Affix::Power) {
-            out += texts_[item.text];
-            if constexpr (Form == display) {
-                out += u"}";
-            }
-        }
-        return;
-    }
-    for (std::uint32_t p = item.prefixes; p != 0; p = prefixes_[p - 1].next) {
-        out += affixText<Form>(prefixes_[p - 1].affix);
-    }
-    if (item.unit != nullptr) {
-        out += unitText<Form>(*item.unit);
-    } else {
-        out += texts_[item.text + (Form == display ? 1 : 0)];
-    }
+// Appends `piece` to the typeset form and `plain` to the three others.
+template <typename Out>
+void emitAffix(std::array<Out, 4>& out, std::u16string_view piece, std::u16string_view plain) {
+    out[0] += piece;
+    out[1] += plain;
+    out[2] += plain;
+    out[3] += plain;
 }
 
-template <std::size_t Form> void TextTape::writeForm(ustring& out) const {
-    Measure measure;
+template <typename Out> void TextTape::emit(std::array<Out, 4>& out) const {
     for (const Item& item : items_) {
-        emit<Form>(item, measure);
-    }
-    out.resize(measure.size);
-    Copy copy{out.data()};
-    for (const Item& item : items_) {
-        emit<Form>(item, copy);
+        if (!item.isSymbol) {
+            emitAffix(out, affixText<display>(item.suffix), affixText<1>(item.suffix));
+            if (item.suffix == Affix::Power) {
+                emitAffix(out, texts_[item.text], texts_[item.text]);
+                out[0] += u"}";
+            }
+            continue;
+        }
+        for (std::uint32_t p = item.prefixes; p != 0; p = prefixes_[p - 1].next) {
+            const Affix affix = prefixes_[p - 1].affix;
+            emitAffix(out, affixText<display>(affix), affixText<1>(affix));
+        }
+        if (item.unit != nullptr) {
+            out[0] += item.unit->getDisplay();
+            out[1] += item.unit->getName();
+            out[2] += item.unit->getSymbol();
+            out[3] += item.unit->getAsciiSymbol();
+        } else {
+            emitAffix(out, texts_[item.text + 1], texts_[item.text]);
+        }
     }
 }
 
 std::array<ustring, 4> TextTape::write() const {
+    std::array<Measure, 4> sizes{};
+    emit(sizes);
     std::array<ustring, 4> texts;
-    writeForm<0>(texts[0]);
-    writeForm<1>(texts[1]);
-    writeForm<2>(texts[2]);
-    writeForm<3>(texts[3]);
+    std::array<Copy, 4> copies{};
+    for (std::size_t form = 0; form < texts.size(); ++form) {
+        texts[form].resize(sizes[form].size);
+        copies[form].at = texts[form].data();
+    }
+    emit(copies);
     return texts;
 }
 

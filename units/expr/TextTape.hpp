@@ -51,8 +51,8 @@ private:
         Affix affix;
         std::uint32_t next;
     };
-    template <std::size_t Form> void writeForm(ustring& out) const;
-    template <std::size_t Form, typename Out> void emit(const Item& item, Out& out) const;
+    // Hands every piece of the four texts to `out`, indexed by form.
+    template <typename Out> void emit(std::array<Out, 4>& out) const;
 
     boost::container::small_vector<Item, 12> items_;
     boost::container::small_vector<Prefix, 12> prefixes_;
