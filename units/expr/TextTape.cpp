@@ -47,11 +47,20 @@ struct Copy {
     void operator+=(std::u16string_view piece) { at = std::copy(piece.begin(), piece.end(), at); }
 };
 
+// Appends `piece` to the typeset form and `plain` to the three others.
+template <typename Out>
+void emitAffix(std::array<Out, 4>& out, std::u16string_view piece, std::u16string_view plain) {
+    out[0] += piece;
+    out[1] += plain;
+    out[2] += plain;
+    out[3] += plain;
+}
+
 } // namespace
 
 std::uint32_t TextTape::symbol(const ustring& text) {
     const UnitBase* unit = GenExprUtil::uniqueUnit(text);
-    auto at = static_cast<std::uint32_t>(texts_.size());
+    const auto at = static_cast<std::uint32_t>(texts_.size());
     if (unit == nullptr) {
         texts_.push_back(text);
         texts_.push_back(GenDisp::symbolText(text, nullptr));
@@ -73,15 +82,6 @@ void TextTape::raise(ustring exponent) {
     items_.push_back(
         Item{false, Affix::Power, 0, nullptr, static_cast<std::uint32_t>(texts_.size())});
     texts_.push_back(std::move(exponent));
-}
-
-// Appends `piece` to the typeset form and `plain` to the three others.
-template <typename Out>
-void emitAffix(std::array<Out, 4>& out, std::u16string_view piece, std::u16string_view plain) {
-    out[0] += piece;
-    out[1] += plain;
-    out[2] += plain;
-    out[3] += plain;
 }
 
 template <typename Out> void TextTape::emit(std::array<Out, 4>& out) const {

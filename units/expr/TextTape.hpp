@@ -37,7 +37,7 @@ public:
 
 private:
     struct Item {
-        // A symbol when not Close or Power.
+        // A symbol, or else the closing parenthesis or power in `suffix`.
         bool isSymbol;
         Affix suffix;
         // 1 + the index of the latest prefix of a symbol, 0 for none.
