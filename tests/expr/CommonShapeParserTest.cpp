@@ -5,6 +5,7 @@
 #include "units/expr/PairedBuilder.hpp"
 #include "units/expr/ParseWithBuilder.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
+#include "units/expr/UnitExprWithTexts.hpp"
 #include "units/platform/IException.hpp"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,8 @@ using namespace CvUnitSys;
 using Builder = PairedBuilder<UnitExprBuilder, AllFormsTextBuilder>;
 
 // Whatever the hand-written reader accepts, the grammar must accept with the
-// same expression and the same four texts. True when it accepted the text.
+// same expression and the same four texts, and so must the texts written from
+// the reader's tape. True when it accepted the text.
 bool expectGrammarAgrees(const ustring& text) {
     const auto fast = CommonShapeParser<Builder>::parse(text);
     if (!fast) {
@@ -26,6 +28,9 @@ bool expectGrammarAgrees(const ustring& text) {
         const auto grammar = parseWithGrammarThrows<Builder>(text);
         EXPECT_EQ(fast->first, grammar.first) << testing::PrintToString(text);
         EXPECT_EQ(fast->second.text, grammar.second.text) << testing::PrintToString(text);
+        const UnitExprWithTexts taped = UnitExprWithTexts::parse(text);
+        EXPECT_EQ(taped.expr, grammar.first) << testing::PrintToString(text);
+        EXPECT_EQ(taped.texts, grammar.second.text) << testing::PrintToString(text);
     } catch (const IUserException&) {
         ADD_FAILURE() << "the grammar refuses " << testing::PrintToString(text);
     }
@@ -61,7 +66,7 @@ TEST(CommonShapeParser, TakesTheCommonShapesOnly) {
     for (const ustring& text : std::initializer_list<ustring>{
              u"m", u"kg*m/s^2", u"1/(km*h)", u"m^(1/2)", u"(m/s)^(-3/2)", u"km^-1", u" m * s ",
              u"1/s/m", u"10/s", u"m^(2)", u"((m))/((s^2))", u"m^+2^-0", u"N*m/(mol*K)",
-             u"m^9007199254740993", u"m^-9999999999999999"}) {
+             u"m^9007199254740993", u"m^-9999999999999999", u"1/(a_b*s)^2/((kg))^(-1/2)*x_y"}) {
         EXPECT_TRUE(CommonShapeParser<Builder>::parse(text)) << testing::PrintToString(text);
         expectGrammarAgrees(text);
     }

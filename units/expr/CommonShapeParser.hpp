@@ -24,10 +24,16 @@ public:
     using Result = typename Builder::Result;
 
     static std::optional<Result> parse(std::u16string_view text) {
+        Builder builder;
+        return parse(text, builder);
+    }
+
+    // As above, with a builder that keeps state across its steps.
+    static std::optional<Result> parse(std::u16string_view text, Builder& builder) {
         if (!TextServices::isAscii(text)) {
             return std::nullopt;
         }
-        CommonShapeParser parser(text);
+        CommonShapeParser parser(text, builder);
         Result value;
         if (!parser.expression(value, 0)) {
             return std::nullopt;
@@ -47,7 +53,8 @@ private:
     using Exponent = typename Builder::Exponent;
     using Rational = typename Builder::Rational;
 
-    explicit CommonShapeParser(std::u16string_view text) : text_(text) {}
+    CommonShapeParser(std::u16string_view text, Builder& builder)
+        : text_(text), builder_(builder) {}
 
     bool at(char16_t c) const { return pos_ < text_.size() && text_[pos_] == c; }
 
@@ -92,9 +99,9 @@ private:
                 return false;
             }
             if (product) {
-                Builder::multiply(value, operand);
+                builder_.multiply(value, operand);
             } else {
-                Builder::divide(value, operand);
+                builder_.divide(value, operand);
             }
         }
     }
@@ -112,7 +119,7 @@ private:
                 if (!term(operand, depth)) {
                     return false;
                 }
-                Builder::invertInto(value, operand);
+                builder_.invertInto(value, operand);
                 return true;
             }
             pos_ = start;
@@ -132,13 +139,13 @@ private:
             if (!expression(inner, depth + 1)) {
                 return false;
             }
-            Builder::parenthesize(sub, inner);
+            builder_.parenthesize(sub, inner);
             skipSpace();
             if (!at(u')')) {
                 return false;
             }
             ++pos_;
-            Builder::fromSub(value, sub);
+            builder_.fromSub(value, sub);
         } else {
             const std::size_t start = pos_;
             while (pos_ < text_.size() && isSymbolCharacter(text_[pos_])) {
@@ -147,7 +154,7 @@ private:
             if (pos_ == start) {
                 return false;
             }
-            Builder::fromSymbol(value, ustring(text_.substr(start, pos_ - start)));
+            builder_.fromSymbol(value, ustring(text_.substr(start, pos_ - start)));
         }
         for (;;) {
             skipSpace();
@@ -159,7 +166,7 @@ private:
             if (!exponent(e)) {
                 return false;
             }
-            Builder::raise(value, e);
+            builder_.raise(value, e);
         }
     }
 
@@ -185,8 +192,8 @@ private:
                 return false;
             }
             Rational r;
-            Builder::makeRational(r, numerator, denominator);
-            Builder::fromRational(e, r);
+            builder_.makeRational(r, numerator, denominator);
+            builder_.fromRational(e, r);
         } else {
             pos_ = start;
             if (!number(e)) {
@@ -243,11 +250,12 @@ private:
             return false;
         }
         const auto value = static_cast<double>(magnitude);
-        Builder::fromNumber(e, negative ? -value : value);
+        builder_.fromNumber(e, negative ? -value : value);
         return true;
     }
 
     std::u16string_view text_;
+    Builder& builder_;
     std::size_t pos_ = 0;
 };
 

@@ -77,19 +77,30 @@ void Whitelist::addSuggestionsHelper(const ustring& symbol, const std::set<ustri
     count(symbol, symbols, nameIsValid);
 }
 
+Whitelist::Key Whitelist::keyOf(std::u16string_view text) {
+    // Symbols are a few code units long: a byte-wise hash costs more than this.
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char16_t c : text) {
+        hash = (hash ^ c) * 1099511628211ULL;
+    }
+    return Key{text, static_cast<std::size_t>(hash)};
+}
+
 Whitelist::Symbol& Whitelist::intern(std::u16string_view text) {
-    if (const auto found = symbols_.find(text); found != symbols_.end()) {
+    const Key key = keyOf(text);
+    if (const auto found = symbols_.find(key); found != symbols_.end()) {
         return found->second;
     }
     auto* copy =
         static_cast<char16_t*>(texts_->allocate(text.size() * sizeof(char16_t), alignof(char16_t)));
     std::copy(text.begin(), text.end(), copy);
-    return symbols_.try_emplace(std::u16string_view(copy, text.size()), Symbol{noSlot, 0})
+    return symbols_
+        .try_emplace(Key{std::u16string_view(copy, text.size()), key.hash}, Symbol{noSlot, 0})
         .first->second;
 }
 
 const Whitelist::Symbol* Whitelist::find(std::u16string_view text) const {
-    const auto found = symbols_.find(text);
+    const auto found = symbols_.find(keyOf(text));
     return found == symbols_.end() ? nullptr : &found->second;
 }
 

@@ -73,6 +73,16 @@ private:
         std::uint32_t slot;
         std::int32_t count;
     };
+    // A text with its hash, worked out once per look-up and kept for rehashing.
+    struct Key {
+        std::u16string_view text;
+        std::size_t hash;
+        bool operator==(const Key& other) const { return text == other.text; }
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const noexcept { return key.hash; }
+    };
+    static Key keyOf(std::u16string_view text);
     Symbol& intern(std::u16string_view text);
     const Symbol* find(std::u16string_view text) const;
     std::uint32_t slotOf(Symbol& symbol);
@@ -83,7 +93,7 @@ private:
     // Holds the symbols' texts: the views into it stay valid until clearAll.
     std::unique_ptr<std::pmr::monotonic_buffer_resource> texts_ =
         std::make_unique<std::pmr::monotonic_buffer_resource>();
-    std::unordered_map<std::u16string_view, Symbol> symbols_;
+    std::unordered_map<Key, Symbol, KeyHash> symbols_;
     // Per slot, its partners of higher slots, ascending.
     std::vector<std::vector<Partner>> partners_;
 };

@@ -1,0 +1,177 @@
+#include "units/expr/TextTape.hpp"
+
+#include "units/expr/GenExprUtil.hpp"
+#include "units/expr/UnitExprBuilder.hpp"
+#include "units/foundation/DisplayText.hpp"
+#include "units/model/UnitBase.hpp"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+namespace CvUnitSys {
+
+namespace {
+
+constexpr std::size_t display = 0;
+
+// An affix's text in the typeset form (0) or a plain one; a power's text is
+// followed by its exponent and, typeset, a closing brace.
+template <std::size_t Form> constexpr std::u16string_view affixText(TextTape::Affix affix) {
+    switch (affix) {
+    case TextTape::Affix::Times:
+        return Form == display ? u"\\cdot{}" : u"*";
+    case TextTape::Affix::Over:
+        return u"/";
+    case TextTape::Affix::OneOver:
+        return u"1/";
+    case TextTape::Affix::Open:
+        return u"(";
+    case TextTape::Affix::Close:
+        return u")";
+    case TextTape::Affix::Power:
+        return Form == display ? u"^{" : u"^";
+    }
+    return {};
+}
+
+// Counts what would be written, so that each text is allocated once.
+struct Measure {
+    std::size_t size = 0;
+    void operator+=(std::u16string_view piece) { size += piece.size(); }
+};
+
+// Writes into a text already at its final size.
+struct Copy {
+    char16_t* at;
+    void operator+=(std::u16string_view piece) { at = std::copy(piece.begin(), piece.end(), at); }
+};
+
+// Appends `piece` to the typeset form and `plain` to the three others.
+template <typename Out>
+void emitAffix(std::array<Out, 4>& out, std::u16string_view piece, std::u16string_view plain) {
+    out[0] += piece;
+    out[1] += plain;
+    out[2] += plain;
+    out[3] += plain;
+}
+
+} // namespace
+
+std::uint32_t TextTape::symbol(const ustring& text) {
+    const UnitBase* unit = GenExprUtil::uniqueUnit(text);
+    const auto at = static_cast<std::uint32_t>(texts_.size());
+    if (unit == nullptr) {
+        texts_.push_back(text);
+        texts_.push_back(GenDisp::symbolText(text, nullptr));
+    }
+    items_.push_back(Item{true, Affix::Close, 0, unit, at});
+    return static_cast<std::uint32_t>(items_.size() - 1);
+}
+
+void TextTape::prefix(std::uint32_t at, Affix affix) {
+    prefixes_.push_back(Prefix{affix, items_[at].prefixes});
+    items_[at].prefixes = static_cast<std::uint32_t>(prefixes_.size());
+}
+
+void TextTape::close() {
+    items_.push_back(Item{false, Affix::Close, 0, nullptr, 0});
+}
+
+void TextTape::raise(ustring exponent) {
+    items_.push_back(
+        Item{false, Affix::Power, 0, nullptr, static_cast<std::uint32_t>(texts_.size())});
+    texts_.push_back(std::move(exponent));
+}
+
+template <typename Out> void TextTape::emit(std::array<Out, 4>& out) const {
+    for (const Item& item : items_) {
+        if (!item.isSymbol) {
+            emitAffix(out, affixText<display>(item.suffix), affixText<1>(item.suffix));
+            if (item.suffix == Affix::Power) {
+                emitAffix(out, texts_[item.text], texts_[item.text]);
+                out[0] += u"}";
+            }
+            continue;
+        }
+        for (std::uint32_t p = item.prefixes; p != 0; p = prefixes_[p - 1].next) {
+            const Affix affix = prefixes_[p - 1].affix;
+            emitAffix(out, affixText<display>(affix), affixText<1>(affix));
+        }
+        if (item.unit != nullptr) {
+            out[0] += item.unit->getDisplay();
+            out[1] += item.unit->getName();
+            out[2] += item.unit->getSymbol();
+            out[3] += item.unit->getAsciiSymbol();
+        } else {
+            emitAffix(out, texts_[item.text + 1], texts_[item.text]);
+        }
+    }
+}
+
+std::array<ustring, 4> TextTape::write() const {
+    std::array<Measure, 4> sizes{};
+    emit(sizes);
+    std::array<ustring, 4> texts;
+    std::array<Copy, 4> copies{};
+    for (std::size_t form = 0; form < texts.size(); ++form) {
+        texts[form].resize(sizes[form].size);
+        copies[form].at = texts[form].data();
+    }
+    emit(copies);
+    return texts;
+}
+
+void TextTapeBuilder::multiply(Result& value, Result& operand) {
+    UnitExprBuilder::multiply(value.expr, operand.expr);
+    tape_.prefix(operand.first, TextTape::Affix::Times);
+}
+
+void TextTapeBuilder::divide(Result& value, Result& operand) {
+    UnitExprBuilder::divide(value.expr, operand.expr);
+    tape_.prefix(operand.first, TextTape::Affix::Over);
+}
+
+void TextTapeBuilder::invertInto(Result& value, Result& operand) {
+    UnitExprBuilder::invertInto(value.expr, operand.expr);
+    tape_.prefix(operand.first, TextTape::Affix::OneOver);
+    value.first = operand.first;
+}
+
+void TextTapeBuilder::fromSymbol(Result& value, const ustring& symbol) {
+    UnitExprBuilder::fromSymbol(value.expr, symbol);
+    value.first = tape_.symbol(symbol);
+}
+
+void TextTapeBuilder::fromSub(Result& value, SubExpr& sub) {
+    UnitExprBuilder::fromSub(value.expr, sub.expr);
+    value.first = sub.first;
+}
+
+void TextTapeBuilder::parenthesize(SubExpr& sub, Result& value) {
+    UnitExprBuilder::parenthesize(sub.expr, value.expr);
+    tape_.prefix(value.first, TextTape::Affix::Open);
+    tape_.close();
+    sub.first = value.first;
+}
+
+void TextTapeBuilder::raise(Result& value, Exponent& e) {
+    UnitExprBuilder::raise(value.expr, e.value);
+    tape_.raise(std::move(e.text.text));
+}
+
+void TextTapeBuilder::fromNumber(Exponent& e, double x) {
+    UnitExprBuilder::fromNumber(e.value, x);
+    AllFormsTextBuilder::fromNumber(e.text, x);
+}
+
+void TextTapeBuilder::fromRational(Exponent& e, const Rational& r) {
+    UnitExprBuilder::fromRational(e.value, r);
+    AllFormsTextBuilder::fromRational(e.text, r);
+}
+
+void TextTapeBuilder::makeRational(Rational& r, int numerator, int denominator) {
+    UnitExprBuilder::makeRational(r, numerator, denominator);
+}
+
+} // namespace CvUnitSys
