@@ -40,13 +40,13 @@ UnitTexts::~UnitTexts() {
     if (block_ == nullptr || block_->references.fetch_sub(1, std::memory_order_acq_rel) != 1) {
         return;
     }
-    const std::uint8_t count = block_->count;
     ustring* texts = block_->texts();
-    for (std::uint8_t i = 0; i < count; ++i) {
+    for (std::uint8_t i = 0; i < block_->count; ++i) {
         texts[i].~ustring();
     }
     block_->~Block();
-    ::operator delete(block_, sizeof(Block) + count * sizeof(ustring));
+    // Unsized: clang does not declare the sized form unless asked to.
+    ::operator delete(block_);
 }
 
 } // namespace CvUnitSys
