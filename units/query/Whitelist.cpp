@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <boost/container/small_vector.hpp>
+#include <new>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace CvUnitSys {
@@ -77,31 +79,39 @@ void Whitelist::addSuggestionsHelper(const ustring& symbol, const std::set<ustri
     count(symbol, symbols, nameIsValid);
 }
 
-Whitelist::Key Whitelist::keyOf(std::u16string_view text) {
+std::size_t Whitelist::TextHash::operator()(std::u16string_view text) const noexcept {
     // Symbols are a few code units long: a byte-wise hash costs more than this.
     std::uint64_t hash = 14695981039346656037ULL;
     for (const char16_t c : text) {
         hash = (hash ^ c) * 1099511628211ULL;
     }
-    return Key{text, static_cast<std::size_t>(hash)};
+    // The buckets are picked by the low bits: fold the high ones in.
+    return static_cast<std::size_t>(hash ^ (hash >> 32));
 }
 
 Whitelist::Symbol& Whitelist::intern(std::u16string_view text) {
-    const Key key = keyOf(text);
-    if (const auto found = symbols_.find(key); found != symbols_.end()) {
-        return found->second;
+    SymbolTable::insert_commit_data commit;
+    const auto [found, fresh] = symbols_.insert_check(text, TextHash{}, SameText{}, commit);
+    if (!fresh) {
+        return found->symbol;
     }
-    auto* copy =
-        static_cast<char16_t*>(texts_->allocate(text.size() * sizeof(char16_t), alignof(char16_t)));
-    std::copy(text.begin(), text.end(), copy);
-    return symbols_
-        .try_emplace(Key{std::u16string_view(copy, text.size()), key.hash}, Symbol{noSlot, 0})
-        .first->second;
+    void* memory = texts_->allocate(sizeof(Entry) + text.size() * sizeof(char16_t), alignof(Entry));
+    auto* entry = new (memory) Entry{};
+    entry->symbol = Symbol{noSlot, 0};
+    entry->length = static_cast<std::uint32_t>(text.size());
+    std::copy(text.begin(), text.end(), reinterpret_cast<char16_t*>(entry + 1));
+    symbols_.insert_commit(*entry, commit);
+    if (symbols_.size() > buckets_.size()) {
+        std::vector<SymbolTable::bucket_type> more(buckets_.size() * 2);
+        symbols_.rehash(SymbolTable::bucket_traits(more.data(), more.size()));
+        buckets_.swap(more);
+    }
+    return entry->symbol;
 }
 
 const Whitelist::Symbol* Whitelist::find(std::u16string_view text) const {
-    const auto found = symbols_.find(keyOf(text));
-    return found == symbols_.end() ? nullptr : &found->second;
+    const auto found = symbols_.find(text, TextHash{}, SameText{});
+    return found == symbols_.end() ? nullptr : &found->symbol;
 }
 
 std::uint32_t Whitelist::slotOf(Symbol& symbol) {

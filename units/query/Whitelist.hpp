@@ -3,6 +3,7 @@
 #include "units/foundation/UString.hpp"
 #include "units/model/UnitBase.hpp"
 
+#include <boost/intrusive/unordered_set.hpp>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -10,7 +11,6 @@
 #include <memory_resource>
 #include <set>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -30,6 +30,11 @@ public:
     // Per candidate symbol: how often it appeared beside the typed symbols,
     // and how often it appeared at all.
     using Information = std::map<ustring, std::pair<std::int32_t, std::int32_t>>;
+
+    Whitelist() = default;
+    // Its symbols are linked through buckets it owns: it stays where it is.
+    Whitelist(const Whitelist&) = delete;
+    Whitelist& operator=(const Whitelist&) = delete;
 
     // Counts the symbols of the unit's definition, each resolved in the
     // database (a user database falls back to the built-in one), or in the
@@ -73,16 +78,30 @@ private:
         std::uint32_t slot;
         std::int32_t count;
     };
-    // A text with its hash, worked out once per look-up and kept for rehashing.
-    struct Key {
-        std::u16string_view text;
-        std::size_t hash;
-        bool operator==(const Key& other) const { return text == other.text; }
+    // A symbol's counts and text, kept together in `texts_` (the text right
+    // after the entry) and linked into `symbols_`: no node of its own.
+    struct Entry : boost::intrusive::unordered_set_base_hook<
+                       boost::intrusive::link_mode<boost::intrusive::normal_link>> {
+        Symbol symbol;
+        std::uint32_t length;
+        std::u16string_view text() const {
+            return {reinterpret_cast<const char16_t*>(this + 1), length};
+        }
     };
-    struct KeyHash {
-        std::size_t operator()(const Key& key) const noexcept { return key.hash; }
+    struct TextHash {
+        std::size_t operator()(std::u16string_view text) const noexcept;
+        std::size_t operator()(const Entry& entry) const noexcept { return (*this)(entry.text()); }
     };
-    static Key keyOf(std::u16string_view text);
+    struct SameText {
+        bool operator()(std::u16string_view text, const Entry& entry) const {
+            return text == entry.text();
+        }
+        bool operator()(const Entry& a, const Entry& b) const { return a.text() == b.text(); }
+    };
+    using SymbolTable = boost::intrusive::unordered_set<
+        Entry, boost::intrusive::hash<TextHash>, boost::intrusive::equal<SameText>,
+        boost::intrusive::power_2_buckets<true>, boost::intrusive::constant_time_size<true>>;
+    static constexpr std::size_t firstBuckets = 64;
     Symbol& intern(std::u16string_view text);
     const Symbol* find(std::u16string_view text) const;
     std::uint32_t slotOf(Symbol& symbol);
@@ -90,10 +109,13 @@ private:
     void countPair(std::uint32_t a, std::uint32_t b);
     std::int32_t pairCount(std::uint32_t a, std::uint32_t b) const;
 
-    // Holds the symbols' texts: the views into it stay valid until clearAll.
+    // Holds the symbols' entries and texts until clearAll.
     std::unique_ptr<std::pmr::monotonic_buffer_resource> texts_ =
         std::make_unique<std::pmr::monotonic_buffer_resource>();
-    std::unordered_map<Key, Symbol, KeyHash> symbols_;
+    // Twice as many when the symbols outnumber them.
+    std::vector<SymbolTable::bucket_type> buckets_ =
+        std::vector<SymbolTable::bucket_type>(firstBuckets);
+    SymbolTable symbols_{SymbolTable::bucket_traits(buckets_.data(), buckets_.size())};
     // Per slot, its partners of higher slots, ascending.
     std::vector<std::vector<Partner>> partners_;
 };
