@@ -137,11 +137,16 @@ void UnitAST::addToAST(std::reference_wrapper<const UnitBase> unit, const Expone
     const bool present = block_ != nullptr && at < block_->size_ &&
                          block_->begin()[at].first.get().compare(unit) == 0;
     prepareChange(present ? 0 : 1);
-    Entry* entries = block_->entries();
     if (present) {
-        entries[at].second += e;
+        block_->entries()[at].second += e;
         return;
     }
+    insertEntry(at, unit, e);
+}
+
+void UnitAST::insertEntry(std::size_t at, std::reference_wrapper<const UnitBase> unit,
+                          const Exponent& e) {
+    Entry* entries = block_->entries();
     Entry* const end = entries + block_->size_;
     if (at == block_->size_) {
         new (end) Entry(unit, e);
@@ -179,16 +184,7 @@ void UnitAST::addToAST(const UnitAST& other, const Exponent& e) {
             entries[at++].second += raised;
             continue;
         }
-        Entry* const end = entries + block_->size_;
-        if (at == block_->size_) {
-            new (end) Entry(unit, raised);
-        } else {
-            new (end) Entry(end[-1]);
-            std::move_backward(entries + at, end - 1, end);
-            entries[at] = Entry(unit, raised);
-        }
-        ++block_->size_;
-        ++at;
+        insertEntry(at++, unit, raised);
     }
 }
 

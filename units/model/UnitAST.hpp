@@ -85,6 +85,9 @@ private:
     // A block of its own with room for `extra` more entries; `exact` asks for
     // no more room than that.
     void prepareChange(std::size_t extra, bool exact = false);
+    // Puts an entry at `at`, where prepareChange has made room for it.
+    void insertEntry(std::size_t at, std::reference_wrapper<const UnitBase> unit,
+                     const Exponent& e);
     bool equalOnBothParts(const UnitAST& other) const;
     bool equalOnSimplified(const UnitAST& other) const;
 
