@@ -307,9 +307,15 @@ const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
                : nullptr;
 }
 
-const UnitDefinition* find(const UnitDBSet::DefinitionMap& map, std::u16string_view key) {
+const UnitDBSet::DefinitionMap::value_type* findNode(const UnitDBSet::DefinitionMap& map,
+                                                     std::u16string_view key) {
     const auto found = map.find(key);
-    return found == map.end() ? nullptr : &found->second;
+    return found == map.end() ? nullptr : &*found;
+}
+
+const UnitDefinition* find(const UnitDBSet::DefinitionMap& map, std::u16string_view key) {
+    const auto* node = findNode(map, key);
+    return node == nullptr ? nullptr : &node->second;
 }
 
 } // namespace
@@ -366,15 +372,15 @@ UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage) cons
     if (recent == nullptr) {
         return {key, !storage.empty(), ownDefinition(entity, key)};
     }
-    auto found = unitDefinitions_.find(key);
-    if (found == unitDefinitions_.end()) {
-        found = temporaryUnitDefinitions_.find(key);
-        if (found == temporaryUnitDefinitions_.end()) {
-            return {key, false, nullptr};
-        }
+    const auto* node = findNode(unitDefinitions_, key);
+    if (node == nullptr) {
+        node = findNode(temporaryUnitDefinitions_, key);
     }
-    *recent = {&entity, &*found};
-    return {key, false, &found->second};
+    if (node == nullptr) {
+        return {key, false, nullptr};
+    }
+    *recent = {&entity, node};
+    return {key, false, &node->second};
 }
 
 const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const {

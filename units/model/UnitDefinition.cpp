@@ -123,15 +123,14 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAS
                                                   UnitAST* scratch) {
     ConversionFactor factor = factorOf(entity.getConversionFactor());
 
+    const bool alone = unitAST.getAST().size() == 1;
+    const bool partsKnown = known.size() == unitAST.getAST().size();
     UnitAST own;
     // Parts given with their definitions ask the set for nothing, so no
     // generation can come back and build in the scratch meanwhile.
-    UnitAST& fundamentalAST =
-        scratch != nullptr && known.size() == unitAST.getAST().size() ? *scratch : own;
+    UnitAST& fundamentalAST = scratch != nullptr && partsKnown ? *scratch : own;
     fundamentalAST.clear();
     ConversionFactor fundamentalFactor = ConversionFactor::unity;
-    const bool alone = unitAST.getAST().size() == 1;
-    const bool partsKnown = known.size() == unitAST.getAST().size();
     if (partsKnown) {
         // At most every part's expansion: one block, kept as it is when no entry merges.
         std::size_t entries = 0;
