@@ -110,6 +110,10 @@ TEST(UnitTable, SanitisesExactlyTheCharactersThatBreakHostTexts) {
                   breaks ? u"m_s" : normalizeUnitExpression(text))
             << "U+" << std::hex << static_cast<int>(c);
     }
+    for (const ustring text : {u"m/*s", u"m*/s"}) {
+        EXPECT_EQ(table.getUserSpecifiedUnitExpr(table.registerUnit(text, false, false)), u"m_s")
+            << testing::PrintToString(text);
+    }
 }
 
 TEST(UnitTable, ComparisonsOfSpecialAndRegisteredIds) {

@@ -47,6 +47,24 @@ struct Copy {
     void operator+=(std::u16string_view piece) { at = std::copy(piece.begin(), piece.end(), at); }
 };
 
+// Writes into a buffer on the stack, so that each text is allocated once at
+// its final size without a pass to measure it; a text too long for the buffer
+// is marked and written again after all.
+struct Fixed {
+    static constexpr std::size_t capacity = 256;
+    std::array<char16_t, capacity> data;
+    std::size_t size = 0;
+    bool overflow = false;
+    void operator+=(std::u16string_view piece) {
+        if (piece.size() > capacity - size) {
+            overflow = true;
+            return;
+        }
+        std::copy(piece.begin(), piece.end(), data.begin() + size);
+        size += piece.size();
+    }
+};
+
 // Appends `piece` to the typeset form and `plain` to the three others.
 template <typename Out>
 void emitAffix(std::array<Out, 4>& out, std::u16string_view piece, std::u16string_view plain) {
@@ -110,6 +128,14 @@ template <typename Out> void TextTape::emit(std::array<Out, 4>& out) const {
 }
 
 std::array<ustring, 4> TextTape::write() const {
+    std::array<Fixed, 4> buffers;
+    emit(buffers);
+    if (std::ranges::none_of(buffers, &Fixed::overflow)) {
+        return {ustring(buffers[0].data.data(), buffers[0].size),
+                ustring(buffers[1].data.data(), buffers[1].size),
+                ustring(buffers[2].data.data(), buffers[2].size),
+                ustring(buffers[3].data.data(), buffers[3].size)};
+    }
     std::array<Measure, 4> sizes{};
     emit(sizes);
     std::array<ustring, 4> texts;

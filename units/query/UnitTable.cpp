@@ -74,6 +74,28 @@ ustring sanitize(ustring text) {
     return pattern.replaceAll(text);
 }
 
+// Nearly every text is visible ASCII with no '@' and none of the characters
+// or comment markers sanitize replaces: its own normal form, its own sanitised
+// form, and its own unit part with no quantity.
+bool isPlainText(std::u16string_view text) {
+    static constexpr auto plain = [] {
+        std::array<bool, 0x80> table{};
+        for (char16_t c = 0x21; c < 0x7F; ++c) {
+            table[c] = std::u16string_view(u"@\\\"'{}[]<>&").find(c) == std::u16string_view::npos;
+        }
+        return table;
+    }();
+    char16_t previous = 0;
+    for (const char16_t c : text) {
+        if (c >= 0x80 || !plain[c] || (previous == u'/' && c == u'*') ||
+            (previous == u'*' && c == u'/')) {
+            return false;
+        }
+        previous = c;
+    }
+    return true;
+}
+
 bool isDefaultQuantity(const UnitBase& quantity) {
     return quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0;
 }
@@ -150,7 +172,7 @@ std::int32_t UnitTable::nextId() const {
     return units_.empty() ? MixedUnitId : units_.rbegin()->first + 1;
 }
 
-std::int32_t UnitTable::findId(const ustring& key) const {
+std::int32_t UnitTable::findId(std::u16string_view key) const {
     const auto found = index_.find(key);
     return found == index_.end() ? NoUnitId : found->second;
 }
@@ -162,12 +184,25 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
     if (fromModel && expr != Unit::UnitInheritUStr) {
         unitsPropagate_ = true;
     }
-    ustring key = normalizeUnitExpression(expr);
-    if (!strict) {
-        key = sanitize(std::move(key));
+    const auto known = [this](std::u16string_view key) {
+        const std::int32_t id = findId(key);
+        return id != NoUnitId && units_.contains(id) ? id : NoUnitId;
+    };
+    // A plain text is its own key: looked up before it is copied.
+    const bool plain = isPlainText(expr);
+    if (plain) {
+        if (const std::int32_t id = known(expr); id != NoUnitId) {
+            return id;
+        }
     }
-    if (const std::int32_t known = findId(key); known != NoUnitId && units_.contains(known)) {
-        return known;
+    ustring key = plain ? expr : normalizeUnitExpression(expr);
+    if (!plain) {
+        if (!strict) {
+            key = sanitize(std::move(key));
+        }
+        if (const std::int32_t id = known(key); id != NoUnitId) {
+            return id;
+        }
     }
 
     ustring unitPart;
@@ -175,7 +210,10 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
     std::optional<PreparedUnitPart> prepared;
     bool wellFormed = true;
     bool quantityOnly = false;
-    if (!parseExprForUnitComponents(key, unitPart, quantityPart)) {
+    if (plain) {
+        unitPart = key;
+    }
+    if (!plain && !parseExprForUnitComponents(key, unitPart, quantityPart)) {
         if (strict) {
             throwUnitMsg("PhysicalQuantityParsingError", {expr});
         }

@@ -149,7 +149,7 @@ private:
     // The set keeps its own unresolved and ambiguous marks; after ids change
     // state they are laid anew from the id sets.
     void remarkUnitsInSet();
-    std::int32_t findId(const ustring& key) const;
+    std::int32_t findId(std::u16string_view key) const;
     std::int32_t nextId() const;
     static std::uint64_t pairKey(std::int32_t id1, std::int32_t id2);
     void clearPairCaches();
