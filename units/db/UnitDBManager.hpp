@@ -6,6 +6,8 @@
 #include "units/foundation/UString.hpp"
 #include "units/model/UnitSystem.hpp"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -88,6 +90,14 @@ public:
 
     void addToAmbiguousSymbols(const ustring& symbol, const std::set<ustring>& systems);
     bool isAmbiguousSymbol(const ustring& symbol) const;
+    // Whether any key of `entries` is, under one hold of the lock.
+    template <typename Entries> bool hasAmbiguousSymbol(const Entries& entries) const {
+        std::shared_lock lock(ambiguityLock_);
+        return !ambiguousSymbols_.empty() &&
+               std::ranges::any_of(entries, [this](const auto& entry) {
+                   return ambiguousSymbols_.contains(entry.first);
+               });
+    }
     std::set<ustring> getAmbiguousSymbolsUnitSystems(const ustring& symbol) const;
     void clearAmbiguousSymbols();
 
@@ -122,7 +132,8 @@ private:
 
     std::map<ustring, std::shared_ptr<ManagedUnitDB>> databases_;
     mutable std::shared_mutex listLock_;
-    std::uint32_t setVersion_ = 0;
+    // Atomic for the sets' check that they are up to date, which takes no lock.
+    std::atomic<std::uint32_t> setVersion_{0};
     mutable std::shared_mutex versionLock_;
     SystemList unitSystems_;
     mutable std::shared_mutex unitSystemLock_;

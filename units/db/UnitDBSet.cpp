@@ -31,6 +31,12 @@ UnitDBSet::UnitDBSet() = default;
 UnitDBSet::~UnitDBSet() = default;
 
 void UnitDBSet::initializeIfNeeded() {
+    // Every registration asks; nearly always the set is up to date.
+    if (built_.load(std::memory_order_acquire) ==
+            builtMark(manager().setVersion_.load(std::memory_order_acquire)) &&
+        UnitDatabase::isBuiltinLoaded()) {
+        return;
+    }
     // The set's own locks come before any of the manager's.
     std::lock_guard initialization(initializationLock_);
     std::lock_guard definitions(definitionLock_);
@@ -52,6 +58,7 @@ void UnitDBSet::initializeLocked(std::uint32_t version) {
     if (!unitDefinitions_.empty() && version_ == version) {
         return;
     }
+    built_.store(0, std::memory_order_relaxed);
     forgetRecentDefinitions();
     unitDefinitions_.clear();
     physicalQuantityDefinitions_.clear();
@@ -68,6 +75,7 @@ void UnitDBSet::initializeLocked(std::uint32_t version) {
     resetDefinitions();
     manager().cacheUnitSystems();
     version_ = version;
+    built_.store(builtMark(version), std::memory_order_release);
 }
 
 void UnitDBSet::resetDefinitions() {

@@ -16,6 +16,7 @@
 #include "units/query/Whitelist.hpp"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -279,6 +280,10 @@ private:
     std::unordered_set<ustring> unresolvedSymbols_;
     std::unordered_set<ustring> ambiguousSymbols_;
     std::uint32_t version_ = 0;
+    // builtMark(version_) once the set is built, 0 while it is not: what
+    // initializeIfNeeded checks without a lock.
+    std::atomic<std::uint64_t> built_{0};
+    static std::uint64_t builtMark(std::uint32_t version) { return (1ULL << 32) | version; }
     Whitelist whitelist_;
     const UnitDatabase* builtin_ = nullptr;
     std::vector<UserDB> databases_;

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <stdexcept>
 #include <string_view>
@@ -42,6 +43,16 @@ struct TextHash {
             hash = (hash ^ c) * 1099511628211ULL;
         }
         return static_cast<std::size_t>(hash);
+    }
+};
+
+// Equal texts are the common case in a look-up and are compared to the end:
+// memcmp beats the character loop of char_traits<char16_t>.
+struct TextEqual {
+    using is_transparent = void;
+    bool operator()(std::u16string_view a, std::u16string_view b) const {
+        return a.size() == b.size() &&
+               std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
     }
 };
 
@@ -270,13 +281,16 @@ struct UnitDatabase::Store {
     // cache. `generation` counts the times they were dropped, so that an answer
     // worked out across a drop is not kept.
     mutable std::mutex firstUnitMutex;
-    mutable std::unordered_map<ustring, FirstUnit, TextHash, std::equal_to<>> firstUnits;
+    mutable std::unordered_map<ustring, FirstUnit, TextHash, TextEqual> firstUnits;
     mutable std::uint64_t firstUnitGeneration = 0;
     // A load asks once about each of the many texts of its definitions.
     std::atomic<bool> loading{false};
     mutable std::unordered_map<ustring, UnitSet> keptCompletions;
     ustring version;
     std::atomic<bool> loaded{false};
+    // Set when a load has finished and cleared with the contents, so that the
+    // many callers that find the database loaded take no lock.
+    std::atomic<bool> ready{false};
 };
 
 UnitDatabase::UnitDatabase(const ustring& name, DatabaseSource source)
@@ -296,12 +310,25 @@ const ustring& UnitDatabase::builtinPath() {
     return path;
 }
 
-UnitDatabase* UnitDatabase::getUnitDatabase() {
+namespace {
+
+UnitDatabase& builtinInstance() {
     // Never destroyed: what it hands out stays valid to the very end, and a
     // process that exits need not free a whole database first.
     static UnitDatabase* const instance = new UnitDatabase(u"", DatabaseSource::Builtin);
-    instance->loadIfNeeded();
-    return instance;
+    return *instance;
+}
+
+} // namespace
+
+UnitDatabase* UnitDatabase::getUnitDatabase() {
+    UnitDatabase& instance = builtinInstance();
+    instance.loadIfNeeded();
+    return &instance;
+}
+
+bool UnitDatabase::isBuiltinLoaded() {
+    return builtinInstance().store_->ready.load(std::memory_order_acquire);
 }
 
 UnitDatabase::Loader UnitDatabase::setFileLoader(Loader loader) {
@@ -309,6 +336,9 @@ UnitDatabase::Loader UnitDatabase::setFileLoader(Loader loader) {
 }
 
 void UnitDatabase::loadIfNeeded() {
+    if (store_->ready.load(std::memory_order_acquire)) {
+        return;
+    }
     {
         std::lock_guard guard(lock_);
         bool expected = false;
@@ -325,9 +355,11 @@ void UnitDatabase::loadIfNeeded() {
             if (source_ != DatabaseSource::Builtin && fileLoader()) {
                 fileLoader()(*this);
             }
+            store_->ready.store(true, std::memory_order_release);
             return;
         }
         loadUnitDatabase(name_);
+        store_->ready.store(true, std::memory_order_release);
     }
     // After the load lock is released: the observer's set takes the manager's
     // version lock, under which a reload asks for this database.
@@ -880,6 +912,7 @@ void UnitDatabase::clearAllCompositeUnits() {
 
 void UnitDatabase::clearAll() {
     std::lock_guard guard(lock_);
+    store_->ready = false;
     clearAllCompositeUnits();
     clearAllUnits();
     clearAllPhysicalQuantities();

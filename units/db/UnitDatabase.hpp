@@ -51,6 +51,8 @@ public:
     // The process-wide built-in database, loaded on first use.
     static UnitDatabase* getUnitDatabase();
     static UnitDatabase* getBuiltinDatabase() { return getUnitDatabase(); }
+    // Whether the built-in database has finished loading; loads nothing.
+    static bool isBuiltinLoaded();
     // The install path followed by the built-in database's relative path.
     static const ustring& builtinPath();
     // What fills user database files: loadFromXMLIntoMemory unless a test sets
