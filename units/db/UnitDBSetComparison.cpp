@@ -250,12 +250,8 @@ bool UnitDBSet::isAmbiguousUnitExpr(const ustring& expr) const {
 }
 
 bool UnitDBSet::isAmbiguousUnitExpr(const UnitExpr& unitPart) const {
-    for (const auto& [name, exponent] : unitPart.getReducedUnitExpr().getExpr()) {
-        if (UnitDBManager::m_UnitDBManager.isAmbiguousSymbol(name)) {
-            return true;
-        }
-    }
-    return false;
+    return UnitDBManager::m_UnitDBManager.hasAmbiguousSymbol(
+        unitPart.getReducedUnitExpr().getExpr());
 }
 
 bool UnitDBSet::isUnitCompatibleWithUnitSystems(const UnitBase& entity, const SystemList& systems) {

@@ -100,15 +100,16 @@ bool isDefaultQuantity(const UnitBase& quantity) {
     return quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0;
 }
 
-// The unit part as isAValidUnit judges it, parsed once for the steps after it;
-// nothing when a symbol is not a name. The split has already trimmed and
-// normalised the part and refused unpaired surrogates. Parse errors are thrown.
-std::optional<UnitTable::PreparedUnitPart> parseValidUnitPart(const ustring& unitPart) {
+// The unit part as isAValidUnit judges it, parsed once for the steps after it
+// into `prepared`, which is left empty when a symbol is not a name. The split
+// has already trimmed and normalised the part and refused unpaired surrogates.
+// Parse errors are thrown.
+void parseValidUnitPart(const ustring& unitPart,
+                        std::optional<UnitTable::PreparedUnitPart>& prepared) {
     UnitExprWithTexts parsed = UnitExprWithTexts::parse(unitPart);
-    if (!UnitBase::isValidUnitExpr(parsed.expr)) {
-        return std::nullopt;
+    if (UnitBase::isValidUnitExpr(parsed.expr)) {
+        prepared.emplace(std::move(parsed));
     }
-    return UnitTable::PreparedUnitPart{std::move(parsed), std::nullopt};
 }
 
 // Only a text that is one symbol with no operator can name a database unit.
@@ -243,7 +244,7 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         }
         if (!unitPart.empty() && unitPart != Unit::UnitInheritUStr) {
             try {
-                prepared = parseValidUnitPart(unitPart);
+                parseValidUnitPart(unitPart, prepared);
                 wellFormed = prepared.has_value() && wellFormed;
             } catch (const IException& e) {
                 if (strict) {

@@ -65,6 +65,8 @@ public:
     // A unit part parsed, and looked up when all its symbols resolve, once for
     // every step of a registration.
     struct PreparedUnitPart {
+        // Built in place: the parse result is large and moved once.
+        explicit PreparedUnitPart(UnitExprWithTexts&& p) : parsed(std::move(p)) {}
         UnitExprWithTexts parsed;
         std::optional<UnitAST> parts;
     };
