@@ -1,6 +1,7 @@
 #include "units/expr/TextTape.hpp"
 
 #include "units/expr/GenExprUtil.hpp"
+#include "units/expr/SymbolLookups.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
 #include "units/foundation/DisplayText.hpp"
 #include "units/model/UnitBase.hpp"
@@ -76,8 +77,24 @@ void emitAffix(std::array<Out, 4>& out, std::u16string_view piece, std::u16strin
 
 } // namespace
 
+const UnitDatabase::FirstUnit* TextTape::find(std::u16string_view symbol) const {
+    for (const Answer& answer : answers_) {
+        if (answer.symbol == symbol) {
+            return &answer.found;
+        }
+    }
+    return nullptr;
+}
+
 std::uint32_t TextTape::symbol(const ustring& text) {
-    const UnitBase* unit = GenExprUtil::uniqueUnit(text);
+    const UnitDatabase::FirstUnit* kept = find(text);
+    const UnitDatabase::FirstUnit found = kept != nullptr ? *kept : database_->getFirstUnit(text);
+    if (kept == nullptr && answers_.size() < SymbolLookups::maxKept &&
+        text.size() <= SymbolLookups::maxSymbolLength) {
+        answers_.push_back({text, found});
+    }
+    // A symbol several units answer to stands for itself, as in the text builder.
+    const UnitBase* unit = found.several ? nullptr : found.unit;
     const auto at = static_cast<std::uint32_t>(texts_.size());
     if (unit == nullptr) {
         texts_.push_back(text);

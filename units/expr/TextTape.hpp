@@ -1,5 +1,6 @@
 #pragma once
 
+#include "units/db/UnitDatabase.hpp"
 #include "units/expr/GenExprUtil.hpp"
 #include "units/expr/UnitASTGenUtils.hpp"
 #include "units/expr/UnitExpr.hpp"
@@ -8,6 +9,7 @@
 #include <array>
 #include <boost/container/small_vector.hpp>
 #include <cstdint>
+#include <string_view>
 
 namespace CvUnitSys {
 
@@ -23,8 +25,10 @@ class TextTape {
 public:
     enum class Affix : std::uint8_t { Times, Over, OneOver, Open, Close, Power };
 
-    // Records a symbol, looked up as the text builder looks it up; returns
-    // its position.
+    explicit TextTape(const UnitDatabase& database) : database_(&database) {}
+
+    // Records a symbol, looked up in the database as the text builder looks
+    // it up; returns its position.
     std::uint32_t symbol(const ustring& text);
     // Puts `affix` before everything already written before the symbol at
     // `at`; the latest is the outermost.
@@ -34,6 +38,10 @@ public:
 
     // The texts indexed by ConversionFormatType.
     std::array<ustring, 4> write() const;
+
+    // The database's answer for `symbol`, kept for the first few distinct
+    // short symbols (so that a hostile text costs no more), or null.
+    const UnitDatabase::FirstUnit* find(std::u16string_view symbol) const;
 
 private:
     struct Item {
@@ -54,6 +62,13 @@ private:
     // Hands every piece of the four texts to `out`, indexed by form.
     template <typename Out> void emit(std::array<Out, 4>& out) const;
 
+    struct Answer {
+        ustring symbol;
+        UnitDatabase::FirstUnit found;
+    };
+
+    const UnitDatabase* database_;
+    boost::container::small_vector<Answer, 4> answers_;
     boost::container::small_vector<Item, 12> items_;
     boost::container::small_vector<Prefix, 12> prefixes_;
     // Power texts, and for symbols without unit their own and typeset texts.
@@ -84,6 +99,8 @@ public:
     static void fromNumber(Exponent& e, double x);
     static void fromRational(Exponent& e, const Rational& r);
     static void makeRational(Rational& r, int numerator, int denominator);
+
+    explicit TextTapeBuilder(const UnitDatabase& database) : tape_(database) {}
 
     const TextTape& tape() const { return tape_; }
 
