@@ -297,14 +297,20 @@ void UnitDBSet::genUnitDefinition(const UnitBase& entity, const UnitAST& parts) 
 
 namespace {
 
+// Entities that compare equal have the same symbol: a symbol of another length
+// rules the default quantity out without a full compare.
+bool isDefaultQuantity(const UnitBase& quantity) {
+    const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
+    return &quantity == &any ||
+           (quantity.getSymbol().size() == any.getSymbol().size() && quantity.compare(any) == 0);
+}
+
 const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
         return nullptr;
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
-    return quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0
-               ? quantity
-               : nullptr;
+    return quantity != nullptr && !isDefaultQuantity(*quantity) ? quantity : nullptr;
 }
 
 const UnitDBSet::DefinitionMap::value_type* findNode(const UnitDBSet::DefinitionMap& map,
@@ -359,13 +365,17 @@ void UnitDBSet::forgetRecentDefinitions() {
 }
 
 UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage) const {
+    RecentDefinition* recent = recentSlot(entity);
+    const bool hit = recent != nullptr && recent->entity == &entity &&
+                     sameText(recent->node->first, entity.getSymbol());
+    if (hit && recent->temporary) {
+        return {recent->node->first, false, &recent->node->second};
+    }
     // Shared definitions are found by the entity alone: no key to make.
     if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
         return {{}, false, shared};
     }
-    RecentDefinition* recent = recentSlot(entity);
-    if (recent != nullptr && recent->entity == &entity &&
-        sameText(recent->node->first, entity.getSymbol())) {
+    if (hit) {
         return {recent->node->first, false, &recent->node->second};
     }
     const std::u16string_view key = definitionKey(entity, storage);
@@ -373,13 +383,14 @@ UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage) cons
         return {key, !storage.empty(), ownDefinition(entity, key)};
     }
     const auto* node = findNode(unitDefinitions_, key);
-    if (node == nullptr) {
+    const bool temporary = node == nullptr;
+    if (temporary) {
         node = findNode(temporaryUnitDefinitions_, key);
     }
     if (node == nullptr) {
         return {key, false, nullptr};
     }
-    *recent = {&entity, node};
+    *recent = {&entity, node, temporary};
     return {key, false, &node->second};
 }
 
@@ -432,9 +443,21 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
         if (parts == nullptr || memo_ != nullptr) {
             return false;
         }
+        // The parts are mostly the built-in database's, whose definitions are
+        // shared: each part and its quantity are asked for under one lock.
+        boost::container::small_vector<const UnitBase*, 8> asked;
         for (const auto& [part, exponent] : parts->getAST()) {
-            const UnitDefinition* definition = cachedDefinition(part);
-            if (definition == nullptr) {
+            asked.push_back(&part.get());
+            asked.push_back(nonDefaultQuantity(part));
+        }
+        boost::container::small_vector<const UnitDefinition*, 8> shared(asked.size());
+        builtin().findSharedDefinitions({asked.data(), asked.size()},
+                                        {shared.data(), shared.size()});
+        for (std::size_t i = 0; i < asked.size(); i += 2) {
+            const UnitDefinition* definition =
+                shared[i] != nullptr ? shared[i] : storedDefinition(*asked[i]);
+            if (definition == nullptr || (asked[i + 1] != nullptr && shared[i + 1] == nullptr &&
+                                          storedDefinition(*asked[i + 1]) == nullptr)) {
                 known.clear();
                 return false;
             }
@@ -602,7 +625,7 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
         definition = &generateInto(map, own.key, entity, parts, known);
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
-    if (quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0) {
+    if (quantity != nullptr && !isDefaultQuantity(*quantity)) {
         genUnitDefinition(*quantity);
     }
     return definition;
@@ -652,7 +675,7 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string
     const auto stored = map.try_emplace(ustring(key), std::move(generated)).first;
     if (RecentDefinition* recent =
             &map != &physicalQuantityDefinitions_ ? recentSlot(entity) : nullptr) {
-        *recent = {&entity, &*stored};
+        *recent = {&entity, &*stored, &map == &temporaryUnitDefinitions_};
     }
     return stored->second;
 }

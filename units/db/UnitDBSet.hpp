@@ -265,6 +265,9 @@ private:
     struct RecentDefinition {
         const UnitBase* entity = nullptr;
         const DefinitionMap::value_type* node = nullptr;
+        // A temporary definition's entity is no database's own, so no
+        // definition of it is shared: a hit needs no look-up of those.
+        bool temporary = false;
     };
     static constexpr std::size_t kRecentDefinitions = 64;
     RecentDefinition* recentSlot(const UnitBase& entity) const;
