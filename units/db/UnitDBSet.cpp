@@ -364,7 +364,7 @@ void UnitDBSet::forgetRecentDefinitions() {
     recent_.fill({});
 }
 
-UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage) const {
+UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool notShared) const {
     RecentDefinition* recent = recentSlot(entity);
     const bool hit = recent != nullptr && recent->entity == &entity &&
                      sameText(recent->node->first, entity.getSymbol());
@@ -372,7 +372,8 @@ UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage) cons
         return {recent->node->first, false, &recent->node->second};
     }
     // Shared definitions are found by the entity alone: no key to make.
-    if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
+    if (const UnitDefinition* shared =
+            notShared ? nullptr : builtin().findSharedDefinition(entity)) {
         return {{}, false, shared};
     }
     if (hit) {
@@ -411,9 +412,27 @@ const UnitDefinition* UnitDBSet::cachedDefinition(const UnitBase& entity) const 
 const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
                                                         const UnitAST* parts) {
     std::lock_guard definitions(definitionLock_);
+    // A registered text usually names units whose definitions are made
+    // already, mostly the built-in database's, which are shared: the entity,
+    // each part and each part's quantity are asked for under one lock.
+    const bool asking = parts != nullptr && memo_ == nullptr && !walking_;
+    boost::container::small_vector<const UnitBase*, 9> asked;
+    boost::container::small_vector<const UnitDefinition*, 9> shared;
+    if (asking) {
+        asked.push_back(&entity);
+        for (const auto& [part, exponent] : parts->getAST()) {
+            asked.push_back(&part.get());
+            asked.push_back(nonDefaultQuantity(part));
+        }
+        shared.resize(asked.size());
+        builtin().findSharedDefinitions({asked.data(), asked.size()},
+                                        {shared.data(), shared.size()});
+    }
     // Nearly every request is for a definition made already: no walk for those.
     ustring storage;
-    const Slot slot = slotOf(entity, storage);
+    const Slot slot = !asking                ? slotOf(entity, storage)
+                      : shared[0] != nullptr ? Slot{{}, false, shared[0]}
+                                             : slotOf(entity, storage, true);
     if (slot.stored != nullptr) {
         const UnitBase* quantity = nonDefaultQuantity(entity);
         if (quantity == nullptr || storedDefinition(*quantity) != nullptr) {
@@ -435,29 +454,22 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
             }
         }
     }
-    // A registered text usually names units whose definitions are made
-    // already: then there is nothing to walk before it, and the definitions
-    // found on the way serve the generation.
+    // With every part's definition made there is nothing to walk before the
+    // entity, and the definitions found serve the generation.
     boost::container::small_vector<const UnitDefinition*, 4> known;
+    const auto ownStored = [this](const UnitBase& part) {
+        ustring partStorage;
+        return slotOf(part, partStorage, true).stored;
+    };
     const auto partsKnown = [&] {
-        if (parts == nullptr || memo_ != nullptr) {
+        if (!asking) {
             return false;
         }
-        // The parts are mostly the built-in database's, whose definitions are
-        // shared: each part and its quantity are asked for under one lock.
-        boost::container::small_vector<const UnitBase*, 8> asked;
-        for (const auto& [part, exponent] : parts->getAST()) {
-            asked.push_back(&part.get());
-            asked.push_back(nonDefaultQuantity(part));
-        }
-        boost::container::small_vector<const UnitDefinition*, 8> shared(asked.size());
-        builtin().findSharedDefinitions({asked.data(), asked.size()},
-                                        {shared.data(), shared.size()});
-        for (std::size_t i = 0; i < asked.size(); i += 2) {
+        for (std::size_t i = 1; i < asked.size(); i += 2) {
             const UnitDefinition* definition =
-                shared[i] != nullptr ? shared[i] : storedDefinition(*asked[i]);
+                shared[i] != nullptr ? shared[i] : ownStored(*asked[i]);
             if (definition == nullptr || (asked[i + 1] != nullptr && shared[i + 1] == nullptr &&
-                                          storedDefinition(*asked[i + 1]) == nullptr)) {
+                                          ownStored(*asked[i + 1]) == nullptr)) {
                 known.clear();
                 return false;
             }

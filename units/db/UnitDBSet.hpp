@@ -201,7 +201,8 @@ private:
         bool qualified = false;
         const UnitDefinition* stored = nullptr;
     };
-    Slot slotOf(const UnitBase& entity, ustring& storage) const;
+    // `notShared` tells that the built-in database was asked already.
+    Slot slotOf(const UnitBase& entity, ustring& storage, bool notShared = false) const;
     // generateDefinitionOnce for an entity whose dependencies are generated;
     // `known` holds the parts' definitions when the caller found them, and
     // `slot` the entity's own look-up when nothing was generated since.

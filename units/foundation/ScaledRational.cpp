@@ -215,9 +215,13 @@ ScaledRational::Scale ScaledRational::power(const Exponent& e) const {
         if (top && bottom && fitsInt32(newScale)) {
             const bool negative = *top < 0 || *bottom < 0;
             const std::int64_t magnitude = *top < 0 ? -*top : *top;
-            return ScaledRational(negative ? -magnitude : magnitude,
-                                  *bottom < 0 ? -*bottom : *bottom,
-                                  static_cast<std::int32_t>(newScale));
+            const std::int64_t numerator = negative ? -magnitude : magnitude;
+            const std::int64_t denominator = *bottom < 0 ? -*bottom : *bottom;
+            const auto scale = static_cast<std::int32_t>(newScale);
+            // Powers of a normalised fraction share no factor and gain no
+            // factor of ten.
+            return holdsNormalised() ? ScaledRational(Normalised{}, numerator, denominator, scale)
+                                     : ScaledRational(numerator, denominator, scale);
         }
     }
     const double n = static_cast<double>(getNumerator());

@@ -57,7 +57,8 @@ public:
     static std::int32_t readInt32Field(std::u16string_view field);
 
 private:
-    // Already normalised, at a scale the sum of two such scales cannot overflow.
+    // A fraction known to be normalised: no divisor to find, no factor of
+    // ten to move into the scale.
     struct Normalised {};
     ScaledRational(Normalised, std::int64_t numerator, std::int64_t denominator, std::int32_t scale)
         : numerator_(numerator), denominator_(denominator), scale_(scale) {}
