@@ -7,10 +7,13 @@
 #include <boost/rational.hpp>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
 #include <string>
+#include <variant>
 
 using CvUnitSys::ConversionFactor;
 using CvUnitSys::Exponent;
@@ -128,6 +131,66 @@ TEST(ScaledRational, IntegerPowersStayExactAndInvertForNegativeExponents) {
     const ConversionFactor root = q ^ Exponent(0.5);
     EXPECT_EQ(kindOf(root), "Double");
     EXPECT_DOUBLE_EQ(root.toDouble(), std::sqrt(20.0 / 3));
+}
+
+// Products with a power of ten and small powers skip the normalising; they must
+// still give the form the normalising constructor gives for the exact value.
+TEST(ScaledRational, ShortcutsGiveTheNormalisedForm) {
+    const ScaledRational operands[] = {
+        {1, 1, 0},
+        {1, 1, 7},
+        {1, 1, -12},
+        {36, 1, 2},
+        {-254, 1, -4},
+        {3, 7, 1},
+        {1, 3, -1},
+        {0, 1, 5},
+        {1, 10, kMinScale},
+        {10, 1, kMaxScale},
+        {1, 1, (1 << 29) + 1},
+        {(1LL << 53) - 1, 1, 0},
+    };
+    // a * b when a double holds it exactly, as the products need.
+    const auto exact = [](std::optional<std::int64_t> a,
+                          std::int64_t b) -> std::optional<std::int64_t> {
+        constexpr std::int64_t bound = std::int64_t{1} << 53;
+        std::int64_t p = 0;
+        if (!a || __builtin_mul_overflow(*a, b, &p) || p > bound || p < -bound) {
+            return std::nullopt;
+        }
+        return p;
+    };
+    const auto expect = [](const ScaledRational::Scale& got, std::optional<std::int64_t> n,
+                           std::optional<std::int64_t> d, std::int64_t s, const std::string& what) {
+        if (n && d && s >= kMinScale && s <= kMaxScale) {
+            EXPECT_EQ(std::visit([](const auto& kind) { return kind.toUString(); }, got),
+                      ScaledRational(*n, *d, static_cast<std::int32_t>(s)).toUString())
+                << what;
+        }
+    };
+    const auto describe = [](const ScaledRational& q) {
+        return std::to_string(q.getNumerator()) + "/" + std::to_string(q.getDenominator()) + "e" +
+               std::to_string(q.getScale());
+    };
+    for (const ScaledRational& a : operands) {
+        for (const ScaledRational& b : operands) {
+            expect(a.product(b), exact(a.getNumerator(), b.getNumerator()),
+                   exact(a.getDenominator(), b.getDenominator()),
+                   std::int64_t{a.getScale()} + b.getScale(), describe(a) + " * " + describe(b));
+        }
+        for (const int k : {-3, -1, 2, 3}) {
+            std::optional<std::int64_t> top = 1;
+            std::optional<std::int64_t> bottom = 1;
+            for (int i = 0; i < std::abs(k); ++i) {
+                top = exact(top, k > 0 ? a.getNumerator() : a.getDenominator());
+                bottom = exact(bottom, k > 0 ? a.getDenominator() : a.getNumerator());
+            }
+            if (a.getNumerator() != 0) {
+                expect(a.power(Exponent(k)), top, bottom, std::int64_t{k} * a.getScale(),
+                       describe(a) + " ^ " + std::to_string(k));
+            }
+        }
+    }
 }
 
 TEST(ScaledRational, IntegerFieldsReadEmptyAsZeroAndRejectTheRest) {

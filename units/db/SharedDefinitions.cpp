@@ -10,6 +10,16 @@ const UnitDefinition* SharedDefinitions::find(const UnitBase& entity) const {
     return found == definitions_.end() ? nullptr : &found->second;
 }
 
+void SharedDefinitions::find(std::span<const UnitBase* const> entities,
+                             std::span<const UnitDefinition*> out) const {
+    std::shared_lock lock(mutex_);
+    for (std::size_t i = 0; i < entities.size(); ++i) {
+        const auto found =
+            entities[i] != nullptr ? definitions_.find(entities[i]) : definitions_.end();
+        out[i] = found == definitions_.end() ? nullptr : &found->second;
+    }
+}
+
 const UnitDefinition& SharedDefinitions::add(const UnitBase& entity,
                                              const UnitDefinition& definition) {
     std::unique_lock lock(mutex_);

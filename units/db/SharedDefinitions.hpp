@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <shared_mutex>
+#include <span>
 #include <unordered_map>
 
 namespace CvUnitSys {
@@ -20,6 +21,10 @@ class SharedDefinitions {
 public:
     // Null when the entity has none.
     const UnitDefinition* find(const UnitBase& entity) const;
+    // Each entity's, or null, under one lock: a definition's parts and their
+    // quantities are asked for together.
+    void find(std::span<const UnitBase* const> entities,
+              std::span<const UnitDefinition*> out) const;
     // The entity's shared definition: the given one when it is the first.
     const UnitDefinition& add(const UnitBase& entity, const UnitDefinition& definition);
     void clear();

@@ -305,14 +305,20 @@ void UnitDBSet::genUnitDefinition(const UnitBase& entity, const UnitAST& parts) 
 
 namespace {
 
+// Entities that compare equal have the same symbol: a symbol of another length
+// rules the default quantity out without a full compare.
+bool isDefaultQuantity(const UnitBase& quantity) {
+    const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
+    return &quantity == &any ||
+           (quantity.getSymbol().size() == any.getSymbol().size() && quantity.compare(any) == 0);
+}
+
 const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
         return nullptr;
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
-    return quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0
-               ? quantity
-               : nullptr;
+    return quantity != nullptr && !isDefaultQuantity(*quantity) ? quantity : nullptr;
 }
 
 const UnitDBSet::DefinitionMap::value_type* findNode(const UnitDBSet::DefinitionMap& map,
@@ -366,14 +372,19 @@ void UnitDBSet::forgetRecentDefinitions() {
     recent_.fill({});
 }
 
-UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage) const {
+UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool notShared) const {
+    RecentDefinition* recent = recentSlot(entity);
+    const bool hit = recent != nullptr && recent->entity == &entity &&
+                     sameText(recent->node->first, entity.getSymbol());
+    if (hit && recent->temporary) {
+        return {recent->node->first, false, &recent->node->second};
+    }
     // Shared definitions are found by the entity alone: no key to make.
-    if (const UnitDefinition* shared = builtin().findSharedDefinition(entity)) {
+    if (const UnitDefinition* shared =
+            notShared ? nullptr : builtin().findSharedDefinition(entity)) {
         return {{}, false, shared};
     }
-    RecentDefinition* recent = recentSlot(entity);
-    if (recent != nullptr && recent->entity == &entity &&
-        sameText(recent->node->first, entity.getSymbol())) {
+    if (hit) {
         return {recent->node->first, false, &recent->node->second};
     }
     const std::u16string_view key = definitionKey(entity, storage);
@@ -381,13 +392,14 @@ UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage) cons
         return {key, !storage.empty(), ownDefinition(entity, key)};
     }
     const auto* node = findNode(unitDefinitions_, key);
-    if (node == nullptr) {
+    const bool temporary = node == nullptr;
+    if (temporary) {
         node = findNode(temporaryUnitDefinitions_, key);
     }
     if (node == nullptr) {
         return {key, false, nullptr};
     }
-    *recent = {&entity, node};
+    *recent = {&entity, node, temporary};
     return {key, false, &node->second};
 }
 
@@ -408,9 +420,27 @@ const UnitDefinition* UnitDBSet::cachedDefinition(const UnitBase& entity) const 
 const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
                                                         const UnitAST* parts) {
     std::lock_guard definitions(definitionLock_);
+    // A registered text usually names units whose definitions are made
+    // already, mostly the built-in database's, which are shared: the entity,
+    // each part and each part's quantity are asked for under one lock.
+    const bool asking = parts != nullptr && memo_ == nullptr && !walking_;
+    boost::container::small_vector<const UnitBase*, 9> asked;
+    boost::container::small_vector<const UnitDefinition*, 9> shared;
+    if (asking) {
+        asked.push_back(&entity);
+        for (const auto& [part, exponent] : parts->getAST()) {
+            asked.push_back(&part.get());
+            asked.push_back(nonDefaultQuantity(part));
+        }
+        shared.resize(asked.size());
+        builtin().findSharedDefinitions({asked.data(), asked.size()},
+                                        {shared.data(), shared.size()});
+    }
     // Nearly every request is for a definition made already: no walk for those.
     ustring storage;
-    const Slot slot = slotOf(entity, storage);
+    const Slot slot = !asking                ? slotOf(entity, storage)
+                      : shared[0] != nullptr ? Slot{{}, false, shared[0]}
+                                             : slotOf(entity, storage, true);
     if (slot.stored != nullptr) {
         const UnitBase* quantity = nonDefaultQuantity(entity);
         if (quantity == nullptr || storedDefinition(*quantity) != nullptr) {
@@ -432,17 +462,22 @@ const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
             }
         }
     }
-    // A registered text usually names units whose definitions are made
-    // already: then there is nothing to walk before it, and the definitions
-    // found on the way serve the generation.
+    // With every part's definition made there is nothing to walk before the
+    // entity, and the definitions found serve the generation.
     boost::container::small_vector<const UnitDefinition*, 4> known;
+    const auto ownStored = [this](const UnitBase& part) {
+        ustring partStorage;
+        return slotOf(part, partStorage, true).stored;
+    };
     const auto partsKnown = [&] {
-        if (parts == nullptr || memo_ != nullptr) {
+        if (!asking) {
             return false;
         }
-        for (const auto& [part, exponent] : parts->getAST()) {
-            const UnitDefinition* definition = cachedDefinition(part);
-            if (definition == nullptr) {
+        for (std::size_t i = 1; i < asked.size(); i += 2) {
+            const UnitDefinition* definition =
+                shared[i] != nullptr ? shared[i] : ownStored(*asked[i]);
+            if (definition == nullptr || (asked[i + 1] != nullptr && shared[i + 1] == nullptr &&
+                                          ownStored(*asked[i + 1]) == nullptr)) {
                 known.clear();
                 return false;
             }
@@ -610,7 +645,7 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
         definition = &generateInto(map, own.key, entity, parts, known);
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
-    if (quantity != nullptr && quantity->compare(UnitFactory::getDefaultPhysicalQuantity()) != 0) {
+    if (quantity != nullptr && !isDefaultQuantity(*quantity)) {
         genUnitDefinition(*quantity);
     }
     return definition;
@@ -660,7 +695,7 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string
     const auto stored = map.try_emplace(ustring(key), std::move(generated)).first;
     if (RecentDefinition* recent =
             &map != &physicalQuantityDefinitions_ ? recentSlot(entity) : nullptr) {
-        *recent = {&entity, &*stored};
+        *recent = {&entity, &*stored, &map == &temporaryUnitDefinitions_};
     }
     return stored->second;
 }

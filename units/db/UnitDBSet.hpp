@@ -202,7 +202,8 @@ private:
         bool qualified = false;
         const UnitDefinition* stored = nullptr;
     };
-    Slot slotOf(const UnitBase& entity, ustring& storage) const;
+    // `notShared` tells that the built-in database was asked already.
+    Slot slotOf(const UnitBase& entity, ustring& storage, bool notShared = false) const;
     // generateDefinitionOnce for an entity whose dependencies are generated;
     // `known` holds the parts' definitions when the caller found them, and
     // `slot` the entity's own look-up when nothing was generated since.
@@ -266,6 +267,9 @@ private:
     struct RecentDefinition {
         const UnitBase* entity = nullptr;
         const DefinitionMap::value_type* node = nullptr;
+        // A temporary definition's entity is no database's own, so no
+        // definition of it is shared: a hit needs no look-up of those.
+        bool temporary = false;
     };
     static constexpr std::size_t kRecentDefinitions = 64;
     RecentDefinition* recentSlot(const UnitBase& entity) const;

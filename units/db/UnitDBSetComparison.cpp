@@ -143,8 +143,13 @@ UnitDBSet::ConversionOutcome UnitDBSet::tryConversionInfo(const UnitBase& a, con
     if (aDefinition == nullptr || bDefinition == nullptr) {
         return notConvertible();
     }
+    // Most texts name no quantity: the default one, which no database holds
+    // and so relates to nothing, matches itself.
+    const UnitBase& aQuantity = quantityOfAny(a);
+    const UnitBase& bQuantity = quantityOfAny(b);
     const bool quantitiesMatch =
-        equivalent(quantityOfAny(a), quantityOfAny(b), UseSimplifiedExpo) == Equivalent;
+        (&aQuantity == &bQuantity && &aQuantity == &UnitFactory::getDefaultPhysicalQuantity()) ||
+        equivalent(aQuantity, bQuantity, UseSimplifiedExpo) == Equivalent;
     const bool aQuantityOnly = isQuantityOnly(a);
     const bool bQuantityOnly = isQuantityOnly(b);
     std::optional<ConversionFactor> special;

@@ -646,6 +646,11 @@ const UnitDefinition* UnitDatabase::findSharedDefinition(const UnitBase& entity)
     return store_->sharedDefinitions.find(entity);
 }
 
+void UnitDatabase::findSharedDefinitions(std::span<const UnitBase* const> entities,
+                                         std::span<const UnitDefinition*> out) const {
+    store_->sharedDefinitions.find(entities, out);
+}
+
 const UnitDefinition* UnitDatabase::shareDefinition(const UnitBase& entity,
                                                     const UnitDefinition& definition) const {
     return owns(entity) ? &store_->sharedDefinitions.add(entity, definition) : nullptr;

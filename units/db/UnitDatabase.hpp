@@ -21,6 +21,7 @@
 #include <mutex>
 #include <optional>
 #include <set>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -142,6 +143,9 @@ public:
     // this database alone, for every set to read; any change to the
     // database's units, quantities or prefixes drops them.
     const UnitDefinition* findSharedDefinition(const UnitBase& entity) const;
+    // The same for several entities at once (null ones are skipped).
+    void findSharedDefinitions(std::span<const UnitBase* const> entities,
+                               std::span<const UnitDefinition*> out) const;
     // The shared definition of an entity the database owns, the given one when
     // it is the first; null for any other entity.
     const UnitDefinition* shareDefinition(const UnitBase& entity,

@@ -34,7 +34,7 @@ void UnitDatabase::addMatchingFundamentalUnitToList(const UnitBase& entity, Unit
     // fundamentals: one hash look-up turns away the many entities that match none.
     const auto& keys =
         unit ? fundamentals.getUnitDefinitions() : fundamentals.getPhysicalQuantityDefinitions();
-    if (!keys.contains(symbol)) {
+    if (!fundamentals.mayBeKey(symbol, unit) || !keys.contains(symbol)) {
         return;
     }
     const auto& candidates =

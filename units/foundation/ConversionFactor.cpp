@@ -4,7 +4,6 @@
 #include "units/foundation/DoubleReciprocalConversionFactor.hpp"
 #include "units/foundation/ExtendedValue.hpp"
 #include "units/foundation/RationalAffineConversionFactor.hpp"
-#include "units/foundation/ScaleConversionFactorRules.hpp"
 
 #include <stdexcept>
 #include <typeinfo>
@@ -22,6 +21,14 @@ using Heap = std::unique_ptr<ConversionFactorImpl>;
 
 template <typename Kind> const Kind* as(const ConversionFactorImpl& f) {
     return dynamic_cast<const Kind*>(&f);
+}
+
+// What extendedValue gives for a kind held in place, without asking its kind.
+template <typename Held> long double scaleValue(const Held& factor) {
+    if (const auto* rational = std::get_if<ScaledRational>(&factor)) {
+        return extendedValue(*rational);
+    }
+    return std::get_if<DoubleConversionFactor>(&factor)->toDouble();
 }
 
 } // namespace
@@ -56,6 +63,20 @@ ConversionFactor::Held ConversionFactor::hold(ScaledRational::Scale scale) {
         scale);
 }
 
+// The kinds held in place copy as they are; only another kind is cloned.
+ConversionFactor::Held ConversionFactor::copyOf(const Held& factor) {
+    switch (factor.index()) {
+    case 1:
+        return Held(std::in_place_index<1>, *std::get_if<1>(&factor));
+    case 2:
+        return Held(std::in_place_index<2>, *std::get_if<2>(&factor));
+    case 3:
+        return hold(**std::get_if<3>(&factor));
+    default:
+        return {};
+    }
+}
+
 const ConversionFactorImpl* ConversionFactor::held() const {
     switch (factor_.index()) {
     case 1:
@@ -83,7 +104,7 @@ ConversionFactor::ConversionFactor(InPlace, Held factor, bool wellDefined)
     : factor_(std::move(factor)), wellDefined_(wellDefined) {}
 
 ConversionFactor::ConversionFactor(const ConversionFactor& o)
-    : factor_(o.isEmpty() ? Held() : hold(*o.held())), wellDefined_(o.wellDefined_) {}
+    : factor_(copyOf(o.factor_)), wellDefined_(o.wellDefined_) {}
 
 // The source is left empty: a moved-from heap kind would otherwise hold a null
 // pointer while reading as a factor.
@@ -98,7 +119,7 @@ ConversionFactor& ConversionFactor::operator=(ConversionFactor&& o) noexcept {
 
 ConversionFactor& ConversionFactor::operator=(const ConversionFactor& o) {
     if (this != &o) {
-        factor_ = o.isEmpty() ? Held() : hold(*o.held());
+        factor_ = copyOf(o.factor_);
     }
     wellDefined_ = o.wellDefined_;
     return *this;
@@ -118,13 +139,21 @@ ConversionFactor ConversionFactor::operator*(const ConversionFactor& o) const {
         return ConversionFactor(
             InPlace{},
             Held(std::in_place_type<DoubleConversionFactor>,
-                 ScaleConversionFactorRules::plainProduct(extendedValue(*held()), *o.held())),
+                 static_cast<double>(scaleValue(factor_) * scaleValue(o.factor_))),
             wellDefined);
     }
     return ConversionFactor(*held() * *o.held(), wellDefined);
 }
 
 ConversionFactor& ConversionFactor::operator*=(const ConversionFactor& o) {
+    // Definitions multiply exact scales part by part: in place.
+    const auto* a = std::get_if<ScaledRational>(&factor_);
+    const auto* b = std::get_if<ScaledRational>(&o.factor_);
+    if (a != nullptr && b != nullptr) {
+        factor_ = hold(a->product(*b));
+        wellDefined_ = wellDefined_ && o.wellDefined_;
+        return *this;
+    }
     *this = *this * o;
     return *this;
 }
@@ -138,7 +167,7 @@ ConversionFactor ConversionFactor::operator/(const ConversionFactor& o) const {
         return ConversionFactor(
             InPlace{},
             Held(std::in_place_type<DoubleConversionFactor>,
-                 ScaleConversionFactorRules::plainQuotient(extendedValue(*held()), *o.held())),
+                 static_cast<double>(scaleValue(factor_) / scaleValue(o.factor_))),
             wellDefined);
     }
     return ConversionFactor(*held() / *o.held(), wellDefined);

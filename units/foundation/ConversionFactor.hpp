@@ -77,6 +77,7 @@ private:
     static Held hold(std::unique_ptr<ConversionFactorImpl> factor);
     static Held hold(const ConversionFactorImpl& factor);
     static Held hold(ScaledRational::Scale scale);
+    static Held copyOf(const Held& factor);
     const ConversionFactorImpl* held() const;
     // Neither affine nor reciprocal: hold() keeps every such kind in place.
     bool isScale() const { return factor_.index() == 1 || factor_.index() == 2; }

@@ -23,24 +23,6 @@ Exponent::Exponent(double x) {
     }
 }
 
-namespace {
-
-// A part that is zero contributes nothing, even against an infinite one: m^inf
-// is (inf, 0), not (inf, NaN).
-double times(double a, double b) {
-    return a == 0.0 || b == 0.0 ? 0.0 : a * b;
-}
-
-} // namespace
-
-Exponent& Exponent::operator*=(const Exponent& o) {
-    const double p = times(pos_, o.pos_) + times(neg_, o.neg_);
-    const double n = times(pos_, o.neg_) + times(neg_, o.pos_);
-    pos_ = p;
-    neg_ = n;
-    return *this;
-}
-
 Exponent& Exponent::operator/=(const Exponent& o) {
     const double s = o.getSimplifiedExpo();
     pos_ /= s;

@@ -19,7 +19,16 @@ public:
     Exponent(double x); // NOLINT(google-explicit-constructor): exponents are written as numbers
     Exponent(double positive, double negative) : pos_(positive), neg_(negative) {}
 
-    Exponent& operator*=(const Exponent& o);
+    // A part that is zero contributes nothing, even against an infinite one:
+    // m^inf is (inf, 0), not (inf, NaN). Inline: every AST expansion raises
+    // each entry by it.
+    Exponent& operator*=(const Exponent& o) {
+        const double p = times(pos_, o.pos_) + times(neg_, o.neg_);
+        const double n = times(pos_, o.neg_) + times(neg_, o.pos_);
+        pos_ = p;
+        neg_ = n;
+        return *this;
+    }
     Exponent& operator/=(const Exponent& o);
     Exponent& operator+=(const Exponent& o);
 
@@ -44,6 +53,8 @@ public:
     ustring toUStringSimplifiedExpo() const;
 
 private:
+    static double times(double a, double b) { return a == 0.0 || b == 0.0 ? 0.0 : a * b; }
+
     double pos_ = 0.0;
     double neg_ = 0.0;
 };

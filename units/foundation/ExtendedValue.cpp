@@ -38,11 +38,15 @@ long double scaleByPowerOfTen(long double x, std::int32_t scale) {
 
 } // namespace
 
+long double extendedValue(const ScaledRational& q) {
+    return scaleByPowerOfTen(static_cast<long double>(q.getNumerator()) /
+                                 static_cast<long double>(q.getDenominator()),
+                             q.getScale());
+}
+
 long double extendedValue(const ConversionFactorImpl& f) {
     if (const auto* q = dynamic_cast<const ScaledRational*>(&f)) {
-        return scaleByPowerOfTen(static_cast<long double>(q->getNumerator()) /
-                                     static_cast<long double>(q->getDenominator()),
-                                 q->getScale());
+        return extendedValue(*q);
     }
     if (const auto* affine = dynamic_cast<const AffineConversionFactorImpl*>(&f)) {
         return extendedValue(affine->getScalingFactor());

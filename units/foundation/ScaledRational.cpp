@@ -92,11 +92,12 @@ ustring integerText(std::int64_t v) {
 } // namespace
 
 ScaledRational::ScaledRational(std::int64_t numerator, std::int64_t denominator, std::int32_t scale)
-    : value_(makeRational(numerator, denominator)), scale_(scale) {
+    : scale_(scale) {
+    assign(makeRational(numerator, denominator));
     simplifyFraction();
 }
 
-ScaledRational::ScaledRational(const ustring& text) : value_(1) {
+ScaledRational::ScaledRational(const ustring& text) {
     const std::vector<ustring> fields = TextServices::split(text, u',');
     if (fields.size() != 2 && fields.size() != 3) {
         return;
@@ -109,7 +110,7 @@ ScaledRational::ScaledRational(const ustring& text) : value_(1) {
     } catch (const NumberConversionError&) {
         return;
     }
-    value_ = makeRational(numerator, denominator);
+    assign(makeRational(numerator, denominator));
     if (fields.size() == 3) {
         scale_ = readInt32Field(fields[2]);
     }
@@ -126,9 +127,20 @@ std::int32_t ScaledRational::readInt32Field(std::u16string_view field) {
 
 // The scale stops at its limits rather than wrap; a factor that far out is
 // infinite or zero as a double anyway.
+void ScaledRational::assign(const Rational& value) {
+    numerator_ = value.numerator();
+    denominator_ = value.denominator();
+}
+
+bool ScaledRational::holdsNormalised() const {
+    constexpr std::int32_t kFarScale = 1 << 29;
+    return scale_ > -kFarScale && scale_ < kFarScale && numerator_ <= kExactInDouble &&
+           numerator_ >= -kExactInDouble && denominator_ <= kExactInDouble;
+}
+
 void ScaledRational::simplifyFraction() {
-    std::int64_t n = value_.numerator();
-    std::int64_t d = value_.denominator();
+    std::int64_t n = numerator_;
+    std::int64_t d = denominator_;
     std::int32_t s = scale_;
     while (n != 0 && n % 10 == 0 && s < std::numeric_limits<std::int32_t>::max()) {
         n /= 10;
@@ -138,8 +150,8 @@ void ScaledRational::simplifyFraction() {
         d /= 10;
         --s;
     }
-    if (n != value_.numerator() || d != value_.denominator()) {
-        value_ = makeRational(n, d);
+    if (n != numerator_ || d != denominator_) {
+        assign(makeRational(n, d));
         scale_ = s;
     }
 }
@@ -161,6 +173,14 @@ ConversionFactorImpl::Ptr ScaledRational::operator*(const ConversionFactorImpl& 
 // Products are formed in double precision, so beyond 2^53 they are rounded
 // before they come back as integers; past 2^63 they stay doubles.
 ScaledRational::Scale ScaledRational::product(const ScaledRational& o) const {
+    // A power of ten times a fraction is that fraction at another scale: most
+    // prefixed units have such factors, and no normalising is needed.
+    if (isPowerOfTen() && holdsNormalised() && o.holdsNormalised()) {
+        return ScaledRational(Normalised{}, o.numerator_, o.denominator_, scale_ + o.scale_);
+    }
+    if (o.isPowerOfTen() && o.holdsNormalised() && holdsNormalised()) {
+        return ScaledRational(Normalised{}, numerator_, denominator_, scale_ + o.scale_);
+    }
     const double n = static_cast<double>(getNumerator()) * static_cast<double>(o.getNumerator());
     const double d =
         static_cast<double>(getDenominator()) * static_cast<double>(o.getDenominator());
@@ -177,6 +197,13 @@ ConversionFactorImpl::Ptr ScaledRational::operator^(const Exponent& e) const {
 }
 
 ScaledRational::Scale ScaledRational::power(const Exponent& e) const {
+    // The inverse, which every unit in a denominator takes: the normalised
+    // fraction turned over is normalised.
+    if (e.getPosExpo() == 0.0 && e.getNegExpo() == 1.0 && holdsNormalised() &&
+        getNumerator() != 0) {
+        return numerator_ < 0 ? ScaledRational(Normalised{}, -denominator_, -numerator_, -scale_)
+                              : ScaledRational(Normalised{}, denominator_, numerator_, -scale_);
+    }
     const double s = e.getSimplifiedExpo();
     // The small whole powers that definitions raise units to, by multiplying:
     // where the result is exact in a double, pow returns that same value.
@@ -188,9 +215,13 @@ ScaledRational::Scale ScaledRational::power(const Exponent& e) const {
         if (top && bottom && fitsInt32(newScale)) {
             const bool negative = *top < 0 || *bottom < 0;
             const std::int64_t magnitude = *top < 0 ? -*top : *top;
-            return ScaledRational(negative ? -magnitude : magnitude,
-                                  *bottom < 0 ? -*bottom : *bottom,
-                                  static_cast<std::int32_t>(newScale));
+            const std::int64_t numerator = negative ? -magnitude : magnitude;
+            const std::int64_t denominator = *bottom < 0 ? -*bottom : *bottom;
+            const auto scale = static_cast<std::int32_t>(newScale);
+            // Powers of a normalised fraction share no factor and gain no
+            // factor of ten.
+            return holdsNormalised() ? ScaledRational(Normalised{}, numerator, denominator, scale)
+                                     : ScaledRational(numerator, denominator, scale);
         }
     }
     const double n = static_cast<double>(getNumerator());
@@ -225,7 +256,8 @@ bool ScaledRational::operator==(const ConversionFactorImpl& o) const {
         return false;
     }
     if (const auto* other = dynamic_cast<const ScaledRational*>(&o)) {
-        return value_ == other->value_ && scale_ == other->scale_;
+        return numerator_ == other->numerator_ && denominator_ == other->denominator_ &&
+               scale_ == other->scale_;
     }
     return toDouble() == o.toDouble();
 }

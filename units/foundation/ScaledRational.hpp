@@ -44,8 +44,8 @@ public:
     Scale product(const ScaledRational& o) const;
     Scale power(const Exponent& e) const;
 
-    std::int64_t getNumerator() const { return value_.numerator(); }
-    std::int64_t getDenominator() const { return value_.denominator(); }
+    std::int64_t getNumerator() const { return numerator_; }
+    std::int64_t getDenominator() const { return denominator_; }
     std::int32_t getScale() const { return scale_; }
 
     // "numerator/denominator*1escale", e.g. "-3/2*1e-1".
@@ -57,7 +57,19 @@ public:
     static std::int32_t readInt32Field(std::u16string_view field);
 
 private:
-    Rational value_;
+    // A fraction known to be normalised: no divisor to find, no factor of
+    // ten to move into the scale.
+    struct Normalised {};
+    ScaledRational(Normalised, std::int64_t numerator, std::int64_t denominator, std::int32_t scale)
+        : numerator_(numerator), denominator_(denominator), scale_(scale) {}
+    void assign(const Rational& value);
+    bool isPowerOfTen() const { return numerator_ == 1 && denominator_ == 1; }
+    // Whether the fraction's normalising stopped at nothing (the scale is far
+    // from its limits) and its parts are exact in a double, as products need.
+    bool holdsNormalised() const;
+
+    std::int64_t numerator_ = 1;
+    std::int64_t denominator_ = 1;
     std::int32_t scale_ = 0;
 };
 

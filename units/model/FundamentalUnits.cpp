@@ -81,6 +81,15 @@ FundamentalUnits::FundamentalUnits() {
         unitSet_.insert(*units_.back());
         addDefinition(unitDefinitions_, *units_.back());
     }
+    addKeys(unitKeys_, unitDefinitions_);
+    addKeys(quantityKeys_, physicalQuantityDefinitions_);
+}
+
+void FundamentalUnits::addKeys(KeyFilter& filter, const DefinitionMap& keys) {
+    for (const auto& [key, definition] : keys) {
+        const std::size_t bit = signature(key);
+        filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
 }
 
 const UnitBase* FundamentalUnits::findUnit(const ustring& text) const {

@@ -4,6 +4,9 @@
 #include "units/model/UnitDefinition.hpp"
 #include "units/model/UnitFactory.hpp"
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -44,6 +47,14 @@ public:
         return physicalQuantityDefinitions_;
     }
 
+    // False when `text` is surely no key of getUnitDefinitions() (or, for a
+    // quantity, of getPhysicalQuantityDefinitions()): a few instructions turn
+    // away nearly every other text without hashing it.
+    bool mayBeKey(const ustring& text, bool unit) const {
+        const std::size_t bit = signature(text);
+        return ((unit ? unitKeys_ : quantityKeys_)[bit / 64] >> (bit % 64) & 1U) != 0;
+    }
+
     FundamentalUnits(const FundamentalUnits&) = delete;
     FundamentalUnits& operator=(const FundamentalUnits&) = delete;
 
@@ -53,6 +64,16 @@ private:
     static std::unique_ptr<FundamentalUnits> sFundamentalUnits;
     static std::once_flag sFundamentalUnits_flag;
 
+    using KeyFilter = std::array<std::uint64_t, 4>;
+    static std::size_t signature(const ustring& text) {
+        const std::size_t first = text.empty() ? 0 : text.front();
+        const std::size_t last = text.empty() ? 0 : text.back();
+        return (first * 31 + last * 7 + text.size()) % 256;
+    }
+    static void addKeys(KeyFilter& filter, const DefinitionMap& keys);
+
+    KeyFilter unitKeys_{};
+    KeyFilter quantityKeys_{};
     DefinitionMap unitDefinitions_;
     DefinitionMap physicalQuantityDefinitions_;
     std::vector<std::unique_ptr<UnitBase>> units_;

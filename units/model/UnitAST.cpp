@@ -3,6 +3,7 @@
 #include "units/foundation/ToleranceCompare.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -189,6 +190,15 @@ void UnitAST::addToAST(const UnitAST& other, const Exponent& e) {
 }
 
 bool UnitAST::equal(const UnitAST& other, ExponentUsage usage) const {
+    // A set's pool gives equal fundamental ASTs one block: then only an
+    // exponent that is not a number, equal to nothing, can tell them apart.
+    if (block_ == other.block_ && block_ != nullptr) {
+        return std::none_of(block_->begin(), block_->end(), [usage](const Entry& entry) {
+            const Exponent& e = entry.second;
+            return usage == UsePosNegExpo ? std::isnan(e.getPosExpo()) || std::isnan(e.getNegExpo())
+                                          : std::isnan(e.getSimplifiedExpo());
+        });
+    }
     return usage == UsePosNegExpo ? equalOnBothParts(other) : equalOnSimplified(other);
 }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace CvUnitSys {
 
@@ -56,9 +57,9 @@ namespace {
 
 // Multiplies `product` by `factor`. A unity product takes the factor as it is:
 // multiplying by unity would turn an exact affine factor into a double one.
-void multiply(ConversionFactor& product, const ConversionFactor& factor) {
+template <typename Factor> void multiply(ConversionFactor& product, Factor&& factor) {
     if (product == ConversionFactor::unity && product.isWellDefined()) {
-        product = factor;
+        product = std::forward<Factor>(factor);
     } else {
         product *= factor;
     }
@@ -84,7 +85,11 @@ void multiplyByPower(ConversionFactor& product, const ConversionFactor& factor, 
     if (factor == ConversionFactor::unity || equalsWhole(e, Exponent::zero)) {
         return;
     }
-    multiply(product, equalsWhole(e, Exponent::unity) ? factor : factor ^ e);
+    if (equalsWhole(e, Exponent::unity)) {
+        multiply(product, factor);
+    } else {
+        multiply(product, factor ^ e);
+    }
 }
 
 // Most entities carry the default factor: it is read once.
