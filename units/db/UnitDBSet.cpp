@@ -408,15 +408,6 @@ const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const 
     return slotOf(entity, storage).stored;
 }
 
-const UnitDefinition* UnitDBSet::cachedDefinition(const UnitBase& entity) const {
-    const UnitDefinition* definition = storedDefinition(entity);
-    const UnitBase* quantity = definition != nullptr ? nonDefaultQuantity(entity) : nullptr;
-    if (quantity != nullptr && storedDefinition(*quantity) == nullptr) {
-        return nullptr;
-    }
-    return definition;
-}
-
 const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
                                                         const UnitAST* parts) {
     std::lock_guard definitions(definitionLock_);

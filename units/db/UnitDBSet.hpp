@@ -244,8 +244,6 @@ private:
     };
     // Removes an invalid unit and every definition that uses it.
     void removeInvalidUnit(UnitDatabase& database, const UnitBase& unit);
-    // The definition when it and its quantity's are cached, else null.
-    const UnitDefinition* cachedDefinition(const UnitBase& entity) const;
     // The entity's own definition under its key, or one the built-in database
     // shares; null when neither exists.
     const UnitDefinition* storedDefinition(const UnitBase& entity, std::u16string_view key) const;
