@@ -1,6 +1,7 @@
 #include "units/query/Whitelist.hpp"
 
 #include "db/DbFixtures.hpp"
+#include "units/model/UnitAST.hpp"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,27 @@ TEST_F(WhitelistTest, ResolvesDefinitionsInTheDatabaseThenTheBuiltinOne) {
     auto broken = makeUnit({.symbol = u"bad", .name = u"bad", .expression = u"m*/s"});
     EXPECT_EQ(thrownId([&] { whitelist.addSuggestions(*broken, *db); }),
               "CorvaneTypes:Unit:ParsingError");
+}
+
+// A set's registration whose name is an expression counts its symbol when the
+// counts are next read, whether or not its unit still lives.
+TEST_F(WhitelistTest, CountsARegistrationsOwnSymbolByTheNextRead) {
+    const UnitAST noParts;
+    for (int k = 0; k < 150; ++k) {
+        const auto gone = makeUnit({.symbol = u"m/s", .name = u"m/s", .expression = u"m/s"});
+        whitelist.addSuggestions(*gone, noParts);
+        whitelist.addSuggestions(unit(u"km/h"), noParts);
+        whitelist.addSuggestions(unit(u"ft"), noParts);
+        if (k == 100) {
+            EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"m/s"), 101);
+        }
+    }
+    EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"m/s"), 150);
+    EXPECT_EQ(whitelist.getSymbolOccurrenceCount(unit(u"km/h")), 150);
+    EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"ft"), 0) << "a proper name";
+    whitelist.addSuggestions(unit(u"km/h"), noParts);
+    whitelist.clearAll();
+    EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"km/h"), 0);
 }
 
 } // namespace

@@ -66,6 +66,7 @@ public:
     const ustring& getAsciiSymbol() const { return texts_.get(UnitTexts::AsciiSymbol); }
     const ustring& getDisplay() const { return texts_.get(UnitTexts::Display); }
     const ustring& getExpression() const { return texts_.get(UnitTexts::Expression); }
+    const UnitTexts& getTexts() const { return texts_; }
     const StoredConversionFactor& getConversionFactor() const { return *conversionFactor_; }
     const ustring& getDisplayString() const { return getExpression(); }
 

@@ -27,9 +27,17 @@ public:
     // Leaves `other` empty: only destruction may follow.
     UnitTexts(UnitTexts&& other) noexcept : block_(std::exchange(other.block_, nullptr)) {}
     UnitTexts& operator=(const UnitTexts&) = delete;
+    // Swaps, so that what was here leaves with `other`: lists of texts can be
+    // reordered and erased from in place.
+    UnitTexts& operator=(UnitTexts&& other) noexcept {
+        std::swap(block_, other.block_);
+        return *this;
+    }
     ~UnitTexts();
 
     const ustring& get(Field field) const { return block_->texts()[block_->index[field]]; }
+    // No other copy holds the texts: the entity they came from is gone.
+    bool isLastCopy() const { return block_->references.load(std::memory_order_acquire) == 1; }
 
 private:
     // Followed in the same allocation by `count` texts.

@@ -174,8 +174,10 @@ std::int32_t UnitTable::nextId() const {
 }
 
 std::int32_t UnitTable::findId(std::u16string_view key) const {
-    const auto found = index_.find(key);
-    return found == index_.end() ? NoUnitId : found->second;
+    const std::int32_t id = index_.find(key, [this](std::int32_t indexed) -> std::u16string_view {
+        return *units_.find(indexed)->second.key;
+    });
+    return id == TextIdIndex::noId ? NoUnitId : id;
 }
 
 std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool fromModel) {
@@ -185,14 +187,10 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
     if (fromModel && expr != Unit::UnitInheritUStr) {
         unitsPropagate_ = true;
     }
-    const auto known = [this](std::u16string_view key) {
-        const std::int32_t id = findId(key);
-        return id != NoUnitId && units_.contains(id) ? id : NoUnitId;
-    };
     // A plain text is its own key: looked up before it is copied.
     const bool plain = isPlainText(expr);
     if (plain) {
-        if (const std::int32_t id = known(expr); id != NoUnitId) {
+        if (const std::int32_t id = findId(expr); id != NoUnitId) {
             return id;
         }
     }
@@ -201,7 +199,7 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         if (!strict) {
             key = sanitize(std::move(key));
         }
-        if (const std::int32_t id = known(key); id != NoUnitId) {
+        if (const std::int32_t id = findId(key); id != NoUnitId) {
             return id;
         }
     }
@@ -327,22 +325,23 @@ void UnitTable::indexKey(std::int32_t id, Entry& entry, ustring&& key) {
     // Usually equal, so compared to the end: memcmp beats the character loop.
     if (expression.size() == key.size() &&
         std::memcmp(expression.data(), key.data(), key.size() * sizeof(char16_t)) == 0) {
-        if (index_.try_emplace(expression, id).second) {
+        if (findId(key) == NoUnitId) {
+            index_.insert(expression, id);
             entry.key = &expression;
         }
         return;
     }
-    if (index_.contains(key)) {
+    if (findId(key) != NoUnitId) {
         return;
     }
     const ustring& kept = ownKeys_.insert_or_assign(id, std::move(key)).first->second;
-    index_.emplace(kept, id);
+    index_.insert(kept, id);
     entry.key = &kept;
 }
 
 void UnitTable::unindexKey(std::int32_t id, const Entry& entry) {
     if (entry.key != nullptr) {
-        index_.erase(*entry.key);
+        index_.erase(*entry.key, id);
         ownKeys_.erase(id);
     }
 }
@@ -352,11 +351,14 @@ void UnitTable::replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitB
         entry.unit = std::move(unit);
         return;
     }
-    ustring key = *entry.key;
-    unindexKey(id, entry);
-    entry.key = nullptr;
+    // The index holds the id, not the text: only where the key lives changes.
+    const ustring& expression = unit->getExpression();
+    if (expression != *entry.key) {
+        entry.key = &ownKeys_.insert_or_assign(id, *entry.key).first->second;
+    } else {
+        entry.key = &expression;
+    }
     entry.unit = std::move(unit);
-    indexKey(id, entry, std::move(key));
 }
 
 std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitPart,

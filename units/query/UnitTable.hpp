@@ -8,6 +8,7 @@
 #include "units/model/UnitSystem.hpp"
 #include "units/platform/Diagnostic.hpp"
 #include "units/platform/FeatureSwitch.hpp"
+#include "units/query/TextIdIndex.hpp"
 #include "units/query/UnitComparison.hpp"
 
 #include <boost/container/flat_map.hpp>
@@ -163,9 +164,9 @@ private:
 
     // Ids come in ascending order, so a sorted vector grows at its end.
     boost::container::flat_map<std::int32_t, Entry> units_;
-    // Keys are views of the texts the entries point at; an entry leaves the
-    // index before its text goes.
-    std::unordered_map<std::u16string_view, std::int32_t> index_;
+    // Ids by the texts their entries point at; an entry leaves the index
+    // before its text goes.
+    TextIdIndex index_;
     // The keys that are not their unit's expression: a text with a quantity, or
     // one answered by a copy of a database unit. Nodes stay put.
     std::unordered_map<std::int32_t, ustring> ownKeys_;

@@ -45,6 +45,39 @@ void Whitelist::addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf
     count(unit.getSymbol(), symbols, UnitBase::isValidStringForUnitName(unit.getName()));
 }
 
+void Whitelist::defer(const UnitBase& unit) {
+    if (pending_.size() >= compactAt_) {
+        compactPending();
+    }
+    pending_.push_back(unit.getTexts());
+}
+
+void Whitelist::settle() const {
+    if (!pending_.empty()) {
+        // Sound: only a non-const call fills the list.
+        const_cast<Whitelist*>(this)->countPending();
+    }
+}
+
+void Whitelist::countPending() {
+    for (const UnitTexts& texts : pending_) {
+        ++intern(texts.get(UnitTexts::Symbol)).occurrences;
+    }
+    pending_.clear();
+    compactAt_ = firstCompaction;
+}
+
+void Whitelist::compactPending() {
+    std::erase_if(pending_, [this](const UnitTexts& texts) {
+        if (!texts.isLastCopy()) {
+            return false;
+        }
+        ++intern(texts.get(UnitTexts::Symbol)).occurrences;
+        return true;
+    });
+    compactAt_ = std::max(firstCompaction, 2 * pending_.size());
+}
+
 void Whitelist::addSuggestions(const UnitBase& unit, const UnitDatabase& database) {
     addDefinition(unit, [&database](const ustring& name) {
         const UnitBase* found = database.getFirstUnit(name).unit;
@@ -71,7 +104,10 @@ void Whitelist::addSuggestions(const UnitBase& unit, const UnitAST& resolved) {
         symbols.emplace_back(entity.get().getSymbol());
     }
     sortUnique(symbols);
-    count(unit.getSymbol(), symbols, UnitBase::isValidStringForUnitName(unit.getName()));
+    count(unit.getSymbol(), symbols, true);
+    if (!UnitBase::isValidStringForUnitName(unit.getName())) {
+        defer(unit);
+    }
 }
 
 void Whitelist::addSuggestionsHelper(const ustring& symbol, const std::set<ustring>& symbols,
@@ -170,6 +206,7 @@ void Whitelist::appendInformation(const EntitySet& completions, Information& inf
     if (expressionEntities.empty()) {
         return;
     }
+    settle();
     // Symbols that no definition used can be no partner.
     std::unordered_map<std::u16string_view, const Symbol*> candidates;
     for (const UnitBase& completion : completions) {
@@ -206,11 +243,14 @@ std::int32_t Whitelist::getSymbolOccurrenceCount(const UnitBase& entity) const {
 }
 
 std::int32_t Whitelist::getSymbolOccurrenceCountHelper(const ustring& symbol) const {
+    settle();
     const Symbol* counted = find(symbol);
     return counted == nullptr ? 0 : counted->occurrences;
 }
 
 void Whitelist::clearAll() {
+    pending_.clear();
+    compactAt_ = firstCompaction;
     symbols_.clear();
     partners_.clear();
     texts_->release();

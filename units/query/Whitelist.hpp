@@ -41,7 +41,9 @@ public:
     // set. A definition that does not parse throws its parse error.
     void addSuggestions(const UnitBase& unit, const UnitDatabase& database);
     void addSuggestions(const UnitBase& unit, const UnitDBSet& set);
-    // As the set variant, for a unit whose expression the set already resolved.
+    // As the set variant, for a unit whose expression the set already resolved
+    // and whose texts no other registration shares: its own symbol is counted
+    // when the counts are next read.
     void addSuggestions(const UnitBase& unit, const UnitAST& resolved);
     // `symbols` appeared together in one definition, that of the unit
     // `symbol`; a unit whose name is no valid name (an expression) counts too.
@@ -108,6 +110,23 @@ private:
     // Pairs are counted both ways at once: each lives in the list of its lower slot.
     void countPair(std::uint32_t a, std::uint32_t b);
     std::int32_t pairCount(std::uint32_t a, std::uint32_t b) const;
+
+    // The symbols of a set's registrations whose names are no valid names wait
+    // here, one shared copy of the unit's texts each, until a count is next
+    // read: tables rarely ask for suggestions, and the unit already holds the
+    // text. Counting them later changes no count that a read sees.
+    void defer(const UnitBase& unit);
+    // Reading const: the pending counts are settled first. Only a set's
+    // whitelist, read by one thread at a time, ever has any.
+    void settle() const;
+    void countPending();
+    // Counts now the pending symbols whose unit is gone: the list holds at
+    // most twice as many as there are live units that registered since the
+    // last read, plus a few.
+    void compactPending();
+    static constexpr std::size_t firstCompaction = 64;
+    std::vector<UnitTexts> pending_;
+    std::size_t compactAt_ = firstCompaction;
 
     // Holds the symbols' entries and texts until clearAll.
     std::unique_ptr<std::pmr::monotonic_buffer_resource> texts_ =

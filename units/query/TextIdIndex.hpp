@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace CvUnitSys {
+
+// Ids by text, for texts that live elsewhere: a slot is an id and its text's
+// hash, eight bytes, where a node-based map spends a node and a bucket on each.
+// The caller hands in each id's text when a hash matches. Linear probing, and
+// erasing shifts the run back, so no slot is ever a tombstone.
+class TextIdIndex {
+public:
+    static constexpr std::int32_t noId = INT32_MIN;
+
+    // noId when absent; `textOf(id)` gives the text an indexed id stands for.
+    template <typename TextOf>
+    std::int32_t find(std::u16string_view text, const TextOf& textOf) const {
+        const std::uint32_t hash = hashOf(text);
+        for (std::size_t at = hash & mask(); slots_[at].id != noId; at = (at + 1) & mask()) {
+            if (slots_[at].hash == hash && textOf(slots_[at].id) == text) {
+                return slots_[at].id;
+            }
+        }
+        return noId;
+    }
+    // The text must not be indexed yet.
+    void insert(std::u16string_view text, std::int32_t id);
+    // The id must be indexed under this text.
+    void erase(std::u16string_view text, std::int32_t id);
+
+private:
+    struct Slot {
+        std::uint32_t hash;
+        std::int32_t id;
+    };
+    static std::uint32_t hashOf(std::u16string_view text);
+    std::size_t mask() const { return slots_.size() - 1; }
+    void place(Slot slot);
+
+    static constexpr std::size_t firstSlots = 8;
+    std::vector<Slot> slots_ = std::vector<Slot>(firstSlots, Slot{0, noId});
+    std::size_t size_ = 0;
+};
+
+} // namespace CvUnitSys
