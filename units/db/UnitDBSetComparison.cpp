@@ -30,6 +30,12 @@ const UnitBase& quantityOfAny(const UnitBase& entity) {
     return unit != nullptr ? quantityOf(*unit) : UnitFactory::getDefaultPhysicalQuantity();
 }
 
+// Most texts name no quantity: the default one, which no database holds and so
+// relates to nothing, matches itself without a comparison.
+bool bothDefault(const UnitBase& a, const UnitBase& b) {
+    return &a == &b && &a == &UnitFactory::getDefaultPhysicalQuantity();
+}
+
 bool isQuantityOnly(const UnitBase& entity) {
     const Unit* unit = asUnit(entity);
     return unit != nullptr && unit->isPQOnly();
@@ -69,7 +75,10 @@ UnitComparison UnitDBSet::equivalent(const UnitBase& a, const UnitBase& b, Expon
     const Unit* ua = asUnit(a);
     const Unit* ub = asUnit(b);
     if (ua != nullptr && ub != nullptr) {
-        if (equivalent(quantityOf(*ua), quantityOf(*ub), usage) != Equivalent) {
+        const UnitBase& aQuantity = quantityOf(*ua);
+        const UnitBase& bQuantity = quantityOf(*ub);
+        if (!bothDefault(aQuantity, bQuantity) &&
+            equivalent(aQuantity, bQuantity, usage) != Equivalent) {
             return IncompatibleUnits;
         }
         const bool aInherit = ua->isInherit();
@@ -143,13 +152,10 @@ UnitDBSet::ConversionOutcome UnitDBSet::tryConversionInfo(const UnitBase& a, con
     if (aDefinition == nullptr || bDefinition == nullptr) {
         return notConvertible();
     }
-    // Most texts name no quantity: the default one, which no database holds
-    // and so relates to nothing, matches itself.
     const UnitBase& aQuantity = quantityOfAny(a);
     const UnitBase& bQuantity = quantityOfAny(b);
-    const bool quantitiesMatch =
-        (&aQuantity == &bQuantity && &aQuantity == &UnitFactory::getDefaultPhysicalQuantity()) ||
-        equivalent(aQuantity, bQuantity, UseSimplifiedExpo) == Equivalent;
+    const bool quantitiesMatch = bothDefault(aQuantity, bQuantity) ||
+                                 equivalent(aQuantity, bQuantity, UseSimplifiedExpo) == Equivalent;
     const bool aQuantityOnly = isQuantityOnly(a);
     const bool bQuantityOnly = isQuantityOnly(b);
     std::optional<ConversionFactor> special;
