@@ -4,6 +4,7 @@
 #include "units/foundation/DoubleReciprocalConversionFactor.hpp"
 #include "units/foundation/ExtendedValue.hpp"
 #include "units/foundation/RationalAffineConversionFactor.hpp"
+#include "units/foundation/ScaleConversionFactorRules.hpp"
 
 #include <stdexcept>
 #include <typeinfo>
@@ -136,11 +137,11 @@ ConversionFactor ConversionFactor::operator*(const ConversionFactor& o) const {
         return ConversionFactor(InPlace{}, hold(a->product(*b)), wellDefined);
     }
     if (isScale() && o.isScale()) {
-        return ConversionFactor(
-            InPlace{},
-            Held(std::in_place_type<DoubleConversionFactor>,
-                 static_cast<double>(scaleValue(factor_) * scaleValue(o.factor_))),
-            wellDefined);
+        return ConversionFactor(InPlace{},
+                                Held(std::in_place_type<DoubleConversionFactor>,
+                                     ScaleConversionFactorRules::plainProduct(
+                                         scaleValue(factor_), scaleValue(o.factor_))),
+                                wellDefined);
     }
     return ConversionFactor(*held() * *o.held(), wellDefined);
 }
@@ -164,11 +165,11 @@ ConversionFactor ConversionFactor::operator/(const ConversionFactor& o) const {
         return ConversionFactor(InPlace{}, Held(), wellDefined);
     }
     if (isScale() && o.isScale()) {
-        return ConversionFactor(
-            InPlace{},
-            Held(std::in_place_type<DoubleConversionFactor>,
-                 static_cast<double>(scaleValue(factor_) / scaleValue(o.factor_))),
-            wellDefined);
+        return ConversionFactor(InPlace{},
+                                Held(std::in_place_type<DoubleConversionFactor>,
+                                     ScaleConversionFactorRules::plainQuotient(
+                                         scaleValue(factor_), scaleValue(o.factor_))),
+                                wellDefined);
     }
     return ConversionFactor(*held() / *o.held(), wellDefined);
 }

@@ -25,15 +25,15 @@ ConversionFactorImpl::Ptr ScaleConversionFactorRules::multiply(long double d,
     if (g.isReciprocal()) {
         return std::make_unique<DoubleReciprocalConversionFactor>(rounded(x * d));
     }
-    return std::make_unique<DoubleConversionFactor>(plainProduct(d, g));
+    return std::make_unique<DoubleConversionFactor>(plainProduct(d, x));
 }
 
-double ScaleConversionFactorRules::plainProduct(long double d, const ConversionFactorImpl& g) {
-    return rounded(d * extendedValue(g));
+double ScaleConversionFactorRules::plainProduct(long double d, long double g) {
+    return rounded(d * g);
 }
 
-double ScaleConversionFactorRules::plainQuotient(long double d, const ConversionFactorImpl& g) {
-    return rounded(d / extendedValue(g));
+double ScaleConversionFactorRules::plainQuotient(long double d, long double g) {
+    return rounded(d / g);
 }
 
 ConversionFactorImpl::Ptr ScaleConversionFactorRules::divide(long double d,
@@ -46,7 +46,7 @@ ConversionFactorImpl::Ptr ScaleConversionFactorRules::divide(long double d,
     if (g.isReciprocal()) {
         return std::make_unique<DoubleReciprocalConversionFactor>(rounded(x / d));
     }
-    return std::make_unique<DoubleConversionFactor>(plainQuotient(d, g));
+    return std::make_unique<DoubleConversionFactor>(plainQuotient(d, x));
 }
 
 } // namespace CvUnitSys

@@ -12,9 +12,10 @@ struct ScaleConversionFactorRules {
     static ConversionFactorImpl::Ptr multiply(long double d, const ConversionFactorImpl& g);
     static ConversionFactorImpl::Ptr divide(long double d, const ConversionFactorImpl& g);
     // The value of multiply and divide for a g that is neither affine nor
-    // reciprocal, whose result is a plain double factor.
-    static double plainProduct(long double d, const ConversionFactorImpl& g);
-    static double plainQuotient(long double d, const ConversionFactorImpl& g);
+    // reciprocal, whose result is a plain double factor; g is given by its
+    // extended value.
+    static double plainProduct(long double d, long double g);
+    static double plainQuotient(long double d, long double g);
 };
 
 } // namespace CvUnitSys

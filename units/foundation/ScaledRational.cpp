@@ -125,8 +125,6 @@ std::int32_t ScaledRational::readInt32Field(std::u16string_view field) {
     return readIntegerField<std::int32_t>(field);
 }
 
-// The scale stops at its limits rather than wrap; a factor that far out is
-// infinite or zero as a double anyway.
 void ScaledRational::assign(const Rational& value) {
     numerator_ = value.numerator();
     denominator_ = value.denominator();
@@ -138,6 +136,8 @@ bool ScaledRational::holdsNormalised() const {
            numerator_ >= -kExactInDouble && denominator_ <= kExactInDouble;
 }
 
+// The scale stops at its limits rather than wrap; a factor that far out is
+// infinite or zero as a double anyway.
 void ScaledRational::simplifyFraction() {
     std::int64_t n = numerator_;
     std::int64_t d = denominator_;
