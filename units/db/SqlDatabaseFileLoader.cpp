@@ -22,6 +22,7 @@
 #include <optional>
 #include <set>
 #include <typeinfo>
+#include <unordered_map>
 
 namespace CvUnitSys {
 
@@ -178,15 +179,30 @@ std::vector<ustring> splitUrls(const ustring& text) {
     return urls;
 }
 
-std::vector<ustring> namesOfGroup(SqlStatement& groupQuery, std::int64_t groupId) {
-    groupQuery.bind(0, groupId);
-    groupQuery.execute();
-    std::vector<ustring> names;
-    while (groupQuery.fetchRow()) {
-        names.push_back(groupQuery.getText(0));
+// The names in a group, read once per group: most rows of a table share a
+// handful of groups (the SI prefixes, the metric system), so asking SQLite per
+// row would read the same few groups hundreds of times. Holds at most one
+// entry per group row of the file, for the length of one table's read.
+class GroupNames {
+public:
+    explicit GroupNames(SqlStatement& query) : query_(query) {}
+
+    const std::vector<ustring>& operator()(std::int64_t groupId) {
+        auto [it, added] = read_.try_emplace(groupId);
+        if (added) {
+            query_.bind(0, groupId);
+            query_.execute();
+            while (query_.fetchRow()) {
+                it->second.push_back(query_.getText(0));
+            }
+        }
+        return it->second;
     }
-    return names;
-}
+
+private:
+    SqlStatement& query_;
+    std::unordered_map<std::int64_t, std::vector<ustring>> read_;
+};
 
 // A row's factor as entities keep it, refused when it does not read. Units
 // share factors (764 units of the built-in database have 367), so each
@@ -365,12 +381,14 @@ void SqlDatabaseFileLoader::readPrefixes(const SqlConnection& sql) {
     FactorCheck checkedFactor;
     runStep(u"unitPrefixes", [&](auto&& eachRow) {
         SqlStatement query(sql, kPrefixesQuery);
-        SqlStatement systems(sql, kPrefixSystemsQuery);
-        SqlStatement provenances(sql, kPrefixProvenancesQuery);
+        SqlStatement systemsQuery(sql, kPrefixSystemsQuery);
+        SqlStatement provenancesQuery(sql, kPrefixProvenancesQuery);
+        GroupNames systems(systemsQuery);
+        GroupNames provenances(provenancesQuery);
         rowsRead_["unit_prefixes"] = eachRow(query, [&](SqlStatement& row) {
-            const std::vector<ustring> systemNames = namesOfGroup(systems, row.getInt(4));
+            const std::vector<ustring>& systemNames = systems(row.getInt(4));
             // Read like the systems, though prefixes keep no provenances.
-            namesOfGroup(provenances, row.getInt(5));
+            provenances(row.getInt(5));
             auto prefix =
                 factory.createUnitPrefix(row.getText(0), row.getText(1), row.getText(2),
                                          row.getText(3), checkedFactor(row, 6, 7), systemNames);
@@ -384,8 +402,10 @@ void SqlDatabaseFileLoader::readPrefixAliases(const SqlConnection& sql) {
     const UnitFactory factory;
     runStep(u"unitPrefixesAliases", [&](auto&& eachRow) {
         SqlStatement query(sql, kPrefixAliasesQuery);
-        SqlStatement systems(sql, kPrefixAliasSystemsQuery);
-        SqlStatement provenances(sql, kPrefixAliasProvenancesQuery);
+        SqlStatement systemsQuery(sql, kPrefixAliasSystemsQuery);
+        SqlStatement provenancesQuery(sql, kPrefixAliasProvenancesQuery);
+        GroupNames systems(systemsQuery);
+        GroupNames provenances(provenancesQuery);
         rowsRead_["prefix_aliases"] = eachRow(query, [&](SqlStatement& row) {
             const ustring prefixName = row.getText(4);
             const UnitPrefix* prefix = firstOf(database_.getUnitPrefix(prefixName));
@@ -393,8 +413,8 @@ void SqlDatabaseFileLoader::readPrefixAliases(const SqlConnection& sql) {
                 reportMissing(u"unitPrefixAliases", "UnitPrefixNotInDatabase", prefixName);
                 return;
             }
-            const std::vector<ustring> systemNames = namesOfGroup(systems, row.getInt(5));
-            namesOfGroup(provenances, row.getInt(6));
+            const std::vector<ustring>& systemNames = systems(row.getInt(5));
+            provenances(row.getInt(6));
             auto alias =
                 factory.createUnitPrefixAlias(row.getText(0), row.getText(1), row.getText(2),
                                               row.getText(3), *prefix, systemNames);
@@ -410,13 +430,15 @@ void SqlDatabaseFileLoader::readUnits(const SqlConnection& sql) {
     FactorCheck checkedFactor;
     runStep(section, [&](auto&& eachRow) {
         SqlStatement query(sql, kUnitsQuery);
-        SqlStatement systems(sql, kUnitSystemsOfGroupQuery);
-        SqlStatement prefixGroup(sql, kPrefixesOfGroupQuery);
+        SqlStatement systemsQuery(sql, kUnitSystemsOfGroupQuery);
+        SqlStatement prefixGroupQuery(sql, kPrefixesOfGroupQuery);
+        GroupNames systems(systemsQuery);
+        GroupNames prefixGroup(prefixGroupQuery);
         rowsRead_["units"] = eachRow(query, [&](SqlStatement& row) {
-            const std::vector<ustring> systemNames = namesOfGroup(systems, row.getInt(7));
+            const std::vector<ustring>& systemNames = systems(row.getInt(7));
             Unit::PrefixSet prefixes;
             bool complete = true;
-            for (const ustring& prefixName : namesOfGroup(prefixGroup, row.getInt(8))) {
+            for (const ustring& prefixName : prefixGroup(row.getInt(8))) {
                 if (const UnitPrefix* prefix = firstOf(database_.getUnitPrefix(prefixName))) {
                     prefixes.insert(*prefix);
                 } else {
@@ -446,7 +468,8 @@ void SqlDatabaseFileLoader::readUnitAliases(const SqlConnection& sql) {
     const UnitFactory factory;
     runStep(section, [&](auto&& eachRow) {
         SqlStatement query(sql, kUnitAliasesQuery);
-        SqlStatement systems(sql, kPrefixSystemsQuery);
+        SqlStatement systemsQuery(sql, kPrefixSystemsQuery);
+        GroupNames systems(systemsQuery);
         rowsRead_["unit_aliases"] = eachRow(query, [&](SqlStatement& row) {
             const ustring unitSymbol = row.getText(3);
             const auto* unit = dynamic_cast<const Unit*>(firstOf(database_.getUnit(unitSymbol)));
@@ -455,8 +478,7 @@ void SqlDatabaseFileLoader::readUnitAliases(const SqlConnection& sql) {
                 return;
             }
             auto alias = factory.createUnitAlias(row.getText(0), row.getText(1), row.getText(2),
-                                                 row.getText(4), *unit,
-                                                 namesOfGroup(systems, row.getInt(5)));
+                                                 row.getText(4), *unit, systems(row.getInt(5)));
             database_.addToAutocomplete(database_.addUnit(std::move(alias)));
         });
     });
