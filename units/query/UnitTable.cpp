@@ -756,7 +756,7 @@ const std::vector<ustring>& UnitTable::getAmbiguousUnitsList(std::int32_t id) {
     });
 }
 
-std::optional<Diagnostic> UnitTable::errorCause(UnitComparison comparison) {
+const std::optional<Diagnostic>& UnitTable::errorCause(UnitComparison comparison) {
     static constexpr const char* keys[] = {nullptr,
                                            "IncompatibleUnits",
                                            nullptr,
@@ -767,11 +767,20 @@ std::optional<Diagnostic> UnitTable::errorCause(UnitComparison comparison) {
                                            "ReciprocalUnits",
                                            "UnresolvedUnits",
                                            "MixedUnits"};
+    // The cause depends on the code alone and carries no text of its own, so
+    // each is made once; hosts ask for one with every pair that does not convert.
+    static const auto causes = [] {
+        std::array<std::optional<Diagnostic>, std::size(keys) + 1> made;
+        for (std::size_t i = 0; i < std::size(keys); ++i) {
+            if (keys[i] != nullptr) {
+                made[i] = cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(keys[i]));
+            }
+        }
+        return made;
+    }();
     const int index = static_cast<int>(comparison);
-    if (index < 0 || index >= static_cast<int>(std::size(keys)) || keys[index] == nullptr) {
-        return std::nullopt;
-    }
-    return cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(keys[index]));
+    const bool known = index >= 0 && index < static_cast<int>(std::size(keys));
+    return causes[known ? static_cast<std::size_t>(index) : std::size(keys)];
 }
 
 UnitDBSet& UnitTable::getUnitDBSetForQuery() {
