@@ -293,6 +293,22 @@ TEST_F(UnitDBSetTest, RebuildsWhenTheListChanges) {
     EXPECT_TRUE(set.findUnit(u"onlyA").empty());
 }
 
+// A registered text's definition holds its unit's texts, which another unit of
+// the same symbol finds; clearing lets both go, which is what bounds them.
+TEST_F(UnitDBSetTest, TemporaryDefinitionsGoWhenCleared) {
+    auto unit = expressionUnit(u"kg*m^3/s");
+    set.genUnitDefinition(*unit);
+    const UnitTexts texts = unit->getTexts();
+    unit.reset();
+    const auto sameSymbol = expressionUnit(u"kg*m^3/s");
+    EXPECT_DOUBLE_EQ(set.getUnitDefinition(*sameSymbol).getFundamentalConversionFactor().toDouble(),
+                     1);
+    EXPECT_FALSE(texts.isLastCopy());
+    set.clearTemporaryUnitDefinitions();
+    EXPECT_TRUE(texts.isLastCopy());
+    EXPECT_THROW(set.getUnitDefinition(*sameSymbol), std::out_of_range);
+}
+
 TEST_F(UnitDBSetTest, ListsGatherEveryDatabase) {
     std::size_t userUnits = 0;
     for (const UnitBase& unit : set.getAllUnits()) {

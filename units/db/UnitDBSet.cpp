@@ -9,6 +9,7 @@
 #include <cstring>
 #include <optional>
 #include <shared_mutex>
+#include <type_traits>
 
 namespace CvUnitSys {
 
@@ -321,13 +322,20 @@ const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
     return quantity != nullptr && !isDefaultQuantity(*quantity) ? quantity : nullptr;
 }
 
-const UnitDBSet::DefinitionMap::value_type* findNode(const UnitDBSet::DefinitionMap& map,
-                                                     std::u16string_view key) {
+const ustring& keyText(const ustring& key) {
+    return key;
+}
+
+const ustring& keyText(const UnitDBSet::TemporaryKey& key) {
+    return key.text();
+}
+
+template <typename Map> auto findNode(const Map& map, std::u16string_view key) {
     const auto found = map.find(key);
     return found == map.end() ? nullptr : &*found;
 }
 
-const UnitDefinition* find(const UnitDBSet::DefinitionMap& map, std::u16string_view key) {
+template <typename Map> const UnitDefinition* find(const Map& map, std::u16string_view key) {
     const auto* node = findNode(map, key);
     return node == nullptr ? nullptr : &node->second;
 }
@@ -375,9 +383,9 @@ void UnitDBSet::forgetRecentDefinitions() {
 UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool notShared) const {
     RecentDefinition* recent = recentSlot(entity);
     const bool hit = recent != nullptr && recent->entity == &entity &&
-                     sameText(recent->node->first, entity.getSymbol());
+                     sameText(*recent->key, entity.getSymbol());
     if (hit && recent->temporary) {
-        return {recent->node->first, false, &recent->node->second};
+        return {*recent->key, false, recent->definition};
     }
     // Shared definitions are found by the entity alone: no key to make.
     if (const UnitDefinition* shared =
@@ -385,21 +393,21 @@ UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool
         return {{}, false, shared};
     }
     if (hit) {
-        return {recent->node->first, false, &recent->node->second};
+        return {*recent->key, false, recent->definition};
     }
     const std::u16string_view key = definitionKey(entity, storage);
     if (recent == nullptr) {
         return {key, !storage.empty(), ownDefinition(entity, key)};
     }
-    const auto* node = findNode(unitDefinitions_, key);
-    const bool temporary = node == nullptr;
-    if (temporary) {
-        node = findNode(temporaryUnitDefinitions_, key);
+    if (const auto* node = findNode(unitDefinitions_, key)) {
+        *recent = {&entity, &node->first, &node->second, false};
+        return {key, false, &node->second};
     }
+    const auto* node = findNode(temporaryUnitDefinitions_, key);
     if (node == nullptr) {
         return {key, false, nullptr};
     }
-    *recent = {&entity, node, temporary};
+    *recent = {&entity, &node->first.text(), &node->second, true};
     return {key, false, &node->second};
 }
 
@@ -632,8 +640,9 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
     if (definition == nullptr && !own.key.empty() && own.key != Unit::UnitInheritUStr) {
         const UnitBase* inDatabase =
             own.qualified ? findFirstUnit(ustring(own.key)) : findFirstUnit(entity.getSymbol());
-        DefinitionMap& map = inDatabase == nullptr ? temporaryUnitDefinitions_ : unitDefinitions_;
-        definition = &generateInto(map, own.key, entity, parts, known);
+        definition = inDatabase == nullptr
+                         ? &generateInto(temporaryUnitDefinitions_, own.key, entity, parts, known)
+                         : &generateInto(unitDefinitions_, own.key, entity, parts, known);
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
     if (quantity != nullptr && !isDefaultQuantity(*quantity)) {
@@ -642,7 +651,26 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
     return definition;
 }
 
-const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string_view key,
+namespace {
+
+ustring storedKey(const UnitDBSet::DefinitionMap&, std::u16string_view key, const UnitBase&) {
+    return ustring(key);
+}
+
+// The entity's own texts when the key is its symbol; a qualified key gets
+// texts of its own.
+UnitDBSet::TemporaryKey storedKey(const UnitDBSet::TemporaryDefinitionMap&, std::u16string_view key,
+                                  const UnitBase& entity) {
+    if (key.data() == entity.getSymbol().data() && key.size() == entity.getSymbol().size()) {
+        return {entity.getTexts()};
+    }
+    return {UnitTexts(ustring(), ustring(key), ustring(), ustring(), ustring())};
+}
+
+} // namespace
+
+template <typename Map>
+const UnitDefinition& UnitDBSet::generateInto(Map& map, std::u16string_view key,
                                               const UnitBase& entity, const UnitAST* parts,
                                               std::span<const UnitDefinition* const> known) {
     if (inProgress_.contains(entity)) {
@@ -666,27 +694,29 @@ const UnitDefinition& UnitDBSet::generateInto(DefinitionMap& map, std::u16string
     UnitSet fundamentals;
     UnitDatabase::addMatchingFundamentalUnitToList(entity, fundamentals);
     if (!fundamentals.empty()) {
-        return map.try_emplace(ustring(key), getUnitDefinition(*fundamentals.begin()))
+        return map
+            .try_emplace(storedKey(map, key, entity), getUnitDefinition(*fundamentals.begin()))
             .first->second;
     }
+    constexpr bool temporary = std::is_same_v<Map, TemporaryDefinitionMap>;
     // The fundamental AST of a registered text is most often one the pool
     // holds already; shared definitions are not pooled and keep their own.
-    UnitAST* scratch =
-        !known.empty() && &map == &temporaryUnitDefinitions_ ? &fundamentalScratch_ : nullptr;
+    UnitAST* scratch = !known.empty() && temporary ? &fundamentalScratch_ : nullptr;
     UnitDefinition generated =
         parts != nullptr ? UnitDefinition::generateDefinition(entity, *parts, this, known, scratch)
                          : UnitDefinition::generateDefinition(entity, this);
     // Made from the built-in database alone: every set may use it.
-    if (databases_.empty() && &map != &temporaryUnitDefinitions_) {
+    if (databases_.empty() && !temporary) {
         if (const UnitDefinition* shared = builtin().shareDefinition(entity, generated)) {
             return *shared;
         }
     }
     generated.compact(fundamentalASTs_);
-    const auto stored = map.try_emplace(ustring(key), std::move(generated)).first;
-    if (RecentDefinition* recent =
-            &map != &physicalQuantityDefinitions_ ? recentSlot(entity) : nullptr) {
-        *recent = {&entity, &*stored, &map == &temporaryUnitDefinitions_};
+    const auto stored = map.try_emplace(storedKey(map, key, entity), std::move(generated)).first;
+    if (RecentDefinition* recent = static_cast<const void*>(&map) != &physicalQuantityDefinitions_
+                                       ? recentSlot(entity)
+                                       : nullptr) {
+        *recent = {&entity, &keyText(stored->first), &stored->second, temporary};
     }
     return stored->second;
 }
@@ -706,7 +736,7 @@ const UnitDefinition& UnitDBSet::getUnitDefinition(const UnitBase& entity) const
         definition = find(temporaryUnitDefinitions_, key);
     }
     // A missing key gets the checked look-up's own error.
-    return definition != nullptr ? *definition : temporaryUnitDefinitions_.at(ustring(key));
+    return definition != nullptr ? *definition : unitDefinitions_.at(ustring(key));
 }
 
 const UnitDefinition& UnitDBSet::definitionOf(const UnitBase& entity) {

@@ -68,6 +68,26 @@ public:
         }
     };
     using DefinitionMap = std::unordered_map<ustring, UnitDefinition, KeyHash, std::equal_to<>>;
+    // A temporary definition is kept for each registered unit: its key shares
+    // the entity's texts, read as their symbol, instead of copying the symbol.
+    struct TemporaryKey {
+        UnitTexts texts;
+        const ustring& text() const { return texts.get(UnitTexts::Symbol); }
+    };
+    struct TemporaryKeyHash : KeyHash {
+        using KeyHash::operator();
+        std::size_t operator()(const TemporaryKey& key) const { return (*this)(key.text()); }
+    };
+    struct TemporaryKeyEqual {
+        using is_transparent = void;
+        static std::u16string_view view(std::u16string_view key) { return key; }
+        static std::u16string_view view(const TemporaryKey& key) { return key.text(); }
+        template <typename A, typename B> bool operator()(const A& a, const B& b) const {
+            return view(a) == view(b);
+        }
+    };
+    using TemporaryDefinitionMap =
+        std::unordered_map<TemporaryKey, UnitDefinition, TemporaryKeyHash, TemporaryKeyEqual>;
     using SystemList = std::vector<std::shared_ptr<UnitSystem>>;
 
     UnitDBSet();
@@ -214,8 +234,9 @@ private:
     // recursion: chains of user units are as long as their author makes them.
     void generateDependencies(const UnitBase& root, const UnitAST* rootParts);
     // Generates the definition into `map` under `key`; the caller found none stored.
-    const UnitDefinition& generateInto(DefinitionMap& map, std::u16string_view key,
-                                       const UnitBase& entity, const UnitAST* parts,
+    template <typename Map>
+    const UnitDefinition& generateInto(Map& map, std::u16string_view key, const UnitBase& entity,
+                                       const UnitAST* parts,
                                        std::span<const UnitDefinition* const> known);
     void validateDatabase(UnitDatabase& database);
     // The quantities whose base expression that of a product of units is,
@@ -256,7 +277,7 @@ private:
 
     DefinitionMap unitDefinitions_;
     DefinitionMap physicalQuantityDefinitions_;
-    DefinitionMap temporaryUnitDefinitions_;
+    TemporaryDefinitionMap temporaryUnitDefinitions_;
     // The own definitions of units last looked up, by entity: a registered
     // unit is asked for again and again, and its key would be hashed in both
     // unit maps each time. Only for sets without user databases, where the key
@@ -264,7 +285,8 @@ private:
     // are emptied whenever a definition node may go.
     struct RecentDefinition {
         const UnitBase* entity = nullptr;
-        const DefinitionMap::value_type* node = nullptr;
+        const ustring* key = nullptr;
+        const UnitDefinition* definition = nullptr;
         // A temporary definition's entity is no database's own, so no
         // definition of it is shared: a hit needs no look-up of those.
         bool temporary = false;

@@ -184,7 +184,10 @@ void UnitDBSet::removeInvalidUnit(UnitDatabase& database, const UnitBase& unit) 
         const ValidationMemo::User user = std::move(gone.back());
         gone.pop_back();
         unitDefinitions_.erase(user.key);
-        temporaryUnitDefinitions_.erase(user.key);
+        if (const auto temporary = temporaryUnitDefinitions_.find(std::u16string_view(user.key));
+            temporary != temporaryUnitDefinitions_.end()) {
+            temporaryUnitDefinitions_.erase(temporary);
+        }
         if (const auto found = memo_->users.find(user.entity); found != memo_->users.end()) {
             for (ValidationMemo::User& next : found->second) {
                 if (seen.insert(next.entity).second) {

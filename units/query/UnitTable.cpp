@@ -121,7 +121,19 @@ bool isOneSymbol(const UnitExprWithTexts& parsed, const ustring& unitPart) {
 // The unit of the id; "InvalidUnitId" when there is none. One look-up for the
 // check and the unit: hosts ask by id all the time.
 template <typename Units> const UnitBase& checkedUnit(const Units& units, std::int32_t id) {
-    const auto found = units.find(id);
+    // Ids are handed out in order and seldom retired, so an entry usually sits
+    // as far from the first as its id: one compare instead of a search.
+    auto found = units.end();
+    if (!units.empty()) {
+        const std::int64_t offset = std::int64_t{id} - units.begin()->first;
+        if (offset >= 0 && offset < static_cast<std::int64_t>(units.size())) {
+            const auto guess = units.nth(static_cast<std::size_t>(offset));
+            found = guess->first == id ? guess : units.end();
+        }
+    }
+    if (found == units.end()) {
+        found = units.find(id);
+    }
     if (found == units.end()) {
         throwUnitMsg("InvalidUnitId", {std::int64_t{id}});
     }
@@ -756,7 +768,7 @@ const std::vector<ustring>& UnitTable::getAmbiguousUnitsList(std::int32_t id) {
     });
 }
 
-std::optional<Diagnostic> UnitTable::errorCause(UnitComparison comparison) {
+const std::optional<Diagnostic>& UnitTable::errorCause(UnitComparison comparison) {
     static constexpr const char* keys[] = {nullptr,
                                            "IncompatibleUnits",
                                            nullptr,
@@ -767,11 +779,20 @@ std::optional<Diagnostic> UnitTable::errorCause(UnitComparison comparison) {
                                            "ReciprocalUnits",
                                            "UnresolvedUnits",
                                            "MixedUnits"};
+    // The cause depends on the code alone and carries no text of its own, so
+    // each is made once; hosts ask for one with every pair that does not convert.
+    static const auto causes = [] {
+        std::array<std::optional<Diagnostic>, std::size(keys) + 1> made;
+        for (std::size_t i = 0; i < std::size(keys); ++i) {
+            if (keys[i] != nullptr) {
+                made[i] = cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(keys[i]));
+            }
+        }
+        return made;
+    }();
     const int index = static_cast<int>(comparison);
-    if (index < 0 || index >= static_cast<int>(std::size(keys)) || keys[index] == nullptr) {
-        return std::nullopt;
-    }
-    return cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(keys[index]));
+    const bool known = index >= 0 && index < static_cast<int>(std::size(keys));
+    return causes[known ? static_cast<std::size_t>(index) : std::size(keys)];
 }
 
 UnitDBSet& UnitTable::getUnitDBSetForQuery() {

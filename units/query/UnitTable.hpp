@@ -113,8 +113,9 @@ public:
     // Computed once per id; safe to call from several threads.
     const std::vector<ustring>& getUndefinedUnitsList(std::int32_t id);
     const std::vector<ustring>& getAmbiguousUnitsList(std::int32_t id);
-    // The diagnostic that explains a failed comparison, or nothing.
-    static std::optional<Diagnostic> errorCause(UnitComparison comparison);
+    // The diagnostic that explains a failed comparison, or nothing; the same
+    // object for every call with the code.
+    static const std::optional<Diagnostic>& errorCause(UnitComparison comparison);
 
     UnitDBSet& getUnitDBSet() { return *set_; }
     UnitDBSet& getUnitDBSetForQuery();
