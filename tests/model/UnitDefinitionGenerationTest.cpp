@@ -1,6 +1,9 @@
 #include "db/DbSetFixtures.hpp"
 
+#include <bit>
 #include <gtest/gtest.h>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -99,6 +102,59 @@ TEST_F(UnitDefinitionGeneration, UnitsAreCheckedAgainstTheirQuantities) {
                                                                &set, UseSimplifiedExpo),
                   c.valid)
             << c.expression.size();
+    }
+}
+
+// Parts given with their definitions take shortcuts (a merge by rank, exact
+// scales multiplied as they are); on many generated products of database
+// units, affine ones and odd exponents among them, the result must be the
+// general expansion's, bit for bit.
+TEST_F(UnitDefinitionGeneration, GivenPartDefinitionsGiveTheGeneralExpansion) {
+    std::vector<const UnitBase*> atoms;
+    for (const UnitBase& unit : set.getAllUnits()) {
+        try {
+            set.definitionOf(unit);
+            atoms.push_back(&unit);
+        } catch (const IException&) {
+        }
+    }
+    ASSERT_GT(atoms.size(), 100U);
+    const Exponent exponents[] = {1, 1, 1, 2, 3, -1, -2, 0.5, 2.0 / 3.0, Exponent(1, 1), 0};
+    const auto bits = [](const Exponent& e) {
+        return std::pair(std::bit_cast<std::uint64_t>(e.getPosExpo()),
+                         std::bit_cast<std::uint64_t>(e.getNegExpo()));
+    };
+    auto plain = expressionUnit(u"x");
+    std::mt19937 random(6);
+    const auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    for (int round = 0; round < 3000; ++round) {
+        UnitAST parts;
+        for (std::size_t n = 1 + pick(4); n > 0; --n) {
+            parts.addToAST(*atoms[pick(atoms.size())], exponents[pick(std::size(exponents))]);
+        }
+        std::vector<const UnitDefinition*> known;
+        for (const auto& [part, exponent] : parts.getAST()) {
+            known.push_back(&set.definitionOf(part));
+        }
+        // An entity of its own factor multiplies it in last.
+        const UnitBase& entity = round % 4 == 0 ? *atoms[pick(atoms.size())] : *plain;
+        UnitAST scratch;
+        const UnitDefinition fast =
+            UnitDefinition::generateDefinition(entity, parts, &set, known, &scratch);
+        const UnitDefinition general = UnitDefinition::generateDefinition(entity, parts, &set);
+        const auto& a = fast.getFundamentalAST().getAST();
+        const auto& b = general.getFundamentalAST().getAST();
+        ASSERT_EQ(a.size(), b.size()) << round;
+        for (auto x = a.begin(), y = b.begin(); x != a.end(); ++x, ++y) {
+            ASSERT_EQ(&x->first.get(), &y->first.get()) << round;
+            ASSERT_EQ(bits(x->second), bits(y->second)) << round;
+        }
+        ASSERT_TRUE(fast.getFundamentalConversionFactor().isIdentical(
+            general.getFundamentalConversionFactor()))
+            << round;
+        ASSERT_TRUE(fast.getConversionFactor().isIdentical(general.getConversionFactor())) << round;
     }
 }
 

@@ -60,6 +60,8 @@ public:
     const ConversionFactorImpl& getFactor() const;
 
     bool isEmpty() const { return factor_.index() == 0; }
+    // The exact scale held, or null for any other kind.
+    const ScaledRational* exactScale() const { return std::get_if<ScaledRational>(&factor_); }
     bool isWellDefined() const { return wellDefined_; }
     void setWellDefined(bool wellDefined) { wellDefined_ = wellDefined; }
 

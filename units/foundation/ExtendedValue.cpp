@@ -13,15 +13,19 @@ namespace {
 
 // Powers of ten up to 10^27 are exact in long double. A table spares powl,
 // which dominated every conversion, and dividing by an exact power rounds once
-// where multiplying by an inexact negative power rounds twice.
+// where multiplying by an inexact negative power rounds twice. Further out,
+// up to the scales of doubles, powl's own values are kept: the same bits,
+// worked out once.
 long double scaleByPowerOfTen(long double x, std::int32_t scale) {
     // Zero is zero at any scale; past the table 10^scale may overflow, and
     // 0 * inf would make it NaN.
     if (x == 0.0L) {
         return x;
     }
+    constexpr std::size_t kExact = 28;
+    constexpr std::size_t kKept = 400;
     static const auto powers = [] {
-        std::array<long double, 28> table{};
+        std::array<long double, kExact> table{};
         long double p = 1.0L;
         for (long double& entry : table) {
             entry = p;
@@ -29,9 +33,20 @@ long double scaleByPowerOfTen(long double x, std::int32_t scale) {
         }
         return table;
     }();
+    static const auto inexact = [] {
+        std::array<std::array<long double, kKept - kExact>, 2> table{};
+        for (std::size_t k = kExact; k < kKept; ++k) {
+            table[0][k - kExact] = std::pow(10.0L, static_cast<long double>(k));
+            table[1][k - kExact] = std::pow(10.0L, -static_cast<long double>(k));
+        }
+        return table;
+    }();
     const auto k = static_cast<std::size_t>(std::abs(static_cast<std::int64_t>(scale)));
-    if (k < powers.size()) {
+    if (k < kExact) {
         return scale >= 0 ? x * powers[k] : x / powers[k];
+    }
+    if (k < kKept) {
+        return x * inexact[scale >= 0 ? 0 : 1][k - kExact];
     }
     return x * std::pow(10.0L, static_cast<long double>(scale));
 }

@@ -109,6 +109,16 @@ void UnitAST::reserve(std::size_t entries) {
     }
 }
 
+void UnitAST::assignSorted(std::span<const Entry> entries) {
+    clear();
+    if (entries.empty()) {
+        return;
+    }
+    prepareChange(entries.size(), true);
+    std::uninitialized_copy(entries.begin(), entries.end(), block_->entries());
+    block_->size_ = static_cast<std::uint32_t>(entries.size());
+}
+
 void UnitAST::shrinkToFit() {
     if (block_ == nullptr || block_->size_ == block_->capacity_) {
         return;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <utility>
 
 namespace CvUnitSys {
@@ -64,6 +65,9 @@ public:
     // Adds every entry of `other` raised to `e`; expands a unit by its definition.
     void addToAST(const UnitAST& other, const Exponent& e);
 
+    // Replaces the entries by `entries`, which are in `compare` order with no
+    // entity twice: a build that merged them itself.
+    void assignSorted(std::span<const Entry> entries);
     // Room for `entries` in all: a build that knows its size allocates once.
     void reserve(std::size_t entries);
     // Drops the room a build left for more entries: for ASTs that are kept.

@@ -3,13 +3,19 @@
 #include "units/db/UnitDBSet.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
 #include "units/foundation/ConversionFactorFactory.hpp"
+#include "units/model/FundamentalUnits.hpp"
 #include "units/model/StoredConversionFactor.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitASTPool.hpp"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <boost/container/small_vector.hpp>
 #include <cmath>
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 namespace CvUnitSys {
 
@@ -93,11 +99,9 @@ void multiplyByPower(ConversionFactor& product, const ConversionFactor& factor, 
 }
 
 // Most entities carry the default factor: it is read once.
-ConversionFactor factorOf(const StoredConversionFactor& stored) {
-    static const StoredConversionFactor defaultStored = defaultStoredConversionFactor();
-    return stored == defaultStored
-               ? UnitDefinition::defaultFactor()
-               : ConversionFactorFactory::createConversionFactor(stored.first, stored.second);
+const StoredConversionFactor& defaultStored() {
+    static const StoredConversionFactor stored = defaultStoredConversionFactor();
+    return stored;
 }
 
 bool isAffineOrReciprocal(const ConversionFactor& factor) {
@@ -122,18 +126,14 @@ UnitAST UnitDefinition::partsOf(const UnitBase& entity, const UnitDBSet* set) {
     return unitAST;
 }
 
-UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAST unitAST,
-                                                  UnitDBSet* set,
-                                                  std::span<const UnitDefinition* const> known,
-                                                  UnitAST* scratch) {
-    ConversionFactor factor = factorOf(entity.getConversionFactor());
+namespace {
 
+// The general expansion of the parts into `fundamentalAST`; gives the
+// fundamental factor of the product.
+ConversionFactor expandParts(const UnitAST& unitAST, UnitDBSet* set,
+                             std::span<const UnitDefinition* const> known, bool partsKnown,
+                             UnitAST& fundamentalAST) {
     const bool alone = unitAST.getAST().size() == 1;
-    const bool partsKnown = known.size() == unitAST.getAST().size();
-    UnitAST own;
-    // Parts given with their definitions ask the set for nothing, so no
-    // generation can come back and build in the scratch meanwhile.
-    UnitAST& fundamentalAST = scratch != nullptr && partsKnown ? *scratch : own;
     fundamentalAST.clear();
     ConversionFactor fundamentalFactor = ConversionFactor::unity;
     if (partsKnown) {
@@ -164,7 +164,196 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAS
         multiplyByPower(fundamentalFactor, partDefinition.getFundamentalConversionFactor(),
                         exponent);
     }
-    if (factor != ConversionFactor::unity) {
+    return fundamentalFactor;
+}
+
+// Where each fundamental entity falls in `compare` order among those of its
+// kind. A registered text nearly always expands into fundamental units
+// alone: their exponents gather by rank, with no compare and no merge.
+class FundamentalRanks {
+public:
+    static constexpr std::size_t kMaxRanks = 32;
+
+    static const FundamentalRanks& get() {
+        static const FundamentalRanks ranks;
+        return ranks;
+    }
+    // The rank, or -1 for an entity that has none: a probe or two of a small
+    // table keyed by address.
+    int of(const UnitBase& entity) const {
+        for (std::size_t i = slotOf(&entity);; i = (i + 1) % kSlots) {
+            if (slots_[i].entity == &entity || slots_[i].entity == nullptr) {
+                return slots_[i].rank;
+            }
+        }
+    }
+    bool isUnit(int rank) const { return static_cast<std::size_t>(rank) < units_; }
+    const UnitBase& at(int rank) const { return *order_[static_cast<std::size_t>(rank)]; }
+
+private:
+    static constexpr std::size_t kSlots = 64;
+    struct Slot {
+        const UnitBase* entity = nullptr;
+        int rank = -1;
+    };
+    static std::size_t slotOf(const UnitBase* entity) {
+        constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
+        return static_cast<std::size_t>(
+            (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(entity)) * kGolden) >> 58);
+    }
+
+    FundamentalRanks() {
+        const FundamentalUnits& fundamentals = FundamentalUnits::get();
+        for (const UnitBase& unit : fundamentals.getUnitSet()) {
+            order_.push_back(&unit);
+        }
+        units_ = order_.size();
+        for (const UnitBase& quantity : fundamentals.getPhysicalQuantitySet()) {
+            order_.push_back(&quantity);
+        }
+        // Entities past the bound get no rank: they take the general merge.
+        order_.resize(std::min(order_.size(), kMaxRanks));
+        for (std::size_t rank = 0; rank < order_.size(); ++rank) {
+            std::size_t i = slotOf(order_[rank]);
+            while (slots_[i].entity != nullptr) {
+                i = (i + 1) % kSlots;
+            }
+            slots_[i] = {order_[rank], static_cast<int>(rank)};
+        }
+    }
+
+    std::vector<const UnitBase*> order_;
+    std::size_t units_ = 0;
+    // At most half full, so that a probe always ends.
+    std::array<Slot, kSlots> slots_{};
+};
+
+// The parts' fundamental expansions raised to their exponents, gathered into
+// `into` as addToAST would merge them, when every part expands and every
+// entry is a fundamental entity of one kind; false, with `into` untouched,
+// otherwise. Each entity's exponents add up in the parts' order, as in a merge.
+bool gatherFundamentals(const UnitAST& unitAST, std::span<const UnitDefinition* const> known,
+                        UnitAST& into) {
+    const FundamentalRanks& ranks = FundamentalRanks::get();
+    const bool alone = unitAST.getAST().size() == 1;
+    // Each rank's place among the gathered entries, in the order first seen.
+    std::array<std::int8_t, FundamentalRanks::kMaxRanks> place;
+    place.fill(-1);
+    boost::container::small_vector<std::pair<int, Exponent>, 12> gathered;
+    int kind = -1;
+    std::size_t index = 0;
+    for (const auto& [part, exponent] : unitAST.getAST()) {
+        const UnitDefinition& partDefinition = *known[index++];
+        if (isAffineOrReciprocal(partDefinition.getConversionFactor()) &&
+            !(alone && exponent == Exponent::unity)) {
+            return false;
+        }
+        for (const auto& [entity, own] : partDefinition.getFundamentalAST().getAST()) {
+            const int rank = ranks.of(entity.get());
+            if (rank < 0) {
+                return false;
+            }
+            const int entityKind = ranks.isUnit(rank) ? 0 : 1;
+            if (kind != -1 && kind != entityKind) {
+                return false;
+            }
+            kind = entityKind;
+            Exponent raised = own;
+            raised *= exponent;
+            std::int8_t& at = place[static_cast<std::size_t>(rank)];
+            if (at >= 0) {
+                gathered[static_cast<std::size_t>(at)].second += raised;
+            } else {
+                at = static_cast<std::int8_t>(gathered.size());
+                gathered.emplace_back(rank, raised);
+            }
+        }
+    }
+    std::sort(gathered.begin(), gathered.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    boost::container::small_vector<UnitAST::Entry, 12> entries;
+    for (const auto& [rank, exponent] : gathered) {
+        entries.emplace_back(ranks.at(rank), exponent);
+    }
+    into.assignSorted({entries.data(), entries.size()});
+    return true;
+}
+
+bool isUnity(const ScaledRational& scale) {
+    return scale.getNumerator() == 1 && scale.getDenominator() == 1 && scale.getScale() == 0;
+}
+
+// multiplyByPower's step on exact scales held as they are; false, with
+// `product` untouched, when the step leaves the exact scales.
+bool multiplyExactByPower(ScaledRational& product, const ScaledRational& factor,
+                          const Exponent& e) {
+    if (isUnity(factor) || equalsWhole(e, Exponent::zero)) {
+        return true;
+    }
+    const ScaledRational::Scale raised =
+        equalsWhole(e, Exponent::unity) ? ScaledRational::Scale(factor) : factor.power(e);
+    const auto* exact = std::get_if<ScaledRational>(&raised);
+    if (exact == nullptr) {
+        return false;
+    }
+    if (isUnity(product)) {
+        product = *exact;
+        return true;
+    }
+    const ScaledRational::Scale next = product.product(*exact);
+    if (const auto* exactNext = std::get_if<ScaledRational>(&next)) {
+        product = *exactNext;
+        return true;
+    }
+    return false;
+}
+
+// The parts' fundamental factors raised to their exponents and multiplied, as
+// the general expansion does, but on exact scales alone for as long as they
+// last: no factor object per step.
+ConversionFactor fundamentalProduct(const UnitAST& unitAST,
+                                    std::span<const UnitDefinition* const> known) {
+    ScaledRational exact = *ConversionFactor::unity.exactScale();
+    const auto& entries = unitAST.getAST();
+    std::size_t index = 0;
+    for (; index < entries.size(); ++index) {
+        const ConversionFactor& factor = known[index]->getFundamentalConversionFactor();
+        const ScaledRational* scale = factor.isWellDefined() ? factor.exactScale() : nullptr;
+        if (scale == nullptr ||
+            !multiplyExactByPower(exact, *scale, entries.begin()[index].second)) {
+            break;
+        }
+    }
+    ConversionFactor product(exact);
+    for (; index < entries.size(); ++index) {
+        multiplyByPower(product, known[index]->getFundamentalConversionFactor(),
+                        entries.begin()[index].second);
+    }
+    return product;
+}
+
+} // namespace
+
+UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAST unitAST,
+                                                  UnitDBSet* set,
+                                                  std::span<const UnitDefinition* const> known,
+                                                  UnitAST* scratch) {
+    const StoredConversionFactor& stored = entity.getConversionFactor();
+    // The default factor is unity, which leaves the product as it is.
+    const bool ownFactor = stored != defaultStored();
+    ConversionFactor factor =
+        ownFactor ? ConversionFactorFactory::createConversionFactor(stored.first, stored.second)
+                  : UnitDefinition::defaultFactor();
+    const bool partsKnown = known.size() == unitAST.getAST().size();
+    UnitAST own;
+    // Parts given with their definitions ask the set for nothing, so no
+    // generation can come back and build in the scratch meanwhile.
+    UnitAST& fundamentalAST = scratch != nullptr && partsKnown ? *scratch : own;
+    ConversionFactor fundamentalFactor =
+        partsKnown && gatherFundamentals(unitAST, known, fundamentalAST)
+            ? fundamentalProduct(unitAST, known)
+            : expandParts(unitAST, set, known, partsKnown, fundamentalAST);
+    if (ownFactor && factor != ConversionFactor::unity) {
         const bool wellDefined = fundamentalFactor.isWellDefined();
         multiply(fundamentalFactor, factor);
         fundamentalFactor.setWellDefined(wellDefined && fundamentalFactor.isWellDefined());
