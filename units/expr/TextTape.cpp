@@ -86,19 +86,26 @@ const UnitDatabase::FirstUnit* TextTape::find(std::u16string_view symbol) const 
     return nullptr;
 }
 
-std::uint32_t TextTape::symbol(const ustring& text) {
+std::uint32_t TextTape::symbol(std::u16string_view text, const UnitBase*& first) {
     const UnitDatabase::FirstUnit* kept = find(text);
-    const UnitDatabase::FirstUnit found = kept != nullptr ? *kept : database_->getFirstUnit(text);
-    if (kept == nullptr && answers_.size() < SymbolLookups::maxKept &&
-        text.size() <= SymbolLookups::maxSymbolLength) {
-        answers_.push_back({text, found});
+    UnitDatabase::FirstUnit found;
+    if (kept != nullptr) {
+        found = *kept;
+    } else {
+        const ustring owned(text);
+        found = database_->getFirstUnit(owned);
+        if (answers_.size() < SymbolLookups::maxKept &&
+            text.size() <= SymbolLookups::maxSymbolLength) {
+            answers_.push_back({owned, found});
+        }
     }
+    first = found.unit;
     // A symbol several units answer to stands for itself, as in the text builder.
     const UnitBase* unit = found.several ? nullptr : found.unit;
     const auto at = static_cast<std::uint32_t>(texts_.size());
     if (unit == nullptr) {
-        texts_.push_back(text);
-        texts_.push_back(GenDisp::symbolText(text, nullptr));
+        texts_.emplace_back(text);
+        texts_.push_back(GenDisp::symbolText(texts_.back(), nullptr));
     }
     items_.push_back(Item{true, Affix::Close, 0, unit, at});
     return static_cast<std::uint32_t>(items_.size() - 1);
@@ -165,41 +172,69 @@ std::array<ustring, 4> TextTape::write() const {
     return texts;
 }
 
+void TextTapeBuilder::merge(Result& value, const Result& operand, bool invert) {
+    std::uint32_t end = value.end;
+    for (std::uint32_t i = operand.begin; i < operand.end; ++i) {
+        ParsedSymbol factor = factors_[i];
+        if (invert) {
+            factor.exponent =
+                CvUnitSys::Exponent(factor.exponent.getNegExpo(), factor.exponent.getPosExpo());
+        }
+        const auto last = factors_.begin() + end;
+        const auto same =
+            std::find_if(factors_.begin() + value.begin, last,
+                         [&](const ParsedSymbol& s) { return s.text == factor.text; });
+        if (same != last) {
+            same->exponent += factor.exponent;
+        } else {
+            factors_[end++] = factor;
+        }
+    }
+    factors_.resize(end);
+    value.end = end;
+}
+
 void TextTapeBuilder::multiply(Result& value, Result& operand) {
-    UnitExprBuilder::multiply(value.expr, operand.expr);
+    merge(value, operand, false);
     tape_.prefix(operand.first, TextTape::Affix::Times);
 }
 
 void TextTapeBuilder::divide(Result& value, Result& operand) {
-    UnitExprBuilder::divide(value.expr, operand.expr);
+    merge(value, operand, true);
     tape_.prefix(operand.first, TextTape::Affix::Over);
 }
 
 void TextTapeBuilder::invertInto(Result& value, Result& operand) {
-    UnitExprBuilder::invertInto(value.expr, operand.expr);
+    // As UnitExpr::invert: raised to -1, not swapped part by part.
+    for (std::uint32_t i = operand.begin; i < operand.end; ++i) {
+        factors_[i].exponent *= CvUnitSys::Exponent(-1.0);
+    }
     tape_.prefix(operand.first, TextTape::Affix::OneOver);
-    value.first = operand.first;
+    value = operand;
 }
 
-void TextTapeBuilder::fromSymbol(Result& value, const ustring& symbol) {
-    UnitExprBuilder::fromSymbol(value.expr, symbol);
-    value.first = tape_.symbol(symbol);
-}
-
-void TextTapeBuilder::fromSub(Result& value, SubExpr& sub) {
-    UnitExprBuilder::fromSub(value.expr, sub.expr);
-    value.first = sub.first;
+void TextTapeBuilder::fromSymbol(Result& value, std::u16string_view symbol) {
+    const UnitBase* first = nullptr;
+    value.first = tape_.symbol(symbol, first);
+    value.begin = static_cast<std::uint32_t>(factors_.size());
+    if (factors_.size() == maxFactors) {
+        full_ = true;
+    } else {
+        factors_.push_back(ParsedSymbol{symbol, CvUnitSys::Exponent(1.0), first});
+    }
+    value.end = static_cast<std::uint32_t>(factors_.size());
 }
 
 void TextTapeBuilder::parenthesize(SubExpr& sub, Result& value) {
-    UnitExprBuilder::parenthesize(sub.expr, value.expr);
     tape_.prefix(value.first, TextTape::Affix::Open);
     tape_.close();
-    sub.first = value.first;
+    sub = value;
 }
 
 void TextTapeBuilder::raise(Result& value, Exponent& e) {
-    UnitExprBuilder::raise(value.expr, e.value);
+    for (std::uint32_t i = value.begin; i < value.end; ++i) {
+        factors_[i].exponent *= e.value;
+    }
     tape_.raise(std::move(e.text.text));
 }
 

@@ -17,6 +17,7 @@
 #include <array>
 #include <cstring>
 #include <iterator>
+#include <span>
 #include <utility>
 
 namespace CvUnitSys {
@@ -107,15 +108,13 @@ bool isDefaultQuantity(const UnitBase& quantity) {
 void parseValidUnitPart(const ustring& unitPart,
                         std::optional<UnitTable::PreparedUnitPart>& prepared) {
     UnitExprWithTexts parsed = UnitExprWithTexts::parse(unitPart);
-    if (UnitBase::isValidUnitExpr(parsed.expr)) {
-        prepared.emplace(std::move(parsed));
+    if (std::ranges::all_of(parsed.symbols, [](const ParsedSymbol& symbol) {
+            return isValidStringForUnitName(symbol.text);
+        })) {
+        // Only a text that is one symbol with no operator can name a database unit.
+        const bool oneSymbol = parsed.symbols.size() == 1 && parsed.symbols[0].text == unitPart;
+        prepared.emplace(std::move(parsed), oneSymbol);
     }
-}
-
-// Only a text that is one symbol with no operator can name a database unit.
-bool isOneSymbol(const UnitExprWithTexts& parsed, const ustring& unitPart) {
-    const auto& symbols = parsed.expr.getExpr();
-    return symbols.size() == 1 && symbols.begin()->first == unitPart;
 }
 
 // The unit of the id; "InvalidUnitId" when there is none. One look-up for the
@@ -261,10 +260,11 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         if (quantityOnly) {
             resolved = set_->hasPhysicalQuantity(quantityPart);
         } else if (prepared) {
-            prepared->parts = set_->resolveUnitExpr(
-                prepared->parsed.expr, prepared->parsed.lookedUpIn, prepared->parsed.firstUnits);
+            const std::span<const ParsedSymbol> symbols(prepared->parsed.symbols.data(),
+                                                        prepared->parsed.symbols.size());
+            prepared->parts = set_->resolveUnitExpr(symbols, prepared->parsed.lookedUpIn);
             resolved = prepared->parts.has_value();
-            ambiguous = resolved && set_->isAmbiguousUnitExpr(prepared->parsed.expr);
+            ambiguous = resolved && set_->isAmbiguousUnitExpr(symbols);
         } else {
             resolved = resolves(*set_, unitPart);
             ambiguous = resolved && set_->isAmbiguousUnitExpr(unitPart);
@@ -371,8 +371,7 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitP
         }
     }
     std::unique_ptr<UnitBase> unit;
-    const bool copied = resolved &&
-                        (prepared == nullptr || isOneSymbol(prepared->parsed, unitPart)) &&
+    const bool copied = resolved && (prepared == nullptr || prepared->oneSymbol) &&
                         set_->hasUnit(unitPart, quantity);
     if (copied) {
         unit = set_->getUnit(unitPart).clone();

@@ -67,8 +67,11 @@ public:
     // every step of a registration.
     struct PreparedUnitPart {
         // Built in place: the parse result is large and moved once.
-        explicit PreparedUnitPart(UnitExprWithTexts&& p) : parsed(std::move(p)) {}
+        PreparedUnitPart(UnitExprWithTexts&& p, bool one) : parsed(std::move(p)), oneSymbol(one) {}
+        // Its symbols are views of the unit part, read before the part moves on.
         UnitExprWithTexts parsed;
+        // The part is one symbol with no operator, so it may name a database unit.
+        bool oneSymbol;
         std::optional<UnitAST> parts;
     };
     // `prepared` is the unit part's preparation, when the caller has it; the

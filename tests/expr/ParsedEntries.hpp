@@ -1,0 +1,32 @@
+#pragma once
+
+#include "units/expr/UnitExpr.hpp"
+#include "units/expr/UnitExprWithTexts.hpp"
+
+#include <tuple>
+#include <vector>
+
+namespace expr_test {
+
+// Symbols in order with both exponent parts, compared exactly: the parse
+// must not change how exponents are summed.
+using Entries = std::vector<std::tuple<ustring, double, double>>;
+
+inline Entries entriesOf(const UnitExpr& expr) {
+    Entries out;
+    for (const auto& [symbol, e] : expr.getExpr()) {
+        out.emplace_back(symbol, e.getPosExpo(), e.getNegExpo());
+    }
+    return out;
+}
+
+inline Entries entriesOf(const CvUnitSys::UnitExprWithTexts& parsed) {
+    Entries out;
+    for (const auto& symbol : parsed.symbols) {
+        out.emplace_back(ustring(symbol.text), symbol.exponent.getPosExpo(),
+                         symbol.exponent.getNegExpo());
+    }
+    return out;
+}
+
+} // namespace expr_test
