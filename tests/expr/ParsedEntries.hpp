@@ -3,6 +3,8 @@
 #include "units/expr/UnitExpr.hpp"
 #include "units/expr/UnitExprWithTexts.hpp"
 
+#include <array>
+#include <cstddef>
 #include <tuple>
 #include <vector>
 
@@ -27,6 +29,18 @@ inline Entries entriesOf(const CvUnitSys::UnitExprWithTexts& parsed) {
                          symbol.exponent.getNegExpo());
     }
     return out;
+}
+
+// The four texts, with those the parse left as the text itself filled in.
+inline std::array<ustring, 4> textsOf(const CvUnitSys::UnitExprWithTexts& parsed,
+                                      const ustring& text) {
+    std::array<ustring, 4> texts = parsed.texts;
+    for (std::size_t form = 0; form < texts.size(); ++form) {
+        if ((parsed.sameAsText >> form & 1U) != 0) {
+            texts[form] = text;
+        }
+    }
+    return texts;
 }
 
 } // namespace expr_test

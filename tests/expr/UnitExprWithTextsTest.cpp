@@ -58,7 +58,7 @@ TEST(UnitExprWithTexts, AgreesWithTheSeparateParseAndConversion) {
         parseUnitExprThrows(text, expected);
         EXPECT_EQ(expr_test::entriesOf(once), expr_test::entriesOf(expected))
             << testing::PrintToString(text);
-        EXPECT_EQ(once.texts, CvUnitSys::genConvertedStringsFromExpr(text))
+        EXPECT_EQ(expr_test::textsOf(once, text), CvUnitSys::genConvertedStringsFromExpr(text))
             << testing::PrintToString(text);
         expectBuiltinAnswers(once);
     }
@@ -85,7 +85,7 @@ TEST(UnitExprWithTexts, ReadsTextsOfManySymbols) {
     UnitExpr expected;
     parseUnitExprThrows(text, expected);
     EXPECT_EQ(expr_test::entriesOf(parsed), expr_test::entriesOf(expected));
-    EXPECT_EQ(parsed.texts, CvUnitSys::genConvertedStringsFromExpr(text));
+    EXPECT_EQ(expr_test::textsOf(parsed, text), CvUnitSys::genConvertedStringsFromExpr(text));
     expectBuiltinAnswers(parsed);
     EXPECT_NE(parsed.symbols.front().first, nullptr);
 }

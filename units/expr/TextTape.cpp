@@ -92,11 +92,10 @@ std::uint32_t TextTape::symbol(std::u16string_view text, const UnitBase*& first)
     if (kept != nullptr) {
         found = *kept;
     } else {
-        const ustring owned(text);
-        found = database_->getFirstUnit(owned);
+        found = database_->getFirstUnit(ustring(text));
         if (answers_.size() < SymbolLookups::maxKept &&
             text.size() <= SymbolLookups::maxSymbolLength) {
-            answers_.push_back({owned, found});
+            answers_.push_back({text, found});
         }
     }
     first = found.unit;
@@ -151,25 +150,30 @@ template <typename Out> void TextTape::emit(std::array<Out, 4>& out) const {
     }
 }
 
-std::array<ustring, 4> TextTape::write() const {
+std::uint8_t TextTape::write(std::u16string_view source, std::array<ustring, 4>& texts) const {
     std::array<Fixed, 4> buffers;
     emit(buffers);
     if (std::ranges::none_of(buffers, &Fixed::overflow)) {
-        return {ustring(buffers[0].data.data(), buffers[0].size),
-                ustring(buffers[1].data.data(), buffers[1].size),
-                ustring(buffers[2].data.data(), buffers[2].size),
-                ustring(buffers[3].data.data(), buffers[3].size)};
+        std::uint8_t same = 0;
+        for (std::size_t form = 0; form < texts.size(); ++form) {
+            const std::u16string_view written(buffers[form].data.data(), buffers[form].size);
+            if (written == source) {
+                same |= static_cast<std::uint8_t>(1U << form);
+            } else {
+                texts[form].assign(written);
+            }
+        }
+        return same;
     }
     std::array<Measure, 4> sizes{};
     emit(sizes);
-    std::array<ustring, 4> texts;
     std::array<Copy, 4> copies{};
     for (std::size_t form = 0; form < texts.size(); ++form) {
         texts[form].resize(sizes[form].size);
         copies[form].at = texts[form].data();
     }
     emit(copies);
-    return texts;
+    return 0;
 }
 
 void TextTapeBuilder::merge(Result& value, const Result& operand, bool invert) {

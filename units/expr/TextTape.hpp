@@ -30,7 +30,7 @@ public:
 
     // Records a symbol, looked up in the database as the text builder looks
     // it up; returns its position and sets `first` to the database's first
-    // unit for it.
+    // unit for it. The text must outlive the tape.
     std::uint32_t symbol(std::u16string_view text, const UnitBase*& first);
     // Puts `affix` before everything already written before the symbol at
     // `at`; the latest is the outermost.
@@ -38,8 +38,10 @@ public:
     void close();
     void raise(ustring exponent);
 
-    // The texts indexed by ConversionFormatType.
-    std::array<ustring, 4> write() const;
+    // The texts into `texts`, indexed by ConversionFormatType, but for those
+    // equal to `source`: they are left empty, not copied, and flagged in the
+    // result by bit 1 << form.
+    std::uint8_t write(std::u16string_view source, std::array<ustring, 4>& texts) const;
 
 private:
     struct Item {
@@ -64,7 +66,7 @@ private:
     const UnitDatabase::FirstUnit* find(std::u16string_view symbol) const;
 
     struct Answer {
-        ustring symbol;
+        std::u16string_view symbol;
         UnitDatabase::FirstUnit found;
     };
 

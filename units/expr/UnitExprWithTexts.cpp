@@ -18,7 +18,7 @@ UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
     TextTapeBuilder taped(database);
     if (auto value = CommonShapeParser<TextTapeBuilder>::parse(text, taped)) {
         taped.symbolsOf(*value, out.symbols);
-        out.texts = taped.tape().write();
+        out.sameAsText = taped.tape().write(text, out.texts);
         return out;
     }
     // The grammar's text builder asks through the recorder in scope.

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <boost/container/small_vector.hpp>
+#include <cstdint>
 
 namespace CvUnitSys {
 
@@ -21,6 +22,9 @@ struct UnitExprWithTexts {
     // text must stay as it is while they are read.
     boost::container::small_vector<ParsedSymbol, 4> symbols;
     std::array<ustring, 4> texts;
+    // The forms equal to the text parsed, by bit 1 << form: those are left
+    // empty in `texts` rather than copied.
+    std::uint8_t sameAsText = 0;
     // The database the symbols were looked up in.
     const UnitDatabase* lookedUpIn = nullptr;
     UnitExpr owned;
