@@ -7,6 +7,7 @@
 #include "units/model/UnitBase.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -150,30 +151,34 @@ template <typename Out> void TextTape::emit(std::array<Out, 4>& out) const {
     }
 }
 
-std::uint8_t TextTape::write(std::u16string_view source, std::array<ustring, 4>& texts) const {
+std::array<ustring, 4> TextTape::write(std::u16string_view source, std::uint8_t& same) const {
+    same = 0;
     std::array<Fixed, 4> buffers;
     emit(buffers);
     if (std::ranges::none_of(buffers, &Fixed::overflow)) {
-        std::uint8_t same = 0;
-        for (std::size_t form = 0; form < texts.size(); ++form) {
+        // Built in place, each at its final size.
+        const auto text = [&](std::size_t form) {
             const std::u16string_view written(buffers[form].data.data(), buffers[form].size);
-            if (written == source) {
+            // memcmp: the character loop of char_traits<char16_t> costs more.
+            if (written.size() == source.size() &&
+                std::memcmp(written.data(), source.data(), source.size() * sizeof(char16_t)) == 0) {
                 same |= static_cast<std::uint8_t>(1U << form);
-            } else {
-                texts[form].assign(written);
+                return ustring();
             }
-        }
-        return same;
+            return ustring(written);
+        };
+        return {text(0), text(1), text(2), text(3)};
     }
     std::array<Measure, 4> sizes{};
     emit(sizes);
+    std::array<ustring, 4> texts;
     std::array<Copy, 4> copies{};
     for (std::size_t form = 0; form < texts.size(); ++form) {
         texts[form].resize(sizes[form].size);
         copies[form].at = texts[form].data();
     }
     emit(copies);
-    return 0;
+    return texts;
 }
 
 void TextTapeBuilder::merge(Result& value, const Result& operand, bool invert) {

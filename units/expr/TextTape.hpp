@@ -38,10 +38,10 @@ public:
     void close();
     void raise(ustring exponent);
 
-    // The texts into `texts`, indexed by ConversionFormatType, but for those
-    // equal to `source`: they are left empty, not copied, and flagged in the
-    // result by bit 1 << form.
-    std::uint8_t write(std::u16string_view source, std::array<ustring, 4>& texts) const;
+    // The texts indexed by ConversionFormatType, but for those equal to
+    // `source`: they are left empty, not copied, and flagged in `same` by bit
+    // 1 << form.
+    std::array<ustring, 4> write(std::u16string_view source, std::uint8_t& same) const;
 
 private:
     struct Item {
@@ -118,10 +118,11 @@ public:
     const TextTape& tape() const { return tape_; }
     // The value's symbols in the order of UnitExpr's map: views into the text
     // read.
-    template <typename Out> void symbolsOf(const Result& value, Out& out) const {
-        out.assign(factors_.begin() + value.begin, factors_.begin() + value.end);
+    template <typename Out> Out symbolsOf(const Result& value) const {
+        Out out(factors_.begin() + value.begin, factors_.begin() + value.end);
         std::sort(out.begin(), out.end(),
                   [](const ParsedSymbol& a, const ParsedSymbol& b) { return a.text < b.text; });
+        return out;
     }
 
 private:

@@ -13,13 +13,15 @@ namespace CvUnitSys {
 UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
     // Loaded first, so that texts it parses while loading are not recorded.
     const UnitDatabase& database = *UnitDatabase::getUnitDatabase();
-    UnitExprWithTexts out;
-    out.lookedUpIn = &database;
     TextTapeBuilder taped(database);
     if (auto value = CommonShapeParser<TextTapeBuilder>::parse(text, taped)) {
-        taped.symbolsOf(*value, out.symbols);
-        out.sameAsText = taped.tape().write(text, out.texts);
-        return out;
+        std::uint8_t same = 0;
+        // In order: the texts are written before `same` is read.
+        return UnitExprWithTexts{taped.symbolsOf<decltype(symbols)>(*value),
+                                 taped.tape().write(text, same),
+                                 same,
+                                 &database,
+                                 {}};
     }
     // The grammar's text builder asks through the recorder in scope.
     const SymbolLookups lookups;
@@ -27,8 +29,7 @@ UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
     // A text of too many symbols for the tape still has the common shape.
     auto parsed = taped.full() ? parseWithBuilderThrows<Builder>(text)
                                : parseWithGrammarThrows<Builder>(text);
-    out.owned = std::move(parsed.first);
-    out.texts = std::move(parsed.second.text);
+    UnitExprWithTexts out{{}, std::move(parsed.second.text), 0, &database, std::move(parsed.first)};
     out.symbols.reserve(out.owned.getExpr().size());
     for (const auto& [symbol, exponent] : out.owned.getExpr()) {
         const UnitDatabase::FirstUnit* kept = lookups.find(symbol);
