@@ -203,14 +203,12 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         }
     }
 
-    ustring unitPart;
+    // Copied, not assigned: the unit keeps the text, at its own size.
+    ustring unitPart = plain ? expr : ustring();
     ustring quantityPart;
     std::optional<PreparedUnitPart> prepared;
     bool wellFormed = true;
     bool quantityOnly = false;
-    if (plain) {
-        unitPart = expr;
-    }
     if (!plain && !parseExprForUnitComponents(key, unitPart, quantityPart)) {
         if (strict) {
             throwUnitMsg("PhysicalQuantityParsingError", {expr});
