@@ -1,6 +1,8 @@
 #include "units/expr/CommonShapeParser.hpp"
 
+#include "expr/ParsedEntries.hpp"
 #include "expr/ShortTexts.hpp"
+#include "units/db/UnitDatabase.hpp"
 #include "units/expr/GenExprUtil.hpp"
 #include "units/expr/PairedBuilder.hpp"
 #include "units/expr/ParseWithBuilder.hpp"
@@ -17,8 +19,9 @@ using namespace CvUnitSys;
 using Builder = PairedBuilder<UnitExprBuilder, AllFormsTextBuilder>;
 
 // Whatever the hand-written reader accepts, the grammar must accept with the
-// same expression and the same four texts, and so must the texts written from
-// the reader's tape. True when it accepted the text.
+// same expression and the same four texts, and so must the symbols and texts
+// of the reader's tape, with the built-in database's answer for each symbol.
+// True when it accepted the text.
 bool expectGrammarAgrees(const ustring& text) {
     const auto fast = CommonShapeParser<Builder>::parse(text);
     if (!fast) {
@@ -29,8 +32,15 @@ bool expectGrammarAgrees(const ustring& text) {
         EXPECT_EQ(fast->first, grammar.first) << testing::PrintToString(text);
         EXPECT_EQ(fast->second.text, grammar.second.text) << testing::PrintToString(text);
         const UnitExprWithTexts taped = UnitExprWithTexts::parse(text);
-        EXPECT_EQ(taped.expr, grammar.first) << testing::PrintToString(text);
-        EXPECT_EQ(taped.texts, grammar.second.text) << testing::PrintToString(text);
+        EXPECT_EQ(expr_test::entriesOf(taped), expr_test::entriesOf(grammar.first))
+            << testing::PrintToString(text);
+        EXPECT_EQ(expr_test::textsOf(taped, text), grammar.second.text)
+            << testing::PrintToString(text);
+        for (const ParsedSymbol& symbol : taped.symbols) {
+            const ustring own(symbol.text);
+            EXPECT_EQ(symbol.first, UnitDatabase::getUnitDatabase()->getFirstUnit(own).unit)
+                << testing::PrintToString(own);
+        }
     } catch (const IUserException&) {
         ADD_FAILURE() << "the grammar refuses " << testing::PrintToString(text);
     }

@@ -2,6 +2,7 @@
 
 #include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDatabase.hpp"
+#include "units/expr/ParsedSymbol.hpp"
 #include "units/expr/UnitNumericInfoForConversions.hpp"
 #include "units/foundation/ConversionFactor.hpp"
 #include "units/foundation/UString.hpp"
@@ -158,12 +159,13 @@ public:
     // The unit of each symbol of a parsed unit part, or nothing when one is not
     // in the databases.
     std::optional<UnitAST> resolveUnitExpr(const UnitExpr& unitPart) const;
-    // The same, taking a symbol's unit from `builtinFirst` (one entry per
-    // symbol, in the expression's order; null means ask) when `lookedUpIn` is
-    // this set's built-in database: a parse that looked the symbols up already.
-    std::optional<UnitAST> resolveUnitExpr(const UnitExpr& unitPart, const UnitDatabase* lookedUpIn,
-                                           std::span<const UnitBase* const> builtinFirst) const;
+    // The same for a parse that looked the symbols up already: a symbol's
+    // first unit is taken as it is (null means ask) when `lookedUpIn` is this
+    // set's built-in database.
+    std::optional<UnitAST> resolveUnitExpr(std::span<const ParsedSymbol> symbols,
+                                           const UnitDatabase* lookedUpIn) const;
     bool isAmbiguousUnitExpr(const UnitExpr& unitPart) const;
+    bool isAmbiguousUnitExpr(std::span<const ParsedSymbol> symbols) const;
     bool isUnitCompatibleWithUnitSystems(const UnitBase& entity, const SystemList& systems);
 
     // Learns which symbols the client uses together, to rank completions.

@@ -6,6 +6,9 @@
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/DiagnosticService.hpp"
 
+#include <ranges>
+#include <utility>
+
 namespace CvUnitSys {
 
 namespace {
@@ -229,27 +232,34 @@ bool UnitDBSet::isValidUnitExpr(const ustring& expr) const {
 }
 
 std::optional<UnitAST> UnitDBSet::resolveUnitExpr(const UnitExpr& unitPart) const {
-    return resolveUnitExpr(unitPart, nullptr, {});
-}
-
-std::optional<UnitAST>
-UnitDBSet::resolveUnitExpr(const UnitExpr& unitPart, const UnitDatabase* lookedUpIn,
-                           std::span<const UnitBase* const> builtinFirst) const {
     const auto& symbols = unitPart.getReducedUnitExpr().getExpr();
-    const bool answered = lookedUpIn == &builtin() && builtinFirst.size() == symbols.size();
     UnitAST parts;
     parts.reserve(symbols.size());
-    std::size_t index = 0;
     for (const auto& [name, exponent] : symbols) {
-        const UnitBase* found = answered ? builtinFirst[index++] : nullptr;
-        // A qualified name is asked of the built-in database without its qualifier.
-        if (found == nullptr || name.find(u"::") != ustring::npos) {
-            found = findFirstUnit(name);
-        }
+        const UnitBase* found = findFirstUnit(name);
         if (found == nullptr) {
             return std::nullopt;
         }
         parts.addToAST(*found, exponent);
+    }
+    return parts;
+}
+
+std::optional<UnitAST> UnitDBSet::resolveUnitExpr(std::span<const ParsedSymbol> symbols,
+                                                  const UnitDatabase* lookedUpIn) const {
+    const bool answered = lookedUpIn == &builtin();
+    UnitAST parts;
+    parts.reserve(symbols.size());
+    for (const ParsedSymbol& symbol : symbols) {
+        const UnitBase* found = answered ? symbol.first : nullptr;
+        // A qualified name is asked of the built-in database without its qualifier.
+        if (found == nullptr || symbol.text.find(u"::") != std::u16string_view::npos) {
+            found = findFirstUnit(ustring(symbol.text));
+        }
+        if (found == nullptr) {
+            return std::nullopt;
+        }
+        parts.addToAST(*found, symbol.exponent);
     }
     return parts;
 }
@@ -263,6 +273,14 @@ bool UnitDBSet::isAmbiguousUnitExpr(const ustring& expr) const {
 bool UnitDBSet::isAmbiguousUnitExpr(const UnitExpr& unitPart) const {
     return UnitDBManager::m_UnitDBManager.hasAmbiguousSymbol(
         unitPart.getReducedUnitExpr().getExpr());
+}
+
+bool UnitDBSet::isAmbiguousUnitExpr(std::span<const ParsedSymbol> symbols) const {
+    // A text is made only when some symbol is ambiguous at all.
+    return UnitDBManager::m_UnitDBManager.hasAmbiguousSymbol(
+        symbols | std::views::transform([](const ParsedSymbol& symbol) {
+            return std::pair<ustring, bool>(symbol.text, true);
+        }));
 }
 
 bool UnitDBSet::isUnitCompatibleWithUnitSystems(const UnitBase& entity, const SystemList& systems) {

@@ -17,8 +17,8 @@ namespace CvUnitSys {
 // order (but for moving a leading term into an empty value: it is read there
 // directly), so it yields exactly what the grammar yields for the same text. It
 // gives nothing for anything else (other characters, powers that are not
-// plain integers, deep nesting, any syntax error): the grammar then parses the
-// text and reports the errors.
+// plain integers, deep nesting, any syntax error, a builder that says it is
+// full): the grammar then parses the text and reports the errors.
 template <typename Builder> class CommonShapeParser {
 public:
     using Result = typename Builder::Result;
@@ -154,7 +154,18 @@ private:
             if (pos_ == start) {
                 return false;
             }
-            builder_.fromSymbol(value, ustring(text_.substr(start, pos_ - start)));
+            const std::u16string_view symbol = text_.substr(start, pos_ - start);
+            // A builder that keeps views of the text is spared a copy.
+            if constexpr (requires { builder_.fromSymbol(value, symbol); }) {
+                builder_.fromSymbol(value, symbol);
+            } else {
+                builder_.fromSymbol(value, ustring(symbol));
+            }
+            if constexpr (requires { builder_.full(); }) {
+                if (builder_.full()) {
+                    return false;
+                }
+            }
         }
         for (;;) {
             skipSpace();

@@ -7,6 +7,7 @@
 #include "units/model/UnitBase.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -86,19 +87,25 @@ const UnitDatabase::FirstUnit* TextTape::find(std::u16string_view symbol) const 
     return nullptr;
 }
 
-std::uint32_t TextTape::symbol(const ustring& text) {
+std::uint32_t TextTape::symbol(std::u16string_view text, const UnitBase*& first) {
     const UnitDatabase::FirstUnit* kept = find(text);
-    const UnitDatabase::FirstUnit found = kept != nullptr ? *kept : database_->getFirstUnit(text);
-    if (kept == nullptr && answers_.size() < SymbolLookups::maxKept &&
-        text.size() <= SymbolLookups::maxSymbolLength) {
-        answers_.push_back({text, found});
+    UnitDatabase::FirstUnit found;
+    if (kept != nullptr) {
+        found = *kept;
+    } else {
+        found = database_->getFirstUnit(ustring(text));
+        if (answers_.size() < SymbolLookups::maxKept &&
+            text.size() <= SymbolLookups::maxSymbolLength) {
+            answers_.push_back({text, found});
+        }
     }
+    first = found.unit;
     // A symbol several units answer to stands for itself, as in the text builder.
     const UnitBase* unit = found.several ? nullptr : found.unit;
     const auto at = static_cast<std::uint32_t>(texts_.size());
     if (unit == nullptr) {
-        texts_.push_back(text);
-        texts_.push_back(GenDisp::symbolText(text, nullptr));
+        texts_.emplace_back(text);
+        texts_.push_back(GenDisp::symbolText(texts_.back(), nullptr));
     }
     items_.push_back(Item{true, Affix::Close, 0, unit, at});
     return static_cast<std::uint32_t>(items_.size() - 1);
@@ -144,14 +151,23 @@ template <typename Out> void TextTape::emit(std::array<Out, 4>& out) const {
     }
 }
 
-std::array<ustring, 4> TextTape::write() const {
+std::array<ustring, 4> TextTape::write(std::u16string_view source, std::uint8_t& same) const {
+    same = 0;
     std::array<Fixed, 4> buffers;
     emit(buffers);
     if (std::ranges::none_of(buffers, &Fixed::overflow)) {
-        return {ustring(buffers[0].data.data(), buffers[0].size),
-                ustring(buffers[1].data.data(), buffers[1].size),
-                ustring(buffers[2].data.data(), buffers[2].size),
-                ustring(buffers[3].data.data(), buffers[3].size)};
+        // Built in place, each at its final size.
+        const auto text = [&](std::size_t form) {
+            const std::u16string_view written(buffers[form].data.data(), buffers[form].size);
+            // memcmp: the character loop of char_traits<char16_t> costs more.
+            if (written.size() == source.size() &&
+                std::memcmp(written.data(), source.data(), source.size() * sizeof(char16_t)) == 0) {
+                same |= static_cast<std::uint8_t>(1U << form);
+                return ustring();
+            }
+            return ustring(written);
+        };
+        return {text(0), text(1), text(2), text(3)};
     }
     std::array<Measure, 4> sizes{};
     emit(sizes);
@@ -165,41 +181,69 @@ std::array<ustring, 4> TextTape::write() const {
     return texts;
 }
 
+void TextTapeBuilder::merge(Result& value, const Result& operand, bool invert) {
+    std::uint32_t end = value.end;
+    for (std::uint32_t i = operand.begin; i < operand.end; ++i) {
+        ParsedSymbol factor = factors_[i];
+        if (invert) {
+            factor.exponent =
+                CvUnitSys::Exponent(factor.exponent.getNegExpo(), factor.exponent.getPosExpo());
+        }
+        const auto last = factors_.begin() + end;
+        const auto same =
+            std::find_if(factors_.begin() + value.begin, last,
+                         [&](const ParsedSymbol& s) { return s.text == factor.text; });
+        if (same != last) {
+            same->exponent += factor.exponent;
+        } else {
+            factors_[end++] = factor;
+        }
+    }
+    factors_.resize(end);
+    value.end = end;
+}
+
 void TextTapeBuilder::multiply(Result& value, Result& operand) {
-    UnitExprBuilder::multiply(value.expr, operand.expr);
+    merge(value, operand, false);
     tape_.prefix(operand.first, TextTape::Affix::Times);
 }
 
 void TextTapeBuilder::divide(Result& value, Result& operand) {
-    UnitExprBuilder::divide(value.expr, operand.expr);
+    merge(value, operand, true);
     tape_.prefix(operand.first, TextTape::Affix::Over);
 }
 
 void TextTapeBuilder::invertInto(Result& value, Result& operand) {
-    UnitExprBuilder::invertInto(value.expr, operand.expr);
+    // As UnitExpr::invert: raised to -1, not swapped part by part.
+    for (std::uint32_t i = operand.begin; i < operand.end; ++i) {
+        factors_[i].exponent *= CvUnitSys::Exponent(-1.0);
+    }
     tape_.prefix(operand.first, TextTape::Affix::OneOver);
-    value.first = operand.first;
+    value = operand;
 }
 
-void TextTapeBuilder::fromSymbol(Result& value, const ustring& symbol) {
-    UnitExprBuilder::fromSymbol(value.expr, symbol);
-    value.first = tape_.symbol(symbol);
-}
-
-void TextTapeBuilder::fromSub(Result& value, SubExpr& sub) {
-    UnitExprBuilder::fromSub(value.expr, sub.expr);
-    value.first = sub.first;
+void TextTapeBuilder::fromSymbol(Result& value, std::u16string_view symbol) {
+    const UnitBase* first = nullptr;
+    value.first = tape_.symbol(symbol, first);
+    value.begin = static_cast<std::uint32_t>(factors_.size());
+    if (factors_.size() == maxFactors) {
+        full_ = true;
+    } else {
+        factors_.push_back(ParsedSymbol{symbol, CvUnitSys::Exponent(1.0), first});
+    }
+    value.end = static_cast<std::uint32_t>(factors_.size());
 }
 
 void TextTapeBuilder::parenthesize(SubExpr& sub, Result& value) {
-    UnitExprBuilder::parenthesize(sub.expr, value.expr);
     tape_.prefix(value.first, TextTape::Affix::Open);
     tape_.close();
-    sub.first = value.first;
+    sub = value;
 }
 
 void TextTapeBuilder::raise(Result& value, Exponent& e) {
-    UnitExprBuilder::raise(value.expr, e.value);
+    for (std::uint32_t i = value.begin; i < value.end; ++i) {
+        factors_[i].exponent *= e.value;
+    }
     tape_.raise(std::move(e.text.text));
 }
 

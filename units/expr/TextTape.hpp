@@ -2,10 +2,11 @@
 
 #include "units/db/UnitDatabase.hpp"
 #include "units/expr/GenExprUtil.hpp"
+#include "units/expr/ParsedSymbol.hpp"
 #include "units/expr/UnitASTGenUtils.hpp"
-#include "units/expr/UnitExpr.hpp"
 #include "units/foundation/UString.hpp"
 
+#include <algorithm>
 #include <array>
 #include <boost/container/small_vector.hpp>
 #include <cstdint>
@@ -28,20 +29,19 @@ public:
     explicit TextTape(const UnitDatabase& database) : database_(&database) {}
 
     // Records a symbol, looked up in the database as the text builder looks
-    // it up; returns its position.
-    std::uint32_t symbol(const ustring& text);
+    // it up; returns its position and sets `first` to the database's first
+    // unit for it. The text must outlive the tape.
+    std::uint32_t symbol(std::u16string_view text, const UnitBase*& first);
     // Puts `affix` before everything already written before the symbol at
     // `at`; the latest is the outermost.
     void prefix(std::uint32_t at, Affix affix);
     void close();
     void raise(ustring exponent);
 
-    // The texts indexed by ConversionFormatType.
-    std::array<ustring, 4> write() const;
-
-    // The database's answer for `symbol`, kept for the first few distinct
-    // short symbols (so that a hostile text costs no more), or null.
-    const UnitDatabase::FirstUnit* find(std::u16string_view symbol) const;
+    // The texts indexed by ConversionFormatType, but for those equal to
+    // `source`: they are left empty, not copied, and flagged in `same` by bit
+    // 1 << form.
+    std::array<ustring, 4> write(std::u16string_view source, std::uint8_t& same) const;
 
 private:
     struct Item {
@@ -61,9 +61,12 @@ private:
     };
     // Hands every piece of the four texts to `out`, indexed by form.
     template <typename Out> void emit(std::array<Out, 4>& out) const;
+    // The database's answer for `symbol`, kept for the first few distinct
+    // short symbols (so that a hostile text costs no more), or null.
+    const UnitDatabase::FirstUnit* find(std::u16string_view symbol) const;
 
     struct Answer {
-        ustring symbol;
+        std::u16string_view symbol;
         UnitDatabase::FirstUnit found;
     };
 
@@ -75,11 +78,18 @@ private:
     boost::container::small_vector<ustring, 4> texts_;
 };
 
-// The hand reader's builder for an expression and its four texts.
+// The hand reader's builder for an expression's symbols and its four texts.
+// A value's symbols are a stretch at the end of one list, each once: in the
+// reader's order an operand is always the stretch right after the value it
+// joins, so a product merges in place with no map and no allocation. Merging
+// scans the value, so past maxFactors entries the builder gives up and the
+// text is left to a reader that keeps a map.
 class TextTapeBuilder {
 public:
     struct Result {
-        UnitExpr expr;
+        std::uint32_t begin = 0;
+        std::uint32_t end = 0;
+        // The tape position of the value's first symbol.
         std::uint32_t first = 0;
     };
     using SubExpr = Result;
@@ -88,12 +98,13 @@ public:
         GenExprUtil::Exponent text;
     };
     using Rational = UnitASTGenUtils::Rational;
+    static constexpr std::size_t maxFactors = 32;
 
     void multiply(Result& value, Result& operand);
     void divide(Result& value, Result& operand);
     void invertInto(Result& value, Result& operand);
-    void fromSymbol(Result& value, const ustring& symbol);
-    void fromSub(Result& value, SubExpr& sub);
+    void fromSymbol(Result& value, std::u16string_view symbol);
+    static void fromSub(Result& value, SubExpr& sub) { value = sub; }
     void parenthesize(SubExpr& sub, Result& value);
     void raise(Result& value, Exponent& e);
     static void fromNumber(Exponent& e, double x);
@@ -102,10 +113,26 @@ public:
 
     explicit TextTapeBuilder(const UnitDatabase& database) : tape_(database) {}
 
+    // Too many symbols to merge by scanning: the reader stops.
+    bool full() const { return full_; }
     const TextTape& tape() const { return tape_; }
+    // The value's symbols in the order of UnitExpr's map: views into the text
+    // read.
+    template <typename Out> Out symbolsOf(const Result& value) const {
+        Out out(factors_.begin() + value.begin, factors_.begin() + value.end);
+        std::sort(out.begin(), out.end(),
+                  [](const ParsedSymbol& a, const ParsedSymbol& b) { return a.text < b.text; });
+        return out;
+    }
 
 private:
+    // Moves the operand's symbols into the value, each inverted part by part
+    // when `invert`, adding the exponents of a symbol both have.
+    void merge(Result& value, const Result& operand, bool invert);
+
     TextTape tape_;
+    boost::container::small_vector<ParsedSymbol, 8> factors_;
+    bool full_ = false;
 };
 
 } // namespace CvUnitSys

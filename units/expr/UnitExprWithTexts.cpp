@@ -8,31 +8,33 @@
 #include "units/expr/TextTape.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
 
-#include <optional>
-
 namespace CvUnitSys {
 
 UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
     // Loaded first, so that texts it parses while loading are not recorded.
     const UnitDatabase& database = *UnitDatabase::getUnitDatabase();
     TextTapeBuilder taped(database);
+    if (auto value = CommonShapeParser<TextTapeBuilder>::parse(text, taped)) {
+        std::uint8_t same = 0;
+        // In order: the texts are written before `same` is read.
+        return UnitExprWithTexts{taped.symbolsOf<decltype(symbols)>(*value),
+                                 taped.tape().write(text, same),
+                                 same,
+                                 &database,
+                                 {}};
+    }
     // The grammar's text builder asks through the recorder in scope.
-    std::optional<SymbolLookups> lookups;
-    UnitExprWithTexts out = [&] {
-        if (auto value = CommonShapeParser<TextTapeBuilder>::parse(text, taped)) {
-            return UnitExprWithTexts{std::move(value->expr), taped.tape().write(), &database, {}};
-        }
-        lookups.emplace();
-        auto parsed =
-            parseWithGrammarThrows<PairedBuilder<UnitExprBuilder, AllFormsTextBuilder>>(text);
-        return UnitExprWithTexts{
-            std::move(parsed.first), std::move(parsed.second.text), &database, {}};
-    }();
-    out.firstUnits.reserve(out.expr.getExpr().size());
-    for (const auto& [symbol, exponent] : out.expr.getExpr()) {
-        const UnitDatabase::FirstUnit* kept =
-            lookups ? lookups->find(symbol) : taped.tape().find(symbol);
-        out.firstUnits.push_back(kept != nullptr ? kept->unit : nullptr);
+    const SymbolLookups lookups;
+    using Builder = PairedBuilder<UnitExprBuilder, AllFormsTextBuilder>;
+    // A text of too many symbols for the tape still has the common shape.
+    auto parsed = taped.full() ? parseWithBuilderThrows<Builder>(text)
+                               : parseWithGrammarThrows<Builder>(text);
+    UnitExprWithTexts out{{}, std::move(parsed.second.text), 0, &database, std::move(parsed.first)};
+    out.symbols.reserve(out.owned.getExpr().size());
+    for (const auto& [symbol, exponent] : out.owned.getExpr()) {
+        const UnitDatabase::FirstUnit* kept = lookups.find(symbol);
+        out.symbols.push_back(
+            ParsedSymbol{symbol, exponent, kept != nullptr ? kept->unit : nullptr});
     }
     return out;
 }

@@ -12,7 +12,7 @@ ustring normalizeUnitExpression(const ustring& text) {
     return TextServices::normalizeNFC(text);
 }
 
-bool isValidStringForUnitName(const ustring& text) {
+bool isValidStringForUnitName(std::u16string_view text) {
     static constexpr std::u16string_view operators = u"@*/^()+-,[]";
     // Names are nearly always ASCII: one pass with a table until the first
     // other code unit, from which the full scan takes over.

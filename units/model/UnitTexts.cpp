@@ -6,6 +6,7 @@
 
 namespace CvUnitSys {
 
+// One string may be given for several fields: it is moved from once.
 UnitTexts::UnitTexts(ustring&& name, ustring&& symbol, ustring&& asciiSymbol, ustring&& display,
                      ustring&& expression) {
     std::array<ustring*, 5> given{&name, &symbol, &asciiSymbol, &display, &expression};
@@ -18,8 +19,9 @@ UnitTexts::UnitTexts(ustring&& name, ustring&& symbol, ustring&& asciiSymbol, us
         // common case and are compared to the end.
         const auto end = distinct.begin() + count;
         const auto same = std::find_if(distinct.begin(), end, [&](const ustring* t) {
-            return t->size() == text.size() &&
-                   std::memcmp(t->data(), text.data(), text.size() * sizeof(char16_t)) == 0;
+            return t == &text ||
+                   (t->size() == text.size() &&
+                    std::memcmp(t->data(), text.data(), text.size() * sizeof(char16_t)) == 0);
         });
         index[field] = static_cast<std::uint8_t>(same - distinct.begin());
         if (same == end) {

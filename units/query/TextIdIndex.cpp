@@ -17,17 +17,22 @@ void TextIdIndex::place(Slot slot) {
     slots_[at] = slot;
 }
 
-void TextIdIndex::insert(std::u16string_view text, std::int32_t id) {
-    // At most three quarters full: runs stay short.
-    if ((size_ + 1) * 4 > slots_.size() * 3) {
-        std::vector<Slot> old(slots_.size() * 2, Slot{0, noId});
-        old.swap(slots_);
-        for (const Slot& slot : old) {
-            if (slot.id != noId) {
-                place(slot);
-            }
+bool TextIdIndex::grow() {
+    if ((size_ + 1) * 4 <= slots_.size() * 3) {
+        return false;
+    }
+    std::vector<Slot> old(slots_.size() * 2, Slot{0, noId});
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+        if (slot.id != noId) {
+            place(slot);
         }
     }
+    return true;
+}
+
+void TextIdIndex::insert(std::u16string_view text, std::int32_t id) {
+    grow();
     place(Slot{hashOf(text), id});
     ++size_;
 }

@@ -27,6 +27,25 @@ public:
     }
     // The text must not be indexed yet.
     void insert(std::u16string_view text, std::int32_t id);
+    // Indexes the id under the text unless the text is indexed already, with
+    // one look-up for both; false when it was.
+    template <typename TextOf>
+    bool insertIfAbsent(std::u16string_view text, std::int32_t id, const TextOf& textOf) {
+        const std::uint32_t hash = hashOf(text);
+        std::size_t at = hash & mask();
+        for (; slots_[at].id != noId; at = (at + 1) & mask()) {
+            if (slots_[at].hash == hash && textOf(slots_[at].id) == text) {
+                return false;
+            }
+        }
+        if (grow()) {
+            place(Slot{hash, id});
+        } else {
+            slots_[at] = Slot{hash, id};
+        }
+        ++size_;
+        return true;
+    }
     // The id must be indexed under this text.
     void erase(std::u16string_view text, std::int32_t id);
 
@@ -38,6 +57,9 @@ private:
     static std::uint32_t hashOf(std::u16string_view text);
     std::size_t mask() const { return slots_.size() - 1; }
     void place(Slot slot);
+    // Doubles the slots when one more would make them more than three quarters
+    // full, which keeps runs short; true when it did.
+    bool grow();
 
     static constexpr std::size_t firstSlots = 8;
     std::vector<Slot> slots_ = std::vector<Slot>(firstSlots, Slot{0, noId});

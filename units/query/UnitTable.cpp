@@ -17,6 +17,7 @@
 #include <array>
 #include <cstring>
 #include <iterator>
+#include <span>
 #include <utility>
 
 namespace CvUnitSys {
@@ -107,15 +108,13 @@ bool isDefaultQuantity(const UnitBase& quantity) {
 void parseValidUnitPart(const ustring& unitPart,
                         std::optional<UnitTable::PreparedUnitPart>& prepared) {
     UnitExprWithTexts parsed = UnitExprWithTexts::parse(unitPart);
-    if (UnitBase::isValidUnitExpr(parsed.expr)) {
-        prepared.emplace(std::move(parsed));
+    if (std::ranges::all_of(parsed.symbols, [](const ParsedSymbol& symbol) {
+            return isValidStringForUnitName(symbol.text);
+        })) {
+        // Only a text that is one symbol with no operator can name a database unit.
+        const bool oneSymbol = parsed.symbols.size() == 1 && parsed.symbols[0].text == unitPart;
+        prepared.emplace(std::move(parsed), oneSymbol);
     }
-}
-
-// Only a text that is one symbol with no operator can name a database unit.
-bool isOneSymbol(const UnitExprWithTexts& parsed, const ustring& unitPart) {
-    const auto& symbols = parsed.expr.getExpr();
-    return symbols.size() == 1 && symbols.begin()->first == unitPart;
 }
 
 // The unit of the id; "InvalidUnitId" when there is none. One look-up for the
@@ -186,9 +185,7 @@ std::int32_t UnitTable::nextId() const {
 }
 
 std::int32_t UnitTable::findId(std::u16string_view key) const {
-    const std::int32_t id = index_.find(key, [this](std::int32_t indexed) -> std::u16string_view {
-        return *units_.find(indexed)->second.key;
-    });
+    const std::int32_t id = index_.find(key, indexedKey());
     return id == TextIdIndex::noId ? NoUnitId : id;
 }
 
@@ -206,7 +203,9 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
             return id;
         }
     }
-    ustring key = plain ? expr : normalizeUnitExpression(expr);
+    // A plain text is also its unit part, and usually the unit's expression
+    // and so its key: it is copied once, as the unit part.
+    ustring key = plain ? ustring() : normalizeUnitExpression(expr);
     if (!plain) {
         if (!strict) {
             key = sanitize(std::move(key));
@@ -216,14 +215,12 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         }
     }
 
-    ustring unitPart;
+    // Copied, not assigned: the unit keeps the text, at its own size.
+    ustring unitPart = plain ? expr : ustring();
     ustring quantityPart;
     std::optional<PreparedUnitPart> prepared;
     bool wellFormed = true;
     bool quantityOnly = false;
-    if (plain) {
-        unitPart = key;
-    }
     if (!plain && !parseExprForUnitComponents(key, unitPart, quantityPart)) {
         if (strict) {
             throwUnitMsg("PhysicalQuantityParsingError", {expr});
@@ -273,10 +270,11 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         if (quantityOnly) {
             resolved = set_->hasPhysicalQuantity(quantityPart);
         } else if (prepared) {
-            prepared->parts = set_->resolveUnitExpr(
-                prepared->parsed.expr, prepared->parsed.lookedUpIn, prepared->parsed.firstUnits);
+            const std::span<const ParsedSymbol> symbols(prepared->parsed.symbols.data(),
+                                                        prepared->parsed.symbols.size());
+            prepared->parts = set_->resolveUnitExpr(symbols, prepared->parsed.lookedUpIn);
             resolved = prepared->parts.has_value();
-            ambiguous = resolved && set_->isAmbiguousUnitExpr(prepared->parsed.expr);
+            ambiguous = resolved && set_->isAmbiguousUnitExpr(symbols);
         } else {
             resolved = resolves(*set_, unitPart);
             ambiguous = resolved && set_->isAmbiguousUnitExpr(unitPart);
@@ -289,7 +287,11 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         ambiguousIds_.insert(newId);
         set_->setAmbiguous(*unit);
     }
-    addUnit(std::move(key), std::move(unit));
+    if (plain) {
+        addUnit(expr, nullptr, std::move(unit));
+    } else {
+        addUnit(std::move(key), std::move(unit));
+    }
     if (!quantityPart.empty()) {
         idsWithQuantity_.insert(newId);
     }
@@ -324,30 +326,31 @@ std::optional<Diagnostic> UnitTable::RegisterUnit(UnitTable& table, const ustrin
 }
 
 void UnitTable::addUnit(ustring key, std::unique_ptr<UnitBase> unit) {
+    addUnit(key, &key, std::move(unit));
+}
+
+void UnitTable::addUnit(std::u16string_view key, ustring* storage, std::unique_ptr<UnitBase> unit) {
     const std::int32_t id = unit->getId();
     const auto [entry, added] = units_.try_emplace(id, Entry{std::move(unit)});
     if (!added || id == MixedUnitId) {
         return;
     }
-    indexKey(id, entry->second, std::move(key));
+    indexKey(id, entry->second, key, storage);
 }
 
-void UnitTable::indexKey(std::int32_t id, Entry& entry, ustring&& key) {
+void UnitTable::indexKey(std::int32_t id, Entry& entry, std::u16string_view key, ustring* storage) {
+    if (!index_.insertIfAbsent(key, id, indexedKey())) {
+        return;
+    }
     const ustring& expression = entry.unit->getExpression();
     // Usually equal, so compared to the end: memcmp beats the character loop.
     if (expression.size() == key.size() &&
         std::memcmp(expression.data(), key.data(), key.size() * sizeof(char16_t)) == 0) {
-        if (findId(key) == NoUnitId) {
-            index_.insert(expression, id);
-            entry.key = &expression;
-        }
+        entry.key = &expression;
         return;
     }
-    if (findId(key) != NoUnitId) {
-        return;
-    }
-    const ustring& kept = ownKeys_.insert_or_assign(id, std::move(key)).first->second;
-    index_.insert(kept, id);
+    ustring& kept = ownKeys_[id];
+    kept = storage != nullptr ? std::move(*storage) : ustring(key);
     entry.key = &kept;
 }
 
@@ -359,16 +362,19 @@ void UnitTable::unindexKey(std::int32_t id, const Entry& entry) {
 }
 
 void UnitTable::replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitBase> unit) {
-    if (entry.key == nullptr || entry.key != &entry.unit->getExpression()) {
-        entry.unit = std::move(unit);
-        return;
-    }
     // The index holds the id, not the text: only where the key lives changes.
     const ustring& expression = unit->getExpression();
-    if (expression != *entry.key) {
-        entry.key = &ownKeys_.insert_or_assign(id, *entry.key).first->second;
-    } else {
-        entry.key = &expression;
+    if (entry.key != nullptr) {
+        const bool ownKey = entry.key != &entry.unit->getExpression();
+        if (expression == *entry.key) {
+            // A key of its own is read from the new expression instead.
+            if (ownKey) {
+                ownKeys_.erase(id);
+            }
+            entry.key = &expression;
+        } else if (!ownKey) {
+            entry.key = &ownKeys_.insert_or_assign(id, *entry.key).first->second;
+        }
     }
     entry.unit = std::move(unit);
 }
@@ -383,8 +389,7 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitP
         }
     }
     std::unique_ptr<UnitBase> unit;
-    const bool copied = resolved &&
-                        (prepared == nullptr || isOneSymbol(prepared->parsed, unitPart)) &&
+    const bool copied = resolved && (prepared == nullptr || prepared->oneSymbol) &&
                         set_->hasUnit(unitPart, quantity);
     if (copied) {
         unit = set_->getUnit(unitPart).clone();
@@ -401,8 +406,13 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitP
             // The parse result is not read again: its texts become the unit's.
             texts = std::move(prepared->parsed.texts);
         }
+        const std::uint8_t sameAsPart =
+            prepared != nullptr && wellFormed ? prepared->parsed.sameAsText : 0;
+        // A form the parse found equal to the part is the part itself: the
+        // texts keep each distinct text once, however often it is given.
         const auto take = [&](ConversionFormatType form) -> ustring&& {
-            return std::move(texts[static_cast<std::size_t>(form)]);
+            const auto index = static_cast<std::size_t>(form);
+            return (sameAsPart >> index & 1U) != 0 ? std::move(unitPart) : std::move(texts[index]);
         };
         // A unit of an expression has no systems, prefixes or sub-unit: no factory step.
         unit = std::make_unique<Unit>(

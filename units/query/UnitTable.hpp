@@ -67,8 +67,11 @@ public:
     // every step of a registration.
     struct PreparedUnitPart {
         // Built in place: the parse result is large and moved once.
-        explicit PreparedUnitPart(UnitExprWithTexts&& p) : parsed(std::move(p)) {}
+        PreparedUnitPart(UnitExprWithTexts&& p, bool one) : parsed(std::move(p)), oneSymbol(one) {}
+        // Its symbols are views of the unit part, read before the part moves on.
         UnitExprWithTexts parsed;
+        // The part is one symbol with no operator, so it may name a database unit.
+        bool oneSymbol;
         std::optional<UnitAST> parts;
     };
     // `prepared` is the unit part's preparation, when the caller has it; the
@@ -142,9 +145,12 @@ private:
         const ustring* key = nullptr;
     };
 
+    // As the public addUnit; `storage`, when given, holds `key` and is moved
+    // from when the key needs a copy of its own.
+    void addUnit(std::u16string_view key, ustring* storage, std::unique_ptr<UnitBase> unit);
     // The index's key of the id lives in the unit's expression when that is the
     // same text, which is the common case, and in ownKeys_ otherwise.
-    void indexKey(std::int32_t id, Entry& entry, ustring&& key);
+    void indexKey(std::int32_t id, Entry& entry, std::u16string_view key, ustring* storage);
     void unindexKey(std::int32_t id, const Entry& entry);
     // Swaps the unit of an entry, moving its key out of the unit that goes.
     void replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitBase> unit);
@@ -154,6 +160,12 @@ private:
     // state they are laid anew from the id sets.
     void remarkUnitsInSet();
     std::int32_t findId(std::u16string_view key) const;
+    // The index's way to the key of an id it holds.
+    auto indexedKey() const {
+        return [this](std::int32_t indexed) -> std::u16string_view {
+            return *units_.find(indexed)->second.key;
+        };
+    }
     std::int32_t nextId() const;
     static std::uint64_t pairKey(std::int32_t id1, std::int32_t id2);
     void clearPairCaches();

@@ -53,13 +53,9 @@ void Whitelist::defer(const UnitBase& unit) {
 }
 
 void Whitelist::settle() const {
-    if (!pending_.empty()) {
-        // Sound: only a non-const call fills the list.
-        const_cast<Whitelist*>(this)->countPending();
+    if (pending_.empty()) {
+        return;
     }
-}
-
-void Whitelist::countPending() {
     for (const UnitTexts& texts : pending_) {
         ++intern(texts.get(UnitTexts::Symbol)).occurrences;
     }
@@ -125,7 +121,7 @@ std::size_t Whitelist::TextHash::operator()(std::u16string_view text) const noex
     return static_cast<std::size_t>(hash ^ (hash >> 32));
 }
 
-Whitelist::Symbol& Whitelist::intern(std::u16string_view text) {
+Whitelist::Symbol& Whitelist::intern(std::u16string_view text) const {
     SymbolTable::insert_commit_data commit;
     const auto [found, fresh] = symbols_.insert_check(text, TextHash{}, SameText{}, commit);
     if (!fresh) {

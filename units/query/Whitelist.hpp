@@ -104,7 +104,8 @@ private:
         Entry, boost::intrusive::hash<TextHash>, boost::intrusive::equal<SameText>,
         boost::intrusive::power_2_buckets<true>, boost::intrusive::constant_time_size<true>>;
     static constexpr std::size_t firstBuckets = 64;
-    Symbol& intern(std::u16string_view text);
+    // Const: a read settles pending counts into the table of symbols.
+    Symbol& intern(std::u16string_view text) const;
     const Symbol* find(std::u16string_view text) const;
     std::uint32_t slotOf(Symbol& symbol);
     // Pairs are counted both ways at once: each lives in the list of its lower slot.
@@ -116,25 +117,25 @@ private:
     // read: tables rarely ask for suggestions, and the unit already holds the
     // text. Counting them later changes no count that a read sees.
     void defer(const UnitBase& unit);
-    // Reading const: the pending counts are settled first. Only a set's
-    // whitelist, read by one thread at a time, ever has any.
+    // Reads settle the pending counts first, which is why the list and the
+    // table of symbols are mutable. Only a set's whitelist, read by one thread
+    // at a time, ever has any.
     void settle() const;
-    void countPending();
     // Counts now the pending symbols whose unit is gone: the list holds at
     // most twice as many as there are live units that registered since the
     // last read, plus a few.
     void compactPending();
     static constexpr std::size_t firstCompaction = 64;
-    std::vector<UnitTexts> pending_;
-    std::size_t compactAt_ = firstCompaction;
+    mutable std::vector<UnitTexts> pending_;
+    mutable std::size_t compactAt_ = firstCompaction;
 
     // Holds the symbols' entries and texts until clearAll.
     std::unique_ptr<std::pmr::monotonic_buffer_resource> texts_ =
         std::make_unique<std::pmr::monotonic_buffer_resource>();
     // Twice as many when the symbols outnumber them.
-    std::vector<SymbolTable::bucket_type> buckets_ =
+    mutable std::vector<SymbolTable::bucket_type> buckets_ =
         std::vector<SymbolTable::bucket_type>(firstBuckets);
-    SymbolTable symbols_{SymbolTable::bucket_traits(buckets_.data(), buckets_.size())};
+    mutable SymbolTable symbols_{SymbolTable::bucket_traits(buckets_.data(), buckets_.size())};
     // Per slot, its partners of higher slots, ascending.
     std::vector<std::vector<Partner>> partners_;
 };
