@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <boost/container/small_vector.hpp>
-#include <cstring>
 #include <optional>
 #include <shared_mutex>
 #include <type_traits>
@@ -357,16 +356,6 @@ const UnitDefinition* UnitDBSet::ownDefinition(const UnitBase& entity,
     return definition != nullptr ? definition : find(temporaryUnitDefinitions_, key);
 }
 
-namespace {
-
-// Byte-wise: char16_t's own compare goes one code unit at a time.
-bool sameText(const ustring& a, const ustring& b) {
-    return a.size() == b.size() &&
-           std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
-}
-
-} // namespace
-
 UnitDBSet::RecentDefinition* UnitDBSet::recentSlot(const UnitBase& entity) const {
     if (!databases_.empty() || entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
         return nullptr;
@@ -383,7 +372,7 @@ void UnitDBSet::forgetRecentDefinitions() {
 UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool notShared) const {
     RecentDefinition* recent = recentSlot(entity);
     const bool hit = recent != nullptr && recent->entity == &entity &&
-                     sameText(*recent->key, entity.getSymbol());
+                     KeyEqual{}(*recent->key, entity.getSymbol());
     if (hit && recent->temporary) {
         return {*recent->key, false, recent->definition};
     }
