@@ -28,10 +28,13 @@ UnitTexts::UnitTexts(ustring&& name, ustring&& symbol, ustring&& asciiSymbol, us
             distinct[count++] = given[field];
         }
     }
+    static_assert(sizeof(Block) == 8);
     void* memory = ::operator new(sizeof(Block) + count * sizeof(ustring));
     block_ = new (memory) Block;
-    block_->index = index;
-    block_->count = count;
+    block_->layout = std::uint32_t{count} << countShift;
+    for (std::size_t field = 0; field < index.size(); ++field) {
+        block_->layout |= std::uint32_t{index[field]} << (indexBits * field);
+    }
     ustring* texts = block_->texts();
     for (std::uint8_t i = 0; i < count; ++i) {
         new (texts + i) ustring(std::move(*distinct[i]));
@@ -43,7 +46,7 @@ UnitTexts::~UnitTexts() {
         return;
     }
     ustring* texts = block_->texts();
-    for (std::uint8_t i = 0; i < block_->count; ++i) {
+    for (std::uint32_t i = 0; i < block_->count(); ++i) {
         texts[i].~ustring();
     }
     block_->~Block();

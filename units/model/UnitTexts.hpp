@@ -35,16 +35,26 @@ public:
     }
     ~UnitTexts();
 
-    const ustring& get(Field field) const { return block_->texts()[block_->index[field]]; }
+    const ustring& get(Field field) const {
+        return block_->texts()[block_->layout >> (indexBits * field) & indexMask];
+    }
     // No other copy holds the texts: the entity they came from is gone.
     bool isLastCopy() const { return block_->references.load(std::memory_order_acquire) == 1; }
 
 private:
+    // Each field's index into the texts, three bits apiece, then their count:
+    // the header takes eight bytes, which keeps a block of three texts in a
+    // 112-byte heap chunk rather than a 128-byte one.
+    static constexpr unsigned indexBits = 3;
+    static constexpr std::uint32_t indexMask = (1U << indexBits) - 1;
+    static constexpr unsigned countShift = indexBits * 5;
+
     // Followed in the same allocation by `count` texts.
     struct alignas(ustring) Block {
         std::atomic<std::uint32_t> references{1};
-        std::array<std::uint8_t, 5> index{};
-        std::uint8_t count = 0;
+        std::uint32_t layout = 0;
+
+        std::uint32_t count() const { return layout >> countShift; }
 
         ustring* texts() {
             return std::launder(
