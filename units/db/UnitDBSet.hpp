@@ -65,25 +65,8 @@ public:
     // then needs no copy. Not noexcept, so that nodes keep their hash codes.
     struct KeyHash {
         using is_transparent = void;
-        // Keys are short symbols, hashed on every look-up: eight bytes a step.
         std::size_t operator()(std::u16string_view key) const {
-            constexpr std::uint64_t kMultiplier = 0xFF51AFD7ED558CCDULL;
-            std::uint64_t hash = 0x9E3779B97F4A7C15ULL ^ key.size();
-            const auto* bytes = reinterpret_cast<const unsigned char*>(key.data());
-            std::size_t left = key.size() * sizeof(char16_t);
-            for (; left >= sizeof(std::uint64_t); left -= sizeof(std::uint64_t)) {
-                std::uint64_t word = 0;
-                std::memcpy(&word, bytes, sizeof word);
-                bytes += sizeof word;
-                hash = (hash ^ word) * kMultiplier;
-                hash ^= hash >> 29;
-            }
-            if (left != 0) {
-                std::uint64_t word = 0;
-                std::memcpy(&word, bytes, left);
-                hash = (hash ^ word) * kMultiplier;
-            }
-            return static_cast<std::size_t>(hash ^ (hash >> 32));
+            return std::hash<std::u16string_view>{}(key);
         }
     };
     // Byte-wise: char16_t's own compare goes one code unit at a time.
