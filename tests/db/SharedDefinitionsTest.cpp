@@ -61,8 +61,7 @@ TEST(SharedDefinitions, OnlyTheDatabasesOwnEntitiesAreSharedUntilItChanges) {
         factory.createUnit(-10, u"metre", u"m", u"m", u"m", u"m", defaultStoredConversionFactor(),
                            {}, {}, {}, false, UnitFactory::getDefaultPhysicalQuantity());
     const UnitBase& stored = db->addUnit(*metre);
-    const UnitDefinition definition({}, {}, ConversionFactor::unity, ConversionFactor::unity, true,
-                                    nullptr);
+    const UnitDefinition definition({}, {}, ConversionFactor::unity, ConversionFactor::unity, true);
     EXPECT_EQ(db->shareDefinition(*metre, definition), nullptr);
     const UnitDefinition* shared = db->shareDefinition(stored, definition);
     ASSERT_NE(shared, nullptr);

@@ -68,6 +68,9 @@ TEST(Exponent, FractionalLooksAtBothParts) {
     EXPECT_FALSE(Exponent(2).isFractional());
     EXPECT_TRUE(Exponent(2.5, 0.5).isFractional());
     EXPECT_FALSE(Exponent(-7).isFractional());
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_FALSE(Exponent(inf, 3.0).isFractional());
+    EXPECT_TRUE(Exponent(std::nan(""), 0.0).isFractional());
 }
 
 TEST(Exponent, TextForms) {

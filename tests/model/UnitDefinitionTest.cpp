@@ -25,7 +25,7 @@ UnitAST ast(std::initializer_list<std::pair<ustring, double>> entries) {
 
 UnitDefinition definition(const UnitAST& fundamentalAST, const ConversionFactor& own,
                           const ConversionFactor& toFundamental) {
-    return UnitDefinition(fundamentalAST, fundamentalAST, own, toFundamental, true, nullptr);
+    return UnitDefinition(fundamentalAST, fundamentalAST, own, toFundamental, true);
 }
 
 TEST(UnitDefinition, EquivalenceNamesTheDifference) {

@@ -24,11 +24,10 @@ const UnitDefinition& SharedDefinitions::add(const UnitBase& entity,
                                              const UnitDefinition& definition) {
     std::unique_lock lock(mutex_);
     empty_ = false;
-    // Not tied to the set that made it, which may go first.
     return definitions_
         .try_emplace(&entity, definition.getUnitAST(), definition.getFundamentalAST(),
                      definition.getConversionFactor(), definition.getFundamentalConversionFactor(),
-                     definition.isGenerated(), nullptr)
+                     definition.isGenerated())
         .first->second;
 }
 

@@ -84,7 +84,9 @@ private:
     // Neither affine nor reciprocal: hold() keeps every such kind in place.
     bool isScale() const { return factor_.index() == 1 || factor_.index() == 2; }
 
-    Held factor_;
+    // The flag sits in the variant's padding: a definition is kept for every
+    // registered unit, and each holds a factor.
+    [[no_unique_address]] Held factor_;
     bool wellDefined_ = true;
 };
 

@@ -36,9 +36,9 @@ Exponent& Exponent::operator+=(const Exponent& o) {
     return *this;
 }
 
+// What modf's fraction tells, without the call: infinities are whole, NaN is not.
 bool Exponent::isFractional() const {
-    double whole = 0.0;
-    return std::modf(pos_, &whole) != 0.0 || std::modf(neg_, &whole) != 0.0;
+    return std::trunc(pos_) != pos_ || std::trunc(neg_) != neg_;
 }
 
 bool Exponent::operator==(const Exponent& o) const {

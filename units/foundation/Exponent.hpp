@@ -23,6 +23,13 @@ public:
     // m^inf is (inf, 0), not (inf, NaN). Inline: every AST expansion raises
     // each entry by it.
     Exponent& operator*=(const Exponent& o) {
+        // Raising by one, as nearly every expansion does, gives each part
+        // plus zero: the same bits as the products below.
+        if (o.pos_ == 1.0 && o.neg_ == 0.0) {
+            pos_ += 0.0;
+            neg_ += 0.0;
+            return *this;
+        }
         const double p = times(pos_, o.pos_) + times(neg_, o.neg_);
         const double n = times(pos_, o.neg_) + times(neg_, o.pos_);
         pos_ = p;

@@ -47,7 +47,7 @@ void addDefinition(FundamentalUnits::DefinitionMap& map, const UnitBase& entity)
     UnitAST ast;
     ast.addToAST(entity, Exponent::unity);
     const UnitDefinition definition(ast, ast, ConversionFactor::unity, ConversionFactor::unity,
-                                    false, nullptr);
+                                    false);
     for (const ustring* key : {&entity.getSymbol(), &entity.getAsciiSymbol(), &entity.getName()}) {
         map.try_emplace(*key, definition);
     }

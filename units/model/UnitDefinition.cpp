@@ -20,18 +20,17 @@
 namespace CvUnitSys {
 
 UnitDefinition::UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST, ConversionFactor factor,
-                               ConversionFactor fundamentalFactor, bool generated,
-                               const UnitDBSet* set)
+                               ConversionFactor fundamentalFactor, bool generated)
     : unitAST_(std::move(unitAST)), fundamentalAST_(std::move(fundamentalAST)),
       fundamentalFactor_(std::move(fundamentalFactor)), factor_(ownFactor(std::move(factor))),
-      set_(set), generated_(generated) {}
+      generated_(generated) {}
 
 UnitDefinition::UnitDefinition(const UnitDefinition& o)
     : unitAST_(o.unitAST_), fundamentalAST_(o.fundamentalAST_),
       fundamentalFactor_(o.fundamentalFactor_),
       factor_(o.factor_ != nullptr ? std::make_unique<const ConversionFactor>(*o.factor_)
                                    : nullptr),
-      set_(o.set_), generated_(o.generated_) {}
+      generated_(o.generated_) {}
 
 UnitDefinition& UnitDefinition::operator=(const UnitDefinition& o) {
     if (this != &o) {
@@ -362,7 +361,7 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAS
     // for an equal block it holds, and the scratch is free again.
     return UnitDefinition(std::move(unitAST),
                           &fundamentalAST == scratch ? UnitAST(*scratch) : std::move(own),
-                          std::move(factor), std::move(fundamentalFactor), true, set);
+                          std::move(factor), std::move(fundamentalFactor), true);
 }
 
 bool UnitDefinition::physicalQuantityValidForUnit(const UnitDefinition& unitDefinition,

@@ -21,7 +21,7 @@ class UnitDBSet;
 class UnitDefinition {
 public:
     UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST, ConversionFactor factor,
-                   ConversionFactor fundamentalFactor, bool generated, const UnitDBSet* set);
+                   ConversionFactor fundamentalFactor, bool generated);
     UnitDefinition(const UnitDefinition& o);
     UnitDefinition& operator=(const UnitDefinition& o);
     UnitDefinition(UnitDefinition&&) noexcept = default;
@@ -35,7 +35,6 @@ public:
     }
     const ConversionFactor& getFundamentalConversionFactor() const { return fundamentalFactor_; }
     bool isGenerated() const { return generated_; }
-    const UnitDBSet* getDBSet() const { return set_; }
     // Makes a definition that is kept small: its ASTs without room to grow,
     // the fundamental one shared with an equal one of the pool.
     void compact(UnitASTPool& pool);
@@ -85,7 +84,6 @@ private:
     // Null for the default factor, which most entities carry: a definition is
     // cached for every registered unit, and this spares each a factor.
     std::unique_ptr<const ConversionFactor> factor_;
-    const UnitDBSet* set_;
     bool generated_;
 };
 
