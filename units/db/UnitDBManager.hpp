@@ -90,13 +90,14 @@ public:
 
     void addToAmbiguousSymbols(const ustring& symbol, const std::set<ustring>& systems);
     bool isAmbiguousSymbol(const ustring& symbol) const;
-    // Whether any key of `entries` is, under one hold of the lock.
-    template <typename Entries> bool hasAmbiguousSymbol(const Entries& entries) const {
+    // Whether the symbol `symbolOf` gives for any of `entries` is, under one
+    // hold of the lock; it is asked only when some symbol is ambiguous at all.
+    template <typename Entries, typename SymbolOf>
+    bool hasAmbiguousSymbol(const Entries& entries, const SymbolOf& symbolOf) const {
         std::shared_lock lock(ambiguityLock_);
-        return !ambiguousSymbols_.empty() &&
-               std::ranges::any_of(entries, [this](const auto& entry) {
-                   return ambiguousSymbols_.contains(entry.first);
-               });
+        return !ambiguousSymbols_.empty() && std::ranges::any_of(entries, [&](const auto& entry) {
+            return ambiguousSymbols_.contains(symbolOf(entry));
+        });
     }
     std::set<ustring> getAmbiguousSymbolsUnitSystems(const ustring& symbol) const;
     void clearAmbiguousSymbols();

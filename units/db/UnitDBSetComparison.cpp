@@ -6,7 +6,6 @@
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/DiagnosticService.hpp"
 
-#include <ranges>
 #include <utility>
 
 namespace CvUnitSys {
@@ -272,15 +271,13 @@ bool UnitDBSet::isAmbiguousUnitExpr(const ustring& expr) const {
 
 bool UnitDBSet::isAmbiguousUnitExpr(const UnitExpr& unitPart) const {
     return UnitDBManager::m_UnitDBManager.hasAmbiguousSymbol(
-        unitPart.getReducedUnitExpr().getExpr());
+        unitPart.getReducedUnitExpr().getExpr(),
+        [](const auto& entry) -> const ustring& { return entry.first; });
 }
 
 bool UnitDBSet::isAmbiguousUnitExpr(std::span<const ParsedSymbol> symbols) const {
-    // A text is made only when some symbol is ambiguous at all.
     return UnitDBManager::m_UnitDBManager.hasAmbiguousSymbol(
-        symbols | std::views::transform([](const ParsedSymbol& symbol) {
-            return std::pair<ustring, bool>(symbol.text, true);
-        }));
+        symbols, [](const ParsedSymbol& symbol) { return ustring(symbol.text); });
 }
 
 bool UnitDBSet::isUnitCompatibleWithUnitSystems(const UnitBase& entity, const SystemList& systems) {
