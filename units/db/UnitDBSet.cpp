@@ -372,7 +372,7 @@ void UnitDBSet::forgetRecentDefinitions() {
 UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool notShared) const {
     RecentDefinition* recent = recentSlot(entity);
     const bool hit = recent != nullptr && recent->entity == &entity &&
-                     KeyEqual{}(*recent->key, entity.getSymbol());
+                     sameText(*recent->key, entity.getSymbol());
     if (hit && recent->temporary) {
         return {*recent->key, false, recent->definition};
     }

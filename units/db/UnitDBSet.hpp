@@ -5,6 +5,7 @@
 #include "units/expr/ParsedSymbol.hpp"
 #include "units/expr/UnitNumericInfoForConversions.hpp"
 #include "units/foundation/ConversionFactor.hpp"
+#include "units/foundation/TextEqual.hpp"
 #include "units/foundation/UString.hpp"
 #include "units/model/ExponentUsage.hpp"
 #include "units/model/UnitASTPool.hpp"
@@ -19,7 +20,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <cstring>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -69,14 +69,7 @@ public:
             return std::hash<std::u16string_view>{}(key);
         }
     };
-    // Byte-wise: char16_t's own compare goes one code unit at a time.
-    struct KeyEqual {
-        using is_transparent = void;
-        bool operator()(std::u16string_view a, std::u16string_view b) const {
-            return a.size() == b.size() &&
-                   std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
-        }
-    };
+    using KeyEqual = TextEqual;
     using DefinitionMap = std::unordered_map<ustring, UnitDefinition, KeyHash, KeyEqual>;
     // A temporary definition is kept for each registered unit: its key shares
     // the entity's texts, read as their symbol, instead of copying the symbol.

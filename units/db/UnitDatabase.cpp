@@ -2,6 +2,7 @@
 
 #include "units/db/SharedDefinitions.hpp"
 #include "units/db/SqlDatabaseFileLoader.hpp"
+#include "units/foundation/TextEqual.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/RhodexUnitsObserver.hpp"
 #include "units/model/UnitAliasInfo.hpp"
@@ -16,7 +17,6 @@
 #include <algorithm>
 #include <bitset>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <stdexcept>
 #include <string_view>
@@ -43,16 +43,6 @@ struct TextHash {
             hash = (hash ^ c) * 1099511628211ULL;
         }
         return static_cast<std::size_t>(hash);
-    }
-};
-
-// Equal texts are the common case in a look-up and are compared to the end:
-// memcmp beats the character loop of char_traits<char16_t>.
-struct TextEqual {
-    using is_transparent = void;
-    bool operator()(std::u16string_view a, std::u16string_view b) const {
-        return a.size() == b.size() &&
-               std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
     }
 };
 

@@ -4,10 +4,10 @@
 #include "units/expr/SymbolLookups.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
 #include "units/foundation/DisplayText.hpp"
+#include "units/foundation/TextEqual.hpp"
 #include "units/model/UnitBase.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -159,9 +159,7 @@ std::array<ustring, 4> TextTape::write(std::u16string_view source, std::uint8_t&
         // Built in place, each at its final size.
         const auto text = [&](std::size_t form) {
             const std::u16string_view written(buffers[form].data.data(), buffers[form].size);
-            // memcmp: the character loop of char_traits<char16_t> costs more.
-            if (written.size() == source.size() &&
-                std::memcmp(written.data(), source.data(), source.size() * sizeof(char16_t)) == 0) {
+            if (sameText(written, source)) {
                 same |= static_cast<std::uint8_t>(1U << form);
                 return ustring();
             }

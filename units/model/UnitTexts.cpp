@@ -1,7 +1,8 @@
 #include "units/model/UnitTexts.hpp"
 
+#include "units/foundation/TextEqual.hpp"
+
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace CvUnitSys {
@@ -15,13 +16,9 @@ UnitTexts::UnitTexts(ustring&& name, ustring&& symbol, ustring&& asciiSymbol, us
     std::uint8_t count = 0;
     for (std::size_t field = 0; field < given.size(); ++field) {
         const ustring& text = *given[field];
-        // memcmp, not the character loop of char_traits<char16_t>: equal texts are the
-        // common case and are compared to the end.
         const auto end = distinct.begin() + count;
         const auto same = std::find_if(distinct.begin(), end, [&](const ustring* t) {
-            return t == &text ||
-                   (t->size() == text.size() &&
-                    std::memcmp(t->data(), text.data(), text.size() * sizeof(char16_t)) == 0);
+            return t == &text || sameText(*t, text);
         });
         index[field] = static_cast<std::uint8_t>(same - distinct.begin());
         if (same == end) {

@@ -4,6 +4,7 @@
 #include "units/expr/GenConvertedStringFromExpr.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
 #include "units/expr/UnitTextChecks.hpp"
+#include "units/foundation/TextEqual.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/UnitDiagnosticsReporter.hpp"
 #include "units/model/Unit.hpp"
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <iterator>
 #include <span>
 #include <utility>
@@ -343,9 +343,7 @@ void UnitTable::indexKey(std::int32_t id, Entry& entry, std::u16string_view key,
         return;
     }
     const ustring& expression = entry.unit->getExpression();
-    // Usually equal, so compared to the end: memcmp beats the character loop.
-    if (expression.size() == key.size() &&
-        std::memcmp(expression.data(), key.data(), key.size() * sizeof(char16_t)) == 0) {
+    if (sameText(expression, key)) {
         entry.key = &expression;
         return;
     }
