@@ -69,6 +69,17 @@ TEST_F(PrefixedLookup, FirstUnitAgreesWithTheSet) {
     EXPECT_TRUE(db->getFirstUnit(u"mm").several);
 }
 
+// A text with an operator is ruled out without a look-up only while no key
+// holds one: a unit whose symbol holds one is found again.
+TEST_F(PrefixedLookup, OperatorsRuleOutOnlyWhatNoKeyHolds) {
+    EXPECT_TRUE(db->mayHoldKey(u"km"));
+    EXPECT_FALSE(db->mayHoldKey(u"km/s"));
+    EXPECT_FALSE(db->mayHoldKey(u"m^2"));
+    db->addUnit(*makeUnit({.symbol = u"m/s", .name = u"metre_per_second", .ascii = u"m/s"}));
+    EXPECT_TRUE(db->mayHoldKey(u"km/s"));
+    EXPECT_NE(db->getFirstUnit(u"m/s").unit, nullptr);
+}
+
 // Remembered answers must never outlive the entities they point at nor hide
 // a unit added later; past the bound, answers are still right.
 TEST_F(PrefixedLookup, FirstUnitFollowsChangesAndStaysBounded) {

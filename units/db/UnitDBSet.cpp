@@ -131,6 +131,12 @@ UnitDBSet::UnitSet UnitDBSet::findUnit(const ustring& name) const {
     return resolve(name, [](const UnitDatabase& db, const ustring& s) { return db.getUnit(s); });
 }
 
+bool UnitDBSet::mayNameUnit(std::u16string_view text) const {
+    return builtin().mayHoldKey(text) ||
+           std::any_of(databases_.begin(), databases_.end(),
+                       [text](const UserDB& db) { return db.database->mayHoldKey(text); });
+}
+
 const UnitBase* UnitDBSet::findFirstUnit(const ustring& name) const {
     return resolve(name,
                    [](const UnitDatabase& db, const ustring& s) { return db.getFirstUnit(s); })
@@ -627,8 +633,11 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
     // A stored definition skips the look-up that decides between the two maps.
     const UnitDefinition* definition = own.stored;
     if (definition == nullptr && !own.key.empty() && own.key != Unit::UnitInheritUStr) {
-        const UnitBase* inDatabase =
-            own.qualified ? findFirstUnit(ustring(own.key)) : findFirstUnit(entity.getSymbol());
+        // The symbol of a registered expression is no database's key: no look-up.
+        const UnitBase* inDatabase = own.qualified ? findFirstUnit(ustring(own.key))
+                                     : mayNameUnit(entity.getSymbol())
+                                         ? findFirstUnit(entity.getSymbol())
+                                         : nullptr;
         definition = inDatabase == nullptr
                          ? &generateInto(temporaryUnitDefinitions_, own.key, entity, parts, known)
                          : &generateInto(unitDefinitions_, own.key, entity, parts, known);

@@ -217,6 +217,8 @@ private:
     template <typename Lookup> auto resolve(const ustring& name, Lookup lookup) const;
     // findUnit's first unit, without building the set.
     const UnitBase* findFirstUnit(const ustring& name) const;
+    // False when no database can find a unit by `text`, unqualified.
+    bool mayNameUnit(std::u16string_view text) const;
     // The entity's definition; null for an entity that has none (no symbol, inherit).
     const UnitDefinition* generateDefinitionOnce(const UnitBase& entity, const UnitAST* parts);
     // Where the entity's own definition is found, or goes: a shared one needs no key.

@@ -46,6 +46,17 @@ struct TextHash {
     }
 };
 
+// Characters that join units into an expression. Keys rarely hold any, and
+// a text that holds one is then no key and no prefix-and-key either.
+bool hasOperator(std::u16string_view text) {
+    for (const char16_t c : text) {
+        if (c == u'*' || c == u'/' || c == u'^' || c == u'(' || c == u')') {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Keys to entities. A key views the text of the entity it leads to, which the
 // store owns and removes only after its keys. It also knows the key lengths and
 // which code units keys start with, so that splitting a text into a prefix and
@@ -65,6 +76,7 @@ struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextHash, st
         } else {
             nonAsciiFirstUnits = true;
         }
+        operatorKeys = operatorKeys || hasOperator(key);
     }
     bool mayHaveLength(std::size_t length) const {
         return length < lengths.size() ? lengths.test(length) : longKeys;
@@ -80,6 +92,7 @@ struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextHash, st
         longKeys = false;
         firstUnits.reset();
         nonAsciiFirstUnits = false;
+        operatorKeys = false;
     }
 
     std::size_t longest = 0;
@@ -87,6 +100,8 @@ struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextHash, st
     bool longKeys = false;
     std::bitset<128> firstUnits;
     bool nonAsciiFirstUnits = false;
+    // Cleared only with the keys: a removal may leave it set, which costs a look-up, no answer.
+    bool operatorKeys = false;
 };
 
 // Entities of one kind: the owning set ordered by the kind's comparator, and
@@ -275,6 +290,10 @@ struct UnitDatabase::Store {
     mutable std::uint64_t firstUnitGeneration = 0;
     // A load asks once about each of the many texts of its definitions.
     std::atomic<bool> loading{false};
+    bool operatorKeys() const {
+        return units.names.operatorKeys || units.symbols.operatorKeys ||
+               prefixes.names.operatorKeys || prefixes.symbols.operatorKeys;
+    }
     mutable std::unordered_map<ustring, UnitSet> keptCompletions;
     ustring version;
     std::atomic<bool> loaded{false};
@@ -508,6 +527,10 @@ void UnitDatabase::FirstUnit::insert(const UnitBase& found) {
             unit = &found;
         }
     }
+}
+
+bool UnitDatabase::mayHoldKey(std::u16string_view text) const {
+    return store_->operatorKeys() || !hasOperator(text);
 }
 
 UnitDatabase::FirstUnit UnitDatabase::getFirstUnit(const ustring& text) const {

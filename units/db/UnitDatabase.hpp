@@ -130,6 +130,9 @@ public:
     // Answers for short texts are remembered until the units, prefixes or
     // composites change: those of the first maxRememberedFirstUnits texts.
     FirstUnit getFirstUnit(const ustring& text) const;
+    // False when no unit of this database can be found by `text`: it holds an
+    // operator that none of the keys holds.
+    bool mayHoldKey(std::u16string_view text) const;
     static constexpr std::size_t maxRememberedFirstUnits = 4096;
     static constexpr std::size_t maxRememberedTextLength = 32;
     std::size_t getNumRememberedFirstUnits() const;
