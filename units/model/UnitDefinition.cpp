@@ -22,15 +22,14 @@ namespace CvUnitSys {
 UnitDefinition::UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST, ConversionFactor factor,
                                ConversionFactor fundamentalFactor, bool generated)
     : unitAST_(std::move(unitAST)), fundamentalAST_(std::move(fundamentalAST)),
-      fundamentalFactor_(std::move(fundamentalFactor)), factor_(ownFactor(std::move(factor))),
+      factor_(ownFactor(std::move(factor))), fundamentalFactor_(std::move(fundamentalFactor)),
       generated_(generated) {}
 
 UnitDefinition::UnitDefinition(const UnitDefinition& o)
     : unitAST_(o.unitAST_), fundamentalAST_(o.fundamentalAST_),
-      fundamentalFactor_(o.fundamentalFactor_),
       factor_(o.factor_ != nullptr ? std::make_unique<const ConversionFactor>(*o.factor_)
                                    : nullptr),
-      generated_(o.generated_) {}
+      fundamentalFactor_(o.fundamentalFactor_), generated_(o.generated_) {}
 
 UnitDefinition& UnitDefinition::operator=(const UnitDefinition& o) {
     if (this != &o) {

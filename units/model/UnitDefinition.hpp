@@ -80,10 +80,12 @@ private:
 
     UnitAST unitAST_;
     UnitAST fundamentalAST_;
-    ConversionFactor fundamentalFactor_;
     // Null for the default factor, which most entities carry: a definition is
     // cached for every registered unit, and this spares each a factor.
     std::unique_ptr<const ConversionFactor> factor_;
+    // The flag sits in the factor's padding, which keeps the definition of
+    // each registered unit, and its map node, a heap chunk smaller.
+    [[no_unique_address]] ConversionFactor fundamentalFactor_;
     bool generated_;
 };
 
