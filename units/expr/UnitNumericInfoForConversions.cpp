@@ -8,13 +8,13 @@
 namespace CvUnitSys {
 
 UnitNumericInfoForConversions::UnitNumericInfoForConversions(const ConversionFactor& factor)
-    : factor_(std::make_unique<ConversionFactor>(factor)) {}
+    : factor_(factor) {}
 
 UnitNumericInfoForConversions::UnitNumericInfoForConversions(ConversionFactor&& factor)
-    : factor_(std::make_unique<ConversionFactor>(std::move(factor))) {}
+    : factor_(std::move(factor)) {}
 
 bool UnitNumericInfoForConversions::isTrivial() const {
-    return !factor_->isAffine() && !factor_->isReciprocal() && factor_->toDouble() == 1.0;
+    return !factor_.isAffine() && !factor_.isReciprocal() && factor_.toDouble() == 1.0;
 }
 
 std::string UnitNumericInfoForConversions::toString() const {

@@ -11,7 +11,7 @@ namespace CvUnitSys {
 
 // A conversion reduced to what a caller applies to a value:
 // output = scaling * input + offset, or scaling / input + offset when inverted.
-// A moved-from record holds no factor and must not be queried.
+// A moved-from record holds a moved-from factor and must not be queried.
 class UnitNumericInfoForConversions {
 public:
     explicit UnitNumericInfoForConversions(const ConversionFactor& factor);
@@ -22,13 +22,13 @@ public:
     UnitNumericInfoForConversions& operator=(const UnitNumericInfoForConversions&) = delete;
     ~UnitNumericInfoForConversions() = default;
 
-    double getScalingFactor() const { return factor_->toDouble(); }
-    double getOffset() const { return factor_->isAffine() ? factor_->getOffset() : 0.0; }
-    bool isInverted() const { return factor_->isReciprocal(); }
+    double getScalingFactor() const { return factor_.toDouble(); }
+    double getOffset() const { return factor_.isAffine() ? factor_.getOffset() : 0.0; }
+    bool isInverted() const { return factor_.isReciprocal(); }
     // Exactly the identity: no tolerance, so 1.0000000001 is not trivial.
     bool isTrivial() const;
 
-    const ConversionFactor& getConversionFactor() const { return *factor_; }
+    const ConversionFactor& getConversionFactor() const { return factor_; }
 
     // "output = (<scaling>*input) + (<offset>)", with " / " when inverted.
     ustring toUString() const;
@@ -37,7 +37,9 @@ public:
     hxArray* toHxArray() const;
 
 private:
-    std::unique_ptr<ConversionFactor> factor_;
+    // Held in place: a host asks for a conversion per pair, and each answer
+    // would otherwise cost an allocation.
+    ConversionFactor factor_;
 };
 
 } // namespace CvUnitSys
