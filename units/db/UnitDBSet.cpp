@@ -382,6 +382,20 @@ UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool
     if (hit && recent->temporary) {
         return {*recent->key, false, recent->definition};
     }
+    // A registered expression's symbol names no unit of any database, so no
+    // database has the entity: its definition is neither shared nor kept
+    // with theirs, only among the temporary ones, under its symbol.
+    if (entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT && !mayNameUnit(entity.getSymbol())) {
+        const std::u16string_view key = entity.getSymbol();
+        const auto* node = findNode(temporaryUnitDefinitions_, key);
+        if (node == nullptr) {
+            return {key, false, nullptr};
+        }
+        if (recent != nullptr) {
+            *recent = {&entity, &node->first.text(), &node->second, true};
+        }
+        return {key, false, &node->second};
+    }
     // Shared definitions are found by the entity alone: no key to make.
     if (const UnitDefinition* shared =
             notShared ? nullptr : builtin().findSharedDefinition(entity)) {

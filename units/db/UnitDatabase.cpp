@@ -76,7 +76,6 @@ struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextHash, st
         } else {
             nonAsciiFirstUnits = true;
         }
-        operatorKeys = operatorKeys || hasOperator(key);
     }
     bool mayHaveLength(std::size_t length) const {
         return length < lengths.size() ? lengths.test(length) : longKeys;
@@ -100,7 +99,9 @@ struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextHash, st
     bool longKeys = false;
     std::bitset<128> firstUnits;
     bool nonAsciiFirstUnits = false;
-    // Cleared only with the keys: a removal may leave it set, which costs a look-up, no answer.
+    // Whether a text of an entity stored with these keys holds an operator,
+    // indexed or not. Cleared only with the keys: a removal may leave it set,
+    // which costs a look-up, never an answer.
     bool operatorKeys = false;
 };
 
@@ -131,6 +132,10 @@ template <typename T, typename Comparator> struct EntityStore {
         std::unique_ptr<T> owned = own();
         const T& stored = *owned;
         entities.emplace_hint(place, stored, std::move(owned));
+        // Before the keys, which a clash leaves out while the entity stays.
+        names.operatorKeys = names.operatorKeys || hasOperator(stored.getName());
+        symbols.operatorKeys = symbols.operatorKeys || hasOperator(stored.getSymbol()) ||
+                               hasOperator(stored.getAsciiSymbol());
 
         const auto* alias = dynamic_cast<const UnitAliasInfo*>(&stored);
         const bool indexName = !alias || !alias->nameMatchesRef();
