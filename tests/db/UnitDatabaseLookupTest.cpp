@@ -69,14 +69,18 @@ TEST_F(PrefixedLookup, FirstUnitAgreesWithTheSet) {
     EXPECT_TRUE(db->getFirstUnit(u"mm").several);
 }
 
-// A text with an operator is ruled out without a look-up only while no key
-// holds one: a unit whose symbol holds one is found again.
-TEST_F(PrefixedLookup, OperatorsRuleOutOnlyWhatNoKeyHolds) {
-    EXPECT_TRUE(db->mayHoldKey(u"km"));
-    EXPECT_FALSE(db->mayHoldKey(u"km/s"));
-    EXPECT_FALSE(db->mayHoldKey(u"m^2"));
+// Only a database whose names or symbols hold an operator can name a unit by
+// a text that holds one.
+TEST_F(PrefixedLookup, NotesOperatorsInTheTextsItStores) {
+    for (const auto* text : {u"km/s", u"m^2", u"(m)", u"kg*m"}) {
+        EXPECT_TRUE(UnitDatabase::holdsOperator(text));
+    }
+    for (const auto* text : {u"km", u"m2", u"m-1", u"deg C", u"m.s", u""}) {
+        EXPECT_FALSE(UnitDatabase::holdsOperator(text));
+    }
+    EXPECT_FALSE(db->hasOperatorTexts());
     db->addUnit(*makeUnit({.symbol = u"m/s", .name = u"metre_per_second", .ascii = u"m/s"}));
-    EXPECT_TRUE(db->mayHoldKey(u"km/s"));
+    EXPECT_TRUE(db->hasOperatorTexts());
     EXPECT_NE(db->getFirstUnit(u"m/s").unit, nullptr);
 }
 

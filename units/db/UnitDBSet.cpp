@@ -132,9 +132,9 @@ UnitDBSet::UnitSet UnitDBSet::findUnit(const ustring& name) const {
 }
 
 bool UnitDBSet::mayNameUnit(std::u16string_view text) const {
-    return builtin().mayHoldKey(text) ||
+    return !UnitDatabase::holdsOperator(text) || builtin().hasOperatorTexts() ||
            std::any_of(databases_.begin(), databases_.end(),
-                       [text](const UserDB& db) { return db.database->mayHoldKey(text); });
+                       [](const UserDB& db) { return db.database->hasOperatorTexts(); });
 }
 
 const UnitBase* UnitDBSet::findFirstUnit(const ustring& name) const {

@@ -6,6 +6,7 @@
 #include "units/expr/UnitNumericInfoForConversions.hpp"
 #include "units/foundation/ConversionFactor.hpp"
 #include "units/foundation/TextEqual.hpp"
+#include "units/foundation/TextHash.hpp"
 #include "units/foundation/UString.hpp"
 #include "units/model/ExponentUsage.hpp"
 #include "units/model/UnitASTPool.hpp"
@@ -65,9 +66,7 @@ public:
     // then needs no copy. Not noexcept, so that nodes keep their hash codes.
     struct KeyHash {
         using is_transparent = void;
-        std::size_t operator()(std::u16string_view key) const {
-            return std::hash<std::u16string_view>{}(key);
-        }
+        std::size_t operator()(std::u16string_view key) const { return textHash(key); }
     };
     using KeyEqual = TextEqual;
     using DefinitionMap = std::unordered_map<ustring, UnitDefinition, KeyHash, KeyEqual>;

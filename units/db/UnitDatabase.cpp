@@ -3,6 +3,7 @@
 #include "units/db/SharedDefinitions.hpp"
 #include "units/db/SqlDatabaseFileLoader.hpp"
 #include "units/foundation/TextEqual.hpp"
+#include "units/foundation/TextHash.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/RhodexUnitsObserver.hpp"
 #include "units/model/UnitAliasInfo.hpp"
@@ -33,29 +34,11 @@ void warn(std::string_view key, std::vector<MsgArg> args = {}) {
 }
 
 // Hashes text of any string type, so that parts of a text are looked up
-// without being copied. Keys are a few code units long: FNV-1a, inlined, costs
-// less than the library's general byte hash.
+// without being copied.
 struct TextHash {
     using is_transparent = void;
-    std::size_t operator()(std::u16string_view text) const {
-        std::uint64_t hash = 14695981039346656037ULL;
-        for (char16_t c : text) {
-            hash = (hash ^ c) * 1099511628211ULL;
-        }
-        return static_cast<std::size_t>(hash);
-    }
+    std::size_t operator()(std::u16string_view text) const { return textHash(text); }
 };
-
-// Characters that join units into an expression. Keys rarely hold any, and
-// a text that holds one is then no key and no prefix-and-key either.
-bool hasOperator(std::u16string_view text) {
-    for (const char16_t c : text) {
-        if (c == u'*' || c == u'/' || c == u'^' || c == u'(' || c == u')') {
-            return true;
-        }
-    }
-    return false;
-}
 
 // Keys to entities. A key views the text of the entity it leads to, which the
 // store owns and removes only after its keys. It also knows the key lengths and
@@ -133,9 +116,10 @@ template <typename T, typename Comparator> struct EntityStore {
         const T& stored = *owned;
         entities.emplace_hint(place, stored, std::move(owned));
         // Before the keys, which a clash leaves out while the entity stays.
-        names.operatorKeys = names.operatorKeys || hasOperator(stored.getName());
-        symbols.operatorKeys = symbols.operatorKeys || hasOperator(stored.getSymbol()) ||
-                               hasOperator(stored.getAsciiSymbol());
+        names.operatorKeys = names.operatorKeys || UnitDatabase::holdsOperator(stored.getName());
+        symbols.operatorKeys = symbols.operatorKeys ||
+                               UnitDatabase::holdsOperator(stored.getSymbol()) ||
+                               UnitDatabase::holdsOperator(stored.getAsciiSymbol());
 
         const auto* alias = dynamic_cast<const UnitAliasInfo*>(&stored);
         const bool indexName = !alias || !alias->nameMatchesRef();
@@ -534,8 +518,8 @@ void UnitDatabase::FirstUnit::insert(const UnitBase& found) {
     }
 }
 
-bool UnitDatabase::mayHoldKey(std::u16string_view text) const {
-    return store_->operatorKeys() || !hasOperator(text);
+bool UnitDatabase::hasOperatorTexts() const {
+    return store_->operatorKeys();
 }
 
 UnitDatabase::FirstUnit UnitDatabase::getFirstUnit(const ustring& text) const {

@@ -130,9 +130,18 @@ public:
     // Answers for short texts are remembered until the units, prefixes or
     // composites change: those of the first maxRememberedFirstUnits texts.
     FirstUnit getFirstUnit(const ustring& text) const;
-    // False when no unit of this database can be found by `text`: it holds an
-    // operator that none of the keys holds.
-    bool mayHoldKey(std::u16string_view text) const;
+    // Characters that join units into an expression, which the texts of
+    // units and prefixes rarely hold: a text that holds one then names no unit.
+    static bool holdsOperator(std::u16string_view text) {
+        for (const char16_t c : text) {
+            if ((c >= u'(' && c <= u'*') || c == u'/' || c == u'^') {
+                return true;
+            }
+        }
+        return false;
+    }
+    // Whether a name or symbol of a unit or prefix stored holds an operator.
+    bool hasOperatorTexts() const;
     static constexpr std::size_t maxRememberedFirstUnits = 4096;
     static constexpr std::size_t maxRememberedTextLength = 32;
     std::size_t getNumRememberedFirstUnits() const;
