@@ -15,13 +15,8 @@ UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
     const UnitDatabase& database = *UnitDatabase::getUnitDatabase();
     TextTapeBuilder taped(database);
     if (auto value = CommonShapeParser<TextTapeBuilder>::parse(text, taped)) {
-        std::uint8_t same = 0;
-        // In order: the texts are written before `same` is read.
-        return UnitExprWithTexts{taped.symbolsOf<decltype(symbols)>(*value),
-                                 taped.tape().write(text, same),
-                                 same,
-                                 &database,
-                                 {}};
+        return UnitExprWithTexts{
+            taped.symbolsOf<decltype(symbols)>(*value), taped.tape().write(text), &database, {}};
     }
     // The grammar's text builder asks through the recorder in scope.
     const SymbolLookups lookups;
@@ -29,7 +24,7 @@ UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
     // A text of too many symbols for the tape still has the common shape.
     auto parsed = taped.full() ? parseWithBuilderThrows<Builder>(text)
                                : parseWithGrammarThrows<Builder>(text);
-    UnitExprWithTexts out{{}, std::move(parsed.second.text), 0, &database, std::move(parsed.first)};
+    UnitExprWithTexts out{{}, {std::move(parsed.second.text)}, &database, std::move(parsed.first)};
     out.symbols.reserve(out.owned.getExpr().size());
     for (const auto& [symbol, exponent] : out.owned.getExpr()) {
         const UnitDatabase::FirstUnit* kept = lookups.find(symbol);
