@@ -107,13 +107,11 @@ bool isDefaultQuantity(const UnitBase& quantity) {
 // Parse errors are thrown.
 void parseValidUnitPart(const ustring& unitPart,
                         std::optional<UnitTable::PreparedUnitPart>& prepared) {
-    UnitExprWithTexts parsed = UnitExprWithTexts::parse(unitPart);
-    if (std::ranges::all_of(parsed.symbols, [](const ParsedSymbol& symbol) {
+    prepared.emplace(unitPart);
+    if (!std::ranges::all_of(prepared->parsed.symbols, [](const ParsedSymbol& symbol) {
             return isValidStringForUnitName(symbol.text);
         })) {
-        // Only a text that is one symbol with no operator can name a database unit.
-        const bool oneSymbol = parsed.symbols.size() == 1 && parsed.symbols[0].text == unitPart;
-        prepared.emplace(std::move(parsed), oneSymbol);
+        prepared.reset();
     }
 }
 
