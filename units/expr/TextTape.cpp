@@ -161,7 +161,9 @@ FormTexts TextTape::write(std::u16string_view source) const {
         if (sizes_[form] == source.size() && onStack) {
             at[form] = buffers[form].data();
         } else {
-            out.texts[form].resize(sizes_[form]);
+            // Constructed, not resized or assigned: growing past the inline
+            // capacity rounds the heap buffer up to twice that.
+            out.texts[form] = ustring(sizes_[form], u'\0');
             at[form] = out.texts[form].data();
         }
     }
@@ -178,7 +180,7 @@ FormTexts TextTape::write(std::u16string_view source) const {
         if (sameText(std::u16string_view(written, source.size()), source)) {
             out.origin[form] = FormTexts::convertedText;
         } else if (onStack) {
-            out.texts[form].assign(written, source.size());
+            out.texts[form] = ustring(written, source.size());
         }
     }
     if (asciiIsSymbol_) {
