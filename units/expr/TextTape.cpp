@@ -91,7 +91,7 @@ std::uint32_t TextTape::symbol(std::u16string_view text, const UnitBase*& first)
         // A unit's texts hold each distinct text once: equal texts are one string.
         asciiIsSymbol_ = asciiIsSymbol_ && &unit->getSymbol() == &unit->getAsciiSymbol();
     }
-    items_.push_back(Item{true, Affix::Close, 0, unit, at});
+    items_.push_back(Item{true, Affix::Close, 0, unit, at, 0});
     return static_cast<std::uint32_t>(items_.size() - 1);
 }
 
@@ -109,16 +109,17 @@ void TextTape::prefix(std::uint32_t at, Affix affix) {
 }
 
 void TextTape::close() {
-    items_.push_back(Item{false, Affix::Close, 0, nullptr, 0});
+    items_.push_back(Item{false, Affix::Close, 0, nullptr, 0, 0});
     grow(1, 1);
 }
 
-void TextTape::raise(ustring exponent) {
+void TextTape::raise(std::u16string_view exponent) {
+    const auto size = static_cast<std::uint32_t>(exponent.size());
     items_.push_back(
-        Item{false, Affix::Power, 0, nullptr, static_cast<std::uint32_t>(texts_.size())});
+        Item{false, Affix::Power, 0, nullptr, static_cast<std::uint32_t>(chars_.size()), size});
+    chars_.insert(chars_.end(), exponent.begin(), exponent.end());
     // "^{" exponent "}" typeset, "^" exponent plain.
-    grow(exponent.size() + 3, exponent.size() + 1);
-    texts_.push_back(std::move(exponent));
+    grow(size + 3, size + 1);
 }
 
 template <std::size_t Forms> void TextTape::emit(std::array<char16_t*, 4>& at) const {
@@ -126,7 +127,8 @@ template <std::size_t Forms> void TextTape::emit(std::array<char16_t*, 4>& at) c
         if (!item.isSymbol) {
             emitAffix<Forms>(at, affixText<display>(item.suffix), affixText<1>(item.suffix));
             if (item.suffix == Affix::Power) {
-                emitAffix<Forms>(at, texts_[item.text], texts_[item.text]);
+                const std::u16string_view exponent(chars_.data() + item.text, item.size);
+                emitAffix<Forms>(at, exponent, exponent);
                 append(at[0], u"}");
             }
             continue;
@@ -252,17 +254,34 @@ void TextTapeBuilder::raise(Result& value, Exponent& e) {
     for (std::uint32_t i = value.begin; i < value.end; ++i) {
         factors_[i].exponent *= e.value;
     }
-    tape_.raise(std::move(e.text.text));
+    tape_.raise(std::u16string_view(e.text.data(), e.size));
 }
+
+namespace {
+
+// Appends ASCII text to an exponent's text.
+void widen(TextTapeBuilder::Exponent& e, const char* begin, const char* end) {
+    e.size =
+        static_cast<std::uint8_t>(std::copy(begin, end, e.text.begin() + e.size) - e.text.begin());
+}
+
+} // namespace
 
 void TextTapeBuilder::fromNumber(Exponent& e, double x) {
     UnitExprBuilder::fromNumber(e.value, x);
-    AllFormsTextBuilder::fromNumber(e.text, x);
+    std::array<char, GenExprUtil::numberTextCapacity> buffer;
+    e.size = 0;
+    widen(e, buffer.data(), GenExprUtil::writeNumberText(x, buffer.data()));
 }
 
 void TextTapeBuilder::fromRational(Exponent& e, const Rational& r) {
     UnitExprBuilder::fromRational(e.value, r);
-    AllFormsTextBuilder::fromRational(e.text, r);
+    std::array<char, GenExprUtil::numberTextCapacity> buffer;
+    e.size = 0;
+    widen(e, buffer.data(), GenExprUtil::writeIntegerText(r.numerator, buffer.data()));
+    const char slash = '/';
+    widen(e, &slash, &slash + 1);
+    widen(e, buffer.data(), GenExprUtil::writeIntegerText(r.denominator, buffer.data()));
 }
 
 void TextTapeBuilder::makeRational(Rational& r, int numerator, int denominator) {

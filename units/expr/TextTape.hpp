@@ -40,7 +40,7 @@ public:
     // `at`; the latest is the outermost.
     void prefix(std::uint32_t at, Affix affix);
     void close();
-    void raise(ustring exponent);
+    void raise(std::u16string_view exponent);
 
     // The texts, `source` being the text read: a form equal to it is not
     // copied, and the ASCII form is the Symbol form when every unit's ASCII
@@ -56,8 +56,10 @@ private:
         std::uint32_t prefixes;
         // A symbol's unit, null when the text stands for itself.
         const UnitBase* unit;
-        // A symbol without unit or a power: its entry in texts_.
+        // A symbol without unit: its entry in texts_. A power: where its
+        // exponent starts in chars_, and its length.
         std::uint32_t text;
+        std::uint32_t size;
     };
     struct Prefix {
         Affix affix;
@@ -80,8 +82,10 @@ private:
     boost::container::small_vector<Answer, 4> answers_;
     boost::container::small_vector<Item, 12> items_;
     boost::container::small_vector<Prefix, 12> prefixes_;
-    // Power texts, and for symbols without unit their own and typeset texts.
+    // For symbols without unit, their own and typeset texts.
     boost::container::small_vector<ustring, 4> texts_;
+    // The exponents' texts, one after the other.
+    boost::container::small_vector<char16_t, 16> chars_;
     // Each form's length so far, indexed by form.
     std::array<std::size_t, 4> sizes_{};
     bool asciiIsSymbol_ = true;
@@ -104,7 +108,10 @@ public:
     using SubExpr = Result;
     struct Exponent {
         CvUnitSys::Exponent value;
-        GenExprUtil::Exponent text;
+        // Its text as the grammar's text builder writes it, which is at most
+        // two 32-bit integers and a slash.
+        std::array<char16_t, 24> text;
+        std::uint8_t size;
     };
     using Rational = UnitASTGenUtils::Rational;
     static constexpr std::size_t maxFactors = 32;
