@@ -8,6 +8,7 @@
 #include "units/expr/ParseWithBuilder.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
 #include "units/expr/UnitExprWithTexts.hpp"
+#include "units/expr/UnitTextChecks.hpp"
 #include "units/platform/IException.hpp"
 
 #include <gtest/gtest.h>
@@ -36,11 +37,14 @@ bool expectGrammarAgrees(const ustring& text) {
             << testing::PrintToString(text);
         EXPECT_EQ(expr_test::textsOf(taped, text), grammar.second.text)
             << testing::PrintToString(text);
+        bool names = true;
         for (const ParsedSymbol& symbol : taped.symbols) {
             const ustring own(symbol.text);
             EXPECT_EQ(symbol.first, UnitDatabase::getUnitDatabase()->getFirstUnit(own).unit)
                 << testing::PrintToString(own);
+            names = names && isValidStringForUnitName(own);
         }
+        EXPECT_EQ(taped.symbolsAreNames, names) << testing::PrintToString(text);
     } catch (const IUserException&) {
         ADD_FAILURE() << "the grammar refuses " << testing::PrintToString(text);
     }
@@ -58,8 +62,9 @@ TEST(CommonShapeParser, AgreesWithTheGrammarOnEveryShortText) {
 }
 
 TEST(CommonShapeParser, AgreesWithTheGrammarOnLongerTexts) {
-    // "um" is a unit whose symbol is not its ASCII symbol.
-    const std::u16string_view alphabet = u"mskgu12 */^()+-.(1/2)";
+    // "um" is a unit whose symbol is not its ASCII symbol; a comma may be in a
+    // symbol but not in a name.
+    const std::u16string_view alphabet = u"mskgu12 */^()+-.,(1/2)";
     std::mt19937 random(21);
     for (int n = 0; n < 20000; ++n) {
         ustring text;

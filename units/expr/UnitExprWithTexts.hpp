@@ -23,6 +23,8 @@ struct UnitExprWithTexts {
     FormTexts texts;
     // The database the symbols were looked up in.
     const UnitDatabase* lookedUpIn = nullptr;
+    // Every symbol is a valid unit name (isValidStringForUnitName).
+    bool symbolsAreNames = true;
     UnitExpr owned;
 
     // Throws as parseUnitExprThrows does.

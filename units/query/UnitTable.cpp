@@ -108,9 +108,7 @@ bool isDefaultQuantity(const UnitBase& quantity) {
 void parseValidUnitPart(const ustring& unitPart,
                         std::optional<UnitTable::PreparedUnitPart>& prepared) {
     prepared.emplace(unitPart);
-    if (!std::ranges::all_of(prepared->parsed.symbols, [](const ParsedSymbol& symbol) {
-            return isValidStringForUnitName(symbol.text);
-        })) {
+    if (!prepared->parsed.symbolsAreNames) {
         prepared.reset();
     }
 }
