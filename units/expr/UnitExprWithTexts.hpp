@@ -19,7 +19,7 @@ struct UnitExprWithTexts {
     // into the text parsed, or into `owned` when the grammar parsed it: the
     // text must stay as it is while they are read.
     boost::container::small_vector<ParsedSymbol, 4> symbols;
-    // The text parsed is the converted text.
+    // The converted texts; a form equal to the text parsed refers to it.
     FormTexts texts;
     // The database the symbols were looked up in.
     const UnitDatabase* lookedUpIn = nullptr;
