@@ -8,6 +8,7 @@
 #include "units/expr/ParseWithBuilder.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
 #include "units/expr/UnitExprWithTexts.hpp"
+#include "units/expr/UnitTextChecks.hpp"
 #include "units/platform/IException.hpp"
 
 #include <gtest/gtest.h>
@@ -36,11 +37,14 @@ bool expectGrammarAgrees(const ustring& text) {
             << testing::PrintToString(text);
         EXPECT_EQ(expr_test::textsOf(taped, text), grammar.second.text)
             << testing::PrintToString(text);
+        bool names = true;
         for (const ParsedSymbol& symbol : taped.symbols) {
             const ustring own(symbol.text);
             EXPECT_EQ(symbol.first, UnitDatabase::getUnitDatabase()->getFirstUnit(own).unit)
                 << testing::PrintToString(own);
+            names = names && isValidStringForUnitName(own);
         }
+        EXPECT_EQ(taped.symbolsAreNames, names) << testing::PrintToString(text);
     } catch (const IUserException&) {
         ADD_FAILURE() << "the grammar refuses " << testing::PrintToString(text);
     }
@@ -58,7 +62,9 @@ TEST(CommonShapeParser, AgreesWithTheGrammarOnEveryShortText) {
 }
 
 TEST(CommonShapeParser, AgreesWithTheGrammarOnLongerTexts) {
-    const std::u16string_view alphabet = u"mskg12 */^()+-.(1/2)";
+    // "um" is a unit whose symbol is not its ASCII symbol; a comma may be in a
+    // symbol but not in a name.
+    const std::u16string_view alphabet = u"mskgu12 */^()+-.,(1/2)";
     std::mt19937 random(21);
     for (int n = 0; n < 20000; ++n) {
         ustring text;
@@ -76,7 +82,8 @@ TEST(CommonShapeParser, TakesTheCommonShapesOnly) {
     for (const ustring& text : std::initializer_list<ustring>{
              u"m", u"kg*m/s^2", u"1/(km*h)", u"m^(1/2)", u"(m/s)^(-3/2)", u"km^-1", u" m * s ",
              u"1/s/m", u"10/s", u"m^(2)", u"((m))/((s^2))", u"m^+2^-0", u"N*m/(mol*K)",
-             u"m^9007199254740993", u"m^-9999999999999999", u"1/(a_b*s)^2/((kg))^(-1/2)*x_y"}) {
+             u"m^9007199254740993", u"m^-9999999999999999", u"1/(a_b*s)^2/((kg))^(-1/2)*x_y",
+             u"um*degC/Ohm^2", u"um*" + ustring(200, u'x'), u"m*" + ustring(200, u'x')}) {
         EXPECT_TRUE(CommonShapeParser<Builder>::parse(text)) << testing::PrintToString(text);
         expectGrammarAgrees(text);
     }

@@ -31,14 +31,12 @@ inline Entries entriesOf(const CvUnitSys::UnitExprWithTexts& parsed) {
     return out;
 }
 
-// The four texts, with those the parse left as the text itself filled in.
+// The four texts, each where the parse left it.
 inline std::array<ustring, 4> textsOf(const CvUnitSys::UnitExprWithTexts& parsed,
                                       const ustring& text) {
-    std::array<ustring, 4> texts = parsed.texts;
+    std::array<ustring, 4> texts;
     for (std::size_t form = 0; form < texts.size(); ++form) {
-        if ((parsed.sameAsText >> form & 1U) != 0) {
-            texts[form] = text;
-        }
+        texts[form] = parsed.texts.of(form, text);
     }
     return texts;
 }

@@ -18,24 +18,31 @@ namespace CvUnitSys {
 
 namespace GenExprUtil {
 
-ustring integerText(std::int32_t value) {
-    std::array<char, 16> buffer{};
-    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return TextServices::fromLatin1(std::string_view(buffer.data(), written.ptr));
+char* writeIntegerText(std::int32_t value, char* out) {
+    return std::to_chars(out, out + numberTextCapacity, value).ptr;
 }
 
-ustring numberText(double value) {
+char* writeNumberText(double value, char* out) {
     // Most exponents are small whole numbers, which six significant digits
     // write as integers (a negative zero keeps its sign).
     if (std::abs(value) < 1e6 && value == std::trunc(value) &&
         !(value == 0 && std::signbit(value))) {
-        return integerText(static_cast<std::int32_t>(value));
+        return writeIntegerText(static_cast<std::int32_t>(value), out);
     }
     // What a default-format stream writes, without building one per exponent.
-    std::array<char, 32> buffer{};
-    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                       std::chars_format::general, 6);
-    return TextServices::fromLatin1(std::string_view(buffer.data(), written.ptr));
+    return std::to_chars(out, out + numberTextCapacity, value, std::chars_format::general, 6).ptr;
+}
+
+ustring integerText(std::int32_t value) {
+    std::array<char, numberTextCapacity> buffer{};
+    return TextServices::fromLatin1(
+        std::string_view(buffer.data(), writeIntegerText(value, buffer.data())));
+}
+
+ustring numberText(double value) {
+    std::array<char, numberTextCapacity> buffer{};
+    return TextServices::fromLatin1(
+        std::string_view(buffer.data(), writeNumberText(value, buffer.data())));
 }
 
 const UnitBase* uniqueUnit(const ustring& symbol) {

@@ -20,6 +20,11 @@ struct Exponent {
 // stream writes it, whatever the host's locale.
 ustring numberText(double value);
 ustring integerText(std::int32_t value);
+// The same texts in ASCII at `out`, which has room for numberTextCapacity
+// characters; they return the end of what they wrote.
+inline constexpr std::size_t numberTextCapacity = 32;
+char* writeNumberText(double value, char* out);
+char* writeIntegerText(std::int32_t value, char* out);
 // The built-in database's unit that `symbol` names when exactly one unit
 // matches it, asked through the SymbolLookups in scope.
 const UnitBase* uniqueUnit(const ustring& symbol);

@@ -8,6 +8,7 @@
 #include "units/model/UnitBase.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -37,43 +38,18 @@ template <std::size_t Form> constexpr std::u16string_view affixText(TextTape::Af
     return {};
 }
 
-// Counts what would be written, so that each text is allocated once.
-struct Measure {
-    std::size_t size = 0;
-    void operator+=(std::u16string_view piece) { size += piece.size(); }
-};
+void append(char16_t*& at, std::u16string_view piece) {
+    std::memcpy(at, piece.data(), piece.size() * sizeof(char16_t));
+    at += piece.size();
+}
 
-// Writes into a text already at its final size.
-struct Copy {
-    char16_t* at;
-    void operator+=(std::u16string_view piece) { at = std::copy(piece.begin(), piece.end(), at); }
-};
-
-// Writes into a buffer on the stack, so that each text is allocated once at
-// its final size without a pass to measure it; a text too long for the buffer
-// is marked and written again after all.
-struct Fixed {
-    static constexpr std::size_t capacity = 256;
-    std::array<char16_t, capacity> data;
-    std::size_t size = 0;
-    bool overflow = false;
-    void operator+=(std::u16string_view piece) {
-        if (piece.size() > capacity - size) {
-            overflow = true;
-            return;
-        }
-        std::copy(piece.begin(), piece.end(), data.begin() + size);
-        size += piece.size();
+// Appends `piece` to the typeset form and `plain` to the others.
+template <std::size_t Forms>
+void emitAffix(std::array<char16_t*, 4>& at, std::u16string_view piece, std::u16string_view plain) {
+    append(at[0], piece);
+    for (std::size_t form = 1; form < Forms; ++form) {
+        append(at[form], plain);
     }
-};
-
-// Appends `piece` to the typeset form and `plain` to the three others.
-template <typename Out>
-void emitAffix(std::array<Out, 4>& out, std::u16string_view piece, std::u16string_view plain) {
-    out[0] += piece;
-    out[1] += plain;
-    out[2] += plain;
-    out[3] += plain;
 }
 
 } // namespace
@@ -106,77 +82,113 @@ std::uint32_t TextTape::symbol(std::u16string_view text, const UnitBase*& first)
     if (unit == nullptr) {
         texts_.emplace_back(text);
         texts_.push_back(GenDisp::symbolText(texts_.back(), nullptr));
+        grow(texts_.back().size(), text.size());
+    } else {
+        sizes_[0] += unit->getDisplay().size();
+        sizes_[1] += unit->getName().size();
+        sizes_[2] += unit->getSymbol().size();
+        sizes_[3] += unit->getAsciiSymbol().size();
+        // A unit's texts hold each distinct text once: equal texts are one string.
+        asciiIsSymbol_ = asciiIsSymbol_ && &unit->getSymbol() == &unit->getAsciiSymbol();
     }
-    items_.push_back(Item{true, Affix::Close, 0, unit, at});
+    items_.push_back(Item{true, Affix::Close, 0, unit, at, 0});
     return static_cast<std::uint32_t>(items_.size() - 1);
+}
+
+void TextTape::grow(std::size_t typeset, std::size_t plain) {
+    sizes_[0] += typeset;
+    sizes_[1] += plain;
+    sizes_[2] += plain;
+    sizes_[3] += plain;
 }
 
 void TextTape::prefix(std::uint32_t at, Affix affix) {
     prefixes_.push_back(Prefix{affix, items_[at].prefixes});
     items_[at].prefixes = static_cast<std::uint32_t>(prefixes_.size());
+    grow(affixText<display>(affix).size(), affixText<1>(affix).size());
 }
 
 void TextTape::close() {
-    items_.push_back(Item{false, Affix::Close, 0, nullptr, 0});
+    items_.push_back(Item{false, Affix::Close, 0, nullptr, 0, 0});
+    grow(1, 1);
 }
 
-void TextTape::raise(ustring exponent) {
+void TextTape::raise(std::u16string_view exponent) {
+    const auto size = static_cast<std::uint32_t>(exponent.size());
     items_.push_back(
-        Item{false, Affix::Power, 0, nullptr, static_cast<std::uint32_t>(texts_.size())});
-    texts_.push_back(std::move(exponent));
+        Item{false, Affix::Power, 0, nullptr, static_cast<std::uint32_t>(chars_.size()), size});
+    chars_.insert(chars_.end(), exponent.begin(), exponent.end());
+    // "^{" exponent "}" typeset, "^" exponent plain.
+    grow(size + 3, size + 1);
 }
 
-template <typename Out> void TextTape::emit(std::array<Out, 4>& out) const {
+template <std::size_t Forms> void TextTape::emit(std::array<char16_t*, 4>& at) const {
     for (const Item& item : items_) {
         if (!item.isSymbol) {
-            emitAffix(out, affixText<display>(item.suffix), affixText<1>(item.suffix));
+            emitAffix<Forms>(at, affixText<display>(item.suffix), affixText<1>(item.suffix));
             if (item.suffix == Affix::Power) {
-                emitAffix(out, texts_[item.text], texts_[item.text]);
-                out[0] += u"}";
+                const std::u16string_view exponent(chars_.data() + item.text, item.size);
+                emitAffix<Forms>(at, exponent, exponent);
+                append(at[0], u"}");
             }
             continue;
         }
         for (std::uint32_t p = item.prefixes; p != 0; p = prefixes_[p - 1].next) {
             const Affix affix = prefixes_[p - 1].affix;
-            emitAffix(out, affixText<display>(affix), affixText<1>(affix));
+            emitAffix<Forms>(at, affixText<display>(affix), affixText<1>(affix));
         }
         if (item.unit != nullptr) {
-            out[0] += item.unit->getDisplay();
-            out[1] += item.unit->getName();
-            out[2] += item.unit->getSymbol();
-            out[3] += item.unit->getAsciiSymbol();
+            append(at[0], item.unit->getDisplay());
+            append(at[1], item.unit->getName());
+            append(at[2], item.unit->getSymbol());
+            if constexpr (Forms == 4) {
+                append(at[3], item.unit->getAsciiSymbol());
+            }
         } else {
-            emitAffix(out, texts_[item.text + 1], texts_[item.text]);
+            emitAffix<Forms>(at, texts_[item.text + 1], texts_[item.text]);
         }
     }
 }
 
-std::array<ustring, 4> TextTape::write(std::u16string_view source, std::uint8_t& same) const {
-    same = 0;
-    std::array<Fixed, 4> buffers;
-    emit(buffers);
-    if (std::ranges::none_of(buffers, &Fixed::overflow)) {
-        // Built in place, each at its final size.
-        const auto text = [&](std::size_t form) {
-            const std::u16string_view written(buffers[form].data.data(), buffers[form].size);
-            if (sameText(written, source)) {
-                same |= static_cast<std::uint8_t>(1U << form);
-                return ustring();
-            }
-            return ustring(written);
-        };
-        return {text(0), text(1), text(2), text(3)};
+FormTexts TextTape::write(std::u16string_view source) const {
+    // Only a form as long as the text may equal it: such a form is written on
+    // the stack first, every other one straight into its string.
+    static constexpr std::size_t stackLength = 128;
+    const bool onStack = source.size() <= stackLength;
+    std::array<std::array<char16_t, stackLength>, 4> buffers;
+    FormTexts out;
+    const std::size_t forms = asciiIsSymbol_ ? 3 : 4;
+    std::array<char16_t*, 4> at{};
+    for (std::size_t form = 0; form < forms; ++form) {
+        if (sizes_[form] == source.size() && onStack) {
+            at[form] = buffers[form].data();
+        } else {
+            // Constructed, not resized or assigned: growing past the inline
+            // capacity rounds the heap buffer up to twice that.
+            out.texts[form] = ustring(sizes_[form], u'\0');
+            at[form] = out.texts[form].data();
+        }
     }
-    std::array<Measure, 4> sizes{};
-    emit(sizes);
-    std::array<ustring, 4> texts;
-    std::array<Copy, 4> copies{};
-    for (std::size_t form = 0; form < texts.size(); ++form) {
-        texts[form].resize(sizes[form].size);
-        copies[form].at = texts[form].data();
+    if (asciiIsSymbol_) {
+        emit<3>(at);
+    } else {
+        emit<4>(at);
     }
-    emit(copies);
-    return texts;
+    for (std::size_t form = 0; form < forms; ++form) {
+        if (sizes_[form] != source.size()) {
+            continue;
+        }
+        const char16_t* written = onStack ? buffers[form].data() : out.texts[form].data();
+        if (sameText(std::u16string_view(written, source.size()), source)) {
+            out.origin[form] = FormTexts::convertedText;
+        } else if (onStack) {
+            out.texts[form] = ustring(written, source.size());
+        }
+    }
+    if (asciiIsSymbol_) {
+        out.origin[3] = out.origin[2];
+    }
+    return out;
 }
 
 void TextTapeBuilder::merge(Result& value, const Result& operand, bool invert) {
@@ -242,17 +254,34 @@ void TextTapeBuilder::raise(Result& value, Exponent& e) {
     for (std::uint32_t i = value.begin; i < value.end; ++i) {
         factors_[i].exponent *= e.value;
     }
-    tape_.raise(std::move(e.text.text));
+    tape_.raise(std::u16string_view(e.text.data(), e.size));
 }
+
+namespace {
+
+// Appends ASCII text to an exponent's text.
+void widen(TextTapeBuilder::Exponent& e, const char* begin, const char* end) {
+    e.size =
+        static_cast<std::uint8_t>(std::copy(begin, end, e.text.begin() + e.size) - e.text.begin());
+}
+
+} // namespace
 
 void TextTapeBuilder::fromNumber(Exponent& e, double x) {
     UnitExprBuilder::fromNumber(e.value, x);
-    AllFormsTextBuilder::fromNumber(e.text, x);
+    std::array<char, GenExprUtil::numberTextCapacity> buffer;
+    e.size = 0;
+    widen(e, buffer.data(), GenExprUtil::writeNumberText(x, buffer.data()));
 }
 
 void TextTapeBuilder::fromRational(Exponent& e, const Rational& r) {
     UnitExprBuilder::fromRational(e.value, r);
-    AllFormsTextBuilder::fromRational(e.text, r);
+    std::array<char, GenExprUtil::numberTextCapacity> buffer;
+    e.size = 0;
+    widen(e, buffer.data(), GenExprUtil::writeIntegerText(r.numerator, buffer.data()));
+    const char slash = '/';
+    widen(e, &slash, &slash + 1);
+    widen(e, buffer.data(), GenExprUtil::writeIntegerText(r.denominator, buffer.data()));
 }
 
 void TextTapeBuilder::makeRational(Rational& r, int numerator, int denominator) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "units/db/UnitDatabase.hpp"
+#include "units/expr/FormTexts.hpp"
 #include "units/expr/GenExprUtil.hpp"
 #include "units/expr/ParsedSymbol.hpp"
 #include "units/expr/UnitASTGenUtils.hpp"
@@ -17,11 +18,14 @@ namespace CvUnitSys {
 class UnitBase;
 
 // The four converted texts of an expression, recorded while the hand reader
-// reads it and written once at the end, each at its final size: building
-// them as the parse goes copies and grows four strings per step. It relies
-// on the hand reader's order: every value it builds is the latest stretch of
-// the tape, so closing parentheses and powers fall at the tape's end, and
-// operators and opening parentheses go before the first symbol of a stretch.
+// reads it and written once at the end: building them as the parse goes
+// copies and grows four strings per step. Each form's length is counted as it
+// is recorded, so a text is written straight into its string at its final
+// size, and one of another length than the text read cannot equal it. It
+// relies on the hand reader's order: every value it builds is the latest
+// stretch of the tape, so closing parentheses and powers fall at the tape's
+// end, and operators and opening parentheses go before the first symbol of a
+// stretch.
 class TextTape {
 public:
     enum class Affix : std::uint8_t { Times, Over, OneOver, Open, Close, Power };
@@ -36,12 +40,12 @@ public:
     // `at`; the latest is the outermost.
     void prefix(std::uint32_t at, Affix affix);
     void close();
-    void raise(ustring exponent);
+    void raise(std::u16string_view exponent);
 
-    // The texts indexed by ConversionFormatType, but for those equal to
-    // `source`: they are left empty, not copied, and flagged in `same` by bit
-    // 1 << form.
-    std::array<ustring, 4> write(std::u16string_view source, std::uint8_t& same) const;
+    // The texts, `source` being the text read: a form equal to it is not
+    // copied, and the ASCII form is the Symbol form when every unit's ASCII
+    // symbol is its symbol.
+    FormTexts write(std::u16string_view source) const;
 
 private:
     struct Item {
@@ -52,15 +56,19 @@ private:
         std::uint32_t prefixes;
         // A symbol's unit, null when the text stands for itself.
         const UnitBase* unit;
-        // A symbol without unit or a power: its entry in texts_.
+        // A symbol without unit: its entry in texts_. A power: where its
+        // exponent starts in chars_, and its length.
         std::uint32_t text;
+        std::uint32_t size;
     };
     struct Prefix {
         Affix affix;
         std::uint32_t next;
     };
-    // Hands every piece of the four texts to `out`, indexed by form.
-    template <typename Out> void emit(std::array<Out, 4>& out) const;
+    // Writes every piece of the first `Forms` texts at `at`, indexed by form.
+    template <std::size_t Forms> void emit(std::array<char16_t*, 4>& at) const;
+    // Counts an affix written in the typeset form and in the plain ones.
+    void grow(std::size_t typeset, std::size_t plain);
     // The database's answer for `symbol`, kept for the first few distinct
     // short symbols (so that a hostile text costs no more), or null.
     const UnitDatabase::FirstUnit* find(std::u16string_view symbol) const;
@@ -74,8 +82,13 @@ private:
     boost::container::small_vector<Answer, 4> answers_;
     boost::container::small_vector<Item, 12> items_;
     boost::container::small_vector<Prefix, 12> prefixes_;
-    // Power texts, and for symbols without unit their own and typeset texts.
+    // For symbols without unit, their own and typeset texts.
     boost::container::small_vector<ustring, 4> texts_;
+    // The exponents' texts, one after the other.
+    boost::container::small_vector<char16_t, 16> chars_;
+    // Each form's length so far, indexed by form.
+    std::array<std::size_t, 4> sizes_{};
+    bool asciiIsSymbol_ = true;
 };
 
 // The hand reader's builder for an expression's symbols and its four texts.
@@ -95,7 +108,10 @@ public:
     using SubExpr = Result;
     struct Exponent {
         CvUnitSys::Exponent value;
-        GenExprUtil::Exponent text;
+        // Its text as the grammar's text builder writes it, which is at most
+        // two 32-bit integers and a slash.
+        std::array<char16_t, 24> text;
+        std::uint8_t size;
     };
     using Rational = UnitASTGenUtils::Rational;
     static constexpr std::size_t maxFactors = 32;

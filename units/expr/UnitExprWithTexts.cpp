@@ -7,6 +7,7 @@
 #include "units/expr/SymbolLookups.hpp"
 #include "units/expr/TextTape.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
+#include "units/expr/UnitTextChecks.hpp"
 
 namespace CvUnitSys {
 
@@ -15,12 +16,12 @@ UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
     const UnitDatabase& database = *UnitDatabase::getUnitDatabase();
     TextTapeBuilder taped(database);
     if (auto value = CommonShapeParser<TextTapeBuilder>::parse(text, taped)) {
-        std::uint8_t same = 0;
-        // In order: the texts are written before `same` is read.
+        // The hand reader's symbols are visible ASCII without operators: a
+        // comma is the one character of theirs a name may not hold.
         return UnitExprWithTexts{taped.symbolsOf<decltype(symbols)>(*value),
-                                 taped.tape().write(text, same),
-                                 same,
+                                 taped.tape().write(text),
                                  &database,
+                                 text.find(u',') == ustring::npos,
                                  {}};
     }
     // The grammar's text builder asks through the recorder in scope.
@@ -29,12 +30,14 @@ UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
     // A text of too many symbols for the tape still has the common shape.
     auto parsed = taped.full() ? parseWithBuilderThrows<Builder>(text)
                                : parseWithGrammarThrows<Builder>(text);
-    UnitExprWithTexts out{{}, std::move(parsed.second.text), 0, &database, std::move(parsed.first)};
+    UnitExprWithTexts out{
+        {}, {std::move(parsed.second.text)}, &database, true, std::move(parsed.first)};
     out.symbols.reserve(out.owned.getExpr().size());
     for (const auto& [symbol, exponent] : out.owned.getExpr()) {
         const UnitDatabase::FirstUnit* kept = lookups.find(symbol);
         out.symbols.push_back(
             ParsedSymbol{symbol, exponent, kept != nullptr ? kept->unit : nullptr});
+        out.symbolsAreNames = out.symbolsAreNames && isValidStringForUnitName(symbol);
     }
     return out;
 }

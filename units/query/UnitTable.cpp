@@ -107,13 +107,9 @@ bool isDefaultQuantity(const UnitBase& quantity) {
 // Parse errors are thrown.
 void parseValidUnitPart(const ustring& unitPart,
                         std::optional<UnitTable::PreparedUnitPart>& prepared) {
-    UnitExprWithTexts parsed = UnitExprWithTexts::parse(unitPart);
-    if (std::ranges::all_of(parsed.symbols, [](const ParsedSymbol& symbol) {
-            return isValidStringForUnitName(symbol.text);
-        })) {
-        // Only a text that is one symbol with no operator can name a database unit.
-        const bool oneSymbol = parsed.symbols.size() == 1 && parsed.symbols[0].text == unitPart;
-        prepared.emplace(std::move(parsed), oneSymbol);
+    prepared.emplace(unitPart);
+    if (!prepared->parsed.symbolsAreNames) {
+        prepared.reset();
     }
 }
 
@@ -395,22 +391,17 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitP
     } else {
         const bool quantityOnly = unitPart.empty() && !quantityPart.empty();
         const bool unresolved = !resolved && unitPart != Unit::UnitInheritUStr && !quantityOnly;
-        std::array<ustring, 4> texts;
+        // The parse result is not read again: its texts become the unit's.
+        FormTexts own;
+        FormTexts& texts = wellFormed && prepared != nullptr ? prepared->parsed.texts : own;
         if (!wellFormed) {
-            texts.fill(unitPart);
+            own.origin.fill(FormTexts::convertedText);
         } else if (prepared == nullptr) {
-            texts = genConvertedStringsFromExpr(unitPart);
-        } else {
-            // The parse result is not read again: its texts become the unit's.
-            texts = std::move(prepared->parsed.texts);
+            own.texts = genConvertedStringsFromExpr(unitPart);
         }
-        const std::uint8_t sameAsPart =
-            prepared != nullptr && wellFormed ? prepared->parsed.sameAsText : 0;
-        // A form the parse found equal to the part is the part itself: the
-        // texts keep each distinct text once, however often it is given.
+        // The texts keep each distinct text once, however often it is given.
         const auto take = [&](ConversionFormatType form) -> ustring&& {
-            const auto index = static_cast<std::size_t>(form);
-            return (sameAsPart >> index & 1U) != 0 ? std::move(unitPart) : std::move(texts[index]);
+            return std::move(texts.of(static_cast<std::size_t>(form), unitPart));
         };
         // A unit of an expression has no systems, prefixes or sub-unit: no factory step.
         unit = std::make_unique<Unit>(

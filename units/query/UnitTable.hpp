@@ -66,8 +66,10 @@ public:
     // A unit part parsed, and looked up when all its symbols resolve, once for
     // every step of a registration.
     struct PreparedUnitPart {
-        // Built in place: the parse result is large and moved once.
-        PreparedUnitPart(UnitExprWithTexts&& p, bool one) : parsed(std::move(p)), oneSymbol(one) {}
+        // Parses in place: the parse result is large. Throws as the parse does.
+        explicit PreparedUnitPart(const ustring& unitPart)
+            : parsed(UnitExprWithTexts::parse(unitPart)),
+              oneSymbol(parsed.symbols.size() == 1 && parsed.symbols[0].text == unitPart) {}
         // Its symbols are views of the unit part, read before the part moves on.
         UnitExprWithTexts parsed;
         // The part is one symbol with no operator, so it may name a database unit.
