@@ -136,7 +136,7 @@ template <typename Units> const UnitBase& checkedUnit(const Units& units, std::i
     if (found == units.end()) {
         throwUnitMsg("InvalidUnitId", {std::int64_t{id}});
     }
-    return *found->second.unit;
+    return *found->second.unit();
 }
 
 // A unit part the databases resolve; an unreadable one counts as not resolved.
@@ -331,7 +331,7 @@ void UnitTable::addUnit(ustring key, std::unique_ptr<UnitBase> unit) {
 
 void UnitTable::addUnit(std::u16string_view key, ustring* storage, std::unique_ptr<UnitBase> unit) {
     const std::int32_t id = unit->getId();
-    const auto [entry, added] = units_.try_emplace(id, Entry{std::move(unit)});
+    const auto [entry, added] = units_.try_emplace(id, std::move(unit));
     if (!added || id == MixedUnitId) {
         return;
     }
@@ -342,39 +342,61 @@ void UnitTable::indexKey(std::int32_t id, Entry& entry, std::u16string_view key,
     if (!index_.insertIfAbsent(key, id, indexedKey())) {
         return;
     }
-    const ustring& expression = entry.unit->getExpression();
-    if (sameText(expression, key)) {
-        entry.key = &expression;
+    if (sameText(entry.unit()->getExpression(), key)) {
+        entry.setKey(Entry::ExpressionKey);
         return;
     }
-    ustring& kept = ownKeys_[id];
-    kept = storage != nullptr ? std::move(*storage) : ustring(key);
-    entry.key = &kept;
+    ownKeys_[id] = storage != nullptr ? std::move(*storage) : ustring(key);
+    entry.setKey(Entry::OwnKey);
 }
 
 void UnitTable::unindexKey(std::int32_t id, const Entry& entry) {
-    if (entry.key != nullptr) {
-        index_.erase(*entry.key, id);
+    if (const ustring* key = keyOf(id, entry)) {
+        index_.erase(*key, id);
         ownKeys_.erase(id);
     }
 }
 
+const ustring* UnitTable::keyOf(std::int32_t id, const Entry& entry) const {
+    switch (entry.key()) {
+    case Entry::ExpressionKey:
+        return &entry.unit()->getExpression();
+    case Entry::OwnKey:
+        return &ownKeys_.find(id)->second;
+    default:
+        return nullptr;
+    }
+}
+
+UnitTable::Entry& UnitTable::Entry::operator=(Entry&& other) noexcept {
+    if (this != &other) {
+        delete unit();
+        bits_ = std::exchange(other.bits_, 0);
+    }
+    return *this;
+}
+
+void UnitTable::Entry::setUnit(std::unique_ptr<UnitBase> unit) {
+    static_assert(alignof(UnitBase) > keyMask, "the key's kind lives in the low bits");
+    delete this->unit();
+    bits_ = reinterpret_cast<std::uintptr_t>(unit.release()) | key();
+}
+
 void UnitTable::replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitBase> unit) {
     // The index holds the id, not the text: only where the key lives changes.
-    const ustring& expression = unit->getExpression();
-    if (entry.key != nullptr) {
-        const bool ownKey = entry.key != &entry.unit->getExpression();
-        if (expression == *entry.key) {
+    if (const ustring* key = keyOf(id, entry)) {
+        if (unit->getExpression() == *key) {
             // A key of its own is read from the new expression instead.
-            if (ownKey) {
+            if (entry.key() == Entry::OwnKey) {
                 ownKeys_.erase(id);
             }
-            entry.key = &expression;
-        } else if (!ownKey) {
-            entry.key = &ownKeys_.insert_or_assign(id, *entry.key).first->second;
+            entry.setKey(Entry::ExpressionKey);
+        } else if (entry.key() == Entry::ExpressionKey) {
+            ownKeys_.insert_or_assign(id, *key);
+            entry.setKey(Entry::OwnKey);
         }
     }
-    entry.unit = std::move(unit);
+    entry.setUnit(std::move(unit));
 }
 
 std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitPart,
@@ -483,13 +505,13 @@ void UnitTable::resetToBuiltin() {
 void UnitTable::remarkUnitsInSet() {
     set_->clearTemporaryUnitDefinitions();
     for (const std::int32_t id : unresolvedIds_) {
-        const UnitBase& unit = *units_.at(id).unit;
+        const UnitBase& unit = *units_.at(id).unit();
         if (!unit.getExpression().empty() && !isInherit(unit.getExpression())) {
             set_->setUnresolved(unit);
         }
     }
     for (const std::int32_t id : ambiguousIds_) {
-        set_->setAmbiguous(*units_.at(id).unit);
+        set_->setAmbiguous(*units_.at(id).unit());
     }
     clearPairCaches();
 }
@@ -547,7 +569,7 @@ const UnitBase* UnitTable::getUnit(const ustring& expr) const {
         return nullptr;
     }
     const auto found = units_.find(id);
-    return found == units_.end() ? nullptr : found->second.unit.get();
+    return found == units_.end() ? nullptr : found->second.unit();
 }
 
 bool UnitTable::isInherit(const ustring& expr) {
@@ -578,7 +600,7 @@ bool UnitTable::isUnitIdValid_NotInherit(std::int32_t id) const {
 
 const UnitBase* UnitTable::getUnit(std::int32_t id) const {
     const auto found = units_.find(id);
-    return found == units_.end() ? nullptr : found->second.unit.get();
+    return found == units_.end() ? nullptr : found->second.unit();
 }
 
 bool UnitTable::isUnitUnresolved(std::int32_t id) const {
@@ -599,11 +621,12 @@ const ustring& UnitTable::getUserSpecifiedUnitExpr(std::int32_t id) const {
         return mixedText;
     }
     const auto found = units_.find(id);
-    return found == units_.end() || found->second.key == nullptr ? none : *found->second.key;
+    const ustring* key = found == units_.end() ? nullptr : keyOf(id, found->second);
+    return key == nullptr ? none : *key;
 }
 
 ustring UnitTable::quantityText(std::int32_t id, const ustring& (UnitBase::*text)() const) const {
-    const UnitBase& unit = *units_.at(id).unit;
+    const UnitBase& unit = *units_.at(id).unit();
     if (unit.getUnitType() == UnitBase::UNIT_TYPE_UNIT) {
         const UnitBase* quantity = static_cast<const Unit&>(unit).getPhysicalQuantity();
         if (quantity != nullptr && !isDefaultQuantity(*quantity)) {
@@ -618,7 +641,7 @@ ustring UnitTable::quantityText(std::int32_t id, const ustring& (UnitBase::*text
 
 ustring UnitTable::textWithQuantity(std::int32_t id,
                                     const ustring& (UnitBase::*text)() const) const {
-    ustring out = (units_.at(id).unit.get()->*text)();
+    ustring out = (units_.at(id).unit()->*text)();
     if (idsWithQuantity_.contains(id)) {
         const ustring quantity = quantityText(id, text);
         if (!quantity.empty()) {
@@ -642,7 +665,7 @@ ustring UnitTable::getUnitAsciiSymbolExpr(std::int32_t id) const {
 }
 
 ustring UnitTable::getUnitDispExpr(std::int32_t id) const {
-    ustring out = units_.at(id).unit->getDisplay();
+    ustring out = units_.at(id).unit()->getDisplay();
     if (idsWithQuantity_.contains(id)) {
         out += u'<';
         for (char16_t c : quantityText(id, &UnitBase::getDisplay)) {

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -139,10 +140,27 @@ public:
     static FeatureSwitch& quantityOnlyRegistration();
 
 private:
-    struct Entry {
-        std::unique_ptr<UnitBase> unit;
-        // The key the index holds for this id, or null when it holds none.
-        const ustring* key = nullptr;
+    // A unit, and where the key the index holds for its id lives, in one word:
+    // a table keeps one entry per registered text.
+    class Entry {
+    public:
+        enum Key : std::uintptr_t { NoKey, ExpressionKey, OwnKey };
+
+        explicit Entry(std::unique_ptr<UnitBase> unit)
+            : bits_(reinterpret_cast<std::uintptr_t>(unit.release())) {}
+        Entry(Entry&& other) noexcept : bits_(std::exchange(other.bits_, 0)) {}
+        Entry& operator=(Entry&& other) noexcept;
+        ~Entry() { delete unit(); }
+
+        UnitBase* unit() const { return reinterpret_cast<UnitBase*>(bits_ & ~keyMask); }
+        Key key() const { return static_cast<Key>(bits_ & keyMask); }
+        void setKey(Key key) { bits_ = (bits_ & ~keyMask) | key; }
+        // The unit there was goes; the key stays where it was.
+        void setUnit(std::unique_ptr<UnitBase> unit);
+
+    private:
+        static constexpr std::uintptr_t keyMask = 3;
+        std::uintptr_t bits_;
     };
 
     // As the public addUnit; `storage`, when given, holds `key` and is moved
@@ -154,6 +172,8 @@ private:
     void unindexKey(std::int32_t id, const Entry& entry);
     // Swaps the unit of an entry, moving its key out of the unit that goes.
     void replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitBase> unit);
+    // The key the index holds for the id, or null when it holds none.
+    const ustring* keyOf(std::int32_t id, const Entry& entry) const;
 
     void initialize();
     // The set keeps its own unresolved and ambiguous marks; after ids change
@@ -163,7 +183,7 @@ private:
     // The index's way to the key of an id it holds.
     auto indexedKey() const {
         return [this](std::int32_t indexed) -> std::u16string_view {
-            return *units_.find(indexed)->second.key;
+            return *keyOf(indexed, units_.find(indexed)->second);
         };
     }
     std::int32_t nextId() const;
