@@ -117,22 +117,26 @@ void parseValidUnitPart(const ustring& unitPart,
     }
 }
 
-// The unit of the id; "InvalidUnitId" when there is none. One look-up for the
-// check and the unit: hosts ask by id all the time.
-template <typename Units> const UnitBase& checkedUnit(const Units& units, std::int32_t id) {
-    // Ids are handed out in order and seldom retired, so an entry usually sits
-    // as far from the first as its id: one compare instead of a search.
-    auto found = units.end();
+// The entry of the id, or the end. Ids are handed out in order and seldom
+// retired, so an entry usually sits as far from the first as its id: one
+// compare instead of a search.
+template <typename Units> auto findEntry(const Units& units, std::int32_t id) {
     if (!units.empty()) {
         const std::int64_t offset = std::int64_t{id} - units.begin()->first;
         if (offset >= 0 && offset < static_cast<std::int64_t>(units.size())) {
             const auto guess = units.nth(static_cast<std::size_t>(offset));
-            found = guess->first == id ? guess : units.end();
+            if (guess->first == id) {
+                return guess;
+            }
         }
     }
-    if (found == units.end()) {
-        found = units.find(id);
-    }
+    return units.find(id);
+}
+
+// The unit of the id; "InvalidUnitId" when there is none. One look-up for the
+// check and the unit: hosts ask by id all the time.
+template <typename Units> const UnitBase& checkedUnit(const Units& units, std::int32_t id) {
+    const auto found = findEntry(units, id);
     if (found == units.end()) {
         throwUnitMsg("InvalidUnitId", {std::int64_t{id}});
     }
@@ -366,6 +370,10 @@ const ustring* UnitTable::keyOf(std::int32_t id, const Entry& entry) const {
     default:
         return nullptr;
     }
+}
+
+std::u16string_view UnitTable::indexedText(std::int32_t id) const {
+    return *keyOf(id, findEntry(units_, id)->second);
 }
 
 UnitTable::Entry& UnitTable::Entry::operator=(Entry&& other) noexcept {

@@ -182,10 +182,9 @@ private:
     std::int32_t findId(std::u16string_view key) const;
     // The index's way to the key of an id it holds.
     auto indexedKey() const {
-        return [this](std::int32_t indexed) -> std::u16string_view {
-            return *keyOf(indexed, units_.find(indexed)->second);
-        };
+        return [this](std::int32_t indexed) { return indexedText(indexed); };
     }
+    std::u16string_view indexedText(std::int32_t id) const;
     std::int32_t nextId() const;
     static std::uint64_t pairKey(std::int32_t id1, std::int32_t id2);
     void clearPairCaches();
