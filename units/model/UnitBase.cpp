@@ -15,7 +15,9 @@ const StoredConversionFactor& UnitBase::defaultFactor() {
 }
 
 bool UnitBase::isDefaultFactor(const StoredConversionFactor& factor) {
-    return factor == defaultFactor();
+    // Every registered text's unit asks: no guard of a static on the way.
+    return factor.second == ConversionFactorType::Double &&
+           factor.first == ConversionFactor::defaultValue;
 }
 
 UnitBase::UnitBase(std::int32_t id, ustring name, ustring expression, ustring display,
