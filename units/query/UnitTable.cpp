@@ -18,6 +18,7 @@
 #include <array>
 #include <iterator>
 #include <span>
+#include <stdexcept>
 #include <utility>
 
 namespace CvUnitSys {
@@ -117,30 +118,50 @@ void parseValidUnitPart(const ustring& unitPart,
     }
 }
 
-// The entry of the id, or the end. Ids are handed out in order and seldom
+std::int32_t idOf(const auto& entry) {
+    return entry.unit()->getId();
+}
+
+// The first entry whose id is not below `id`.
+template <typename Units> auto lowerBound(Units& units, std::int32_t id) {
+    return std::lower_bound(units.begin(), units.end(), id,
+                            [](const auto& entry, std::int32_t i) { return idOf(entry) < i; });
+}
+
+// The entry of the id, or null. Ids are handed out in order and seldom
 // retired, so an entry usually sits as far from the first as its id: one
 // compare instead of a search.
-template <typename Units> auto findEntry(const Units& units, std::int32_t id) {
+template <typename Units> auto* findEntry(Units& units, std::int32_t id) {
     if (!units.empty()) {
-        const std::int64_t offset = std::int64_t{id} - units.begin()->first;
+        const std::int64_t offset = std::int64_t{id} - idOf(units.front());
         if (offset >= 0 && offset < static_cast<std::int64_t>(units.size())) {
-            const auto guess = units.nth(static_cast<std::size_t>(offset));
-            if (guess->first == id) {
+            auto* guess = units.data() + offset;
+            if (idOf(*guess) == id) {
                 return guess;
             }
         }
     }
-    return units.find(id);
+    const auto at = lowerBound(units, id);
+    return at != units.end() && idOf(*at) == id ? &*at : nullptr;
+}
+
+// As findEntry, for ids the caller knows are there.
+template <typename Units> auto& entryAt(Units& units, std::int32_t id) {
+    auto* found = findEntry(units, id);
+    if (found == nullptr) {
+        throw std::out_of_range("UnitTable: no unit of that id");
+    }
+    return *found;
 }
 
 // The unit of the id; "InvalidUnitId" when there is none. One look-up for the
 // check and the unit: hosts ask by id all the time.
 template <typename Units> const UnitBase& checkedUnit(const Units& units, std::int32_t id) {
-    const auto found = findEntry(units, id);
-    if (found == units.end()) {
+    const auto* found = findEntry(units, id);
+    if (found == nullptr) {
         throwUnitMsg("InvalidUnitId", {std::int64_t{id}});
     }
-    return *found->second.unit();
+    return *found->unit();
 }
 
 // A unit part the databases resolve; an unreadable one counts as not resolved.
@@ -185,7 +206,7 @@ bool UnitTable::isOnlyBuiltIn() const {
 }
 
 std::int32_t UnitTable::nextId() const {
-    return units_.empty() ? MixedUnitId : units_.rbegin()->first + 1;
+    return units_.empty() ? MixedUnitId : idOf(units_.back()) + 1;
 }
 
 std::int32_t UnitTable::findId(std::u16string_view key) const {
@@ -335,11 +356,14 @@ void UnitTable::addUnit(ustring key, std::unique_ptr<UnitBase> unit) {
 
 void UnitTable::addUnit(std::u16string_view key, ustring* storage, std::unique_ptr<UnitBase> unit) {
     const std::int32_t id = unit->getId();
-    const auto [entry, added] = units_.try_emplace(id, std::move(unit));
-    if (!added || id == MixedUnitId) {
+    auto at = units_.empty() || idOf(units_.back()) < id ? units_.end() : lowerBound(units_, id);
+    if (at != units_.end() && idOf(*at) == id) {
         return;
     }
-    indexKey(id, entry->second, key, storage);
+    at = units_.emplace(at, std::move(unit));
+    if (id != MixedUnitId) {
+        indexKey(id, *at, key, storage);
+    }
 }
 
 void UnitTable::indexKey(std::int32_t id, Entry& entry, std::u16string_view key, ustring* storage) {
@@ -373,7 +397,7 @@ const ustring* UnitTable::keyOf(std::int32_t id, const Entry& entry) const {
 }
 
 std::u16string_view UnitTable::indexedText(std::int32_t id) const {
-    return *keyOf(id, findEntry(units_, id)->second);
+    return *keyOf(id, *findEntry(units_, id));
 }
 
 UnitTable::Entry& UnitTable::Entry::operator=(Entry&& other) noexcept {
@@ -480,17 +504,17 @@ void UnitTable::removeUnit(const UnitBase& unit) {
     // By id: a unit copied from a database carries that unit's expression, not
     // the text it was registered under.
     const std::int32_t id = unit.getId();
-    if (const auto found = units_.find(id); found != units_.end()) {
-        unindexKey(id, found->second);
-        units_.erase(found);
+    if (const Entry* found = findEntry(units_, id)) {
+        unindexKey(id, *found);
+        units_.erase(units_.begin() + (found - units_.data()));
     }
     clearPairCaches();
 }
 
 void UnitTable::resetToBuiltin() {
-    const auto firstDropped = units_.lower_bound(getNumBaseUnits());
+    const auto firstDropped = lowerBound(units_, getNumBaseUnits());
     for (auto it = firstDropped; it != units_.end(); ++it) {
-        unindexKey(it->first, it->second);
+        unindexKey(idOf(*it), *it);
     }
     units_.erase(firstDropped, units_.end());
     idsWithQuantity_.clear();
@@ -513,13 +537,13 @@ void UnitTable::resetToBuiltin() {
 void UnitTable::remarkUnitsInSet() {
     set_->clearTemporaryUnitDefinitions();
     for (const std::int32_t id : unresolvedIds_) {
-        const UnitBase& unit = *units_.at(id).unit();
+        const UnitBase& unit = *entryAt(units_, id).unit();
         if (!unit.getExpression().empty() && !isInherit(unit.getExpression())) {
             set_->setUnresolved(unit);
         }
     }
     for (const std::int32_t id : ambiguousIds_) {
-        set_->setAmbiguous(*units_.at(id).unit());
+        set_->setAmbiguous(*entryAt(units_, id).unit());
     }
     clearPairCaches();
 }
@@ -542,7 +566,7 @@ void UnitTable::resolveUnresolvedUnits() {
             ambiguousIds_.insert(id);
             set_->setAmbiguous(*unit);
         }
-        replaceUnit(id, units_.at(id), std::move(unit));
+        replaceUnit(id, entryAt(units_, id), std::move(unit));
         unresolvedIds_.erase(id);
         changed = true;
     }
@@ -576,8 +600,8 @@ const UnitBase* UnitTable::getUnit(const ustring& expr) const {
     if (id == InheritUnitId || id == NoUnitId) {
         return nullptr;
     }
-    const auto found = units_.find(id);
-    return found == units_.end() ? nullptr : found->second.unit();
+    const Entry* found = findEntry(units_, id);
+    return found == nullptr ? nullptr : found->unit();
 }
 
 bool UnitTable::isInherit(const ustring& expr) {
@@ -598,6 +622,10 @@ std::int32_t UnitTable::getBaseUnit(const ustring&) {
     return NoUnitId;
 }
 
+bool UnitTable::isUnitIdValid(std::int32_t id) const {
+    return findEntry(units_, id) != nullptr;
+}
+
 void UnitTable::checkUnitId(std::int32_t id) const {
     checkedUnit(units_, id);
 }
@@ -607,8 +635,8 @@ bool UnitTable::isUnitIdValid_NotInherit(std::int32_t id) const {
 }
 
 const UnitBase* UnitTable::getUnit(std::int32_t id) const {
-    const auto found = units_.find(id);
-    return found == units_.end() ? nullptr : found->second.unit();
+    const Entry* found = findEntry(units_, id);
+    return found == nullptr ? nullptr : found->unit();
 }
 
 bool UnitTable::isUnitUnresolved(std::int32_t id) const {
@@ -628,13 +656,13 @@ const ustring& UnitTable::getUserSpecifiedUnitExpr(std::int32_t id) const {
     if (id == MixedUnitId) {
         return mixedText;
     }
-    const auto found = units_.find(id);
-    const ustring* key = found == units_.end() ? nullptr : keyOf(id, found->second);
+    const Entry* found = findEntry(units_, id);
+    const ustring* key = found == nullptr ? nullptr : keyOf(id, *found);
     return key == nullptr ? none : *key;
 }
 
 ustring UnitTable::quantityText(std::int32_t id, const ustring& (UnitBase::*text)() const) const {
-    const UnitBase& unit = *units_.at(id).unit();
+    const UnitBase& unit = *entryAt(units_, id).unit();
     if (unit.getUnitType() == UnitBase::UNIT_TYPE_UNIT) {
         const UnitBase* quantity = static_cast<const Unit&>(unit).getPhysicalQuantity();
         if (quantity != nullptr && !isDefaultQuantity(*quantity)) {
@@ -649,7 +677,7 @@ ustring UnitTable::quantityText(std::int32_t id, const ustring& (UnitBase::*text
 
 ustring UnitTable::textWithQuantity(std::int32_t id,
                                     const ustring& (UnitBase::*text)() const) const {
-    ustring out = (units_.at(id).unit()->*text)();
+    ustring out = (entryAt(units_, id).unit()->*text)();
     if (idsWithQuantity_.contains(id)) {
         const ustring quantity = quantityText(id, text);
         if (!quantity.empty()) {
@@ -673,7 +701,7 @@ ustring UnitTable::getUnitAsciiSymbolExpr(std::int32_t id) const {
 }
 
 ustring UnitTable::getUnitDispExpr(std::int32_t id) const {
-    ustring out = units_.at(id).unit()->getDisplay();
+    ustring out = entryAt(units_, id).unit()->getDisplay();
     if (idsWithQuantity_.contains(id)) {
         out += u'<';
         for (char16_t c : quantityText(id, &UnitBase::getDisplay)) {

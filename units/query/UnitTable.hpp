@@ -11,7 +11,7 @@
 #include "units/query/TextIdIndex.hpp"
 #include "units/query/UnitComparison.hpp"
 
-#include <boost/container/flat_map.hpp>
+#include <boost/container/vector.hpp>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -96,7 +96,7 @@ public:
 
     // Throws "InvalidUnitId" for an id the table does not hold.
     void checkUnitId(std::int32_t id) const;
-    bool isUnitIdValid(std::int32_t id) const { return units_.contains(id); }
+    bool isUnitIdValid(std::int32_t id) const;
     bool isUnitIdValid_NotInherit(std::int32_t id) const;
     std::size_t getNumUnits() const { return units_.size(); }
     // Callers validate the id first.
@@ -194,8 +194,9 @@ private:
     ustring quantityText(std::int32_t id, const ustring& (UnitBase::*text)() const) const;
     ustring textWithQuantity(std::int32_t id, const ustring& (UnitBase::*text)() const) const;
 
-    // Ids come in ascending order, so a sorted vector grows at its end.
-    boost::container::flat_map<std::int32_t, Entry> units_;
+    // By id, which each unit carries: ids come in ascending order, so the
+    // vector grows at its end, and an entry is one word.
+    boost::container::vector<Entry> units_;
     // Ids by the texts their entries point at; an entry leaves the index
     // before its text goes.
     TextIdIndex index_;
