@@ -118,6 +118,7 @@ void parseValidUnitPart(const ustring& unitPart,
     }
 }
 
+// An entry's id is its unit's: the table keeps no copy of it.
 std::int32_t idOf(const auto& entry) {
     return entry.unit()->getId();
 }
