@@ -50,8 +50,9 @@ public:
     virtual UnitType getUnitType() const { return UNIT_TYPE_BASE; }
     virtual std::unique_ptr<UnitBase> clone() const = 0;
     virtual ~UnitBase() = default;
-    virtual void setId(std::int32_t id) { id_ = id; }
-    virtual std::int32_t getId() const { return id_; }
+    // Not virtual: a table finds a unit by the id it carries, on every look-up.
+    void setId(std::int32_t id) { id_ = id; }
+    std::int32_t getId() const { return id_; }
     virtual bool isPrefixOnly() const { return false; }
     virtual bool isPrefixedUnit() const { return false; }
     virtual bool isAliased() const { return false; }
