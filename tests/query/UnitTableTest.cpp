@@ -311,6 +311,18 @@ TEST(UnitTable, ResetAndRemoveGiveIdsAgain) {
     EXPECT_EQ(table.getUnitId(u"blinks", false), UnitTable::NoUnitId);
     EXPECT_EQ(table.registerUnit(u"h", false, false), s + 1);
 
+    // A retired unit comes back under its old id, between ids that stayed;
+    // the ids after a gap are found all the same.
+    auto retired = table.getUnit(s)->clone();
+    table.removeUnit(*table.getUnit(s));
+    EXPECT_EQ(table.getUnit(s + 1)->getSymbol(), u"h");
+    EXPECT_FALSE(table.isUnitIdValid(s));
+    table.addUnit(u"s", std::move(retired));
+    EXPECT_EQ(table.getUnitId(u"s", false), s);
+    EXPECT_EQ(table.getUnit(s)->getSymbol(), u"s");
+    EXPECT_EQ(table.getUnitId(u"h", false), s + 1);
+    EXPECT_EQ(table.registerUnit(u"kg", false, false), s + 2);
+
     table.resetToBuiltin();
     EXPECT_TRUE(table.isOnlyBuiltIn());
     EXPECT_FALSE(table.doUnitsPropagate());

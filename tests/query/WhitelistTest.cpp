@@ -4,6 +4,9 @@
 #include "units/model/UnitAST.hpp"
 
 #include <gtest/gtest.h>
+#include <map>
+#include <random>
+#include <set>
 
 namespace {
 
@@ -100,6 +103,56 @@ TEST_F(WhitelistTest, CountsARegistrationsOwnSymbolByTheNextRead) {
     whitelist.addSuggestions(unit(u"km/h"), noParts);
     whitelist.clearAll();
     EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"km/h"), 0);
+}
+
+// Pairs live in per-symbol blocks that grow and shift as partners come, and a
+// symbol two entities of one definition share counts once: checked against a
+// plain model through many registrations.
+TEST_F(WhitelistTest, PairCountsMatchAModel) {
+    constexpr int symbols = 40;
+    std::vector<const UnitBase*> first;
+    std::vector<const UnitBase*> second;
+    for (int i = 0; i < symbols; ++i) {
+        const ustring symbol = u"s" + ustring(1, static_cast<char16_t>(u'A' + i));
+        first.push_back(&*units.emplace_back(
+            makeUnit({.symbol = symbol, .name = u"a" + symbol, .expression = symbol})));
+        second.push_back(&*units.emplace_back(
+            makeUnit({.symbol = symbol, .name = u"b" + symbol, .expression = symbol})));
+    }
+    std::map<std::pair<int, int>, std::int32_t> pairs;
+    std::vector<std::int32_t> occurrences(symbols);
+    std::mt19937 random(11);
+    for (int d = 0; d < 600; ++d) {
+        std::set<int> used;
+        UnitAST parts;
+        for (unsigned k = 0; k < 1 + random() % 4; ++k) {
+            const int i = static_cast<int>(random() % symbols);
+            used.insert(i);
+            parts.addToAST(random() % 2 == 0 ? *first[i] : *second[i], 1);
+        }
+        for (const int i : used) {
+            ++occurrences[i];
+            for (const int j : used) {
+                if (i < j) {
+                    ++pairs[{i, j}];
+                }
+            }
+        }
+        whitelist.addSuggestions(unit(u"d"), parts);
+    }
+    for (int i = 0; i < symbols; ++i) {
+        EXPECT_EQ(whitelist.getSymbolOccurrenceCount(*first[i]), occurrences[i]);
+        for (int j = 0; j < symbols; ++j) {
+            Whitelist::Information info;
+            whitelist.appendInformation({*first[j]}, info, {*first[i]});
+            Whitelist::Information expected;
+            if (const std::int32_t together = pairs[{std::min(i, j), std::max(i, j)}];
+                together != 0) {
+                expected[first[j]->getSymbol()] = {together, occurrences[j]};
+            }
+            ASSERT_EQ(info, expected) << i << " " << j;
+        }
+    }
 }
 
 } // namespace

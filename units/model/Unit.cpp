@@ -10,17 +10,21 @@ namespace CvUnitSys {
 
 const ustring Unit::UnitInheritUStr = u"inherit";
 
+// A table keeps one unit per registered text: five words fill a 48-byte heap chunk.
+static_assert(sizeof(Unit) <= 5 * sizeof(void*));
+
 Unit::Unit(std::int32_t id, ustring name, ustring expression, ustring symbol, ustring asciiSymbol,
            ustring display, const StoredConversionFactor& conversionFactor,
            std::reference_wrapper<const UnitBase> physicalQuantity)
-    : UnitBase(id, std::move(name), std::move(expression), std::move(display), std::move(symbol),
-               std::move(asciiSymbol), conversionFactor),
-      physicalQuantity_(&physicalQuantity.get()) {}
+    : Unit(id,
+           UnitTexts(std::move(name), std::move(symbol), std::move(asciiSymbol), std::move(display),
+                     std::move(expression)),
+           conversionFactor, physicalQuantity) {}
 
 Unit::Unit(std::int32_t id, UnitTexts texts, const StoredConversionFactor& conversionFactor,
            std::reference_wrapper<const UnitBase> physicalQuantity)
-    : UnitBase(id, std::move(texts), conversionFactor), physicalQuantity_(&physicalQuantity.get()) {
-}
+    : UnitBase(id, std::move(texts), detailsFor(conversionFactor)),
+      physicalQuantity_(&physicalQuantity.get()) {}
 
 std::unique_ptr<UnitBase> Unit::clone() const {
     return std::make_unique<Unit>(*this);
@@ -53,19 +57,25 @@ template <typename T> const T& none() {
 
 } // namespace
 
+boost::intrusive_ptr<UnitBase::Shared> Unit::detailsFor(const StoredConversionFactor& factor) {
+    return isDefaultFactor(factor) ? nullptr : new Details(factor);
+}
+
 Unit::Details& Unit::ownDetails() {
-    if (!details_ || details_->use_count() > 1) {
-        details_ = details_ ? new Details(*details_) : new Details();
+    const Details* current = details();
+    if (current == nullptr || current->use_count() > 1) {
+        setShared(current != nullptr ? new Details(*current) : new Details(defaultFactor()));
     }
-    return *details_;
+    return static_cast<Details&>(*shared());
 }
 
 const std::vector<std::shared_ptr<UnitSystem>>& Unit::getUnitSystems() const {
-    return details_ ? details_->unitSystems : none<std::vector<std::shared_ptr<UnitSystem>>>();
+    return details() != nullptr ? details()->unitSystems
+                                : none<std::vector<std::shared_ptr<UnitSystem>>>();
 }
 
 const Unit::PrefixSet& Unit::getUnitPrefixes() const {
-    return details_ ? details_->availablePrefixes : none<PrefixSet>();
+    return details() != nullptr ? details()->availablePrefixes : none<PrefixSet>();
 }
 
 void Unit::addPrefix(std::reference_wrapper<const UnitPrefix> prefix) {
@@ -87,32 +97,33 @@ void Unit::addAvailablePrefix(const ustring& prefixName) {
 }
 
 bool Unit::hasPrefix(std::reference_wrapper<const UnitPrefix> prefix) const {
-    if (!details_) {
+    const Details* own = details();
+    if (own == nullptr) {
         return false;
     }
-    const auto& addresses = details_->prefixAddresses;
+    const auto& addresses = own->prefixAddresses;
     return std::binary_search(addresses.begin(), addresses.end(), &prefix.get(), std::less<>()) ||
-           details_->availablePrefixes.contains(prefix);
+           own->availablePrefixes.contains(prefix);
 }
 
 const ustring& Unit::getSubUnit() const {
-    return details_ ? details_->subUnit : none<ustring>();
+    return details() != nullptr ? details()->subUnit : none<ustring>();
 }
 
 void Unit::setSubUnit(const ustring& subUnit) {
-    if (details_ || !subUnit.empty()) {
+    if (details() != nullptr || !subUnit.empty()) {
         ownDetails().subUnit = subUnit;
     }
 }
 
 void Unit::setIsCommonSubUnit(bool flag) {
-    if (details_ || flag) {
+    if (details() != nullptr || flag) {
         ownDetails().isCommonSubUnit = flag;
     }
 }
 
 bool Unit::isCommonSubUnit() const {
-    return details_ && details_->isCommonSubUnit;
+    return details() != nullptr && details()->isCommonSubUnit;
 }
 
 void Unit::addOwnerUnitSystem(const ustring& systemName) {

@@ -3,8 +3,6 @@
 #include "units/model/UnitBase.hpp"
 #include "units/model/UnitPrefix.hpp"
 
-#include <boost/smart_ptr/intrusive_ptr.hpp>
-#include <boost/smart_ptr/intrusive_ref_counter.hpp>
 #include <set>
 #include <vector>
 
@@ -57,12 +55,12 @@ protected:
     int compareTemplate(const UnitBase& other) const override;
 
 private:
-    // What only database units have. Tables hold many units made from
-    // expressions, which have none of it, and copies of database units, which
-    // never change it: absent or shared, and copied before a change.
-    // One pointer, not a shared_ptr's two: the unit of every registered text
-    // carries this member.
-    struct Details : boost::intrusive_ref_counter<Details> {
+    // What only database units have, with the factor. Tables hold many units
+    // made from expressions, which have none of it, and copies of database
+    // units, which never change it: absent or shared, and copied before a change.
+    // A unit's shared part, when it has one, is always this.
+    struct Details : Shared {
+        using Shared::Shared;
         std::vector<std::shared_ptr<UnitSystem>> unitSystems;
         PrefixSet availablePrefixes;
         // Addresses of every prefix added, sorted: a database asks with its own
@@ -71,11 +69,12 @@ private:
         ustring subUnit;
         bool isCommonSubUnit = false;
     };
+    static boost::intrusive_ptr<Shared> detailsFor(const StoredConversionFactor& factor);
+    const Details* details() const { return static_cast<const Details*>(shared()); }
     Details& ownDetails();
     bool hasDefaultPhysicalQuantity() const;
 
     const UnitBase* physicalQuantity_;
-    boost::intrusive_ptr<Details> details_;
 };
 
 } // namespace CvUnitSys

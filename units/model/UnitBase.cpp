@@ -9,16 +9,16 @@
 
 namespace CvUnitSys {
 
-namespace {
-
-std::shared_ptr<const StoredConversionFactor> shared(const StoredConversionFactor& factor) {
-    static const auto defaultFactor =
-        std::make_shared<const StoredConversionFactor>(defaultStoredConversionFactor());
-    return factor == *defaultFactor ? defaultFactor
-                                    : std::make_shared<const StoredConversionFactor>(factor);
+const StoredConversionFactor& UnitBase::defaultFactor() {
+    static const StoredConversionFactor factor = defaultStoredConversionFactor();
+    return factor;
 }
 
-} // namespace
+bool UnitBase::isDefaultFactor(const StoredConversionFactor& factor) {
+    // Every registered text's unit asks: no guard of a static on the way.
+    return factor.second == ConversionFactorType::Double &&
+           factor.first == ConversionFactor::defaultValue;
+}
 
 UnitBase::UnitBase(std::int32_t id, ustring name, ustring expression, ustring display,
                    ustring symbol, ustring asciiSymbol,
@@ -29,7 +29,11 @@ UnitBase::UnitBase(std::int32_t id, ustring name, ustring expression, ustring di
                conversionFactor) {}
 
 UnitBase::UnitBase(std::int32_t id, UnitTexts texts, const StoredConversionFactor& conversionFactor)
-    : id_(id), texts_(std::move(texts)), conversionFactor_(shared(conversionFactor)) {}
+    : UnitBase(id, std::move(texts),
+               isDefaultFactor(conversionFactor) ? nullptr : new Shared(conversionFactor)) {}
+
+UnitBase::UnitBase(std::int32_t id, UnitTexts texts, boost::intrusive_ptr<Shared> shared)
+    : id_(id), texts_(std::move(texts)), shared_(std::move(shared)) {}
 
 UnitBase::UnitBase(ustring expression, const StoredConversionFactor& conversionFactor)
     : UnitBase(0, UnitTexts({}, {}, {}, {}, std::move(expression)), conversionFactor) {}

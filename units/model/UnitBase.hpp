@@ -4,11 +4,14 @@
 #include "units/model/StoredConversionFactor.hpp"
 #include "units/model/UnitTexts.hpp"
 
+#include <boost/smart_ptr/intrusive_ptr.hpp>
+#include <boost/smart_ptr/intrusive_ref_counter.hpp>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 class UnitExpr;
@@ -47,8 +50,9 @@ public:
     virtual UnitType getUnitType() const { return UNIT_TYPE_BASE; }
     virtual std::unique_ptr<UnitBase> clone() const = 0;
     virtual ~UnitBase() = default;
-    virtual void setId(std::int32_t id) { id_ = id; }
-    virtual std::int32_t getId() const { return id_; }
+    // Not virtual: a table finds a unit by the id it carries, on every look-up.
+    void setId(std::int32_t id) { id_ = id; }
+    std::int32_t getId() const { return id_; }
     virtual bool isPrefixOnly() const { return false; }
     virtual bool isPrefixedUnit() const { return false; }
     virtual bool isAliased() const { return false; }
@@ -67,7 +71,9 @@ public:
     const ustring& getDisplay() const { return texts_.get(UnitTexts::Display); }
     const ustring& getExpression() const { return texts_.get(UnitTexts::Expression); }
     const UnitTexts& getTexts() const { return texts_; }
-    const StoredConversionFactor& getConversionFactor() const { return *conversionFactor_; }
+    const StoredConversionFactor& getConversionFactor() const {
+        return shared_ ? shared_->factor : defaultFactor();
+    }
     const ustring& getDisplayString() const { return getExpression(); }
 
     // True when the entity belongs to no system, or shares a system name with `systems`.
@@ -83,6 +89,24 @@ public:
     static bool isValidExpr(const ustring& text);
 
 protected:
+    // What copies of an entity share and never change: a factor other than the
+    // default one, and what a kind of entity adds to it. Absent for most
+    // entities; one pointer in every entity, the unit of each registered text too.
+    struct Shared : boost::intrusive_ref_counter<Shared> {
+        explicit Shared(StoredConversionFactor f) : factor(std::move(f)) {}
+        Shared(const Shared&) = default;
+        Shared& operator=(const Shared&) = delete;
+        virtual ~Shared() = default;
+        StoredConversionFactor factor;
+    };
+    // The kind's shared part is made by the kind, whatever its factor.
+    UnitBase(std::int32_t id, UnitTexts texts, boost::intrusive_ptr<Shared> shared);
+    static bool isDefaultFactor(const StoredConversionFactor& factor);
+    static const StoredConversionFactor& defaultFactor();
+    const Shared* shared() const { return shared_.get(); }
+    Shared* shared() { return shared_.get(); }
+    void setShared(boost::intrusive_ptr<Shared> shared) { shared_ = std::move(shared); }
+
     // The kind-specific last step of `compare`, reached when every shared field is equal.
     virtual int compareTemplate(const UnitBase& other) const;
     // The order of entities of different kinds that agree on every shared field.
@@ -91,8 +115,7 @@ protected:
 private:
     std::int32_t id_;
     UnitTexts texts_;
-    // Shared: most entities carry the default factor, and copies never change theirs.
-    std::shared_ptr<const StoredConversionFactor> conversionFactor_;
+    boost::intrusive_ptr<Shared> shared_;
 };
 
 std::basic_ostream<char16_t>& operator<<(std::basic_ostream<char16_t>& out, const UnitBase& unit);

@@ -18,6 +18,7 @@
 #include <array>
 #include <iterator>
 #include <span>
+#include <stdexcept>
 #include <utility>
 
 namespace CvUnitSys {
@@ -113,26 +114,51 @@ void parseValidUnitPart(const ustring& unitPart,
     }
 }
 
+// An entry's id is its unit's: the table keeps no copy of it.
+std::int32_t idOf(const auto& entry) {
+    return entry.unit()->getId();
+}
+
+// The first entry whose id is not below `id`.
+template <typename Units> auto lowerBound(Units& units, std::int32_t id) {
+    return std::lower_bound(units.begin(), units.end(), id,
+                            [](const auto& entry, std::int32_t i) { return idOf(entry) < i; });
+}
+
+// The entry of the id, or null. Ids are handed out in order and seldom
+// retired, so an entry usually sits as far from the first as its id: one
+// compare instead of a search.
+template <typename Units> auto* findEntry(Units& units, std::int32_t id) {
+    if (!units.empty()) {
+        const std::int64_t offset = std::int64_t{id} - idOf(units.front());
+        if (offset >= 0 && offset < static_cast<std::int64_t>(units.size())) {
+            auto* guess = units.data() + offset;
+            if (idOf(*guess) == id) {
+                return guess;
+            }
+        }
+    }
+    const auto at = lowerBound(units, id);
+    return at != units.end() && idOf(*at) == id ? &*at : nullptr;
+}
+
+// As findEntry, for ids the caller knows are there.
+template <typename Units> auto& entryAt(Units& units, std::int32_t id) {
+    auto* found = findEntry(units, id);
+    if (found == nullptr) {
+        throw std::out_of_range("UnitTable: no unit of that id");
+    }
+    return *found;
+}
+
 // The unit of the id; "InvalidUnitId" when there is none. One look-up for the
 // check and the unit: hosts ask by id all the time.
 template <typename Units> const UnitBase& checkedUnit(const Units& units, std::int32_t id) {
-    // Ids are handed out in order and seldom retired, so an entry usually sits
-    // as far from the first as its id: one compare instead of a search.
-    auto found = units.end();
-    if (!units.empty()) {
-        const std::int64_t offset = std::int64_t{id} - units.begin()->first;
-        if (offset >= 0 && offset < static_cast<std::int64_t>(units.size())) {
-            const auto guess = units.nth(static_cast<std::size_t>(offset));
-            found = guess->first == id ? guess : units.end();
-        }
-    }
-    if (found == units.end()) {
-        found = units.find(id);
-    }
-    if (found == units.end()) {
+    const auto* found = findEntry(units, id);
+    if (found == nullptr) {
         throwUnitMsg("InvalidUnitId", {std::int64_t{id}});
     }
-    return *found->second.unit;
+    return *found->unit();
 }
 
 // A unit part the databases resolve; an unreadable one counts as not resolved.
@@ -177,7 +203,7 @@ bool UnitTable::isOnlyBuiltIn() const {
 }
 
 std::int32_t UnitTable::nextId() const {
-    return units_.empty() ? MixedUnitId : units_.rbegin()->first + 1;
+    return units_.empty() ? MixedUnitId : idOf(units_.back()) + 1;
 }
 
 std::int32_t UnitTable::findId(std::u16string_view key) const {
@@ -327,50 +353,79 @@ void UnitTable::addUnit(ustring key, std::unique_ptr<UnitBase> unit) {
 
 void UnitTable::addUnit(std::u16string_view key, ustring* storage, std::unique_ptr<UnitBase> unit) {
     const std::int32_t id = unit->getId();
-    const auto [entry, added] = units_.try_emplace(id, Entry{std::move(unit)});
-    if (!added || id == MixedUnitId) {
+    auto at = units_.empty() || idOf(units_.back()) < id ? units_.end() : lowerBound(units_, id);
+    if (at != units_.end() && idOf(*at) == id) {
         return;
     }
-    indexKey(id, entry->second, key, storage);
+    at = units_.emplace(at, std::move(unit));
+    if (id != MixedUnitId) {
+        indexKey(id, *at, key, storage);
+    }
 }
 
 void UnitTable::indexKey(std::int32_t id, Entry& entry, std::u16string_view key, ustring* storage) {
     if (!index_.insertIfAbsent(key, id, indexedKey())) {
         return;
     }
-    const ustring& expression = entry.unit->getExpression();
-    if (sameText(expression, key)) {
-        entry.key = &expression;
+    if (sameText(entry.unit()->getExpression(), key)) {
+        entry.setKey(Entry::ExpressionKey);
         return;
     }
-    ustring& kept = ownKeys_[id];
-    kept = storage != nullptr ? std::move(*storage) : ustring(key);
-    entry.key = &kept;
+    ownKeys_[id] = storage != nullptr ? std::move(*storage) : ustring(key);
+    entry.setKey(Entry::OwnKey);
 }
 
 void UnitTable::unindexKey(std::int32_t id, const Entry& entry) {
-    if (entry.key != nullptr) {
-        index_.erase(*entry.key, id);
+    if (const ustring* key = keyOf(id, entry)) {
+        index_.erase(*key, id);
         ownKeys_.erase(id);
     }
 }
 
+const ustring* UnitTable::keyOf(std::int32_t id, const Entry& entry) const {
+    switch (entry.key()) {
+    case Entry::ExpressionKey:
+        return &entry.unit()->getExpression();
+    case Entry::OwnKey:
+        return &ownKeys_.find(id)->second;
+    default:
+        return nullptr;
+    }
+}
+
+std::u16string_view UnitTable::indexedText(std::int32_t id) const {
+    return *keyOf(id, *findEntry(units_, id));
+}
+
+UnitTable::Entry& UnitTable::Entry::operator=(Entry&& other) noexcept {
+    if (this != &other) {
+        delete unit();
+        bits_ = std::exchange(other.bits_, 0);
+    }
+    return *this;
+}
+
+void UnitTable::Entry::setUnit(std::unique_ptr<UnitBase> unit) {
+    static_assert(alignof(UnitBase) > keyMask, "the key's kind lives in the low bits");
+    delete this->unit();
+    bits_ = reinterpret_cast<std::uintptr_t>(unit.release()) | key();
+}
+
 void UnitTable::replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitBase> unit) {
     // The index holds the id, not the text: only where the key lives changes.
-    const ustring& expression = unit->getExpression();
-    if (entry.key != nullptr) {
-        const bool ownKey = entry.key != &entry.unit->getExpression();
-        if (expression == *entry.key) {
+    if (const ustring* key = keyOf(id, entry)) {
+        if (unit->getExpression() == *key) {
             // A key of its own is read from the new expression instead.
-            if (ownKey) {
+            if (entry.key() == Entry::OwnKey) {
                 ownKeys_.erase(id);
             }
-            entry.key = &expression;
-        } else if (!ownKey) {
-            entry.key = &ownKeys_.insert_or_assign(id, *entry.key).first->second;
+            entry.setKey(Entry::ExpressionKey);
+        } else if (entry.key() == Entry::ExpressionKey) {
+            ownKeys_.insert_or_assign(id, *key);
+            entry.setKey(Entry::OwnKey);
         }
     }
-    entry.unit = std::move(unit);
+    entry.setUnit(std::move(unit));
 }
 
 std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitPart,
@@ -441,17 +496,17 @@ void UnitTable::removeUnit(const UnitBase& unit) {
     // By id: a unit copied from a database carries that unit's expression, not
     // the text it was registered under.
     const std::int32_t id = unit.getId();
-    if (const auto found = units_.find(id); found != units_.end()) {
-        unindexKey(id, found->second);
-        units_.erase(found);
+    if (const Entry* found = findEntry(units_, id)) {
+        unindexKey(id, *found);
+        units_.erase(units_.begin() + (found - units_.data()));
     }
     clearPairCaches();
 }
 
 void UnitTable::resetToBuiltin() {
-    const auto firstDropped = units_.lower_bound(getNumBaseUnits());
+    const auto firstDropped = lowerBound(units_, getNumBaseUnits());
     for (auto it = firstDropped; it != units_.end(); ++it) {
-        unindexKey(it->first, it->second);
+        unindexKey(idOf(*it), *it);
     }
     units_.erase(firstDropped, units_.end());
     idsWithQuantity_.clear();
@@ -474,13 +529,13 @@ void UnitTable::resetToBuiltin() {
 void UnitTable::remarkUnitsInSet() {
     set_->clearTemporaryUnitDefinitions();
     for (const std::int32_t id : unresolvedIds_) {
-        const UnitBase& unit = *units_.at(id).unit;
+        const UnitBase& unit = *entryAt(units_, id).unit();
         if (!unit.getExpression().empty() && !isInherit(unit.getExpression())) {
             set_->setUnresolved(unit);
         }
     }
     for (const std::int32_t id : ambiguousIds_) {
-        set_->setAmbiguous(*units_.at(id).unit);
+        set_->setAmbiguous(*entryAt(units_, id).unit());
     }
     clearPairCaches();
 }
@@ -503,7 +558,7 @@ void UnitTable::resolveUnresolvedUnits() {
             ambiguousIds_.insert(id);
             set_->setAmbiguous(*unit);
         }
-        replaceUnit(id, units_.at(id), std::move(unit));
+        replaceUnit(id, entryAt(units_, id), std::move(unit));
         unresolvedIds_.erase(id);
         changed = true;
     }
@@ -537,8 +592,8 @@ const UnitBase* UnitTable::getUnit(const ustring& expr) const {
     if (id == InheritUnitId || id == NoUnitId) {
         return nullptr;
     }
-    const auto found = units_.find(id);
-    return found == units_.end() ? nullptr : found->second.unit.get();
+    const Entry* found = findEntry(units_, id);
+    return found == nullptr ? nullptr : found->unit();
 }
 
 bool UnitTable::isInherit(const ustring& expr) {
@@ -559,6 +614,10 @@ std::int32_t UnitTable::getBaseUnit(const ustring&) {
     return NoUnitId;
 }
 
+bool UnitTable::isUnitIdValid(std::int32_t id) const {
+    return findEntry(units_, id) != nullptr;
+}
+
 void UnitTable::checkUnitId(std::int32_t id) const {
     checkedUnit(units_, id);
 }
@@ -568,8 +627,8 @@ bool UnitTable::isUnitIdValid_NotInherit(std::int32_t id) const {
 }
 
 const UnitBase* UnitTable::getUnit(std::int32_t id) const {
-    const auto found = units_.find(id);
-    return found == units_.end() ? nullptr : found->second.unit.get();
+    const Entry* found = findEntry(units_, id);
+    return found == nullptr ? nullptr : found->unit();
 }
 
 bool UnitTable::isUnitUnresolved(std::int32_t id) const {
@@ -589,12 +648,13 @@ const ustring& UnitTable::getUserSpecifiedUnitExpr(std::int32_t id) const {
     if (id == MixedUnitId) {
         return mixedText;
     }
-    const auto found = units_.find(id);
-    return found == units_.end() || found->second.key == nullptr ? none : *found->second.key;
+    const Entry* found = findEntry(units_, id);
+    const ustring* key = found == nullptr ? nullptr : keyOf(id, *found);
+    return key == nullptr ? none : *key;
 }
 
 ustring UnitTable::quantityText(std::int32_t id, const ustring& (UnitBase::*text)() const) const {
-    const UnitBase& unit = *units_.at(id).unit;
+    const UnitBase& unit = *entryAt(units_, id).unit();
     if (unit.getUnitType() == UnitBase::UNIT_TYPE_UNIT) {
         const UnitBase* quantity = static_cast<const Unit&>(unit).getPhysicalQuantity();
         if (quantity != nullptr && !isDefaultQuantity(*quantity)) {
@@ -609,7 +669,7 @@ ustring UnitTable::quantityText(std::int32_t id, const ustring& (UnitBase::*text
 
 ustring UnitTable::textWithQuantity(std::int32_t id,
                                     const ustring& (UnitBase::*text)() const) const {
-    ustring out = (units_.at(id).unit.get()->*text)();
+    ustring out = (entryAt(units_, id).unit()->*text)();
     if (idsWithQuantity_.contains(id)) {
         const ustring quantity = quantityText(id, text);
         if (!quantity.empty()) {
@@ -633,7 +693,7 @@ ustring UnitTable::getUnitAsciiSymbolExpr(std::int32_t id) const {
 }
 
 ustring UnitTable::getUnitDispExpr(std::int32_t id) const {
-    ustring out = units_.at(id).unit->getDisplay();
+    ustring out = entryAt(units_, id).unit()->getDisplay();
     if (idsWithQuantity_.contains(id)) {
         out += u'<';
         for (char16_t c : quantityText(id, &UnitBase::getDisplay)) {

@@ -11,7 +11,7 @@
 #include "units/query/TextIdIndex.hpp"
 #include "units/query/UnitComparison.hpp"
 
-#include <boost/container/flat_map.hpp>
+#include <boost/container/vector.hpp>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -19,6 +19,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -97,7 +98,7 @@ public:
 
     // Throws "InvalidUnitId" for an id the table does not hold.
     void checkUnitId(std::int32_t id) const;
-    bool isUnitIdValid(std::int32_t id) const { return units_.contains(id); }
+    bool isUnitIdValid(std::int32_t id) const;
     bool isUnitIdValid_NotInherit(std::int32_t id) const;
     std::size_t getNumUnits() const { return units_.size(); }
     // Callers validate the id first.
@@ -141,10 +142,27 @@ public:
     static FeatureSwitch& quantityOnlyRegistration();
 
 private:
-    struct Entry {
-        std::unique_ptr<UnitBase> unit;
-        // The key the index holds for this id, or null when it holds none.
-        const ustring* key = nullptr;
+    // A unit, and where the key the index holds for its id lives, in one word:
+    // a table keeps one entry per registered text.
+    class Entry {
+    public:
+        enum Key : std::uintptr_t { NoKey, ExpressionKey, OwnKey };
+
+        explicit Entry(std::unique_ptr<UnitBase> unit)
+            : bits_(reinterpret_cast<std::uintptr_t>(unit.release())) {}
+        Entry(Entry&& other) noexcept : bits_(std::exchange(other.bits_, 0)) {}
+        Entry& operator=(Entry&& other) noexcept;
+        ~Entry() { delete unit(); }
+
+        UnitBase* unit() const { return reinterpret_cast<UnitBase*>(bits_ & ~keyMask); }
+        Key key() const { return static_cast<Key>(bits_ & keyMask); }
+        void setKey(Key key) { bits_ = (bits_ & ~keyMask) | key; }
+        // The unit there was goes; the key stays where it was.
+        void setUnit(std::unique_ptr<UnitBase> unit);
+
+    private:
+        static constexpr std::uintptr_t keyMask = 3;
+        std::uintptr_t bits_;
     };
 
     // As the public addUnit; `storage`, when given, holds `key` and is moved
@@ -156,6 +174,8 @@ private:
     void unindexKey(std::int32_t id, const Entry& entry);
     // Swaps the unit of an entry, moving its key out of the unit that goes.
     void replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitBase> unit);
+    // The key the index holds for the id, or null when it holds none.
+    const ustring* keyOf(std::int32_t id, const Entry& entry) const;
 
     void initialize();
     // The set keeps its own unresolved and ambiguous marks; after ids change
@@ -164,10 +184,9 @@ private:
     std::int32_t findId(std::u16string_view key) const;
     // The index's way to the key of an id it holds.
     auto indexedKey() const {
-        return [this](std::int32_t indexed) -> std::u16string_view {
-            return *units_.find(indexed)->second.key;
-        };
+        return [this](std::int32_t indexed) { return indexedText(indexed); };
     }
+    std::u16string_view indexedText(std::int32_t id) const;
     std::int32_t nextId() const;
     static std::uint64_t pairKey(std::int32_t id1, std::int32_t id2);
     void clearPairCaches();
@@ -177,8 +196,9 @@ private:
     ustring quantityText(std::int32_t id, const ustring& (UnitBase::*text)() const) const;
     ustring textWithQuantity(std::int32_t id, const ustring& (UnitBase::*text)() const) const;
 
-    // Ids come in ascending order, so a sorted vector grows at its end.
-    boost::container::flat_map<std::int32_t, Entry> units_;
+    // By id, which each unit carries: ids come in ascending order, so the
+    // vector grows at its end, and an entry is one word.
+    boost::container::vector<Entry> units_;
     // Ids by the texts their entries point at; an entry leaves the index
     // before its text goes.
     TextIdIndex index_;

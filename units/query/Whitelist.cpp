@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <boost/container/small_vector.hpp>
 #include <new>
+#include <span>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -18,12 +19,6 @@ namespace {
 
 // A definition names a handful of symbols: kept in place, they cost no allocation.
 using SymbolList = boost::container::small_vector<std::u16string_view, 8>;
-
-// Ascending and without repeats, as the counts want them.
-void sortUnique(SymbolList& symbols) {
-    std::sort(symbols.begin(), symbols.end());
-    symbols.erase(std::unique(symbols.begin(), symbols.end()), symbols.end());
-}
 
 } // namespace
 
@@ -41,7 +36,6 @@ void Whitelist::addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf
             }
         }
     }
-    sortUnique(symbols);
     count(unit.getSymbol(), symbols, UnitBase::isValidStringForUnitName(unit.getName()));
 }
 
@@ -99,7 +93,6 @@ void Whitelist::addSuggestions(const UnitBase& unit, const UnitAST& resolved) {
     for (const auto& [entity, exponent] : resolved.getAST()) {
         symbols.emplace_back(entity.get().getSymbol());
     }
-    sortUnique(symbols);
     count(unit.getSymbol(), symbols, true);
     if (!UnitBase::isValidStringForUnitName(unit.getName())) {
         defer(unit);
@@ -156,35 +149,68 @@ std::uint32_t Whitelist::slotOf(Symbol& symbol) {
 
 namespace {
 
-constexpr auto bySlot = [](const auto& partner, std::uint32_t slot) { return partner.slot < slot; };
+// A slot's block: its first element holds the number of partners as `slot`
+// and the room for them as `count`.
+template <typename Partner> std::span<Partner> partnersIn(const std::unique_ptr<Partner[]>& block) {
+    return block ? std::span<Partner>(&block[1], block[0].slot) : std::span<Partner>();
+}
+
+template <typename Partner> Partner* findPartner(std::span<Partner> partners, std::uint32_t slot) {
+    return std::lower_bound(
+        partners.data(), partners.data() + partners.size(), slot,
+        [](const Partner& partner, std::uint32_t s) { return partner.slot < s; });
+}
 
 } // namespace
 
 void Whitelist::countPair(std::uint32_t a, std::uint32_t b) {
     const auto [low, high] = std::minmax(a, b);
-    auto& partners = partners_[low];
-    const auto at = std::lower_bound(partners.begin(), partners.end(), high, bySlot);
-    if (at != partners.end() && at->slot == high) {
+    std::unique_ptr<Partner[]>& block = partners_[low];
+    const std::span<Partner> partners = partnersIn(block);
+    Partner* const end = partners.data() + partners.size();
+    Partner* const at = findPartner(partners, high);
+    if (at != end && at->slot == high) {
         ++at->count;
-    } else {
-        partners.insert(at, Partner{high, 1});
+        return;
     }
+    const auto size = static_cast<std::uint32_t>(partners.size());
+    const auto room = block ? static_cast<std::uint32_t>(block[0].count) : 0U;
+    if (size < room) {
+        std::move_backward(at, end, end + 1);
+        *at = Partner{high, 1};
+        block[0].slot = size + 1;
+        return;
+    }
+    // An odd number of elements fills the allocator's chunks: 2, 6, 14, ... partners.
+    const std::uint32_t more = 2 * room + 2;
+    auto grown = std::make_unique<Partner[]>(more + 1);
+    Partner* const out = std::copy(partners.data(), at, &grown[1]);
+    *out = Partner{high, 1};
+    std::copy(at, end, out + 1);
+    grown[0] = Partner{size + 1, static_cast<std::int32_t>(more)};
+    block = std::move(grown);
 }
 
 std::int32_t Whitelist::pairCount(std::uint32_t a, std::uint32_t b) const {
     const auto [low, high] = std::minmax(a, b);
-    const auto& partners = partners_[low];
-    const auto at = std::lower_bound(partners.begin(), partners.end(), high, bySlot);
-    return at != partners.end() && at->slot == high ? at->count : 0;
+    const std::span<Partner> partners = partnersIn(partners_[low]);
+    const Partner* const at = findPartner(partners, high);
+    return at != partners.data() + partners.size() && at->slot == high ? at->count : 0;
 }
 
 template <typename Symbols>
 void Whitelist::count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) {
-    boost::container::small_vector<std::uint32_t, 8> slots;
+    // Interned first, so that repeats are found by address rather than by text.
+    boost::container::small_vector<Symbol*, 8> counted;
     for (const std::u16string_view s : symbols) {
-        Symbol& counted = intern(s);
-        ++counted.occurrences;
-        slots.push_back(slotOf(counted));
+        counted.push_back(&intern(s));
+    }
+    std::sort(counted.begin(), counted.end());
+    counted.erase(std::unique(counted.begin(), counted.end()), counted.end());
+    boost::container::small_vector<std::uint32_t, 8> slots;
+    for (Symbol* c : counted) {
+        ++c->occurrences;
+        slots.push_back(slotOf(*c));
     }
     // Distinct symbols: each pair once.
     for (std::size_t i = 0; i < slots.size(); ++i) {

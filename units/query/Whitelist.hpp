@@ -5,6 +5,7 @@
 
 #include <boost/intrusive/unordered_set.hpp>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -62,7 +63,7 @@ public:
 private:
     template <typename Resolve>
     void addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf);
-    // addSuggestionsHelper over any ascending range of distinct symbols.
+    // addSuggestionsHelper over any range of symbols; one named twice counts once.
     template <typename Symbols>
     void count(const ustring& symbol, const Symbols& symbols, bool nameIsValid);
 
@@ -126,7 +127,8 @@ private:
     // last read, plus a few.
     void compactPending();
     static constexpr std::size_t firstCompaction = 64;
-    mutable std::vector<UnitTexts> pending_;
+    // In blocks: it grows with the registrations, and a vector doubles.
+    mutable std::deque<UnitTexts> pending_;
     mutable std::size_t compactAt_ = firstCompaction;
 
     // Holds the symbols' entries and texts until clearAll.
@@ -136,8 +138,10 @@ private:
     mutable std::vector<SymbolTable::bucket_type> buckets_ =
         std::vector<SymbolTable::bucket_type>(firstBuckets);
     mutable SymbolTable symbols_{SymbolTable::bucket_traits(buckets_.data(), buckets_.size())};
-    // Per slot, its partners of higher slots, ascending.
-    std::vector<std::vector<Partner>> partners_;
+    // Per slot, its partners of higher slots, ascending, in one block whose
+    // first element holds their number and its room in place of a slot and a
+    // count: a pointer per slot, not a vector's three.
+    std::vector<std::unique_ptr<Partner[]>> partners_;
 };
 
 } // namespace CvUnitSys
