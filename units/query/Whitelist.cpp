@@ -3,6 +3,7 @@
 #include "units/db/UnitDBSet.hpp"
 #include "units/db/UnitDatabase.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
+#include "units/foundation/TextHash.hpp"
 #include "units/model/UnitAST.hpp"
 
 #include <algorithm>
@@ -105,13 +106,7 @@ void Whitelist::addSuggestionsHelper(const ustring& symbol, const std::set<ustri
 }
 
 std::size_t Whitelist::TextHash::operator()(std::u16string_view text) const noexcept {
-    // Symbols are a few code units long: a byte-wise hash costs more than this.
-    std::uint64_t hash = 14695981039346656037ULL;
-    for (const char16_t c : text) {
-        hash = (hash ^ c) * 1099511628211ULL;
-    }
-    // The buckets are picked by the low bits: fold the high ones in.
-    return static_cast<std::size_t>(hash ^ (hash >> 32));
+    return textHash(text);
 }
 
 Whitelist::Symbol& Whitelist::intern(std::u16string_view text) const {
