@@ -87,6 +87,8 @@ public:
     // As isValidUnitExpr for "expression@qualifier", the qualifier being a name;
     // false when the text does not split.
     static bool isValidExpr(const ustring& text);
+    // Whether the factor is the one entities carry unless they say otherwise.
+    static bool isDefaultFactor(const StoredConversionFactor& factor);
 
 protected:
     // What copies of an entity share and never change: a factor other than the
@@ -101,7 +103,6 @@ protected:
     };
     // The kind's shared part is made by the kind, whatever its factor.
     UnitBase(std::int32_t id, UnitTexts texts, boost::intrusive_ptr<Shared> shared);
-    static bool isDefaultFactor(const StoredConversionFactor& factor);
     static const StoredConversionFactor& defaultFactor();
     const Shared* shared() const { return shared_.get(); }
     Shared* shared() { return shared_.get(); }

@@ -97,11 +97,6 @@ void multiplyByPower(ConversionFactor& product, const ConversionFactor& factor, 
 }
 
 // Most entities carry the default factor: it is read once.
-const StoredConversionFactor& defaultStored() {
-    static const StoredConversionFactor stored = defaultStoredConversionFactor();
-    return stored;
-}
-
 bool isAffineOrReciprocal(const ConversionFactor& factor) {
     return !factor.isEmpty() && (factor.isAffine() || factor.isReciprocal());
 }
@@ -338,7 +333,7 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAS
                                                   UnitAST* scratch) {
     const StoredConversionFactor& stored = entity.getConversionFactor();
     // The default factor is unity, which leaves the product as it is.
-    const bool ownFactor = stored != defaultStored();
+    const bool ownFactor = !UnitBase::isDefaultFactor(stored);
     ConversionFactor factor =
         ownFactor ? ConversionFactorFactory::createConversionFactor(stored.first, stored.second)
                   : UnitDefinition::defaultFactor();
