@@ -74,7 +74,6 @@ struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextHash, st
         longKeys = false;
         firstUnits.reset();
         nonAsciiFirstUnits = false;
-        operatorKeys = false;
     }
 
     std::size_t longest = 0;
@@ -82,10 +81,6 @@ struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextHash, st
     bool longKeys = false;
     std::bitset<128> firstUnits;
     bool nonAsciiFirstUnits = false;
-    // Whether a text of an entity stored with these keys holds an operator,
-    // indexed or not. Cleared only with the keys: a removal may leave it set,
-    // which costs a look-up, never an answer.
-    bool operatorKeys = false;
 };
 
 // Entities of one kind: the owning set ordered by the kind's comparator, and
@@ -94,6 +89,10 @@ template <typename T, typename Comparator> struct EntityStore {
     KeyIndex<T> names;
     KeyIndex<T> symbols;
     std::map<std::reference_wrapper<const T>, std::unique_ptr<T>, Comparator> entities;
+    // Whether a name or symbol of an entity stored holds an operator, indexed
+    // or not. Cleared only with the entities: a removal may leave it set, which
+    // costs a look-up, never an answer.
+    bool operatorTexts = false;
 
     // The stored entity, and whether this call stored it.
     std::pair<const T&, bool> store(const T& entity) {
@@ -116,10 +115,9 @@ template <typename T, typename Comparator> struct EntityStore {
         const T& stored = *owned;
         entities.emplace_hint(place, stored, std::move(owned));
         // Before the keys, which a clash leaves out while the entity stays.
-        names.operatorKeys = names.operatorKeys || UnitDatabase::holdsOperator(stored.getName());
-        symbols.operatorKeys = symbols.operatorKeys ||
-                               UnitDatabase::holdsOperator(stored.getSymbol()) ||
-                               UnitDatabase::holdsOperator(stored.getAsciiSymbol());
+        operatorTexts = operatorTexts || UnitDatabase::holdsOperator(stored.getName()) ||
+                        UnitDatabase::holdsOperator(stored.getSymbol()) ||
+                        UnitDatabase::holdsOperator(stored.getAsciiSymbol());
 
         const auto* alias = dynamic_cast<const UnitAliasInfo*>(&stored);
         const bool indexName = !alias || !alias->nameMatchesRef();
@@ -190,6 +188,7 @@ template <typename T, typename Comparator> struct EntityStore {
         names.clear();
         symbols.clear();
         entities.clear();
+        operatorTexts = false;
     }
 };
 
@@ -279,10 +278,6 @@ struct UnitDatabase::Store {
     mutable std::uint64_t firstUnitGeneration = 0;
     // A load asks once about each of the many texts of its definitions.
     std::atomic<bool> loading{false};
-    bool operatorKeys() const {
-        return units.names.operatorKeys || units.symbols.operatorKeys ||
-               prefixes.names.operatorKeys || prefixes.symbols.operatorKeys;
-    }
     mutable std::unordered_map<ustring, UnitSet> keptCompletions;
     ustring version;
     std::atomic<bool> loaded{false};
@@ -519,7 +514,7 @@ void UnitDatabase::FirstUnit::insert(const UnitBase& found) {
 }
 
 bool UnitDatabase::hasOperatorTexts() const {
-    return store_->operatorKeys();
+    return store_->units.operatorTexts || store_->prefixes.operatorTexts;
 }
 
 UnitDatabase::FirstUnit UnitDatabase::getFirstUnit(const ustring& text) const {
