@@ -6,6 +6,8 @@
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/DiagnosticService.hpp"
 
+#include <boost/container/small_vector.hpp>
+#include <iterator>
 #include <utility>
 
 namespace CvUnitSys {
@@ -247,19 +249,33 @@ std::optional<UnitAST> UnitDBSet::resolveUnitExpr(const UnitExpr& unitPart) cons
 std::optional<UnitAST> UnitDBSet::resolveUnitExpr(std::span<const ParsedSymbol> symbols,
                                                   const UnitDatabase* lookedUpIn) const {
     const bool answered = lookedUpIn == &builtin();
-    UnitAST parts;
-    parts.reserve(symbols.size());
+    // A handful of entries, put in order here and stored in one step: inserting
+    // each into the AST searches and grows its block every time.
+    boost::container::small_vector<UnitAST::Entry, 8> entries;
     for (const ParsedSymbol& symbol : symbols) {
         const UnitBase* found = answered ? symbol.first : nullptr;
         // A qualified name is asked of the built-in database without its qualifier.
-        if (found == nullptr || symbol.text.find(u"::") != std::u16string_view::npos) {
+        if (found == nullptr || (symbol.text.find(u':') != std::u16string_view::npos &&
+                                 symbol.text.find(u"::") != std::u16string_view::npos)) {
             found = findFirstUnit(ustring(symbol.text));
         }
         if (found == nullptr) {
             return std::nullopt;
         }
-        parts.addToAST(*found, symbol.exponent);
+        auto at = entries.end();
+        int order = 1;
+        while (at != entries.begin() && (order = std::prev(at)->first.get().compare(*found)) > 0) {
+            --at;
+        }
+        // Two symbols of one unit gather, as addToAST gathers them.
+        if (order == 0) {
+            std::prev(at)->second += symbol.exponent;
+        } else {
+            entries.insert(at, UnitAST::Entry(*found, symbol.exponent));
+        }
     }
+    UnitAST parts;
+    parts.assignSorted(std::span<const UnitAST::Entry>(entries.data(), entries.size()));
     return parts;
 }
 
