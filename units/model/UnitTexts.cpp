@@ -2,7 +2,6 @@
 
 #include "units/foundation/TextEqual.hpp"
 
-#include <algorithm>
 #include <utility>
 
 namespace CvUnitSys {
@@ -10,30 +9,27 @@ namespace CvUnitSys {
 // One string may be given for several fields: it is moved from once.
 UnitTexts::UnitTexts(ustring&& name, ustring&& symbol, ustring&& asciiSymbol, ustring&& display,
                      ustring&& expression) {
-    std::array<ustring*, 5> given{&name, &symbol, &asciiSymbol, &display, &expression};
+    ustring* const given[] = {&name, &symbol, &asciiSymbol, &display, &expression};
     std::array<ustring*, 5> distinct{};
-    std::array<std::uint8_t, 5> index{};
-    std::uint8_t count = 0;
-    for (std::size_t field = 0; field < given.size(); ++field) {
-        const ustring& text = *given[field];
-        const auto end = distinct.begin() + count;
-        const auto same = std::find_if(distinct.begin(), end, [&](const ustring* t) {
-            return t == &text || sameText(*t, text);
-        });
-        index[field] = static_cast<std::uint8_t>(same - distinct.begin());
-        if (same == end) {
-            distinct[count++] = given[field];
+    std::uint32_t layout = 0;
+    std::uint32_t count = 0;
+    for (std::uint32_t field = 0; field < 5; ++field) {
+        ustring* const text = given[field];
+        std::uint32_t i = 0;
+        while (i < count && distinct[i] != text && !sameText(*distinct[i], *text)) {
+            ++i;
         }
+        if (i == count) {
+            distinct[count++] = text;
+        }
+        layout |= i << (indexBits * field);
     }
     static_assert(sizeof(Block) == 8);
     void* memory = ::operator new(sizeof(Block) + count * sizeof(ustring));
     block_ = new (memory) Block;
-    block_->layout = std::uint32_t{count} << countShift;
-    for (std::size_t field = 0; field < index.size(); ++field) {
-        block_->layout |= std::uint32_t{index[field]} << (indexBits * field);
-    }
+    block_->layout = layout | count << countShift;
     ustring* texts = block_->texts();
-    for (std::uint8_t i = 0; i < count; ++i) {
+    for (std::uint32_t i = 0; i < count; ++i) {
         new (texts + i) ustring(std::move(*distinct[i]));
     }
 }
