@@ -1,7 +1,6 @@
 #pragma once
 
 #include "units/foundation/UString.hpp"
-#include "units/platform/TextServices.hpp"
 
 #include <array>
 #include <cstddef>
@@ -29,10 +28,9 @@ public:
     }
 
     // As above, with a builder that keeps state across its steps.
+    // Nothing it reads goes past ASCII: any other character stops it there, so
+    // the text is not scanned for one first.
     static std::optional<Result> parse(std::u16string_view text, Builder& builder) {
-        if (!TextServices::isAscii(text)) {
-            return std::nullopt;
-        }
         CommonShapeParser parser(text, builder);
         Result value;
         if (!parser.expression(value, 0)) {

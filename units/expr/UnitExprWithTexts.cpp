@@ -8,6 +8,7 @@
 #include "units/expr/TextTape.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
 #include "units/expr/UnitTextChecks.hpp"
+#include "units/platform/TextServices.hpp"
 
 namespace CvUnitSys {
 
@@ -27,9 +28,11 @@ UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
     // The grammar's text builder asks through the recorder in scope.
     const SymbolLookups lookups;
     using Builder = PairedBuilder<UnitExprBuilder, AllFormsTextBuilder>;
-    // A text of too many symbols for the tape still has the common shape.
-    auto parsed = taped.full() ? parseWithBuilderThrows<Builder>(text)
-                               : parseWithGrammarThrows<Builder>(text);
+    // A text of too many symbols for the tape may still have the common shape,
+    // which is ASCII throughout.
+    auto parsed = taped.full() && TextServices::isAscii(text)
+                      ? parseWithBuilderThrows<Builder>(text)
+                      : parseWithGrammarThrows<Builder>(text);
     UnitExprWithTexts out{
         {}, {std::move(parsed.second.text)}, &database, true, std::move(parsed.first)};
     out.symbols.reserve(out.owned.getExpr().size());
