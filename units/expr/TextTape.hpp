@@ -7,7 +7,6 @@
 #include "units/expr/UnitASTGenUtils.hpp"
 #include "units/foundation/UString.hpp"
 
-#include <algorithm>
 #include <array>
 #include <boost/container/small_vector.hpp>
 #include <cstdint>
@@ -135,9 +134,21 @@ public:
     // The value's symbols in the order of UnitExpr's map: views into the text
     // read.
     template <typename Out> Out symbolsOf(const Result& value) const {
-        Out out(factors_.begin() + value.begin, factors_.begin() + value.end);
-        std::sort(out.begin(), out.end(),
-                  [](const ParsedSymbol& a, const ParsedSymbol& b) { return a.text < b.text; });
+        // A few distinct symbols, which mostly differ in their first letter:
+        // each is put in place as it is taken.
+        const auto before = [](std::u16string_view a, std::u16string_view b) {
+            return a.front() != b.front() ? a.front() < b.front() : a < b;
+        };
+        Out out;
+        for (std::uint32_t i = value.begin; i < value.end; ++i) {
+            const ParsedSymbol& factor = factors_[i];
+            out.push_back(factor);
+            auto at = out.end() - 1;
+            for (; at != out.begin() && before(factor.text, (at - 1)->text); --at) {
+                *at = *(at - 1);
+            }
+            *at = factor;
+        }
         return out;
     }
 
