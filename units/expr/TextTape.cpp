@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -16,26 +17,25 @@ namespace CvUnitSys {
 
 namespace {
 
-constexpr std::size_t display = 0;
-
-// An affix's text in the typeset form (0) or a plain one; a power's text is
-// followed by its exponent and, typeset, a closing brace.
-template <std::size_t Form> constexpr std::u16string_view affixText(TextTape::Affix affix) {
+// Calls `f` with an affix's text in the typeset form and in the plain ones,
+// as arrays, so that their lengths are known when compiling. A power's text
+// is followed by its exponent and, typeset, a closing brace.
+template <typename F> decltype(auto) withAffixTexts(TextTape::Affix affix, F&& f) {
     switch (affix) {
     case TextTape::Affix::Times:
-        return Form == display ? u"\\cdot{}" : u"*";
+        return f(u"\\cdot{}", u"*");
     case TextTape::Affix::Over:
-        return u"/";
+        return f(u"/", u"/");
     case TextTape::Affix::OneOver:
-        return u"1/";
+        return f(u"1/", u"1/");
     case TextTape::Affix::Open:
-        return u"(";
+        return f(u"(", u"(");
     case TextTape::Affix::Close:
-        return u")";
+        return f(u")", u")");
     case TextTape::Affix::Power:
-        return Form == display ? u"^{" : u"^";
+        break;
     }
-    return {};
+    return f(u"^{", u"^");
 }
 
 void append(char16_t*& at, std::u16string_view piece) {
@@ -49,6 +49,19 @@ void emitAffix(std::array<char16_t*, 4>& at, std::u16string_view piece, std::u16
     append(at[0], piece);
     for (std::size_t form = 1; form < Forms; ++form) {
         append(at[form], plain);
+    }
+}
+
+// The same for texts known when compiling: a few moves each rather than a
+// call per form.
+template <std::size_t Forms, std::size_t N, std::size_t M>
+void emitAffix(std::array<char16_t*, 4>& at, const char16_t (&piece)[N],
+               const char16_t (&plain)[M]) {
+    std::memcpy(at[0], piece, (N - 1) * sizeof(char16_t));
+    at[0] += N - 1;
+    for (std::size_t form = 1; form < Forms; ++form) {
+        std::memcpy(at[form], plain, (M - 1) * sizeof(char16_t));
+        at[form] += M - 1;
     }
 }
 
@@ -105,7 +118,9 @@ void TextTape::grow(std::size_t typeset, std::size_t plain) {
 void TextTape::prefix(std::uint32_t at, Affix affix) {
     prefixes_.push_back(Prefix{affix, items_[at].prefixes});
     items_[at].prefixes = static_cast<std::uint32_t>(prefixes_.size());
-    grow(affixText<display>(affix).size(), affixText<1>(affix).size());
+    withAffixTexts(affix, [this](const auto& typeset, const auto& plain) {
+        grow(std::size(typeset) - 1, std::size(plain) - 1);
+    });
 }
 
 void TextTape::close() {
@@ -125,17 +140,20 @@ void TextTape::raise(std::u16string_view exponent) {
 template <std::size_t Forms> void TextTape::emit(std::array<char16_t*, 4>& at) const {
     for (const Item& item : items_) {
         if (!item.isSymbol) {
-            emitAffix<Forms>(at, affixText<display>(item.suffix), affixText<1>(item.suffix));
+            withAffixTexts(item.suffix, [&at](const auto& typeset, const auto& plain) {
+                emitAffix<Forms>(at, typeset, plain);
+            });
             if (item.suffix == Affix::Power) {
                 const std::u16string_view exponent(chars_.data() + item.text, item.size);
                 emitAffix<Forms>(at, exponent, exponent);
-                append(at[0], u"}");
+                *at[0]++ = u'}';
             }
             continue;
         }
         for (std::uint32_t p = item.prefixes; p != 0; p = prefixes_[p - 1].next) {
-            const Affix affix = prefixes_[p - 1].affix;
-            emitAffix<Forms>(at, affixText<display>(affix), affixText<1>(affix));
+            withAffixTexts(prefixes_[p - 1].affix, [&at](const auto& typeset, const auto& plain) {
+                emitAffix<Forms>(at, typeset, plain);
+            });
         }
         if (item.unit != nullptr) {
             append(at[0], item.unit->getDisplay());
