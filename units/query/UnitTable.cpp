@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <boost/optional.hpp>
 #include <iterator>
 #include <span>
 #include <stdexcept>
@@ -107,7 +108,7 @@ bool isDefaultQuantity(const UnitBase& quantity) {
 // has already trimmed and normalised the part and refused unpaired surrogates.
 // Parse errors are thrown.
 void parseValidUnitPart(const ustring& unitPart,
-                        std::optional<UnitTable::PreparedUnitPart>& prepared) {
+                        boost::optional<UnitTable::PreparedUnitPart>& prepared) {
     prepared.emplace(unitPart);
     if (!prepared->parsed.symbolsAreNames) {
         prepared.reset();
@@ -240,7 +241,8 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
     // Copied, not assigned: the unit keeps the text, at its own size.
     ustring unitPart = plain ? expr : ustring();
     ustring quantityPart;
-    std::optional<PreparedUnitPart> prepared;
+    // Not std::optional, which zeroes all of its large storage when made empty.
+    boost::optional<PreparedUnitPart> prepared;
     bool wellFormed = true;
     bool quantityOnly = false;
     if (!plain && !parseExprForUnitComponents(key, unitPart, quantityPart)) {
@@ -274,7 +276,7 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         if (!unitPart.empty() && unitPart != Unit::UnitInheritUStr) {
             try {
                 parseValidUnitPart(unitPart, prepared);
-                wellFormed = prepared.has_value() && wellFormed;
+                wellFormed = prepared && wellFormed;
             } catch (const IException& e) {
                 if (strict) {
                     throwUnitMsgWithCause("InvalidUnitExpression", {expr}, e);
