@@ -97,22 +97,29 @@ TEST(UnitTable, SanitisesNonStrictRegistrations) {
 }
 
 // Each character of the first 384 code points is either kept or replaced, as
-// the host's texts need: the quick scan and the pattern must agree on all of them.
+// the host's texts need: the quick scans and the pattern must agree on all of
+// them, at every place of a block of eight characters and past one.
 TEST(UnitTable, SanitisesExactlyTheCharactersThatBreakHostTexts) {
     UnitTable table;
     const ustring replaced = u"\\\"'{}[]<>&";
     for (char16_t c = 1; c < 0x180; ++c) {
         const bool control = c <= 0x1F || (c >= 0x7F && c <= 0x9F);
         const bool breaks = control || replaced.find(c) != ustring::npos;
-        const ustring text = ustring(u"m") + c + u"s";
+        const ustring before(c % 10, u'm');
+        const ustring text = before + c + u"s";
         const std::int32_t id = table.registerUnit(text, false, false);
         EXPECT_EQ(table.getUserSpecifiedUnitExpr(id),
-                  breaks ? u"m_s" : normalizeUnitExpression(text))
+                  breaks ? before + u"_s" : normalizeUnitExpression(text))
             << "U+" << std::hex << static_cast<int>(c);
     }
-    for (const ustring text : {u"m/*s", u"m*/s"}) {
-        EXPECT_EQ(table.getUserSpecifiedUnitExpr(table.registerUnit(text, false, false)), u"m_s")
-            << testing::PrintToString(text);
+    for (std::size_t length = 0; length < 18; ++length) {
+        const ustring before(length, u'm');
+        for (const ustring marker : {u"/*", u"*/"}) {
+            const ustring text = before + marker + u"s";
+            EXPECT_EQ(table.getUserSpecifiedUnitExpr(table.registerUnit(text, false, false)),
+                      before + u"_s")
+                << testing::PrintToString(text);
+        }
     }
 }
 

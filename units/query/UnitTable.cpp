@@ -22,6 +22,10 @@
 #include <stdexcept>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace CvUnitSys {
 
 namespace {
@@ -80,11 +84,52 @@ ustring sanitize(ustring text) {
 // Nearly every text is visible ASCII with no '@' and none of the characters
 // or comment markers sanitize replaces: its own normal form, its own sanitised
 // form, and its own unit part with no quantity.
+constexpr std::u16string_view notPlain = u"@\\\"'{}[]<>&";
+
+#if defined(__SSE2__)
+// The same for the eight characters at `at`, `at` + 8 being within the text.
+bool isPlainBlock(std::u16string_view text, std::size_t at) {
+    const auto load = [&text](std::size_t from) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+    };
+    const __m128i block = load(at);
+    // Each character's predecessor; the first has none.
+    const __m128i before = at == 0 ? _mm_slli_si128(block, 2) : load(at - 1);
+    // Visible ASCII is 0x21 to 0x7E: one saturating step tells who is out.
+    const __m128i offset = _mm_sub_epi16(block, _mm_set1_epi16(0x21));
+    __m128i bad =
+        _mm_cmpeq_epi16(_mm_subs_epu16(offset, _mm_set1_epi16(0x7E - 0x21)), _mm_setzero_si128());
+    bad = _mm_xor_si128(bad, _mm_set1_epi16(-1));
+    for (const char16_t c : notPlain) {
+        bad = _mm_or_si128(bad, _mm_cmpeq_epi16(block, _mm_set1_epi16(static_cast<short>(c))));
+    }
+    const auto is = [](__m128i v, char16_t c) {
+        return _mm_cmpeq_epi16(v, _mm_set1_epi16(static_cast<short>(c)));
+    };
+    bad = _mm_or_si128(bad, _mm_and_si128(is(before, u'/'), is(block, u'*')));
+    bad = _mm_or_si128(bad, _mm_and_si128(is(before, u'*'), is(block, u'/')));
+    return _mm_movemask_epi8(bad) == 0;
+}
+#endif
+
 bool isPlainText(std::u16string_view text) {
+#if defined(__SSE2__)
+    // Eight characters at a time, the last eight overlapping those before.
+    if (text.size() >= 8) {
+        for (std::size_t at = 0;; at = std::min(at + 8, text.size() - 8)) {
+            if (!isPlainBlock(text, at)) {
+                return false;
+            }
+            if (at + 8 == text.size()) {
+                return true;
+            }
+        }
+    }
+#endif
     static constexpr auto plain = [] {
         std::array<bool, 0x80> table{};
         for (char16_t c = 0x21; c < 0x7F; ++c) {
-            table[c] = std::u16string_view(u"@\\\"'{}[]<>&").find(c) == std::u16string_view::npos;
+            table[c] = notPlain.find(c) == std::u16string_view::npos;
         }
         return table;
     }();
