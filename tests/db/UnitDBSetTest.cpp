@@ -1,7 +1,13 @@
 #include "db/DbSetFixtures.hpp"
+#include "units/expr/ParseUnitExpr.hpp"
+#include "units/expr/UnitExprWithTexts.hpp"
 #include "units/platform/TextServices.hpp"
 
 #include <gtest/gtest.h>
+#include <optional>
+#include <span>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -205,6 +211,32 @@ TEST_F(UnitDBSetTest, ChecksExpressionsAndEntities) {
     auto badName = expressionUnit(u"m", UnitFactory::getDefaultPhysicalQuantity(), u"two words");
     EXPECT_EQ(thrownKey([&] { set.isValid(*badName, false); }), "AlphaNumericStringOnlyForName");
     EXPECT_TRUE(set.isValid(*badName, true));
+}
+
+// A parse that looked its symbols up already resolves them as its expression
+// does: entities in order, two symbols of one unit gathered, and names the
+// built-in database lacks or that are qualified asked of the set.
+TEST_F(UnitDBSetTest, ParsedSymbolsResolveAsTheirExpression) {
+    const auto entries = [](const std::optional<UnitAST>& parts) {
+        std::vector<std::tuple<const UnitBase*, double, double>> out;
+        const UnitAST ast = parts.value_or(UnitAST());
+        for (const auto& [entity, exponent] : ast.getAST()) {
+            out.emplace_back(&entity.get(), exponent.getPosExpo(), exponent.getNegExpo());
+        }
+        return out;
+    };
+    for (const ustring text :
+         {u"s*m*metre^2", u"hour/h^3*min/kg", u"xyz*km/sb::m^2", u"onlyA*kg^-1/s*g", u"nosuch*m"}) {
+        const UnitExprWithTexts parsed = UnitExprWithTexts::parse(text);
+        UnitExpr expression;
+        parseUnitExprThrows(text, expression);
+        const auto fromSymbols = set.resolveUnitExpr(
+            std::span(parsed.symbols.data(), parsed.symbols.size()), parsed.lookedUpIn);
+        const auto fromExpression = set.resolveUnitExpr(expression);
+        EXPECT_EQ(fromSymbols.has_value(), fromExpression.has_value())
+            << testing::PrintToString(text);
+        EXPECT_EQ(entries(fromSymbols), entries(fromExpression)) << testing::PrintToString(text);
+    }
 }
 
 TEST_F(UnitDBSetTest, ReportsDuplicatesAndRecordsAmbiguousSymbols) {
