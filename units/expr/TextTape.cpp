@@ -257,7 +257,8 @@ void TextTapeBuilder::fromSymbol(Result& value, std::u16string_view symbol) {
     if (factors_.size() == maxFactors) {
         full_ = true;
     } else {
-        factors_.push_back(ParsedSymbol{symbol, CvUnitSys::Exponent(1.0), first});
+        // Both parts given: the same exponent as Exponent(1.0), without its call.
+        factors_.push_back(ParsedSymbol{symbol, CvUnitSys::Exponent(1.0, 0.0), first});
     }
     value.end = static_cast<std::uint32_t>(factors_.size());
 }
