@@ -146,9 +146,12 @@ private:
             builder_.fromSub(value, sub);
         } else {
             const std::size_t start = pos_;
-            while (pos_ < text_.size() && isSymbolCharacter(text_[pos_])) {
-                ++pos_;
+            // Counted in a local: a member written on every step is stored every step.
+            std::size_t end = start;
+            while (end < text_.size() && isSymbolCharacter(text_[end])) {
+                ++end;
             }
+            pos_ = end;
             if (pos_ == start) {
                 return false;
             }
