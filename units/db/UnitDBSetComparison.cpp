@@ -7,7 +7,6 @@
 #include "units/platform/DiagnosticService.hpp"
 
 #include <boost/container/small_vector.hpp>
-#include <iterator>
 #include <utility>
 
 namespace CvUnitSys {
@@ -262,16 +261,27 @@ std::optional<UnitAST> UnitDBSet::resolveUnitExpr(std::span<const ParsedSymbol> 
         if (found == nullptr) {
             return std::nullopt;
         }
-        auto at = entries.end();
+        // A search that stops at an equal entry: a text may name thousands of units.
+        std::size_t low = 0;
+        std::size_t high = entries.size();
         int order = 1;
-        while (at != entries.begin() && (order = std::prev(at)->first.get().compare(*found)) > 0) {
-            --at;
+        while (low < high) {
+            const std::size_t middle = low + (high - low) / 2;
+            order = entries[middle].first.get().compare(*found);
+            if (order == 0) {
+                // Two symbols of one unit gather, as addToAST gathers them.
+                entries[middle].second += symbol.exponent;
+                break;
+            }
+            if (order < 0) {
+                low = middle + 1;
+            } else {
+                high = middle;
+            }
         }
-        // Two symbols of one unit gather, as addToAST gathers them.
-        if (order == 0) {
-            std::prev(at)->second += symbol.exponent;
-        } else {
-            entries.insert(at, UnitAST::Entry(*found, symbol.exponent));
+        if (order != 0) {
+            entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(low),
+                           UnitAST::Entry(*found, symbol.exponent));
         }
     }
     UnitAST parts;
