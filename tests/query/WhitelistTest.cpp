@@ -1,6 +1,9 @@
 #include "units/query/Whitelist.hpp"
 
 #include "db/DbFixtures.hpp"
+#include "db/DbSetFixtures.hpp"
+#include "units/db/UnitDBSet.hpp"
+#include "units/expr/ParseUnitExpr.hpp"
 #include "units/model/UnitAST.hpp"
 
 #include <gtest/gtest.h>
@@ -105,9 +108,10 @@ TEST_F(WhitelistTest, CountsARegistrationsOwnSymbolByTheNextRead) {
     EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"km/h"), 0);
 }
 
-// Pairs live in per-symbol blocks that grow and shift as partners come, and a
-// symbol two entities of one definition share counts once: checked against a
-// plain model through many registrations.
+// Pairs live in per-symbol blocks that grow and shift as partners come, a
+// symbol two entities of one definition share counts once, and pending
+// registrations are compacted as their units go: checked against a plain
+// model through many registrations.
 TEST_F(WhitelistTest, PairCountsMatchAModel) {
     constexpr int symbols = 40;
     std::vector<const UnitBase*> first;
@@ -138,7 +142,13 @@ TEST_F(WhitelistTest, PairCountsMatchAModel) {
                 }
             }
         }
-        whitelist.addSuggestions(unit(u"d"), parts);
+        // A unit gone before the read still counts, and compactions count it early.
+        if (d % 3 == 0) {
+            whitelist.addSuggestions(*makeUnit({.symbol = u"d", .name = u"d", .expression = u"d"}),
+                                     parts);
+        } else {
+            whitelist.addSuggestions(unit(u"d"), parts);
+        }
     }
     for (int i = 0; i < symbols; ++i) {
         EXPECT_EQ(whitelist.getSymbolOccurrenceCount(*first[i]), occurrences[i]);
@@ -153,6 +163,44 @@ TEST_F(WhitelistTest, PairCountsMatchAModel) {
             ASSERT_EQ(info, expected) << i << " " << j;
         }
     }
+}
+
+// A set counts its registrations when read, or before it drops a user
+// database that they name: a read after the set let that database go gives
+// what reading after each registration gave.
+TEST(SetWhitelistTest, CountsRegistrationsBeforeTheirDatabaseGoes) {
+    const WarningCollector warnings;
+    dbset_test::Universe universe;
+    universe.add(u"a", {{}, {{u"xyz", u"m", u"length"}}, u"sa"});
+    const auto answers = [](UnitDBSet& set) {
+        set.initializeIfNeeded();
+        std::vector<ustring> out = set.getApproximateSuggestion(u"kat", UnitBase::UNIT_TYPE_UNIT);
+        for (const ustring text : {u"s*k", u"kat*", u"xyz*k"}) {
+            for (const UnitBase& unit : set.getAutoCompleteSuggestions(text).units) {
+                out.push_back(unit.getSymbol());
+            }
+        }
+        return out;
+    };
+    UnitDBSet eager;
+    UnitDBSet deferred;
+    deferred.initializeIfNeeded();
+    const std::vector<ustring> before = answers(eager);
+    for (const ustring text : {u"kat*xyz", u"kat/s", u"xyz/s", u"kat*s^2", u"kat*xyz/s"}) {
+        for (UnitDBSet* set : {&eager, &deferred}) {
+            UnitExpr parsed;
+            parseUnitExprThrows(text, parsed);
+            const auto unit = makeUnit({.symbol = text, .name = text, .expression = text});
+            const std::optional<UnitAST> parts = set->resolveUnitExpr(parsed);
+            ASSERT_TRUE(parts);
+            set->addWhitelistedUnits(*unit, *parts);
+        }
+        answers(eager);
+    }
+    removeInternalUnitDatabase(u"a");
+    const std::vector<ustring> counted = answers(eager);
+    EXPECT_NE(counted, answers(*std::make_unique<UnitDBSet>())) << "the registrations count";
+    EXPECT_EQ(answers(deferred), counted);
 }
 
 } // namespace
