@@ -121,7 +121,7 @@ private:
     // suggestions, so a registration only notes its unit's texts (its symbol,
     // its name, and by their copies whether the unit is gone) and its parts,
     // the entities next in `pendingParts_`. Counting later changes no count
-    // that a read sees. 16 bytes and 8 per part, less than the counts kept.
+    // that a read sees. 16 bytes, and 8 per part.
     struct Pending {
         UnitTexts texts;
         std::uint32_t parts = 0;
@@ -131,8 +131,9 @@ private:
     using PartIterator = std::deque<const UnitBase*>::const_iterator;
     void countPending(Pending& pending, PartIterator parts) const;
     // Counts now the pending registrations whose unit is gone: the list holds
-    // at most twice as many as there are live units that registered since the
-    // last read, plus a few.
+    // at most twice as many as there are units registered since the last read
+    // whose texts still live (in the table, or in the key of the set's
+    // temporary definition), plus 64.
     void compactPending();
     // Removes the records counted, keeping the others in order.
     void dropCounted() noexcept;
