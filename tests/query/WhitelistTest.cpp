@@ -1,6 +1,9 @@
 #include "units/query/Whitelist.hpp"
 
 #include "db/DbFixtures.hpp"
+#include "db/DbSetFixtures.hpp"
+#include "units/db/UnitDBSet.hpp"
+#include "units/expr/ParseUnitExpr.hpp"
 #include "units/model/UnitAST.hpp"
 
 #include <gtest/gtest.h>
@@ -84,30 +87,10 @@ TEST_F(WhitelistTest, ResolvesDefinitionsInTheDatabaseThenTheBuiltinOne) {
               "CorvaneTypes:Unit:ParsingError");
 }
 
-// A set's registration whose name is an expression counts its symbol when the
-// counts are next read, whether or not its unit still lives.
-TEST_F(WhitelistTest, CountsARegistrationsOwnSymbolByTheNextRead) {
-    const UnitAST noParts;
-    for (int k = 0; k < 150; ++k) {
-        const auto gone = makeUnit({.symbol = u"m/s", .name = u"m/s", .expression = u"m/s"});
-        whitelist.addSuggestions(*gone, noParts);
-        whitelist.addSuggestions(unit(u"km/h"), noParts);
-        whitelist.addSuggestions(unit(u"ft"), noParts);
-        if (k == 100) {
-            EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"m/s"), 101);
-        }
-    }
-    EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"m/s"), 150);
-    EXPECT_EQ(whitelist.getSymbolOccurrenceCount(unit(u"km/h")), 150);
-    EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"ft"), 0) << "a proper name";
-    whitelist.addSuggestions(unit(u"km/h"), noParts);
-    whitelist.clearAll();
-    EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"km/h"), 0);
-}
-
-// Pairs live in per-symbol blocks that grow and shift as partners come, and a
-// symbol two entities of one definition share counts once: checked against a
-// plain model through many registrations.
+// Pairs live in per-symbol blocks that grow and shift as partners come, a
+// symbol two entities of one definition share counts once, and a set's
+// registrations wait for the next read, compacted as their units go: checked
+// against a plain model through many registrations.
 TEST_F(WhitelistTest, PairCountsMatchAModel) {
     constexpr int symbols = 40;
     std::vector<const UnitBase*> first;
@@ -121,6 +104,7 @@ TEST_F(WhitelistTest, PairCountsMatchAModel) {
     }
     std::map<std::pair<int, int>, std::int32_t> pairs;
     std::vector<std::int32_t> occurrences(symbols);
+    std::int32_t expressions = 0;
     std::mt19937 random(11);
     for (int d = 0; d < 600; ++d) {
         std::set<int> used;
@@ -138,8 +122,20 @@ TEST_F(WhitelistTest, PairCountsMatchAModel) {
                 }
             }
         }
-        whitelist.addSuggestions(unit(u"d"), parts);
+        // A unit named by an expression counts its own symbol as well; one
+        // gone before the read still counts, and compactions count it early.
+        const bool expression = d % 2 == 0;
+        expressions += expression ? 1 : 0;
+        const UnitSpec spec = {.symbol = expression ? u"d/s" : u"d",
+                               .name = expression ? u"d/s" : u"d"};
+        whitelist.addSuggestions(d % 3 == 0 ? *makeUnit(spec) : *units.emplace_back(makeUnit(spec)),
+                                 parts);
+        if (d == 300) {
+            EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"d/s"), expressions);
+        }
     }
+    EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"d/s"), expressions);
+    EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"d"), 0) << "a proper name";
     for (int i = 0; i < symbols; ++i) {
         EXPECT_EQ(whitelist.getSymbolOccurrenceCount(*first[i]), occurrences[i]);
         for (int j = 0; j < symbols; ++j) {
@@ -153,6 +149,44 @@ TEST_F(WhitelistTest, PairCountsMatchAModel) {
             ASSERT_EQ(info, expected) << i << " " << j;
         }
     }
+}
+
+// A set counts its registrations when read, or before it drops a user
+// database that they name: a read after the set let that database go gives
+// what reading after each registration gave.
+TEST(SetWhitelistTest, CountsRegistrationsBeforeTheirDatabaseGoes) {
+    const WarningCollector warnings;
+    dbset_test::Universe universe;
+    universe.add(u"a", {{}, {{u"xyz", u"m", u"length"}}, u"sa"});
+    const auto answers = [](UnitDBSet& set) {
+        set.initializeIfNeeded();
+        std::vector<ustring> out = set.getApproximateSuggestion(u"kat", UnitBase::UNIT_TYPE_UNIT);
+        for (const ustring text : {u"s*k", u"kat*", u"xyz*k"}) {
+            for (const UnitBase& unit : set.getAutoCompleteSuggestions(text).units) {
+                out.push_back(unit.getSymbol());
+            }
+        }
+        return out;
+    };
+    UnitDBSet eager;
+    UnitDBSet deferred;
+    deferred.initializeIfNeeded();
+    const std::vector<ustring> before = answers(eager);
+    for (const ustring text : {u"kat*xyz", u"kat/s", u"xyz/s", u"kat*s^2", u"kat*xyz/s"}) {
+        for (UnitDBSet* set : {&eager, &deferred}) {
+            UnitExpr parsed;
+            parseUnitExprThrows(text, parsed);
+            const auto unit = makeUnit({.symbol = text, .name = text, .expression = text});
+            const std::optional<UnitAST> parts = set->resolveUnitExpr(parsed);
+            ASSERT_TRUE(parts);
+            set->addWhitelistedUnits(*unit, *parts);
+        }
+        answers(eager);
+    }
+    removeInternalUnitDatabase(u"a");
+    const std::vector<ustring> counted = answers(eager);
+    EXPECT_NE(counted, answers(*std::make_unique<UnitDBSet>())) << "the registrations count";
+    EXPECT_EQ(answers(deferred), counted);
 }
 
 } // namespace

@@ -63,6 +63,10 @@ void UnitDBSet::initializeLocked(std::uint32_t version) {
     unitDefinitions_.clear();
     physicalQuantityDefinitions_.clear();
     fundamentalASTs_.clear();
+    // Pending registrations may name entities of the user databases dropped below.
+    if (!databases_.empty()) {
+        whitelist_.settle();
+    }
     if (!temporaryUnitDefinitions_.empty()) {
         retained_.insert(retained_.end(), databases_.begin(), databases_.end());
     }

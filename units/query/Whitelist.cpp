@@ -40,33 +40,69 @@ void Whitelist::addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf
     count(unit.getSymbol(), symbols, UnitBase::isValidStringForUnitName(unit.getName()));
 }
 
-void Whitelist::defer(const UnitBase& unit) {
-    if (pending_.size() >= compactAt_) {
-        compactPending();
+void Whitelist::countPending(Pending& pending, PartIterator parts) const {
+    // Marked first: a count cut short by a failed allocation is not made twice.
+    pending.counted = true;
+    SymbolList symbols;
+    for (std::uint32_t k = 0; k < pending.parts; ++k, ++parts) {
+        symbols.emplace_back((*parts)->getSymbol());
     }
-    pending_.push_back(unit.getTexts());
+    count(pending.texts.get(UnitTexts::Symbol), symbols,
+          UnitBase::isValidStringForUnitName(pending.texts.get(UnitTexts::Name)));
 }
 
 void Whitelist::settle() const {
     if (pending_.empty()) {
         return;
     }
-    for (const UnitTexts& texts : pending_) {
-        ++intern(texts.get(UnitTexts::Symbol)).occurrences;
+    PartIterator parts = pendingParts_.begin();
+    for (Pending& pending : pending_) {
+        if (!pending.counted) {
+            countPending(pending, parts);
+        }
+        parts += pending.parts;
     }
     pending_.clear();
+    pendingParts_.clear();
     compactAt_ = firstCompaction;
 }
 
 void Whitelist::compactPending() {
-    std::erase_if(pending_, [this](const UnitTexts& texts) {
-        if (!texts.isLastCopy()) {
-            return false;
+    std::size_t part = 0;
+    bool counted = false;
+    for (Pending& pending : pending_) {
+        if (!pending.counted && pending.texts.isLastCopy()) {
+            countPending(pending, pendingParts_.begin() + static_cast<std::ptrdiff_t>(part));
+            counted = true;
         }
-        ++intern(texts.get(UnitTexts::Symbol)).occurrences;
-        return true;
-    });
+        part += pending.parts;
+    }
+    // Moved only once all are counted, so that a failed count leaves the lists whole.
+    if (counted) {
+        dropCounted();
+    }
     compactAt_ = std::max(firstCompaction, 2 * pending_.size());
+}
+
+void Whitelist::dropCounted() noexcept {
+    std::size_t kept = 0;
+    std::size_t keptParts = 0;
+    std::size_t part = 0;
+    for (Pending& pending : pending_) {
+        const std::uint32_t parts = pending.parts;
+        if (!pending.counted) {
+            if (keptParts != part) {
+                std::copy_n(pendingParts_.begin() + static_cast<std::ptrdiff_t>(part), parts,
+                            pendingParts_.begin() + static_cast<std::ptrdiff_t>(keptParts));
+            }
+            keptParts += parts;
+            pending_[kept++] = std::move(pending);
+        }
+        part += parts;
+    }
+    pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(kept), pending_.end());
+    pendingParts_.erase(pendingParts_.begin() + static_cast<std::ptrdiff_t>(keptParts),
+                        pendingParts_.end());
 }
 
 void Whitelist::addSuggestions(const UnitBase& unit, const UnitDatabase& database) {
@@ -88,15 +124,14 @@ void Whitelist::addSuggestions(const UnitBase& unit, const UnitDBSet& set) {
 }
 
 void Whitelist::addSuggestions(const UnitBase& unit, const UnitAST& resolved) {
-    // The entities outlive the call: their symbols need no copies.
-    SymbolList symbols;
-    symbols.reserve(resolved.getAST().size());
-    for (const auto& [entity, exponent] : resolved.getAST()) {
-        symbols.emplace_back(entity.get().getSymbol());
+    if (pending_.size() >= compactAt_) {
+        compactPending();
     }
-    count(unit.getSymbol(), symbols, true);
-    if (!UnitBase::isValidStringForUnitName(unit.getName())) {
-        defer(unit);
+    // Each part is noted as it is stored: a failed allocation leaves the lists in step.
+    Pending& pending = pending_.emplace_back(unit.getTexts());
+    for (const auto& [entity, exponent] : resolved.getAST()) {
+        pendingParts_.push_back(&entity.get());
+        ++pending.parts;
     }
 }
 
@@ -134,7 +169,7 @@ const Whitelist::Symbol* Whitelist::find(std::u16string_view text) const {
     return found == symbols_.end() ? nullptr : &found->symbol;
 }
 
-std::uint32_t Whitelist::slotOf(Symbol& symbol) {
+std::uint32_t Whitelist::slotOf(Symbol& symbol) const {
     if (symbol.slot == noSlot) {
         symbol.slot = static_cast<std::uint32_t>(partners_.size());
         partners_.emplace_back();
@@ -158,7 +193,7 @@ template <typename Partner> Partner* findPartner(std::span<Partner> partners, st
 
 } // namespace
 
-void Whitelist::countPair(std::uint32_t a, std::uint32_t b) {
+void Whitelist::countPair(std::uint32_t a, std::uint32_t b) const {
     const auto [low, high] = std::minmax(a, b);
     std::unique_ptr<Partner[]>& block = partners_[low];
     const std::span<Partner> partners = partnersIn(block);
@@ -194,7 +229,7 @@ std::int32_t Whitelist::pairCount(std::uint32_t a, std::uint32_t b) const {
 }
 
 template <typename Symbols>
-void Whitelist::count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) {
+void Whitelist::count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) const {
     // Interned first, so that repeats are found by address rather than by text.
     boost::container::small_vector<Symbol*, 8> counted;
     for (const std::u16string_view s : symbols) {
@@ -267,6 +302,7 @@ std::int32_t Whitelist::getSymbolOccurrenceCountHelper(const ustring& symbol) co
 
 void Whitelist::clearAll() {
     pending_.clear();
+    pendingParts_.clear();
     compactAt_ = firstCompaction;
     symbols_.clear();
     partners_.clear();

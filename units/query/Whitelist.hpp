@@ -43,8 +43,8 @@ public:
     void addSuggestions(const UnitBase& unit, const UnitDatabase& database);
     void addSuggestions(const UnitBase& unit, const UnitDBSet& set);
     // As the set variant, for a unit whose expression the set already resolved
-    // and whose texts no other registration shares: its own symbol is counted
-    // when the counts are next read.
+    // and whose texts no other registration shares; counted when the counts
+    // are next read. The parts must outlive that: see settle.
     void addSuggestions(const UnitBase& unit, const UnitAST& resolved);
     // `symbols` appeared together in one definition, that of the unit
     // `symbol`; a unit whose name is no valid name (an expression) counts too.
@@ -59,13 +59,17 @@ public:
     std::int32_t getSymbolOccurrenceCount(const UnitBase& entity) const;
     std::int32_t getSymbolOccurrenceCountHelper(const ustring& symbol) const;
     void clearAll();
+    // Counts the pending registrations. Reads do it first; the set does it
+    // before the user databases whose entities they name can go. Only a set's
+    // whitelist, read by one thread at a time, ever has any.
+    void settle() const;
 
 private:
     template <typename Resolve>
     void addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf);
     // addSuggestionsHelper over any range of symbols; one named twice counts once.
     template <typename Symbols>
-    void count(const ustring& symbol, const Symbols& symbols, bool nameIsValid);
+    void count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) const;
 
     // A table adds one symbol per registered expression and a few pairs per
     // definition, for as long as its set lives: each symbol's text is kept
@@ -105,30 +109,38 @@ private:
         Entry, boost::intrusive::hash<TextHash>, boost::intrusive::equal<SameText>,
         boost::intrusive::power_2_buckets<true>, boost::intrusive::constant_time_size<true>>;
     static constexpr std::size_t firstBuckets = 64;
-    // Const: a read settles pending counts into the table of symbols.
+    // Const, as is all counting: a read settles what is pending.
     Symbol& intern(std::u16string_view text) const;
     const Symbol* find(std::u16string_view text) const;
-    std::uint32_t slotOf(Symbol& symbol);
+    std::uint32_t slotOf(Symbol& symbol) const;
     // Pairs are counted both ways at once: each lives in the list of its lower slot.
-    void countPair(std::uint32_t a, std::uint32_t b);
+    void countPair(std::uint32_t a, std::uint32_t b) const;
     std::int32_t pairCount(std::uint32_t a, std::uint32_t b) const;
 
-    // The symbols of a set's registrations whose names are no valid names wait
-    // here, one shared copy of the unit's texts each, until a count is next
-    // read: tables rarely ask for suggestions, and the unit already holds the
-    // text. Counting them later changes no count that a read sees.
-    void defer(const UnitBase& unit);
-    // Reads settle the pending counts first, which is why the list and the
-    // table of symbols are mutable. Only a set's whitelist, read by one thread
-    // at a time, ever has any.
-    void settle() const;
-    // Counts now the pending symbols whose unit is gone: the list holds at
-    // most twice as many as there are live units that registered since the
-    // last read, plus a few.
+    // A set's registration waiting to be counted: tables rarely ask for
+    // suggestions, so a registration only notes its unit's texts (its symbol,
+    // its name, and by their copies whether the unit is gone) and its parts,
+    // the entities next in `pendingParts_`. Counting later changes no count
+    // that a read sees. 16 bytes, and 8 per part.
+    struct Pending {
+        UnitTexts texts;
+        std::uint32_t parts = 0;
+        // Counted by a compaction, or by a settle that a failed allocation cut short.
+        bool counted = false;
+    };
+    using PartIterator = std::deque<const UnitBase*>::const_iterator;
+    void countPending(Pending& pending, PartIterator parts) const;
+    // Counts now the pending registrations whose unit is gone: the list holds
+    // at most twice as many as there are units registered since the last read
+    // whose texts still live (in the table, or in the key of the set's
+    // temporary definition), plus 64.
     void compactPending();
+    // Removes the records counted, keeping the others in order.
+    void dropCounted() noexcept;
     static constexpr std::size_t firstCompaction = 64;
-    // In blocks: it grows with the registrations, and a vector doubles.
-    mutable std::deque<UnitTexts> pending_;
+    // In blocks: they grow with the registrations, and a vector doubles.
+    mutable std::deque<Pending> pending_;
+    mutable std::deque<const UnitBase*> pendingParts_;
     mutable std::size_t compactAt_ = firstCompaction;
 
     // Holds the symbols' entries and texts until clearAll.
@@ -141,7 +153,7 @@ private:
     // Per slot, its partners of higher slots, ascending, in one block whose
     // first element holds their number and its room in place of a slot and a
     // count: a pointer per slot, not a vector's three.
-    std::vector<std::unique_ptr<Partner[]>> partners_;
+    mutable std::vector<std::unique_ptr<Partner[]>> partners_;
 };
 
 } // namespace CvUnitSys
