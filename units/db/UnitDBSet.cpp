@@ -1,6 +1,7 @@
 #include "units/db/UnitDBSet.hpp"
 
 #include "units/foundation/UnitMsgID.hpp"
+#include "units/model/FundamentalUnits.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
 
@@ -306,15 +307,24 @@ void UnitDBSet::genUnitDefinition(const UnitBase& entity) {
 }
 
 void UnitDBSet::genUnitDefinition(const UnitBase& entity, const UnitAST& parts) {
-    generateDefinitionOnce(entity, &parts);
+    std::lock_guard definitions(definitionLock_);
+    if (!generateRegistered(entity, parts)) {
+        generateDefinitionOnce(entity, &parts);
+    }
 }
 
 namespace {
 
+// Asked for on every registration: no call past the first.
+const UnitBase& defaultQuantity() {
+    static const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
+    return any;
+}
+
 // Entities that compare equal have the same symbol: a symbol of another length
 // rules the default quantity out without a full compare.
 bool isDefaultQuantity(const UnitBase& quantity) {
-    const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
+    const UnitBase& any = defaultQuantity();
     return &quantity == &any ||
            (quantity.getSymbol().size() == any.getSymbol().size() && quantity.compare(any) == 0);
 }
@@ -423,6 +433,58 @@ UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool
 const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const {
     ustring storage;
     return slotOf(entity, storage).stored;
+}
+
+bool UnitDBSet::generateRegistered(const UnitBase& entity, const UnitAST& parts) {
+    if (memo_ != nullptr || walking_ || !inProgress_.empty() ||
+        entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
+        return false;
+    }
+    const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
+    static const FundamentalUnits& fundamentals = FundamentalUnits::get();
+    const ustring& symbol = entity.getSymbol();
+    // The symbol is no database's key and no fundamental one, so the
+    // definition is made from the parts and kept among the temporary ones.
+    if ((quantity != nullptr && quantity != &defaultQuantity()) || mayNameUnit(symbol) ||
+        fundamentals.mayBeKey(symbol, true)) {
+        return false;
+    }
+    RecentDefinition* recent = recentSlot(entity);
+    if (const auto* node = findNode(temporaryUnitDefinitions_, symbol)) {
+        if (recent != nullptr) {
+            *recent = {&entity, &node->first.text(), &node->second, true};
+        }
+        return true;
+    }
+    // Each part, then its own quantity, whose definition the part's needs too.
+    boost::container::small_vector<const UnitBase*, 8> asked;
+    for (const auto& [part, exponent] : parts.getAST()) {
+        asked.push_back(&part.get());
+        asked.push_back(nonDefaultQuantity(part));
+    }
+    boost::container::small_vector<const UnitDefinition*, 8> found(asked.size());
+    builtin().findSharedDefinitions({asked.data(), asked.size()}, {found.data(), found.size()});
+    boost::container::small_vector<const UnitDefinition*, 4> known;
+    ustring storage;
+    for (std::size_t i = 0; i < asked.size(); i += 2) {
+        const UnitDefinition* definition =
+            found[i] != nullptr ? found[i] : slotOf(*asked[i], storage, true).stored;
+        if (definition == nullptr || (asked[i + 1] != nullptr && found[i + 1] == nullptr &&
+                                      slotOf(*asked[i + 1], storage, true).stored == nullptr)) {
+            return false;
+        }
+        known.push_back(definition);
+    }
+    const auto stored =
+        temporaryUnitDefinitions_
+            .try_emplace(TemporaryKey{entity.getTexts()},
+                         UnitDefinition::generateDefinition(
+                             entity, parts, this, {known.data(), known.size()}, &fundamentalASTs_))
+            .first;
+    if (recent != nullptr) {
+        *recent = {&entity, &stored->first.text(), &stored->second, true};
+    }
+    return true;
 }
 
 const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
@@ -711,19 +773,20 @@ const UnitDefinition& UnitDBSet::generateInto(Map& map, std::u16string_view key,
             .first->second;
     }
     constexpr bool temporary = std::is_same_v<Map, TemporaryDefinitionMap>;
-    // The fundamental AST of a registered text is most often one the pool
-    // holds already; shared definitions are not pooled and keep their own.
-    UnitAST* scratch = !known.empty() && temporary ? &fundamentalScratch_ : nullptr;
+    // Made from the built-in database alone, a definition may serve every
+    // set; shared definitions are not pooled and keep their own ASTs.
+    const bool mayShare = databases_.empty() && !temporary;
+    UnitASTPool* pool = mayShare ? nullptr : &fundamentalASTs_;
     UnitDefinition generated =
-        parts != nullptr ? UnitDefinition::generateDefinition(entity, *parts, this, known, scratch)
-                         : UnitDefinition::generateDefinition(entity, this);
-    // Made from the built-in database alone: every set may use it.
-    if (databases_.empty() && !temporary) {
+        parts != nullptr ? UnitDefinition::generateDefinition(entity, *parts, this, known, pool)
+                         : UnitDefinition::generateDefinition(
+                               entity, UnitDefinition::partsOf(entity, this), this, {}, pool);
+    if (mayShare) {
         if (const UnitDefinition* shared = builtin().shareDefinition(entity, generated)) {
             return *shared;
         }
+        generated.compact(fundamentalASTs_);
     }
-    generated.compact(fundamentalASTs_);
     const auto stored = map.try_emplace(storedKey(map, key, entity), std::move(generated)).first;
     if (RecentDefinition* recent = static_cast<const void*>(&map) != &physicalQuantityDefinitions_
                                        ? recentSlot(entity)

@@ -220,6 +220,10 @@ private:
     bool mayNameUnit(std::u16string_view text) const;
     // The entity's definition; null for an entity that has none (no symbol, inherit).
     const UnitDefinition* generateDefinitionOnce(const UnitBase& entity, const UnitAST* parts);
+    // The definition of a registered expression whose symbol names no
+    // database unit and whose parts are all defined: one look-up of each and
+    // no walk. False, with nothing changed, for any other case.
+    bool generateRegistered(const UnitBase& entity, const UnitAST& parts);
     // Where the entity's own definition is found, or goes: a shared one needs no key.
     struct Slot {
         std::u16string_view key;
@@ -302,9 +306,6 @@ private:
     // The fundamental ASTs of the definitions stored since the maps were last
     // emptied, each block once.
     UnitASTPool fundamentalASTs_;
-    // Where fundamental ASTs are built: most equal one in the pool, so the
-    // build needs no block of its own.
-    UnitAST fundamentalScratch_;
     std::unordered_set<ustring> unresolvedSymbols_;
     std::unordered_set<ustring> ambiguousSymbols_;
     std::uint32_t version_ = 0;
