@@ -6,6 +6,7 @@
 #include "units/model/UnitFactory.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <boost/container/small_vector.hpp>
 #include <optional>
 #include <shared_mutex>
@@ -383,6 +384,7 @@ UnitDBSet::RecentDefinition* UnitDBSet::recentSlot(const UnitBase& entity) const
 
 void UnitDBSet::forgetRecentDefinitions() {
     recent_.fill({});
+    settled_.fill({});
 }
 
 UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool notShared) const {
@@ -435,53 +437,103 @@ const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const 
     return slotOf(entity, storage).stored;
 }
 
+UnitDBSet::SettledPart& UnitDBSet::settledSlot(const UnitBase& entity) {
+    constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&entity));
+    return settled_[(address * kGolden) >> (64 - std::countr_zero(kSettledParts))];
+}
+
+namespace {
+
+// Longer products take the general generation.
+constexpr std::size_t kMaxSettledParts = 8;
+
+// Makes the definition where the map's node is made, once the map found no
+// node under the key: the key is hashed once.
+struct Generation {
+    const UnitBase& entity;
+    const UnitAST& parts;
+    UnitDBSet* set;
+    std::span<const UnitDefinition* const> known;
+    UnitASTPool* pool;
+    operator UnitDefinition() const { // NOLINT(google-explicit-constructor): built in place
+        return UnitDefinition::generateDefinition(entity, parts, set, known, pool);
+    }
+};
+
+} // namespace
+
 bool UnitDBSet::generateRegistered(const UnitBase& entity, const UnitAST& parts) {
     if (memo_ != nullptr || walking_ || !inProgress_.empty() ||
-        entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
+        entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT ||
+        parts.getAST().size() > kMaxSettledParts) {
         return false;
     }
     const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
-    static const FundamentalUnits& fundamentals = FundamentalUnits::get();
+    // A symbol that holds an operator is no fundamental key either.
+    static const bool fundamentalKeysPlain =
+        std::none_of(FundamentalUnits::get().getUnitDefinitions().begin(),
+                     FundamentalUnits::get().getUnitDefinitions().end(),
+                     [](const auto& entry) { return UnitDatabase::holdsOperator(entry.first); });
     const ustring& symbol = entity.getSymbol();
     // The symbol is no database's key and no fundamental one, so the
     // definition is made from the parts and kept among the temporary ones.
     if ((quantity != nullptr && quantity != &defaultQuantity()) || mayNameUnit(symbol) ||
-        fundamentals.mayBeKey(symbol, true)) {
+        !fundamentalKeysPlain) {
         return false;
     }
-    RecentDefinition* recent = recentSlot(entity);
-    if (const auto* node = findNode(temporaryUnitDefinitions_, symbol)) {
-        if (recent != nullptr) {
-            *recent = {&entity, &node->first.text(), &node->second, true};
-        }
-        return true;
+    if (const std::uint64_t generation = builtin().getSharedDefinitionsGeneration();
+        generation != settledGeneration_) {
+        settled_.fill({});
+        settledGeneration_ = generation;
     }
-    // Each part, then its own quantity, whose definition the part's needs too.
-    boost::container::small_vector<const UnitBase*, 8> asked;
+    // The parts not settled yet, each with its own quantity unless that is
+    // settled: all looked for among the shared definitions under one lock.
+    std::array<const UnitDefinition*, kMaxSettledParts> known;
+    std::array<const UnitBase*, 2 * kMaxSettledParts> asked;
+    std::array<std::size_t, kMaxSettledParts> askedFor;
+    std::size_t count = 0;
+    std::size_t asking = 0;
     for (const auto& [part, exponent] : parts.getAST()) {
-        asked.push_back(&part.get());
-        asked.push_back(nonDefaultQuantity(part));
-    }
-    boost::container::small_vector<const UnitDefinition*, 8> found(asked.size());
-    builtin().findSharedDefinitions({asked.data(), asked.size()}, {found.data(), found.size()});
-    boost::container::small_vector<const UnitDefinition*, 4> known;
-    ustring storage;
-    for (std::size_t i = 0; i < asked.size(); i += 2) {
-        const UnitDefinition* definition =
-            found[i] != nullptr ? found[i] : slotOf(*asked[i], storage, true).stored;
-        if (definition == nullptr || (asked[i + 1] != nullptr && found[i + 1] == nullptr &&
-                                      slotOf(*asked[i + 1], storage, true).stored == nullptr)) {
-            return false;
+        if (const SettledPart& slot = settledSlot(part); slot.entity == &part.get()) {
+            known[count++] = slot.definition;
+            continue;
         }
-        known.push_back(definition);
+        const UnitBase* own = nonDefaultQuantity(part);
+        askedFor[asking / 2] = count++;
+        asked[asking++] = &part.get();
+        asked[asking++] = own != nullptr && settledSlot(*own).entity != own ? own : nullptr;
     }
+    if (asking > 0) {
+        std::array<const UnitDefinition*, 2 * kMaxSettledParts> found;
+        builtin().findSharedDefinitions({asked.data(), asking}, {found.data(), asking});
+        ustring storage;
+        const auto made = [&](std::size_t i) {
+            const UnitDefinition* definition =
+                found[i] != nullptr ? found[i] : slotOf(*asked[i], storage, true).stored;
+            if (definition != nullptr) {
+                settledSlot(*asked[i]) = {asked[i], definition};
+            }
+            return definition;
+        };
+        for (std::size_t i = 0; i < asking; i += 2) {
+            // A part is settled only once its quantity is.
+            if (asked[i + 1] != nullptr && made(i + 1) == nullptr) {
+                return false;
+            }
+            known[askedFor[i / 2]] = made(i);
+            if (known[askedFor[i / 2]] == nullptr) {
+                return false;
+            }
+        }
+    }
+    // Nothing is made when another entity of the symbol has its definition.
     const auto stored =
         temporaryUnitDefinitions_
             .try_emplace(TemporaryKey{entity.getTexts()},
-                         UnitDefinition::generateDefinition(
-                             entity, parts, this, {known.data(), known.size()}, &fundamentalASTs_))
+                         Generation{entity, parts, this, {known.data(), count}, &fundamentalASTs_})
             .first;
-    if (recent != nullptr) {
+    if (RecentDefinition* recent = recentSlot(entity)) {
         *recent = {&entity, &stored->first.text(), &stored->second, true};
     }
     return true;
@@ -822,6 +874,7 @@ const UnitDefinition& UnitDBSet::definitionOf(const UnitBase& entity) {
 void UnitDBSet::clearTemporaryUnitDefinitions() {
     forgetRecentDefinitions();
     temporaryUnitDefinitions_.clear();
+    temporaryNodes_.release();
     fundamentalASTs_.clear();
     unresolvedSymbols_.clear();
     ambiguousSymbols_.clear();

@@ -181,8 +181,8 @@ public:
         static const FundamentalRanks ranks;
         return ranks;
     }
-    // The rank, or -1 for an entity that has none: a probe or two of a small
-    // table keyed by address.
+    // The rank, or -1 for an entity that has none: nearly always one probe
+    // of a small table keyed by address.
     int of(const UnitBase& entity) const {
         for (std::size_t i = slotOf(&entity);; i = (i + 1) % kSlots) {
             if (slots_[i].entity == &entity || slots_[i].entity == nullptr) {
@@ -200,10 +200,24 @@ private:
         const UnitBase* entity = nullptr;
         int rank = -1;
     };
-    static std::size_t slotOf(const UnitBase* entity) {
-        constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
+    static constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
+    static std::size_t slotOf(const UnitBase* entity, std::uint64_t multiplier) {
         return static_cast<std::size_t>(
-            (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(entity)) * kGolden) >> 58);
+            (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(entity)) * multiplier) >>
+            58);
+    }
+    std::size_t slotOf(const UnitBase* entity) const { return slotOf(entity, multiplier_); }
+    // Whether every entity gets a slot of its own with the multiplier.
+    bool apart(std::uint64_t multiplier) const {
+        std::uint64_t taken = 0;
+        for (const UnitBase* entity : order_) {
+            const std::uint64_t bit = std::uint64_t{1} << slotOf(entity, multiplier);
+            if ((taken & bit) != 0) {
+                return false;
+            }
+            taken |= bit;
+        }
+        return true;
     }
 
     FundamentalRanks() {
@@ -218,6 +232,11 @@ private:
         }
         // Entities past the bound get no rank: they take the general merge.
         order_.resize(std::min(order_.size(), kMaxRanks));
+        // About one odd multiplier in ten sets the entities apart; should
+        // none of these, probes past a taken slot still find every rank.
+        for (std::uint64_t odd = 3; odd < 2048 && !apart(multiplier_); odd += 2) {
+            multiplier_ = kGolden * odd;
+        }
         for (std::size_t rank = 0; rank < order_.size(); ++rank) {
             std::size_t i = slotOf(order_[rank]);
             while (slots_[i].entity != nullptr) {
@@ -229,6 +248,7 @@ private:
 
     std::vector<const UnitBase*> order_;
     std::uint32_t unitRanks_ = 0;
+    std::uint64_t multiplier_ = kGolden;
     // At most half full, so that a probe always ends.
     std::array<Slot, kSlots> slots_{};
 };
@@ -267,9 +287,12 @@ bool gatherFundamentals(const UnitAST& unitAST, std::span<const UnitDefinition* 
     std::array<Sum, FundamentalRanks::kMaxRanks> sums;
     std::uint32_t seen = 0;
     std::size_t index = 0;
-    for (const auto& [part, exponent] : unitAST.getAST()) {
+    for (const auto& [part, partExponent] : unitAST.getAST()) {
+        // A copy, which the writes below cannot alias: its test for unity is made once.
+        const Exponent exponent = partExponent;
         const UnitDefinition& partDefinition = *known[index++];
-        if (isAffineOrReciprocal(partDefinition.getConversionFactor()) &&
+        if (!partDefinition.hasDefaultFactor() &&
+            isAffineOrReciprocal(partDefinition.getConversionFactor()) &&
             !(alone && exponent == Exponent::unity)) {
             return false;
         }

@@ -33,6 +33,8 @@ public:
     const ConversionFactor& getConversionFactor() const {
         return factor_ != nullptr ? *factor_ : defaultFactor();
     }
+    // Whether the factor is the default one, which is neither affine nor reciprocal.
+    bool hasDefaultFactor() const { return factor_ == nullptr; }
     const ConversionFactor& getFundamentalConversionFactor() const { return fundamentalFactor_; }
     bool isGenerated() const { return generated_; }
     // Makes a definition that is kept small: its ASTs without room to grow,
