@@ -30,6 +30,19 @@ TEST(SharedDefinitions, BuiltinDefinitionsServeEverySetAndTextsNeverAddToThem) {
         table.registerUnit(ustring(text.begin(), text.end()), true, false);
     }
     EXPECT_EQ(builtin().getNumSharedDefinitions(), shared);
+
+    // A table that kept the parts' shared definitions drops them with the database.
+    UnitDatabase& db = *UnitDatabase::getBuiltinDatabase();
+    const std::uint64_t generation = db.getSharedDefinitionsGeneration();
+    db.removeUnit(db.addUnit(*UnitFactory().createUnit(
+        -10, u"shared_test_drop", u"m", u"shared_test_drop", u"shared_test_drop",
+        u"shared_test_drop", defaultStoredConversionFactor(), {}, {}, {}, false,
+        UnitFactory::getDefaultPhysicalQuantity())));
+    EXPECT_NE(db.getSharedDefinitionsGeneration(), generation);
+    const std::int32_t kmPerHour = table.registerUnit(u"km/h", true, false);
+    const std::int32_t metrePerSecond = table.registerUnit(u"m/s", true, false);
+    EXPECT_DOUBLE_EQ(table.getConversionInfo(kmPerHour, metrePerSecond).getScalingFactor(),
+                     1 / 3.6);
 }
 
 TEST(SharedDefinitions, OnlySetsThatSeeNoUserDatabaseAddToThem) {

@@ -116,6 +116,9 @@ TEST_F(UnitASTTest, PooledASTsShareEntriesUntilOneChanges) {
     }
     EXPECT_EQ(&a.getAST(), &b.getAST());
     EXPECT_NE(&a.getAST(), &other.getAST());
+    // Entries built elsewhere find the same block, with no block made for them.
+    const UnitAST interned = pool.intern({a.getAST().begin(), a.getAST().size()});
+    EXPECT_EQ(&interned.getAST(), &a.getAST());
     EXPECT_EQ(pool.size(), 2u);
 
     b.addToAST(*s, 1);

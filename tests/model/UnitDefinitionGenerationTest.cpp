@@ -1,4 +1,5 @@
 #include "db/DbSetFixtures.hpp"
+#include "units/model/UnitASTPool.hpp"
 
 #include <bit>
 #include <gtest/gtest.h>
@@ -125,6 +126,7 @@ TEST_F(UnitDefinitionGeneration, GivenPartDefinitionsGiveTheGeneralExpansion) {
                          std::bit_cast<std::uint64_t>(e.getNegExpo()));
     };
     auto plain = expressionUnit(u"x");
+    UnitASTPool pool;
     std::mt19937 random(6);
     const auto pick = [&](std::size_t n) {
         return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
@@ -140,9 +142,8 @@ TEST_F(UnitDefinitionGeneration, GivenPartDefinitionsGiveTheGeneralExpansion) {
         }
         // An entity of its own factor multiplies it in last.
         const UnitBase& entity = round % 4 == 0 ? *atoms[pick(atoms.size())] : *plain;
-        UnitAST scratch;
         const UnitDefinition fast =
-            UnitDefinition::generateDefinition(entity, parts, &set, known, &scratch);
+            UnitDefinition::generateDefinition(entity, parts, &set, known, &pool);
         const UnitDefinition general = UnitDefinition::generateDefinition(entity, parts, &set);
         const auto& a = fast.getFundamentalAST().getAST();
         const auto& b = general.getFundamentalAST().getAST();

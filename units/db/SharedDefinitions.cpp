@@ -38,6 +38,7 @@ void SharedDefinitions::clear() {
     std::unique_lock lock(mutex_);
     definitions_.clear();
     empty_ = true;
+    generation_.fetch_add(1, std::memory_order_acq_rel);
 }
 
 std::size_t SharedDefinitions::size() const {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <shared_mutex>
 #include <span>
 #include <unordered_map>
@@ -29,6 +30,9 @@ public:
     const UnitDefinition& add(const UnitBase& entity, const UnitDefinition& definition);
     void clear();
     std::size_t size() const;
+    // Moves on whenever entries are dropped: a reader that kept what it found
+    // knows by this whether it still holds.
+    std::uint64_t generation() const { return generation_.load(std::memory_order_acquire); }
 
 private:
     mutable std::shared_mutex mutex_;
@@ -36,6 +40,7 @@ private:
     // Whether there is anything to drop: a load changes the database once per
     // entry, before anyone reads.
     std::atomic<bool> empty_{true};
+    std::atomic<std::uint64_t> generation_{0};
 };
 
 } // namespace CvUnitSys

@@ -1,10 +1,12 @@
 #include "units/db/UnitDBSet.hpp"
 
 #include "units/foundation/UnitMsgID.hpp"
+#include "units/model/FundamentalUnits.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <boost/container/small_vector.hpp>
 #include <optional>
 #include <shared_mutex>
@@ -310,15 +312,24 @@ void UnitDBSet::genUnitDefinition(const UnitBase& entity) {
 }
 
 void UnitDBSet::genUnitDefinition(const UnitBase& entity, const UnitAST& parts) {
-    generateDefinitionOnce(entity, &parts);
+    std::lock_guard definitions(definitionLock_);
+    if (!generateRegistered(entity, parts)) {
+        generateDefinitionOnce(entity, &parts);
+    }
 }
 
 namespace {
 
+// Asked for on every registration: no call past the first.
+const UnitBase& defaultQuantity() {
+    static const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
+    return any;
+}
+
 // Entities that compare equal have the same symbol: a symbol of another length
 // rules the default quantity out without a full compare.
 bool isDefaultQuantity(const UnitBase& quantity) {
-    const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
+    const UnitBase& any = defaultQuantity();
     return &quantity == &any ||
            (quantity.getSymbol().size() == any.getSymbol().size() && quantity.compare(any) == 0);
 }
@@ -377,6 +388,7 @@ UnitDBSet::RecentDefinition* UnitDBSet::recentSlot(const UnitBase& entity) const
 
 void UnitDBSet::forgetRecentDefinitions() {
     recent_.fill({});
+    settled_.fill({});
 }
 
 UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool notShared) const {
@@ -427,6 +439,108 @@ UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool
 const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const {
     ustring storage;
     return slotOf(entity, storage).stored;
+}
+
+UnitDBSet::SettledPart& UnitDBSet::settledSlot(const UnitBase& entity) {
+    constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&entity));
+    return settled_[(address * kGolden) >> (64 - std::countr_zero(kSettledParts))];
+}
+
+namespace {
+
+// Longer products take the general generation.
+constexpr std::size_t kMaxSettledParts = 8;
+
+// Makes the definition where the map's node is made, once the map found no
+// node under the key: the key is hashed once.
+struct Generation {
+    const UnitBase& entity;
+    const UnitAST& parts;
+    UnitDBSet* set;
+    std::span<const UnitDefinition* const> known;
+    UnitASTPool* pool;
+    operator UnitDefinition() const { // NOLINT(google-explicit-constructor): built in place
+        return UnitDefinition::generateDefinition(entity, parts, set, known, pool);
+    }
+};
+
+} // namespace
+
+bool UnitDBSet::generateRegistered(const UnitBase& entity, const UnitAST& parts) {
+    if (memo_ != nullptr || walking_ || !inProgress_.empty() ||
+        entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT ||
+        parts.getAST().size() > kMaxSettledParts) {
+        return false;
+    }
+    const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
+    // A symbol that holds an operator is no fundamental key either.
+    static const bool fundamentalKeysPlain =
+        std::none_of(FundamentalUnits::get().getUnitDefinitions().begin(),
+                     FundamentalUnits::get().getUnitDefinitions().end(),
+                     [](const auto& entry) { return UnitDatabase::holdsOperator(entry.first); });
+    const ustring& symbol = entity.getSymbol();
+    // The symbol is no database's key and no fundamental one, so the
+    // definition is made from the parts and kept among the temporary ones.
+    if ((quantity != nullptr && quantity != &defaultQuantity()) || mayNameUnit(symbol) ||
+        !fundamentalKeysPlain) {
+        return false;
+    }
+    if (const std::uint64_t generation = builtin().getSharedDefinitionsGeneration();
+        generation != settledGeneration_) {
+        settled_.fill({});
+        settledGeneration_ = generation;
+    }
+    // The parts not settled yet, each with its own quantity unless that is
+    // settled: all looked for among the shared definitions under one lock.
+    std::array<const UnitDefinition*, kMaxSettledParts> known;
+    std::array<const UnitBase*, 2 * kMaxSettledParts> asked;
+    std::array<std::size_t, kMaxSettledParts> askedFor;
+    std::size_t count = 0;
+    std::size_t asking = 0;
+    for (const auto& [part, exponent] : parts.getAST()) {
+        if (const SettledPart& slot = settledSlot(part); slot.entity == &part.get()) {
+            known[count++] = slot.definition;
+            continue;
+        }
+        const UnitBase* own = nonDefaultQuantity(part);
+        askedFor[asking / 2] = count++;
+        asked[asking++] = &part.get();
+        asked[asking++] = own != nullptr && settledSlot(*own).entity != own ? own : nullptr;
+    }
+    if (asking > 0) {
+        std::array<const UnitDefinition*, 2 * kMaxSettledParts> found;
+        builtin().findSharedDefinitions({asked.data(), asking}, {found.data(), asking});
+        ustring storage;
+        const auto made = [&](std::size_t i) {
+            const UnitDefinition* definition =
+                found[i] != nullptr ? found[i] : slotOf(*asked[i], storage, true).stored;
+            if (definition != nullptr) {
+                settledSlot(*asked[i]) = {asked[i], definition};
+            }
+            return definition;
+        };
+        for (std::size_t i = 0; i < asking; i += 2) {
+            // A part is settled only once its quantity is.
+            if (asked[i + 1] != nullptr && made(i + 1) == nullptr) {
+                return false;
+            }
+            known[askedFor[i / 2]] = made(i);
+            if (known[askedFor[i / 2]] == nullptr) {
+                return false;
+            }
+        }
+    }
+    // Nothing is made when another entity of the symbol has its definition.
+    const auto stored =
+        temporaryUnitDefinitions_
+            .try_emplace(TemporaryKey{entity.getTexts()},
+                         Generation{entity, parts, this, {known.data(), count}, &fundamentalASTs_})
+            .first;
+    if (RecentDefinition* recent = recentSlot(entity)) {
+        *recent = {&entity, &stored->first.text(), &stored->second, true};
+    }
+    return true;
 }
 
 const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
@@ -715,19 +829,20 @@ const UnitDefinition& UnitDBSet::generateInto(Map& map, std::u16string_view key,
             .first->second;
     }
     constexpr bool temporary = std::is_same_v<Map, TemporaryDefinitionMap>;
-    // The fundamental AST of a registered text is most often one the pool
-    // holds already; shared definitions are not pooled and keep their own.
-    UnitAST* scratch = !known.empty() && temporary ? &fundamentalScratch_ : nullptr;
+    // Made from the built-in database alone, a definition may serve every
+    // set; shared definitions are not pooled and keep their own ASTs.
+    const bool mayShare = databases_.empty() && !temporary;
+    UnitASTPool* pool = mayShare ? nullptr : &fundamentalASTs_;
     UnitDefinition generated =
-        parts != nullptr ? UnitDefinition::generateDefinition(entity, *parts, this, known, scratch)
-                         : UnitDefinition::generateDefinition(entity, this);
-    // Made from the built-in database alone: every set may use it.
-    if (databases_.empty() && !temporary) {
+        parts != nullptr ? UnitDefinition::generateDefinition(entity, *parts, this, known, pool)
+                         : UnitDefinition::generateDefinition(
+                               entity, UnitDefinition::partsOf(entity, this), this, {}, pool);
+    if (mayShare) {
         if (const UnitDefinition* shared = builtin().shareDefinition(entity, generated)) {
             return *shared;
         }
+        generated.compact(fundamentalASTs_);
     }
-    generated.compact(fundamentalASTs_);
     const auto stored = map.try_emplace(storedKey(map, key, entity), std::move(generated)).first;
     if (RecentDefinition* recent = static_cast<const void*>(&map) != &physicalQuantityDefinitions_
                                        ? recentSlot(entity)
@@ -763,6 +878,7 @@ const UnitDefinition& UnitDBSet::definitionOf(const UnitBase& entity) {
 void UnitDBSet::clearTemporaryUnitDefinitions() {
     forgetRecentDefinitions();
     temporaryUnitDefinitions_.clear();
+    temporaryNodes_.release();
     fundamentalASTs_.clear();
     unresolvedSymbols_.clear();
     ambiguousSymbols_.clear();

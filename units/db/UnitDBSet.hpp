@@ -1,12 +1,12 @@
 #pragma once
 
+#include "units/db/BlockPool.hpp"
 #include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDatabase.hpp"
 #include "units/expr/ParsedSymbol.hpp"
 #include "units/expr/UnitNumericInfoForConversions.hpp"
 #include "units/foundation/ConversionFactor.hpp"
 #include "units/foundation/TextEqual.hpp"
-#include "units/foundation/TextHash.hpp"
 #include "units/foundation/UString.hpp"
 #include "units/model/ExponentUsage.hpp"
 #include "units/model/UnitASTPool.hpp"
@@ -21,6 +21,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -64,9 +65,28 @@ public:
     using ProvenanceMap = std::unordered_map<ustring, UnitProvenance>;
     // Found by a view of the key: most keys are an entity's bare symbol, which
     // then needs no copy. Not noexcept, so that nodes keep their hash codes.
+    // Four code units a step: each registered text's symbol is hashed to
+    // keep its definition and again whenever the definition is looked up.
     struct KeyHash {
         using is_transparent = void;
-        std::size_t operator()(std::u16string_view key) const { return textHash(key); }
+        std::size_t operator()(std::u16string_view key) const {
+            constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+            const char16_t* at = key.data();
+            std::size_t left = key.size();
+            std::uint64_t h = left;
+            for (; left >= 4; at += 4, left -= 4) {
+                std::uint64_t word;
+                std::memcpy(&word, at, sizeof(word));
+                h = (h ^ word) * kMultiplier;
+                h ^= h >> 32;
+            }
+            std::uint64_t tail = 0;
+            for (; left > 0; ++at, --left) {
+                tail = tail << 16 | *at;
+            }
+            h = (h ^ tail) * kMultiplier;
+            return static_cast<std::size_t>(h ^ h >> 29);
+        }
     };
     using KeyEqual = TextEqual;
     using DefinitionMap = std::unordered_map<ustring, UnitDefinition, KeyHash, KeyEqual>;
@@ -87,8 +107,10 @@ public:
             return KeyEqual::operator()(view(a), view(b));
         }
     };
+    // Its nodes come from the set's pool: one is made for every registered unit.
     using TemporaryDefinitionMap =
-        std::unordered_map<TemporaryKey, UnitDefinition, TemporaryKeyHash, TemporaryKeyEqual>;
+        std::unordered_map<TemporaryKey, UnitDefinition, TemporaryKeyHash, TemporaryKeyEqual,
+                           PooledAllocator<std::pair<const TemporaryKey, UnitDefinition>>>;
     using SystemList = std::vector<std::shared_ptr<UnitSystem>>;
 
     UnitDBSet();
@@ -220,6 +242,10 @@ private:
     bool mayNameUnit(std::u16string_view text) const;
     // The entity's definition; null for an entity that has none (no symbol, inherit).
     const UnitDefinition* generateDefinitionOnce(const UnitBase& entity, const UnitAST* parts);
+    // The definition of a registered expression whose symbol names no
+    // database unit and whose parts are all defined: one look-up of each and
+    // no walk. False, with nothing changed, for any other case.
+    bool generateRegistered(const UnitBase& entity, const UnitAST& parts);
     // Where the entity's own definition is found, or goes: a shared one needs no key.
     struct Slot {
         std::u16string_view key;
@@ -281,7 +307,10 @@ private:
 
     DefinitionMap unitDefinitions_;
     DefinitionMap physicalQuantityDefinitions_;
-    TemporaryDefinitionMap temporaryUnitDefinitions_;
+    BlockPool temporaryNodes_;
+    TemporaryDefinitionMap temporaryUnitDefinitions_{
+        0, TemporaryKeyHash{}, TemporaryKeyEqual{},
+        TemporaryDefinitionMap::allocator_type(temporaryNodes_)};
     // The own definitions of units last looked up, by entity: a registered
     // unit is asked for again and again, and its key would be hashed in both
     // unit maps each time. Only for sets without user databases, where the key
@@ -299,12 +328,22 @@ private:
     RecentDefinition* recentSlot(const UnitBase& entity) const;
     void forgetRecentDefinitions();
     mutable std::array<RecentDefinition, kRecentDefinitions> recent_{};
+    // Parts of registered expressions whose definitions, and their own
+    // quantities', are made: registered texts name the same few database
+    // units again and again. A part's definition may be a shared one, so
+    // the slots are emptied when the built-in database drops those, as well
+    // as with the recent definitions.
+    struct SettledPart {
+        const UnitBase* entity = nullptr;
+        const UnitDefinition* definition = nullptr;
+    };
+    static constexpr std::size_t kSettledParts = 1024;
+    SettledPart& settledSlot(const UnitBase& entity);
+    std::array<SettledPart, kSettledParts> settled_{};
+    std::uint64_t settledGeneration_ = 0;
     // The fundamental ASTs of the definitions stored since the maps were last
     // emptied, each block once.
     UnitASTPool fundamentalASTs_;
-    // Where fundamental ASTs are built: most equal one in the pool, so the
-    // build needs no block of its own.
-    UnitAST fundamentalScratch_;
     std::unordered_set<ustring> unresolvedSymbols_;
     std::unordered_set<ustring> ambiguousSymbols_;
     std::uint32_t version_ = 0;

@@ -657,6 +657,10 @@ std::size_t UnitDatabase::getNumSharedDefinitions() const {
     return store_->sharedDefinitions.size();
 }
 
+std::uint64_t UnitDatabase::getSharedDefinitionsGeneration() const {
+    return store_->sharedDefinitions.generation();
+}
+
 const CompositeUnit& UnitDatabase::getCompositeUnit(const UnitPrefix& prefix,
                                                     const Unit& unit) const {
     std::lock_guard guard(store_->compositeMutex);

@@ -163,6 +163,8 @@ public:
     const UnitDefinition* shareDefinition(const UnitBase& entity,
                                           const UnitDefinition& definition) const;
     std::size_t getNumSharedDefinitions() const;
+    // Moves on whenever the shared definitions are dropped.
+    std::uint64_t getSharedDefinitionsGeneration() const;
     const CompositeUnit& getCompositeUnit(const UnitPrefix& prefix, const Unit& unit) const;
     UnitSet getAllUnits() const;
     UnitSet getAllPhysicalQuantities() const;

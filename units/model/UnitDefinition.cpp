@@ -11,9 +11,12 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <boost/container/small_vector.hpp>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -24,6 +27,13 @@ UnitDefinition::UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST, Conversi
     : unitAST_(std::move(unitAST)), fundamentalAST_(std::move(fundamentalAST)),
       factor_(ownFactor(std::move(factor))), fundamentalFactor_(std::move(fundamentalFactor)),
       generated_(generated) {}
+
+UnitDefinition::UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST,
+                               std::unique_ptr<const ConversionFactor> factor,
+                               ConversionFactor fundamentalFactor)
+    : unitAST_(std::move(unitAST)), fundamentalAST_(std::move(fundamentalAST)),
+      factor_(std::move(factor)), fundamentalFactor_(std::move(fundamentalFactor)),
+      generated_(true) {}
 
 UnitDefinition::UnitDefinition(const UnitDefinition& o)
     : unitAST_(o.unitAST_), fundamentalAST_(o.fundamentalAST_),
@@ -171,8 +181,8 @@ public:
         static const FundamentalRanks ranks;
         return ranks;
     }
-    // The rank, or -1 for an entity that has none: a probe or two of a small
-    // table keyed by address.
+    // The rank, or -1 for an entity that has none: nearly always one probe
+    // of a small table keyed by address.
     int of(const UnitBase& entity) const {
         for (std::size_t i = slotOf(&entity);; i = (i + 1) % kSlots) {
             if (slots_[i].entity == &entity || slots_[i].entity == nullptr) {
@@ -180,7 +190,8 @@ public:
             }
         }
     }
-    bool isUnit(int rank) const { return static_cast<std::size_t>(rank) < units_; }
+    // A bit per rank of a fundamental unit; the quantities' ranks follow them.
+    std::uint32_t unitRanks() const { return unitRanks_; }
     const UnitBase& at(int rank) const { return *order_[static_cast<std::size_t>(rank)]; }
 
 private:
@@ -189,10 +200,24 @@ private:
         const UnitBase* entity = nullptr;
         int rank = -1;
     };
-    static std::size_t slotOf(const UnitBase* entity) {
-        constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
+    static constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
+    static std::size_t slotOf(const UnitBase* entity, std::uint64_t multiplier) {
         return static_cast<std::size_t>(
-            (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(entity)) * kGolden) >> 58);
+            (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(entity)) * multiplier) >>
+            58);
+    }
+    std::size_t slotOf(const UnitBase* entity) const { return slotOf(entity, multiplier_); }
+    // Whether every entity gets a slot of its own with the multiplier.
+    bool apart(std::uint64_t multiplier) const {
+        std::uint64_t taken = 0;
+        for (const UnitBase* entity : order_) {
+            const std::uint64_t bit = std::uint64_t{1} << slotOf(entity, multiplier);
+            if ((taken & bit) != 0) {
+                return false;
+            }
+            taken |= bit;
+        }
+        return true;
     }
 
     FundamentalRanks() {
@@ -200,12 +225,18 @@ private:
         for (const UnitBase& unit : fundamentals.getUnitSet()) {
             order_.push_back(&unit);
         }
-        units_ = order_.size();
+        unitRanks_ = order_.size() >= kMaxRanks ? ~std::uint32_t{0}
+                                                : (std::uint32_t{1} << order_.size()) - 1;
         for (const UnitBase& quantity : fundamentals.getPhysicalQuantitySet()) {
             order_.push_back(&quantity);
         }
         // Entities past the bound get no rank: they take the general merge.
         order_.resize(std::min(order_.size(), kMaxRanks));
+        // About one odd multiplier in ten sets the entities apart; should
+        // none of these, probes past a taken slot still find every rank.
+        for (std::uint64_t odd = 3; odd < 2048 && !apart(multiplier_); odd += 2) {
+            multiplier_ = kGolden * odd;
+        }
         for (std::size_t rank = 0; rank < order_.size(); ++rank) {
             std::size_t i = slotOf(order_[rank]);
             while (slots_[i].entity != nullptr) {
@@ -216,28 +247,52 @@ private:
     }
 
     std::vector<const UnitBase*> order_;
-    std::size_t units_ = 0;
+    std::uint32_t unitRanks_ = 0;
+    std::uint64_t multiplier_ = kGolden;
     // At most half full, so that a probe always ends.
     std::array<Slot, kSlots> slots_{};
 };
 
+// Fundamental entries gathered on the stack, in `compare` order: the pool
+// then finds the block they equal without one being built.
+class GatheredEntries {
+public:
+    std::span<const UnitAST::Entry> entries() const {
+        return {std::launder(reinterpret_cast<const UnitAST::Entry*>(storage_.data())), size_};
+    }
+    void push(const UnitBase& entity, const Exponent& exponent) {
+        new (storage_.data() + size_++ * sizeof(UnitAST::Entry)) UnitAST::Entry(entity, exponent);
+    }
+
+private:
+    alignas(UnitAST::Entry)
+        std::array<std::byte, FundamentalRanks::kMaxRanks * sizeof(UnitAST::Entry)> storage_;
+    std::size_t size_ = 0;
+};
+
 // The parts' fundamental expansions raised to their exponents, gathered into
-// `into` as addToAST would merge them, when every part expands and every
-// entry is a fundamental entity of one kind; false, with `into` untouched,
-// otherwise. Each entity's exponents add up in the parts' order, as in a merge.
+// `out` as addToAST would merge them, when every part expands and every
+// entry is a fundamental entity of one kind; false otherwise. Each entity's
+// exponents add up in the parts' order, as in a merge, and the ranks seen
+// give the order with no sort.
 bool gatherFundamentals(const UnitAST& unitAST, std::span<const UnitDefinition* const> known,
-                        UnitAST& into) {
+                        GatheredEntries& out) {
     const FundamentalRanks& ranks = FundamentalRanks::get();
     const bool alone = unitAST.getAST().size() == 1;
-    // Each rank's place among the gathered entries, in the order first seen.
-    std::array<std::int8_t, FundamentalRanks::kMaxRanks> place;
-    place.fill(-1);
-    boost::container::small_vector<std::pair<int, Exponent>, 12> gathered;
-    int kind = -1;
+    // Only the ranks seen are written and read.
+    union Sum {
+        Sum() {}
+        Exponent value;
+    };
+    std::array<Sum, FundamentalRanks::kMaxRanks> sums;
+    std::uint32_t seen = 0;
     std::size_t index = 0;
-    for (const auto& [part, exponent] : unitAST.getAST()) {
+    for (const auto& [part, partExponent] : unitAST.getAST()) {
+        // A copy, which the writes below cannot alias: its test for unity is made once.
+        const Exponent exponent = partExponent;
         const UnitDefinition& partDefinition = *known[index++];
-        if (isAffineOrReciprocal(partDefinition.getConversionFactor()) &&
+        if (!partDefinition.hasDefaultFactor() &&
+            isAffineOrReciprocal(partDefinition.getConversionFactor()) &&
             !(alone && exponent == Exponent::unity)) {
             return false;
         }
@@ -246,29 +301,24 @@ bool gatherFundamentals(const UnitAST& unitAST, std::span<const UnitDefinition* 
             if (rank < 0) {
                 return false;
             }
-            const int entityKind = ranks.isUnit(rank) ? 0 : 1;
-            if (kind != -1 && kind != entityKind) {
-                return false;
-            }
-            kind = entityKind;
             Exponent raised = own;
             raised *= exponent;
-            std::int8_t& at = place[static_cast<std::size_t>(rank)];
-            if (at >= 0) {
-                gathered[static_cast<std::size_t>(at)].second += raised;
+            const std::uint32_t bit = 1U << rank;
+            if ((seen & bit) != 0) {
+                sums[static_cast<std::size_t>(rank)].value += raised;
             } else {
-                at = static_cast<std::int8_t>(gathered.size());
-                gathered.emplace_back(rank, raised);
+                std::construct_at(&sums[static_cast<std::size_t>(rank)].value, raised);
+                seen |= bit;
             }
         }
     }
-    std::sort(gathered.begin(), gathered.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    boost::container::small_vector<UnitAST::Entry, 12> entries;
-    for (const auto& [rank, exponent] : gathered) {
-        entries.emplace_back(ranks.at(rank), exponent);
+    if ((seen & ranks.unitRanks()) != 0 && (seen & ~ranks.unitRanks()) != 0) {
+        return false;
     }
-    into.assignSorted({entries.data(), entries.size()});
+    for (; seen != 0; seen &= seen - 1) {
+        const int rank = std::countr_zero(seen);
+        out.push(ranks.at(rank), sums[static_cast<std::size_t>(rank)].value);
+    }
     return true;
 }
 
@@ -327,35 +377,45 @@ ConversionFactor fundamentalProduct(const UnitAST& unitAST,
 
 } // namespace
 
-UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitAST unitAST,
+UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, const UnitAST& unitAST,
                                                   UnitDBSet* set,
                                                   std::span<const UnitDefinition* const> known,
-                                                  UnitAST* scratch) {
+                                                  UnitASTPool* pool) {
     const StoredConversionFactor& stored = entity.getConversionFactor();
     // The default factor is unity, which leaves the product as it is.
-    const bool ownFactor = !UnitBase::isDefaultFactor(stored);
-    ConversionFactor factor =
-        ownFactor ? ConversionFactorFactory::createConversionFactor(stored.first, stored.second)
-                  : UnitDefinition::defaultFactor();
+    std::optional<ConversionFactor> factor;
+    if (!UnitBase::isDefaultFactor(stored)) {
+        factor.emplace(
+            ConversionFactorFactory::createConversionFactor(stored.first, stored.second));
+    }
     const bool partsKnown = known.size() == unitAST.getAST().size();
-    UnitAST own;
-    // Parts given with their definitions ask the set for nothing, so no
-    // generation can come back and build in the scratch meanwhile.
-    UnitAST& fundamentalAST = scratch != nullptr && partsKnown ? *scratch : own;
+    GatheredEntries gathered;
+    const bool fundamentalsOnly = partsKnown && gatherFundamentals(unitAST, known, gathered);
+    UnitAST fundamentalAST;
     ConversionFactor fundamentalFactor =
-        partsKnown && gatherFundamentals(unitAST, known, fundamentalAST)
-            ? fundamentalProduct(unitAST, known)
-            : expandParts(unitAST, set, known, partsKnown, fundamentalAST);
-    if (ownFactor && factor != ConversionFactor::unity) {
+        fundamentalsOnly ? fundamentalProduct(unitAST, known)
+                         : expandParts(unitAST, set, known, partsKnown, fundamentalAST);
+    if (fundamentalsOnly) {
+        if (pool != nullptr) {
+            fundamentalAST = pool->intern(gathered.entries());
+        } else {
+            fundamentalAST.assignSorted(gathered.entries());
+        }
+    } else if (pool != nullptr) {
+        pool->share(fundamentalAST);
+    }
+    if (factor && *factor != ConversionFactor::unity) {
         const bool wellDefined = fundamentalFactor.isWellDefined();
-        multiply(fundamentalFactor, factor);
+        multiply(fundamentalFactor, *factor);
         fundamentalFactor.setWellDefined(wellDefined && fundamentalFactor.isWellDefined());
     }
-    // A copy of the scratch shares its block: the pool then usually swaps it
-    // for an equal block it holds, and the scratch is free again.
-    return UnitDefinition(std::move(unitAST),
-                          &fundamentalAST == scratch ? UnitAST(*scratch) : std::move(own),
-                          std::move(factor), std::move(fundamentalFactor), true);
+    UnitAST parts = unitAST;
+    if (pool != nullptr) {
+        parts.shrinkToFit();
+    }
+    return UnitDefinition(std::move(parts), std::move(fundamentalAST),
+                          factor ? ownFactor(std::move(*factor)) : nullptr,
+                          std::move(fundamentalFactor));
 }
 
 bool UnitDefinition::physicalQuantityValidForUnit(const UnitDefinition& unitDefinition,

@@ -33,6 +33,8 @@ public:
     const ConversionFactor& getConversionFactor() const {
         return factor_ != nullptr ? *factor_ : defaultFactor();
     }
+    // Whether the factor is the default one, which is neither affine nor reciprocal.
+    bool hasDefaultFactor() const { return factor_ == nullptr; }
     const ConversionFactor& getFundamentalConversionFactor() const { return fundamentalFactor_; }
     bool isGenerated() const { return generated_; }
     // Makes a definition that is kept small: its ASTs without room to grow,
@@ -49,12 +51,12 @@ public:
     static UnitAST partsOf(const UnitBase& entity, const UnitDBSet* set);
     // As above, with the entities of the expression already looked up, and
     // their definitions when the caller has them (one per entry, in order).
-    // The fundamental AST is built in `scratch` when given, which keeps its
-    // block for the next generation once the result no longer shares it.
-    static UnitDefinition generateDefinition(const UnitBase& entity, UnitAST unitAST,
+    // With those and a pool, the result is compact already: its fundamental
+    // AST is the pool's.
+    static UnitDefinition generateDefinition(const UnitBase& entity, const UnitAST& unitAST,
                                              UnitDBSet* set,
                                              std::span<const UnitDefinition* const> known = {},
-                                             UnitAST* scratch = nullptr);
+                                             UnitASTPool* pool = nullptr);
     static UnitComparison equivalent(const UnitDefinition& a, const UnitDefinition& b,
                                      ExponentUsage usage);
     static bool areConvertible(const UnitDefinition& a, const UnitDefinition& b,
@@ -76,6 +78,10 @@ public:
     static const ConversionFactor& defaultFactor();
 
 private:
+    // A generated definition whose factor is given as it is kept.
+    UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST,
+                   std::unique_ptr<const ConversionFactor> factor,
+                   ConversionFactor fundamentalFactor);
     static std::unique_ptr<const ConversionFactor> ownFactor(ConversionFactor factor);
 
     UnitAST unitAST_;
