@@ -1,6 +1,6 @@
 #pragma once
 
-#include "units/db/BlockPool.hpp"
+#include "units/db/NodePool.hpp"
 #include "units/db/UnitDBManager.hpp"
 #include "units/db/UnitDatabase.hpp"
 #include "units/expr/ParsedSymbol.hpp"
@@ -307,7 +307,7 @@ private:
 
     DefinitionMap unitDefinitions_;
     DefinitionMap physicalQuantityDefinitions_;
-    BlockPool temporaryNodes_;
+    NodePool temporaryNodes_;
     TemporaryDefinitionMap temporaryUnitDefinitions_{
         0, TemporaryKeyHash{}, TemporaryKeyEqual{},
         TemporaryDefinitionMap::allocator_type(temporaryNodes_)};
