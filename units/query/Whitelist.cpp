@@ -128,7 +128,7 @@ void Whitelist::addSuggestions(const UnitBase& unit, const UnitAST& resolved) {
         compactPending();
     }
     // Each part is noted as it is stored: a failed allocation leaves the lists in step.
-    Pending& pending = pending_.emplace_back(unit.getTexts());
+    Pending& pending = pending_.emplace_back(Pending{unit.getTexts()});
     for (const auto& [entity, exponent] : resolved.getAST()) {
         pendingParts_.push_back(&entity.get());
         ++pending.parts;
