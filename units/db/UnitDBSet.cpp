@@ -377,13 +377,23 @@ const UnitDefinition* UnitDBSet::ownDefinition(const UnitBase& entity,
     return definition != nullptr ? definition : find(temporaryUnitDefinitions_, key);
 }
 
+namespace {
+
+// The slot of an entity among a power of two, by its address: the top bits of
+// a multiplicative hash, which the multiply mixes best.
+std::size_t slotByAddress(const UnitBase& entity, std::size_t slots) {
+    constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&entity));
+    return static_cast<std::size_t>((address * kGolden) >> (64 - std::countr_zero(slots)));
+}
+
+} // namespace
+
 UnitDBSet::RecentDefinition* UnitDBSet::recentSlot(const UnitBase& entity) const {
     if (!databases_.empty() || entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
         return nullptr;
     }
-    constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
-    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&entity));
-    return &recent_[(address * kGolden) >> 58];
+    return &recent_[slotByAddress(entity, kRecentDefinitions)];
 }
 
 void UnitDBSet::forgetRecentDefinitions() {
@@ -442,9 +452,7 @@ const UnitDefinition* UnitDBSet::storedDefinition(const UnitBase& entity) const 
 }
 
 UnitDBSet::SettledPart& UnitDBSet::settledSlot(const UnitBase& entity) {
-    constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
-    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&entity));
-    return settled_[(address * kGolden) >> (64 - std::countr_zero(kSettledParts))];
+    return settled_[slotByAddress(entity, kSettledParts)];
 }
 
 namespace {
