@@ -126,10 +126,10 @@ TEST_F(WhitelistTest, PairCountsMatchAModel) {
         // gone before the read still counts, and compactions count it early.
         const bool expression = d % 2 == 0;
         expressions += expression ? 1 : 0;
-        const UnitSpec spec = {.symbol = expression ? u"d/s" : u"d",
-                               .name = expression ? u"d/s" : u"d"};
-        whitelist.addSuggestions(d % 3 == 0 ? *makeUnit(spec) : *units.emplace_back(makeUnit(spec)),
-                                 parts);
+        const UnitSpec shape = {.symbol = expression ? u"d/s" : u"d",
+                                .name = expression ? u"d/s" : u"d"};
+        whitelist.addSuggestions(
+            d % 3 == 0 ? *makeUnit(shape) : *units.emplace_back(makeUnit(shape)), parts);
         if (d == 300) {
             EXPECT_EQ(whitelist.getSymbolOccurrenceCountHelper(u"d/s"), expressions);
         }
