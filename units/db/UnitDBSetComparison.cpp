@@ -6,6 +6,7 @@
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/DiagnosticService.hpp"
 
+#include <algorithm>
 #include <boost/container/small_vector.hpp>
 #include <utility>
 
@@ -261,27 +262,16 @@ std::optional<UnitAST> UnitDBSet::resolveUnitExpr(std::span<const ParsedSymbol> 
         if (found == nullptr) {
             return std::nullopt;
         }
-        // A search that stops at an equal entry: a text may name thousands of units.
-        std::size_t low = 0;
-        std::size_t high = entries.size();
-        int order = 1;
-        while (low < high) {
-            const std::size_t middle = low + (high - low) / 2;
-            order = entries[middle].first.get().compare(*found);
-            if (order == 0) {
-                // Two symbols of one unit gather, as addToAST gathers them.
-                entries[middle].second += symbol.exponent;
-                break;
-            }
-            if (order < 0) {
-                low = middle + 1;
-            } else {
-                high = middle;
-            }
-        }
-        if (order != 0) {
-            entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(low),
-                           UnitAST::Entry(*found, symbol.exponent));
+        // A binary search, as the AST's own: a text may name thousands of units.
+        const auto at = std::lower_bound(entries.begin(), entries.end(), *found,
+                                         [](const UnitAST::Entry& e, const UnitBase& u) {
+                                             return e.first.get().compare(u) < 0;
+                                         });
+        if (at != entries.end() && at->first.get().compare(*found) == 0) {
+            // Two symbols of one unit gather, as addToAST gathers them.
+            at->second += symbol.exponent;
+        } else {
+            entries.insert(at, UnitAST::Entry(*found, symbol.exponent));
         }
     }
     UnitAST parts;
