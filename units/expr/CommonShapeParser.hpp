@@ -10,6 +10,11 @@
 
 namespace CvUnitSys {
 
+// The tokens that the grammar's builder calls come after: an operator, a
+// leading "1/" or an opening parenthesis is joined to its operand only once
+// the operand is read.
+enum class Lead : std::uint8_t { Times, Over, OneOver, Open };
+
 // Nearly every unit text is ASCII symbols joined by '*' and '/', raised to
 // integer or integer-ratio powers, with parentheses. This reads that shape
 // by hand, making the expression grammar's builder calls in the grammar's
@@ -17,7 +22,9 @@ namespace CvUnitSys {
 // directly), so it yields exactly what the grammar yields for the same text. It
 // gives nothing for anything else (other characters, powers that are not
 // plain integers, deep nesting, any syntax error, a builder that says it is
-// full): the grammar then parses the text and reports the errors.
+// full): the grammar then parses the text and reports the errors. A builder
+// that writes texts in reading order is also told of each Lead where it
+// stands; every other call already falls where its token does.
 template <typename Builder> class CommonShapeParser {
 public:
     using Result = typename Builder::Result;
@@ -79,6 +86,12 @@ private:
 
     static bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
+    void lead(Lead token) {
+        if constexpr (requires { builder_.lead(token); }) {
+            builder_.lead(token);
+        }
+    }
+
     // `value` is empty: the leading term is read straight into it, which is
     // what taking the term into it would give.
     bool expression(Result& value, std::size_t depth) {
@@ -92,6 +105,7 @@ private:
                 return true;
             }
             ++pos_;
+            lead(product ? Lead::Times : Lead::Over);
             Result operand;
             if (!term(operand, depth)) {
                 return false;
@@ -113,6 +127,7 @@ private:
             skipSpace();
             if (at(u'/')) {
                 ++pos_;
+                lead(Lead::OneOver);
                 Result operand;
                 if (!term(operand, depth)) {
                     return false;
@@ -132,6 +147,7 @@ private:
                 return false;
             }
             ++pos_;
+            lead(Lead::Open);
             SubExpr sub;
             Result inner;
             if (!expression(inner, depth + 1)) {

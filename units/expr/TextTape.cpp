@@ -3,69 +3,17 @@
 #include "units/expr/GenExprUtil.hpp"
 #include "units/expr/SymbolLookups.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
-#include "units/foundation/DisplayText.hpp"
 #include "units/foundation/TextEqual.hpp"
 #include "units/model/UnitBase.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
-#include <iterator>
+#include <memory>
 #include <string_view>
 #include <utility>
 
 namespace CvUnitSys {
-
-namespace {
-
-// Calls `f` with an affix's text in the typeset form and in the plain ones,
-// as arrays, so that their lengths are known when compiling. A power's text
-// is followed by its exponent and, typeset, a closing brace.
-template <typename F> decltype(auto) withAffixTexts(TextTape::Affix affix, F&& f) {
-    switch (affix) {
-    case TextTape::Affix::Times:
-        return f(u"\\cdot{}", u"*");
-    case TextTape::Affix::Over:
-        return f(u"/", u"/");
-    case TextTape::Affix::OneOver:
-        return f(u"1/", u"1/");
-    case TextTape::Affix::Open:
-        return f(u"(", u"(");
-    case TextTape::Affix::Close:
-        return f(u")", u")");
-    case TextTape::Affix::Power:
-        break;
-    }
-    return f(u"^{", u"^");
-}
-
-void append(char16_t*& at, std::u16string_view piece) {
-    std::memcpy(at, piece.data(), piece.size() * sizeof(char16_t));
-    at += piece.size();
-}
-
-// Appends `piece` to the typeset form and `plain` to the others.
-template <std::size_t Forms>
-void emitAffix(std::array<char16_t*, 4>& at, std::u16string_view piece, std::u16string_view plain) {
-    append(at[0], piece);
-    for (std::size_t form = 1; form < Forms; ++form) {
-        append(at[form], plain);
-    }
-}
-
-// The same for texts known when compiling: a few moves each rather than a
-// call per form.
-template <std::size_t Forms, std::size_t N, std::size_t M>
-void emitAffix(std::array<char16_t*, 4>& at, const char16_t (&piece)[N],
-               const char16_t (&plain)[M]) {
-    std::memcpy(at[0], piece, (N - 1) * sizeof(char16_t));
-    at[0] += N - 1;
-    for (std::size_t form = 1; form < Forms; ++form) {
-        std::memcpy(at[form], plain, (M - 1) * sizeof(char16_t));
-        at[form] += M - 1;
-    }
-}
-
-} // namespace
 
 const UnitDatabase::FirstUnit* TextTape::find(std::u16string_view symbol) const {
     for (const Answer& answer : answers_) {
@@ -76,7 +24,7 @@ const UnitDatabase::FirstUnit* TextTape::find(std::u16string_view symbol) const 
     return nullptr;
 }
 
-std::uint32_t TextTape::symbol(std::u16string_view text, const UnitBase*& first) {
+void TextTape::symbol(std::u16string_view text, const UnitBase*& first) {
     const UnitDatabase::FirstUnit* kept = find(text);
     UnitDatabase::FirstUnit found;
     if (kept != nullptr) {
@@ -90,120 +38,103 @@ std::uint32_t TextTape::symbol(std::u16string_view text, const UnitBase*& first)
     }
     first = found.unit;
     // A symbol several units answer to stands for itself, as in the text builder.
-    const UnitBase* unit = found.several ? nullptr : found.unit;
-    const auto at = static_cast<std::uint32_t>(texts_.size());
-    if (unit == nullptr) {
-        texts_.emplace_back(text);
-        texts_.push_back(GenDisp::symbolText(texts_.back(), nullptr));
-        grow(texts_.back().size(), text.size());
-    } else {
-        sizes_[0] += unit->getDisplay().size();
-        sizes_[1] += unit->getName().size();
-        sizes_[2] += unit->getSymbol().size();
-        sizes_[3] += unit->getAsciiSymbol().size();
-        // A unit's texts hold each distinct text once: equal texts are one string.
-        asciiIsSymbol_ = asciiIsSymbol_ && &unit->getSymbol() == &unit->getAsciiSymbol();
+    putSymbol(text, found.several ? nullptr : found.unit);
+}
+
+TextTape::TextTape(const UnitDatabase& database) : database_(&database) {
+    for (std::size_t form = 0; form < 4; ++form) {
+        begin_[form] = inline_[form].data();
+        at_[form] = begin_[form];
+        limit_[form] = begin_[form] + inlineLength;
     }
-    items_.push_back(Item{true, Affix::Close, 0, unit, at, 0});
-    return static_cast<std::uint32_t>(items_.size() - 1);
 }
 
-void TextTape::grow(std::size_t typeset, std::size_t plain) {
-    sizes_[0] += typeset;
-    sizes_[1] += plain;
-    sizes_[2] += plain;
-    sizes_[3] += plain;
+void TextTape::putSymbol(std::u16string_view text, const UnitBase* unit) {
+    if (unit == nullptr) {
+        // Typeset, each underscore is escaped.
+        std::size_t from = 0;
+        for (std::size_t i = text.find(u'_'); i != std::u16string_view::npos;
+             i = text.find(u'_', i + 1)) {
+            put(0, text.substr(from, i - from));
+            put(0, u"\\");
+            from = i;
+        }
+        put(0, text.substr(from));
+        putPlain(text);
+        return;
+    }
+    const ustring& symbol = unit->getSymbol();
+    // A unit's texts hold each distinct text once: equal texts are one string.
+    if (forms_ == 3 && &unit->getAsciiSymbol() != &symbol) {
+        put(3, std::u16string_view(begin_[2], static_cast<std::size_t>(at_[2] - begin_[2])));
+        forms_ = 4;
+    }
+    put(0, unit->getDisplay());
+    put(1, unit->getName());
+    put(2, symbol);
+    if (forms_ == 4) {
+        put(3, unit->getAsciiSymbol());
+    }
 }
 
-void TextTape::prefix(std::uint32_t at, Affix affix) {
-    prefixes_.push_back(Prefix{affix, items_[at].prefixes});
-    items_[at].prefixes = static_cast<std::uint32_t>(prefixes_.size());
-    withAffixTexts(affix, [this](const auto& typeset, const auto& plain) {
-        grow(std::size(typeset) - 1, std::size(plain) - 1);
-    });
+void TextTape::grow(std::size_t form, std::size_t more) {
+    const auto size = static_cast<std::size_t>(at_[form] - begin_[form]);
+    const std::size_t capacity =
+        std::max(2 * static_cast<std::size_t>(limit_[form] - begin_[form]), size + more);
+    auto larger = std::make_unique_for_overwrite<char16_t[]>(capacity);
+    std::copy(begin_[form], at_[form], larger.get());
+    heap_[form] = std::move(larger);
+    begin_[form] = heap_[form].get();
+    at_[form] = begin_[form] + size;
+    limit_[form] = begin_[form] + capacity;
+}
+
+void TextTape::lead(Lead token) {
+    switch (token) {
+    case Lead::Times:
+        put(0, u"\\cdot{}");
+        putPlain(u"*");
+        return;
+    case Lead::Over:
+        put(0, u"/");
+        putPlain(u"/");
+        return;
+    case Lead::OneOver:
+        put(0, u"1/");
+        putPlain(u"1/");
+        return;
+    case Lead::Open:
+        put(0, u"(");
+        putPlain(u"(");
+        return;
+    }
 }
 
 void TextTape::close() {
-    items_.push_back(Item{false, Affix::Close, 0, nullptr, 0, 0});
-    grow(1, 1);
+    put(0, u")");
+    putPlain(u")");
 }
 
 void TextTape::raise(std::u16string_view exponent) {
-    const auto size = static_cast<std::uint32_t>(exponent.size());
-    items_.push_back(
-        Item{false, Affix::Power, 0, nullptr, static_cast<std::uint32_t>(chars_.size()), size});
-    chars_.insert(chars_.end(), exponent.begin(), exponent.end());
-    // "^{" exponent "}" typeset, "^" exponent plain.
-    grow(size + 3, size + 1);
-}
-
-template <std::size_t Forms> void TextTape::emit(std::array<char16_t*, 4>& at) const {
-    for (const Item& item : items_) {
-        if (!item.isSymbol) {
-            withAffixTexts(item.suffix, [&at](const auto& typeset, const auto& plain) {
-                emitAffix<Forms>(at, typeset, plain);
-            });
-            if (item.suffix == Affix::Power) {
-                const std::u16string_view exponent(chars_.data() + item.text, item.size);
-                emitAffix<Forms>(at, exponent, exponent);
-                *at[0]++ = u'}';
-            }
-            continue;
-        }
-        for (std::uint32_t p = item.prefixes; p != 0; p = prefixes_[p - 1].next) {
-            withAffixTexts(prefixes_[p - 1].affix, [&at](const auto& typeset, const auto& plain) {
-                emitAffix<Forms>(at, typeset, plain);
-            });
-        }
-        if (item.unit != nullptr) {
-            append(at[0], item.unit->getDisplay());
-            append(at[1], item.unit->getName());
-            append(at[2], item.unit->getSymbol());
-            if constexpr (Forms == 4) {
-                append(at[3], item.unit->getAsciiSymbol());
-            }
-        } else {
-            emitAffix<Forms>(at, texts_[item.text + 1], texts_[item.text]);
-        }
-    }
+    put(0, u"^{");
+    put(0, exponent);
+    put(0, u"}");
+    putPlain(u"^");
+    putPlain(exponent);
 }
 
 FormTexts TextTape::write(std::u16string_view source) const {
-    // Only a form as long as the text may equal it: such a form is written on
-    // the stack first, every other one straight into its string.
-    static constexpr std::size_t stackLength = 128;
-    const bool onStack = source.size() <= stackLength;
-    std::array<std::array<char16_t, stackLength>, 4> buffers;
     FormTexts out;
-    const std::size_t forms = asciiIsSymbol_ ? 3 : 4;
-    std::array<char16_t*, 4> at{};
-    for (std::size_t form = 0; form < forms; ++form) {
-        if (sizes_[form] == source.size() && onStack) {
-            at[form] = buffers[form].data();
-        } else {
-            // Constructed, not resized or assigned: growing past the inline
-            // capacity rounds the heap buffer up to twice that.
-            out.texts[form] = ustring(sizes_[form], u'\0');
-            at[form] = out.texts[form].data();
-        }
-    }
-    if (asciiIsSymbol_) {
-        emit<3>(at);
-    } else {
-        emit<4>(at);
-    }
-    for (std::size_t form = 0; form < forms; ++form) {
-        if (sizes_[form] != source.size()) {
-            continue;
-        }
-        const char16_t* written = onStack ? buffers[form].data() : out.texts[form].data();
-        if (sameText(std::u16string_view(written, source.size()), source)) {
+    for (std::size_t form = 0; form < forms_; ++form) {
+        const std::u16string_view written(begin_[form],
+                                          static_cast<std::size_t>(at_[form] - begin_[form]));
+        if (sameText(written, source)) {
             out.origin[form] = FormTexts::convertedText;
-        } else if (onStack) {
-            out.texts[form] = ustring(written, source.size());
+        } else {
+            out.texts[form] = ustring(written);
         }
     }
-    if (asciiIsSymbol_) {
+    if (forms_ == 3) {
         out.origin[3] = out.origin[2];
     }
     return out;
@@ -231,28 +162,17 @@ void TextTapeBuilder::merge(Result& value, const Result& operand, bool invert) {
     value.end = end;
 }
 
-void TextTapeBuilder::multiply(Result& value, Result& operand) {
-    merge(value, operand, false);
-    tape_.prefix(operand.first, TextTape::Affix::Times);
-}
-
-void TextTapeBuilder::divide(Result& value, Result& operand) {
-    merge(value, operand, true);
-    tape_.prefix(operand.first, TextTape::Affix::Over);
-}
-
 void TextTapeBuilder::invertInto(Result& value, Result& operand) {
     // As UnitExpr::invert: raised to -1, not swapped part by part.
     for (std::uint32_t i = operand.begin; i < operand.end; ++i) {
         factors_[i].exponent *= CvUnitSys::Exponent(-1.0);
     }
-    tape_.prefix(operand.first, TextTape::Affix::OneOver);
     value = operand;
 }
 
 void TextTapeBuilder::fromSymbol(Result& value, std::u16string_view symbol) {
     const UnitBase* first = nullptr;
-    value.first = tape_.symbol(symbol, first);
+    tape_.symbol(symbol, first);
     value.begin = static_cast<std::uint32_t>(factors_.size());
     if (factors_.size() == maxFactors) {
         full_ = true;
@@ -261,12 +181,6 @@ void TextTapeBuilder::fromSymbol(Result& value, std::u16string_view symbol) {
         factors_.push_back(ParsedSymbol{symbol, CvUnitSys::Exponent(1.0, 0.0), first});
     }
     value.end = static_cast<std::uint32_t>(factors_.size());
-}
-
-void TextTapeBuilder::parenthesize(SubExpr& sub, Result& value) {
-    tape_.prefix(value.first, TextTape::Affix::Open);
-    tape_.close();
-    sub = value;
 }
 
 void TextTapeBuilder::raise(Result& value, Exponent& e) {
@@ -287,6 +201,18 @@ void widen(TextTapeBuilder::Exponent& e, const char* begin, const char* end) {
 } // namespace
 
 void TextTapeBuilder::fromNumber(Exponent& e, double x) {
+    // Most powers are one digit, perhaps negative: the number writer's text
+    // and Exponent(x)'s bits, without their calls. A negative zero keeps its
+    // sign in the text, so it takes the general way.
+    if (x > -10 && x < 10 && x == static_cast<int>(x) && !(x == 0 && std::signbit(x))) {
+        const bool negative = x < 0;
+        e.value = negative ? CvUnitSys::Exponent(0.0, -x) : CvUnitSys::Exponent(x + 0.0, 0.0);
+        e.text[0] = u'-';
+        e.text[negative ? 1 : 0] =
+            static_cast<char16_t>(u'0' + static_cast<int>(negative ? -x : x));
+        e.size = negative ? 2 : 1;
+        return;
+    }
     UnitExprBuilder::fromNumber(e.value, x);
     std::array<char, GenExprUtil::numberTextCapacity> buffer;
     e.size = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "units/db/UnitDatabase.hpp"
+#include "units/expr/CommonShapeParser.hpp"
 #include "units/expr/FormTexts.hpp"
 #include "units/expr/GenExprUtil.hpp"
 #include "units/expr/ParsedSymbol.hpp"
@@ -9,35 +10,31 @@
 
 #include <array>
 #include <boost/container/small_vector.hpp>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string_view>
 
 namespace CvUnitSys {
 
 class UnitBase;
 
-// The four converted texts of an expression, recorded while the hand reader
-// reads it and written once at the end: building them as the parse goes
-// copies and grows four strings per step. Each form's length is counted as it
-// is recorded, so a text is written straight into its string at its final
-// size, and one of another length than the text read cannot equal it. It
-// relies on the hand reader's order: every value it builds is the latest
-// stretch of the tape, so closing parentheses and powers fall at the tape's
-// end, and operators and opening parentheses go before the first symbol of a
-// stretch.
+// The four converted texts of an expression, written as the hand reader reads
+// it: each token's texts go at the end of the forms, since the reader tells
+// of every token where it stands. The forms are written into buffers on the
+// stack, and only a form that differs from the text read is copied out.
 class TextTape {
 public:
-    enum class Affix : std::uint8_t { Times, Over, OneOver, Open, Close, Power };
+    explicit TextTape(const UnitDatabase& database);
+    TextTape(const TextTape&) = delete;
+    TextTape& operator=(const TextTape&) = delete;
 
-    explicit TextTape(const UnitDatabase& database) : database_(&database) {}
-
-    // Records a symbol, looked up in the database as the text builder looks
-    // it up; returns its position and sets `first` to the database's first
-    // unit for it. The text must outlive the tape.
-    std::uint32_t symbol(std::u16string_view text, const UnitBase*& first);
-    // Puts `affix` before everything already written before the symbol at
-    // `at`; the latest is the outermost.
-    void prefix(std::uint32_t at, Affix affix);
+    // Writes a symbol, looked up in the database as the text builder looks
+    // it up, and sets `first` to the database's first unit for it. The text
+    // must outlive the tape.
+    void symbol(std::u16string_view text, const UnitBase*& first);
+    void lead(Lead token);
     void close();
     void raise(std::u16string_view exponent);
 
@@ -47,27 +44,58 @@ public:
     FormTexts write(std::u16string_view source) const;
 
 private:
-    struct Item {
-        // A symbol, or else the closing parenthesis or power in `suffix`.
-        bool isSymbol;
-        Affix suffix;
-        // 1 + the index of the latest prefix of a symbol, 0 for none.
-        std::uint32_t prefixes;
-        // A symbol's unit, null when the text stands for itself.
-        const UnitBase* unit;
-        // A symbol without unit: its entry in texts_. A power: where its
-        // exponent starts in chars_, and its length.
-        std::uint32_t text;
-        std::uint32_t size;
-    };
-    struct Prefix {
-        Affix affix;
-        std::uint32_t next;
-    };
-    // Writes every piece of the first `Forms` texts at `at`, indexed by form.
-    template <std::size_t Forms> void emit(std::array<char16_t*, 4>& at) const;
-    // Counts an affix written in the typeset form and in the plain ones.
-    void grow(std::size_t typeset, std::size_t plain);
+    // Writes a symbol's texts: its unit's, or its own when `unit` is null.
+    void putSymbol(std::u16string_view text, const UnitBase* unit);
+    void put(std::size_t form, std::u16string_view piece) {
+        if (static_cast<std::size_t>(limit_[form] - at_[form]) < piece.size()) {
+            grow(form, piece.size());
+        }
+        copyText(at_[form], piece.data(), piece.size());
+        at_[form] += piece.size();
+    }
+    // A piece known when compiling: a few moves.
+    template <std::size_t N> void put(std::size_t form, const char16_t (&piece)[N]) {
+        if (static_cast<std::size_t>(limit_[form] - at_[form]) < N - 1) {
+            grow(form, N - 1);
+        }
+        std::memcpy(at_[form], piece, (N - 1) * sizeof(char16_t));
+        at_[form] += N - 1;
+    }
+    // The plain forms share every piece but the units' texts.
+    template <typename Piece> void putPlain(const Piece& piece) {
+        put(1, piece);
+        put(2, piece);
+        if (forms_ == 4) {
+            put(3, piece);
+        }
+    }
+    // Most pieces are a few characters: two overlapping moves copy them
+    // without a call.
+    static void copyText(char16_t* to, const char16_t* from, std::size_t size) {
+        if (size > 16) {
+            std::memcpy(to, from, size * sizeof(char16_t));
+        } else if (size >= 8) {
+            copyEnds<8>(to, from, size);
+        } else if (size >= 4) {
+            copyEnds<4>(to, from, size);
+        } else if (size >= 2) {
+            copyEnds<2>(to, from, size);
+        } else if (size == 1) {
+            *to = *from;
+        }
+    }
+    // Copies the first and the last N characters of `size`, N <= size <= 2N.
+    template <std::size_t N>
+    static void copyEnds(char16_t* to, const char16_t* from, std::size_t size) {
+        std::array<char16_t, N> head;
+        std::array<char16_t, N> tail;
+        std::memcpy(head.data(), from, sizeof head);
+        std::memcpy(tail.data(), from + size - N, sizeof tail);
+        std::memcpy(to, head.data(), sizeof head);
+        std::memcpy(to + size - N, tail.data(), sizeof tail);
+    }
+    // Moves the form to a heap buffer with room for `more` characters.
+    void grow(std::size_t form, std::size_t more);
     // The database's answer for `symbol`, kept for the first few distinct
     // short symbols (so that a hostile text costs no more), or null.
     const UnitDatabase::FirstUnit* find(std::u16string_view symbol) const;
@@ -77,17 +105,19 @@ private:
         UnitDatabase::FirstUnit found;
     };
 
+    // Most forms are a few dozen characters.
+    static constexpr std::size_t inlineLength = 120;
+
     const UnitDatabase* database_;
     boost::container::small_vector<Answer, 4> answers_;
-    boost::container::small_vector<Item, 12> items_;
-    boost::container::small_vector<Prefix, 12> prefixes_;
-    // For symbols without unit, their own and typeset texts.
-    boost::container::small_vector<ustring, 4> texts_;
-    // The exponents' texts, one after the other.
-    boost::container::small_vector<char16_t, 16> chars_;
-    // Each form's length so far, indexed by form.
-    std::array<std::size_t, 4> sizes_{};
-    bool asciiIsSymbol_ = true;
+    // Each form's text so far, indexed by form, and the end of its buffer.
+    std::array<char16_t*, 4> begin_;
+    std::array<char16_t*, 4> at_;
+    std::array<char16_t*, 4> limit_;
+    // The forms written: the ASCII form is left out while it is the Symbol form.
+    std::size_t forms_ = 3;
+    std::array<std::unique_ptr<char16_t[]>, 4> heap_;
+    std::array<std::array<char16_t, inlineLength>, 4> inline_;
 };
 
 // The hand reader's builder for an expression's symbols and its four texts.
@@ -101,8 +131,6 @@ public:
     struct Result {
         std::uint32_t begin = 0;
         std::uint32_t end = 0;
-        // The tape position of the value's first symbol.
-        std::uint32_t first = 0;
     };
     using SubExpr = Result;
     struct Exponent {
@@ -115,12 +143,16 @@ public:
     using Rational = UnitASTGenUtils::Rational;
     static constexpr std::size_t maxFactors = 32;
 
-    void multiply(Result& value, Result& operand);
-    void divide(Result& value, Result& operand);
+    void multiply(Result& value, Result& operand) { merge(value, operand, false); }
+    void divide(Result& value, Result& operand) { merge(value, operand, true); }
     void invertInto(Result& value, Result& operand);
+    void lead(Lead token) { tape_.lead(token); }
     void fromSymbol(Result& value, std::u16string_view symbol);
     static void fromSub(Result& value, SubExpr& sub) { value = sub; }
-    void parenthesize(SubExpr& sub, Result& value);
+    void parenthesize(SubExpr& sub, Result& value) {
+        tape_.close();
+        sub = value;
+    }
     void raise(Result& value, Exponent& e);
     static void fromNumber(Exponent& e, double x);
     static void fromRational(Exponent& e, const Rational& r);
