@@ -49,7 +49,7 @@ TextTape::TextTape(const UnitDatabase& database) : database_(&database) {
     }
 }
 
-void TextTape::putSymbol(std::u16string_view text, const UnitBase* unit) {
+inline void TextTape::putSymbol(std::u16string_view text, const UnitBase* unit) {
     if (unit == nullptr) {
         // Typeset, each underscore is escaped.
         std::size_t from = 0;
@@ -89,7 +89,7 @@ void TextTape::grow(std::size_t form, std::size_t more) {
     limit_[form] = begin_[form] + capacity;
 }
 
-void TextTape::lead(Lead token) {
+inline void TextTape::lead(Lead token) {
     switch (token) {
     case Lead::Times:
         put(0, u"\\cdot{}");
@@ -110,12 +110,12 @@ void TextTape::lead(Lead token) {
     }
 }
 
-void TextTape::close() {
+inline void TextTape::close() {
     put(0, u")");
     putPlain(u")");
 }
 
-void TextTape::raise(std::u16string_view exponent) {
+inline void TextTape::raise(std::u16string_view exponent) {
     put(0, u"^{");
     put(0, exponent);
     put(0, u"}");
@@ -140,29 +140,34 @@ FormTexts TextTape::write(std::u16string_view source) const {
     return out;
 }
 
-void TextTapeBuilder::merge(Result& value, const Result& operand, bool invert) {
+std::optional<TextTapeBuilder::Result> TextTapeBuilder::read(std::u16string_view text) {
+    return CommonShapeParser<TextTapeBuilder>::parse(text, *this);
+}
+
+inline void TextTapeBuilder::merge(Result& value, const Result& operand, bool invert) {
+    // The operand's stretch starts where the value's ends.
     std::uint32_t end = value.end;
     for (std::uint32_t i = operand.begin; i < operand.end; ++i) {
-        ParsedSymbol factor = factors_[i];
+        ParsedSymbol& factor = factors_[i];
         if (invert) {
             factor.exponent =
                 CvUnitSys::Exponent(factor.exponent.getNegExpo(), factor.exponent.getPosExpo());
         }
-        const auto last = factors_.begin() + end;
-        const auto same =
-            std::find_if(factors_.begin() + value.begin, last,
-                         [&](const ParsedSymbol& s) { return s.text == factor.text; });
-        if (same != last) {
-            same->exponent += factor.exponent;
-        } else {
-            factors_[end++] = factor;
+        std::uint32_t same = value.begin;
+        while (same < end && factors_[same].text != factor.text) {
+            ++same;
+        }
+        if (same < end) {
+            factors_[same].exponent += factor.exponent;
+        } else if (end++ != i) {
+            factors_[end - 1] = factor;
         }
     }
     factors_.resize(end);
     value.end = end;
 }
 
-void TextTapeBuilder::invertInto(Result& value, Result& operand) {
+inline void TextTapeBuilder::invertInto(Result& value, Result& operand) {
     // As UnitExpr::invert: raised to -1, not swapped part by part.
     for (std::uint32_t i = operand.begin; i < operand.end; ++i) {
         factors_[i].exponent *= CvUnitSys::Exponent(-1.0);
@@ -170,7 +175,7 @@ void TextTapeBuilder::invertInto(Result& value, Result& operand) {
     value = operand;
 }
 
-void TextTapeBuilder::fromSymbol(Result& value, std::u16string_view symbol) {
+inline void TextTapeBuilder::fromSymbol(Result& value, std::u16string_view symbol) {
     const UnitBase* first = nullptr;
     tape_.symbol(symbol, first);
     value.begin = static_cast<std::uint32_t>(factors_.size());
@@ -183,9 +188,17 @@ void TextTapeBuilder::fromSymbol(Result& value, std::u16string_view symbol) {
     value.end = static_cast<std::uint32_t>(factors_.size());
 }
 
-void TextTapeBuilder::raise(Result& value, Exponent& e) {
+inline void TextTapeBuilder::raise(Result& value, Exponent& e) {
+    // A symbol's first power, as most are, takes the power's own parts: the
+    // same bits as raising (1, 0) by it.
+    const CvUnitSys::Exponent once(e.value.getPosExpo() + 0.0, e.value.getNegExpo() + 0.0);
     for (std::uint32_t i = value.begin; i < value.end; ++i) {
-        factors_[i].exponent *= e.value;
+        CvUnitSys::Exponent& exponent = factors_[i].exponent;
+        if (exponent.getPosExpo() == 1.0 && exponent.getNegExpo() == 0.0) {
+            exponent = once;
+        } else {
+            exponent *= e.value;
+        }
     }
     tape_.raise(std::u16string_view(e.text.data(), e.size));
 }
@@ -200,7 +213,7 @@ void widen(TextTapeBuilder::Exponent& e, const char* begin, const char* end) {
 
 } // namespace
 
-void TextTapeBuilder::fromNumber(Exponent& e, double x) {
+inline void TextTapeBuilder::fromNumber(Exponent& e, double x) {
     // Most powers are one digit, perhaps negative: the number writer's text
     // and Exponent(x)'s bits, without their calls. A negative zero keeps its
     // sign in the text, so it takes the general way.

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace CvUnitSys {
@@ -160,6 +161,10 @@ public:
 
     explicit TextTapeBuilder(const UnitDatabase& database) : tape_(database) {}
 
+    // Reads `text` with the hand reader, which is compiled with this builder's
+    // steps in view; nothing when it leaves the text to the grammar.
+    std::optional<Result> read(std::u16string_view text);
+
     // Too many symbols to merge by scanning: the reader stops.
     bool full() const { return full_; }
     const TextTape& tape() const { return tape_; }
@@ -171,15 +176,15 @@ public:
         const auto before = [](std::u16string_view a, std::u16string_view b) {
             return a.front() != b.front() ? a.front() < b.front() : a < b;
         };
-        Out out;
+        Out out(value.end - value.begin);
+        std::size_t taken = 0;
         for (std::uint32_t i = value.begin; i < value.end; ++i) {
             const ParsedSymbol& factor = factors_[i];
-            out.push_back(factor);
-            auto at = out.end() - 1;
-            for (; at != out.begin() && before(factor.text, (at - 1)->text); --at) {
-                *at = *(at - 1);
+            std::size_t at = taken++;
+            for (; at != 0 && before(factor.text, out[at - 1].text); --at) {
+                out[at] = out[at - 1];
             }
-            *at = factor;
+            out[at] = factor;
         }
         return out;
     }

@@ -1,6 +1,5 @@
 #include "units/expr/UnitExprWithTexts.hpp"
 
-#include "units/expr/CommonShapeParser.hpp"
 #include "units/expr/GenExprUtil.hpp"
 #include "units/expr/PairedBuilder.hpp"
 #include "units/expr/ParseWithBuilder.hpp"
@@ -16,7 +15,7 @@ UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
     // Loaded first, so that texts it parses while loading are not recorded.
     const UnitDatabase& database = *UnitDatabase::getUnitDatabase();
     TextTapeBuilder taped(database);
-    if (auto value = CommonShapeParser<TextTapeBuilder>::parse(text, taped)) {
+    if (auto value = taped.read(text)) {
         // The hand reader's symbols are visible ASCII without operators: a
         // comma is the one character of theirs a name may not hold.
         return UnitExprWithTexts{taped.symbolsOf<decltype(symbols)>(*value),
