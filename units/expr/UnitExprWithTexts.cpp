@@ -9,7 +9,37 @@
 #include "units/expr/UnitTextChecks.hpp"
 #include "units/platform/TextServices.hpp"
 
+#include <algorithm>
+#include <cstddef>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace CvUnitSys {
+
+namespace {
+
+// Eight characters at a time, the last eight overlapping those before.
+bool hasComma(std::u16string_view text) {
+#if defined(__SSE2__)
+    if (text.size() >= 8) {
+        const __m128i comma = _mm_set1_epi16(static_cast<short>(u','));
+        for (std::size_t at = 0;; at = std::min(at + 8, text.size() - 8)) {
+            const __m128i block =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(block, comma)) != 0) {
+                return true;
+            }
+            if (at + 8 == text.size()) {
+                return false;
+            }
+        }
+    }
+#endif
+    return text.find(u',') != std::u16string_view::npos;
+}
+
+} // namespace
 
 UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
     // Loaded first, so that texts it parses while loading are not recorded.
@@ -21,7 +51,7 @@ UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
         return UnitExprWithTexts{taped.symbolsOf<decltype(symbols)>(*value),
                                  taped.tape().write(text),
                                  &database,
-                                 text.find(u',') == ustring::npos,
+                                 !hasComma(text),
                                  {}};
     }
     // The grammar's text builder asks through the recorder in scope.
