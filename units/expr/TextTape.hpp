@@ -3,7 +3,6 @@
 #include "units/db/UnitDatabase.hpp"
 #include "units/expr/CommonShapeParser.hpp"
 #include "units/expr/FormTexts.hpp"
-#include "units/expr/GenExprUtil.hpp"
 #include "units/expr/ParsedSymbol.hpp"
 #include "units/expr/UnitASTGenUtils.hpp"
 #include "units/foundation/UString.hpp"
