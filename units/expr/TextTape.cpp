@@ -63,21 +63,25 @@ inline void TextTape::putSymbol(std::u16string_view text, const UnitBase* unit) 
         putPlain(text);
         return;
     }
-    const ustring& symbol = unit->getSymbol();
+    // Taken as views first, so that the writes do not make them read again.
+    const std::u16string_view display = unit->getDisplay();
+    const std::u16string_view name = unit->getName();
+    const std::u16string_view symbol = unit->getSymbol();
+    const std::u16string_view ascii = unit->getAsciiSymbol();
     // A unit's texts hold each distinct text once: equal texts are one string.
-    if (forms_ == 3 && &unit->getAsciiSymbol() != &symbol) {
+    if (forms_ == 3 && ascii.data() != symbol.data()) {
         put(3, std::u16string_view(begin_[2], static_cast<std::size_t>(at_[2] - begin_[2])));
         forms_ = 4;
     }
-    put(0, unit->getDisplay());
-    put(1, unit->getName());
+    put(0, display);
+    put(1, name);
     put(2, symbol);
     if (forms_ == 4) {
-        put(3, unit->getAsciiSymbol());
+        put(3, ascii);
     }
 }
 
-void TextTape::grow(std::size_t form, std::size_t more) {
+char16_t* TextTape::grow(std::size_t form, std::size_t more) {
     const auto size = static_cast<std::size_t>(at_[form] - begin_[form]);
     const std::size_t capacity =
         std::max(2 * static_cast<std::size_t>(limit_[form] - begin_[form]), size + more);
@@ -87,6 +91,7 @@ void TextTape::grow(std::size_t form, std::size_t more) {
     begin_[form] = heap_[form].get();
     at_[form] = begin_[form] + size;
     limit_[form] = begin_[form] + capacity;
+    return at_[form];
 }
 
 inline void TextTape::lead(Lead token) {

@@ -46,20 +46,24 @@ public:
 private:
     // Writes a symbol's texts: its unit's, or its own when `unit` is null.
     void putSymbol(std::u16string_view text, const UnitBase* unit);
+    // The position is read before the copy and stored after it: the copy's
+    // stores could otherwise be taken to change it.
     void put(std::size_t form, std::u16string_view piece) {
-        if (static_cast<std::size_t>(limit_[form] - at_[form]) < piece.size()) {
-            grow(form, piece.size());
+        char16_t* at = at_[form];
+        if (static_cast<std::size_t>(limit_[form] - at) < piece.size()) {
+            at = grow(form, piece.size());
         }
-        copyText(at_[form], piece.data(), piece.size());
-        at_[form] += piece.size();
+        copyText(at, piece.data(), piece.size());
+        at_[form] = at + piece.size();
     }
     // A piece known when compiling: a few moves.
     template <std::size_t N> void put(std::size_t form, const char16_t (&piece)[N]) {
-        if (static_cast<std::size_t>(limit_[form] - at_[form]) < N - 1) {
-            grow(form, N - 1);
+        char16_t* at = at_[form];
+        if (static_cast<std::size_t>(limit_[form] - at) < N - 1) {
+            at = grow(form, N - 1);
         }
-        std::memcpy(at_[form], piece, (N - 1) * sizeof(char16_t));
-        at_[form] += N - 1;
+        std::memcpy(at, piece, (N - 1) * sizeof(char16_t));
+        at_[form] = at + (N - 1);
     }
     // The plain forms share every piece but the units' texts.
     template <typename Piece> void putPlain(const Piece& piece) {
@@ -94,8 +98,9 @@ private:
         std::memcpy(to, head.data(), sizeof head);
         std::memcpy(to + size - N, tail.data(), sizeof tail);
     }
-    // Moves the form to a heap buffer with room for `more` characters.
-    void grow(std::size_t form, std::size_t more);
+    // Moves the form to a heap buffer with room for `more` characters;
+    // returns where the next piece goes.
+    char16_t* grow(std::size_t form, std::size_t more);
     // The database's answer for `symbol`, kept for the first few distinct
     // short symbols (so that a hostile text costs no more), or null.
     const UnitDatabase::FirstUnit* find(std::u16string_view symbol) const;
