@@ -145,10 +145,6 @@ FormTexts TextTape::write(std::u16string_view source) const {
     return out;
 }
 
-std::optional<TextTapeBuilder::Result> TextTapeBuilder::read(std::u16string_view text) {
-    return CommonShapeParser<TextTapeBuilder>::parse(text, *this);
-}
-
 inline void TextTapeBuilder::merge(Result& value, const Result& operand, bool invert) {
     // The operand's stretch starts where the value's ends.
     std::uint32_t end = value.end;
@@ -249,6 +245,11 @@ void TextTapeBuilder::fromRational(Exponent& e, const Rational& r) {
 
 void TextTapeBuilder::makeRational(Rational& r, int numerator, int denominator) {
     UnitExprBuilder::makeRational(r, numerator, denominator);
+}
+
+// The steps defined inline above have the reader here as their one caller.
+std::optional<TextTapeBuilder::Result> TextTapeBuilder::read(std::u16string_view text) {
+    return CommonShapeParser<TextTapeBuilder>::parse(text, *this);
 }
 
 } // namespace CvUnitSys
