@@ -270,6 +270,52 @@ private:
     std::size_t size_ = 0;
 };
 
+// Exponent's *= for one part's exponent, decided once per part rather than
+// once per entry. Unity and the inverse, which nearly every part has, give
+// each part plus zero (in swapped places for the inverse): the same bits as
+// the general products, whose zero terms add nothing but turn -0 into +0.
+class Raise {
+public:
+    explicit Raise(const Exponent& by)
+        : pos_(by.getPosExpo()), neg_(by.getNegExpo()),
+          kind_(neg_ == 0.0 && pos_ == 1.0   ? Kind::Unity
+                : pos_ == 0.0 && neg_ == 1.0 ? Kind::Inverse
+                                             : Kind::General) {}
+    void operator()(double pos, double neg, double& outPos, double& outNeg) const {
+        switch (kind_) {
+        case Kind::Unity:
+            outPos = pos + 0.0;
+            outNeg = neg + 0.0;
+            return;
+        case Kind::Inverse:
+            outPos = neg + 0.0;
+            outNeg = pos + 0.0;
+            return;
+        case Kind::General:
+            outPos = times(pos, pos_) + times(neg, neg_);
+            outNeg = times(pos, neg_) + times(neg, pos_);
+            return;
+        }
+    }
+
+private:
+    enum class Kind { Unity, Inverse, General };
+    static double times(double a, double b) { return a == 0.0 || b == 0.0 ? 0.0 : a * b; }
+    double pos_;
+    double neg_;
+    Kind kind_;
+};
+
+// Whether a part's own factor keeps it from expanding inside a product. An
+// exact scale, which most factors are, is read without a virtual call.
+bool staysWhole(const UnitDefinition& part) {
+    if (part.hasDefaultFactor()) {
+        return false;
+    }
+    const ConversionFactor& factor = part.getConversionFactor();
+    return factor.exactScale() == nullptr && isAffineOrReciprocal(factor);
+}
+
 // The parts' fundamental expansions raised to their exponents, gathered into
 // `out` as addToAST would merge them, when every part expands and every
 // entry is a fundamental entity of one kind; false otherwise. Each entity's
@@ -280,34 +326,32 @@ bool gatherFundamentals(const UnitAST& unitAST, std::span<const UnitDefinition* 
     const FundamentalRanks& ranks = FundamentalRanks::get();
     const bool alone = unitAST.getAST().size() == 1;
     // Only the ranks seen are written and read.
-    union Sum {
-        Sum() {}
-        Exponent value;
-    };
-    std::array<Sum, FundamentalRanks::kMaxRanks> sums;
+    std::array<double, FundamentalRanks::kMaxRanks> sumPos;
+    std::array<double, FundamentalRanks::kMaxRanks> sumNeg;
     std::uint32_t seen = 0;
     std::size_t index = 0;
-    for (const auto& [part, partExponent] : unitAST.getAST()) {
-        // A copy, which the writes below cannot alias: its test for unity is made once.
-        const Exponent exponent = partExponent;
+    for (const auto& [part, exponent] : unitAST.getAST()) {
         const UnitDefinition& partDefinition = *known[index++];
-        if (!partDefinition.hasDefaultFactor() &&
-            isAffineOrReciprocal(partDefinition.getConversionFactor()) &&
-            !(alone && exponent == Exponent::unity)) {
+        if (staysWhole(partDefinition) && !(alone && exponent == Exponent::unity)) {
             return false;
         }
+        const Raise raise(exponent);
         for (const auto& [entity, own] : partDefinition.getFundamentalAST().getAST()) {
             const int rank = ranks.of(entity.get());
             if (rank < 0) {
                 return false;
             }
-            Exponent raised = own;
-            raised *= exponent;
+            double pos;
+            double neg;
+            raise(own.getPosExpo(), own.getNegExpo(), pos, neg);
+            const auto at = static_cast<std::size_t>(rank);
             const std::uint32_t bit = 1U << rank;
             if ((seen & bit) != 0) {
-                sums[static_cast<std::size_t>(rank)].value += raised;
+                sumPos[at] += pos;
+                sumNeg[at] += neg;
             } else {
-                std::construct_at(&sums[static_cast<std::size_t>(rank)].value, raised);
+                sumPos[at] = pos;
+                sumNeg[at] = neg;
                 seen |= bit;
             }
         }
@@ -317,7 +361,8 @@ bool gatherFundamentals(const UnitAST& unitAST, std::span<const UnitDefinition* 
     }
     for (; seen != 0; seen &= seen - 1) {
         const int rank = std::countr_zero(seen);
-        out.push(ranks.at(rank), sums[static_cast<std::size_t>(rank)].value);
+        const auto at = static_cast<std::size_t>(rank);
+        out.push(ranks.at(rank), Exponent(sumPos[at], sumNeg[at]));
     }
     return true;
 }
@@ -326,29 +371,38 @@ bool isUnity(const ScaledRational& scale) {
     return scale.getNumerator() == 1 && scale.getDenominator() == 1 && scale.getScale() == 0;
 }
 
-// multiplyByPower's step on exact scales held as they are; false, with
-// `product` untouched, when the step leaves the exact scales.
-bool multiplyExactByPower(ScaledRational& product, const ScaledRational& factor,
-                          const Exponent& e) {
-    if (isUnity(factor) || equalsWhole(e, Exponent::zero)) {
+// `product` times `step` on exact scales; false, with `product` untouched,
+// when the product leaves them.
+bool multiplyExact(ScaledRational& product, const ScaledRational& step) {
+    if (isUnity(product)) {
+        product = step;
         return true;
     }
-    const ScaledRational::Scale raised =
-        equalsWhole(e, Exponent::unity) ? ScaledRational::Scale(factor) : factor.power(e);
-    const auto* exact = std::get_if<ScaledRational>(&raised);
-    if (exact == nullptr) {
-        return false;
-    }
-    if (isUnity(product)) {
+    const ScaledRational::Scale next = product.product(step);
+    if (const auto* exact = std::get_if<ScaledRational>(&next)) {
         product = *exact;
         return true;
     }
-    const ScaledRational::Scale next = product.product(*exact);
-    if (const auto* exactNext = std::get_if<ScaledRational>(&next)) {
-        product = *exactNext;
+    return false;
+}
+
+// multiplyByPower's step on exact scales held as they are; false, with
+// `product` untouched, when the step leaves the exact scales. Unity, the
+// exponent of most parts, takes the factor as it is.
+bool multiplyExactByPower(ScaledRational& product, const ScaledRational& factor,
+                          const Exponent& e) {
+    if (isUnity(factor)) {
         return true;
     }
-    return false;
+    if (equalsWhole(e, Exponent::unity)) {
+        return multiplyExact(product, factor);
+    }
+    if (equalsWhole(e, Exponent::zero)) {
+        return true;
+    }
+    const ScaledRational::Scale raised = factor.power(e);
+    const auto* exact = std::get_if<ScaledRational>(&raised);
+    return exact != nullptr && multiplyExact(product, *exact);
 }
 
 // The parts' fundamental factors raised to their exponents and multiplied, as
