@@ -1,7 +1,6 @@
 #include "units/expr/TextTape.hpp"
 
 #include "units/expr/GenExprUtil.hpp"
-#include "units/expr/SymbolLookups.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
 #include "units/foundation/DisplayText.hpp"
 #include "units/foundation/TextEqual.hpp"
@@ -67,44 +66,32 @@ void emitAffix(std::array<char16_t*, 4>& at, const char16_t (&piece)[N],
 
 } // namespace
 
-const UnitDatabase::FirstUnit* TextTape::find(std::u16string_view symbol) const {
-    for (const Answer& answer : answers_) {
-        if (answer.symbol == symbol) {
-            return &answer.found;
-        }
-    }
-    return nullptr;
-}
-
 std::uint32_t TextTape::symbol(std::u16string_view text, const UnitBase*& first) {
-    const UnitDatabase::FirstUnit* kept = find(text);
-    UnitDatabase::FirstUnit found;
-    if (kept != nullptr) {
-        found = *kept;
-    } else {
-        found = database_->getFirstUnit(ustring(text));
-        if (answers_.size() < SymbolLookups::maxKept &&
-            text.size() <= SymbolLookups::maxSymbolLength) {
-            answers_.push_back({text, found});
-        }
-    }
+    // The database keeps its answers and reads them without a lock: a symbol
+    // written twice is not worth a list of this text's own.
+    const UnitDatabase::FirstUnit found = database_->getFirstUnit(text);
     first = found.unit;
     // A symbol several units answer to stands for itself, as in the text builder.
     const UnitBase* unit = found.several ? nullptr : found.unit;
-    const auto at = static_cast<std::uint32_t>(texts_.size());
     if (unit == nullptr) {
-        texts_.emplace_back(text);
-        texts_.push_back(GenDisp::symbolText(texts_.back(), nullptr));
-        grow(texts_.back().size(), text.size());
-    } else {
-        sizes_[0] += unit->getDisplay().size();
-        sizes_[1] += unit->getName().size();
-        sizes_[2] += unit->getSymbol().size();
-        sizes_[3] += unit->getAsciiSymbol().size();
-        // A unit's texts hold each distinct text once: equal texts are one string.
-        asciiIsSymbol_ = asciiIsSymbol_ && &unit->getSymbol() == &unit->getAsciiSymbol();
+        return symbolOfItself(text);
     }
-    items_.push_back(Item{true, Affix::Close, 0, unit, at, 0});
+    sizes_[0] += unit->getDisplay().size();
+    sizes_[1] += unit->getName().size();
+    sizes_[2] += unit->getSymbol().size();
+    sizes_[3] += unit->getAsciiSymbol().size();
+    // A unit's texts hold each distinct text once: equal texts are one string.
+    asciiIsSymbol_ = asciiIsSymbol_ && &unit->getSymbol() == &unit->getAsciiSymbol();
+    items_.push_back(Item{true, Affix::Close, 0, unit, 0, 0});
+    return static_cast<std::uint32_t>(items_.size() - 1);
+}
+
+std::uint32_t TextTape::symbolOfItself(std::u16string_view text) {
+    const auto at = static_cast<std::uint32_t>(texts_.size());
+    texts_.emplace_back(text);
+    texts_.push_back(GenDisp::symbolText(texts_.back(), nullptr));
+    grow(texts_.back().size(), text.size());
+    items_.push_back(Item{true, Affix::Close, 0, nullptr, at, 0});
     return static_cast<std::uint32_t>(items_.size() - 1);
 }
 

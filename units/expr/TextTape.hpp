@@ -66,19 +66,12 @@ private:
     };
     // Writes every piece of the first `Forms` texts at `at`, indexed by form.
     template <std::size_t Forms> void emit(std::array<char16_t*, 4>& at) const;
+    // Records a symbol that stands for itself. Out of line: most symbols name
+    // a unit, and their path then saves and restores fewer registers.
+    [[gnu::noinline]] std::uint32_t symbolOfItself(std::u16string_view text);
     // Counts an affix written in the typeset form and in the plain ones.
     void grow(std::size_t typeset, std::size_t plain);
-    // The database's answer for `symbol`, kept for the first few distinct
-    // short symbols (so that a hostile text costs no more), or null.
-    const UnitDatabase::FirstUnit* find(std::u16string_view symbol) const;
-
-    struct Answer {
-        std::u16string_view symbol;
-        UnitDatabase::FirstUnit found;
-    };
-
     const UnitDatabase* database_;
-    boost::container::small_vector<Answer, 4> answers_;
     boost::container::small_vector<Item, 12> items_;
     boost::container::small_vector<Prefix, 12> prefixes_;
     // For symbols without unit, their own and typeset texts.
