@@ -225,8 +225,8 @@ TEST_F(UnitDBSetTest, ParsedSymbolsResolveAsTheirExpression) {
         }
         return out;
     };
-    for (const ustring text :
-         {u"s*m*metre^2", u"hour/h^3*min/kg", u"xyz*km/sb::m^2", u"onlyA*kg^-1/s*g", u"nosuch*m"}) {
+    for (const ustring text : {u"s*m*metre^2", u"hour/h^3*min/kg", u"xyz*km/sb::m^2",
+                               u"onlyA*kg^-1/s*g", u"nosuch*m", u"km*s/ms*m^2*g/kg*min"}) {
         const UnitExprWithTexts parsed = UnitExprWithTexts::parse(text);
         UnitExpr expression;
         parseUnitExprThrows(text, expression);

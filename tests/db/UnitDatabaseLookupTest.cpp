@@ -144,6 +144,7 @@ TEST_F(PrefixedLookup, CompositeIsBuiltOnceAcrossThreads) {
     constexpr int threads = 8;
     std::vector<const CompositeUnit*> seen(threads);
     std::vector<std::size_t> found(threads);
+    std::vector<std::size_t> unknown(threads);
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t) {
         workers.emplace_back([&, t] {
@@ -151,6 +152,10 @@ TEST_F(PrefixedLookup, CompositeIsBuiltOnceAcrossThreads) {
                 seen[t] = &db->getCompositeUnit(kilo, metre);
                 found[t] += db->getUnit(i % 2 ? u"mm" : u"ms").size();
                 found[t] += db->getFirstUnit(i % 2 ? u"mm" : u"ms").unit == nullptr;
+                // Answers kept by some threads while the others read.
+                const char16_t text[] = {u'q', static_cast<char16_t>(u'a' + i % 26),
+                                         static_cast<char16_t>(u'a' + i / 26), 0};
+                unknown[t] += db->getFirstUnit(text).unit == nullptr;
             }
         });
     }
@@ -160,6 +165,7 @@ TEST_F(PrefixedLookup, CompositeIsBuiltOnceAcrossThreads) {
     for (int t = 0; t < threads; ++t) {
         EXPECT_EQ(seen[t], seen[0]);
         EXPECT_EQ(found[t], 200U);
+        EXPECT_EQ(unknown[t], 200U);
     }
     EXPECT_EQ(seen[0]->getSymbol(), u"km");
 }

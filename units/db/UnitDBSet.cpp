@@ -134,7 +134,18 @@ template <typename Lookup> auto UnitDBSet::resolve(const ustring& name, Lookup l
 }
 
 UnitDBSet::UnitSet UnitDBSet::findUnit(const ustring& name) const {
-    return resolve(name, [](const UnitDatabase& db, const ustring& s) { return db.getUnit(s); });
+    return resolve(name, [](const UnitDatabase& db, const ustring& s) {
+        // The kept first unit spares the full look-up when it is the only one.
+        const UnitDatabase::FirstUnit first = db.getFirstUnit(s);
+        if (first.several) {
+            return db.getUnit(s);
+        }
+        UnitSet out;
+        if (first.unit != nullptr) {
+            out.insert(*first.unit);
+        }
+        return out;
+    });
 }
 
 bool UnitDBSet::mayNameUnit(std::u16string_view text) const {
@@ -155,11 +166,11 @@ UnitDBSet::UnitSet UnitDBSet::findPhysicalQuantity(const ustring& name) const {
 }
 
 const UnitBase& UnitDBSet::getUnit(const ustring& name) const {
-    const UnitSet found = findUnit(name);
-    if (found.empty()) {
+    const UnitBase* found = findFirstUnit(name);
+    if (found == nullptr) {
         throwUnitMsg("UnitNotInDatabase", {name});
     }
-    return *found.begin();
+    return *found;
 }
 
 const UnitBase& UnitDBSet::getPhysicalQuantity(const ustring& name) const {
@@ -171,14 +182,14 @@ const UnitBase& UnitDBSet::getPhysicalQuantity(const ustring& name) const {
 }
 
 bool UnitDBSet::hasUnit(const ustring& name, const UnitBase& quantity) const {
-    const UnitSet found = findUnit(name);
-    if (found.empty()) {
+    const UnitBase* found = findFirstUnit(name);
+    if (found == nullptr) {
         return false;
     }
     if (quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0) {
         return true;
     }
-    const auto* unit = dynamic_cast<const Unit*>(&found.begin()->get());
+    const auto* unit = dynamic_cast<const Unit*>(found);
     return unit != nullptr && unit->getPhysicalQuantity() != nullptr &&
            unit->getPhysicalQuantity()->compare(quantity) == 0;
 }

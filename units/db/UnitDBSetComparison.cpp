@@ -262,12 +262,22 @@ std::optional<UnitAST> UnitDBSet::resolveUnitExpr(std::span<const ParsedSymbol> 
         if (found == nullptr) {
             return std::nullopt;
         }
-        // A binary search, as the AST's own: a text may name thousands of units.
-        const auto at = std::lower_bound(entries.begin(), entries.end(), *found,
-                                         [](const UnitAST::Entry& e, const UnitBase& u) {
-                                             return e.first.get().compare(u) < 0;
-                                         });
-        if (at != entries.end() && at->first.get().compare(*found) == 0) {
+        // Symbols come in text order, mostly the units' own: the last entry is
+        // tried first, then a binary search, as the AST's own (a text may name
+        // thousands of units).
+        auto at = entries.end();
+        int order = entries.empty() ? -1 : entries.back().first.get().compare(*found);
+        if (order >= 0) {
+            const auto last = entries.end() - 1;
+            at = std::lower_bound(entries.begin(), last, *found,
+                                  [](const UnitAST::Entry& e, const UnitBase& u) {
+                                      return e.first.get().compare(u) < 0;
+                                  });
+            if (at != last) {
+                order = at->first.get().compare(*found);
+            }
+        }
+        if (order == 0) {
             // Two symbols of one unit gather, as addToAST gathers them.
             at->second += symbol.exponent;
         } else {

@@ -1,8 +1,8 @@
 #include "units/db/UnitDatabase.hpp"
 
+#include "units/db/KeptFirstUnits.hpp"
 #include "units/db/SharedDefinitions.hpp"
 #include "units/db/SqlDatabaseFileLoader.hpp"
-#include "units/foundation/TextEqual.hpp"
 #include "units/foundation/TextHash.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/RhodexUnitsObserver.hpp"
@@ -175,7 +175,7 @@ template <typename T, typename Comparator> struct EntityStore {
         entities.erase(it);
     }
 
-    template <typename Set> void lookup(const ustring& text, Set& out) const {
+    template <typename Set> void lookup(std::u16string_view text, Set& out) const {
         if (auto it = names.find(text); it != names.end()) {
             out.insert(*it->second);
         }
@@ -270,12 +270,8 @@ struct UnitDatabase::Store {
     mutable std::mutex completionMutex;
     mutable SharedDefinitions sharedDefinitions;
     // getFirstUnit's answers: a model's texts repeat a few thousand symbols, and
-    // each answer costs several index look-ups and a walk of the composite
-    // cache. `generation` counts the times they were dropped, so that an answer
-    // worked out across a drop is not kept.
-    mutable std::mutex firstUnitMutex;
-    mutable std::unordered_map<ustring, FirstUnit, TextHash, TextEqual> firstUnits;
-    mutable std::uint64_t firstUnitGeneration = 0;
+    // each answer costs several index look-ups and a walk of the composite cache.
+    KeptFirstUnits firstUnits;
     // A load asks once about each of the many texts of its definitions.
     std::atomic<bool> loading{false};
     mutable std::unordered_map<ustring, UnitSet> keptCompletions;
@@ -517,46 +513,32 @@ bool UnitDatabase::hasOperatorTexts() const {
     return store_->units.operatorTexts || store_->prefixes.operatorTexts;
 }
 
-UnitDatabase::FirstUnit UnitDatabase::getFirstUnit(const ustring& text) const {
+UnitDatabase::FirstUnit UnitDatabase::getFirstUnit(std::u16string_view text) const {
     FirstUnit out;
     if (text.size() > maxRememberedTextLength || store_->loading.load(std::memory_order_relaxed)) {
         collectUnits(text, out);
         return out;
     }
-    std::uint64_t generation = 0;
-    {
-        std::lock_guard guard(store_->firstUnitMutex);
-        if (auto kept = store_->firstUnits.find(text); kept != store_->firstUnits.end()) {
-            return kept->second;
-        }
-        generation = store_->firstUnitGeneration;
+    const KeptFirstUnits::Key key(text);
+    if (const FirstUnit* kept = store_->firstUnits.find(key)) {
+        return *kept;
     }
-    // Not under the lock: the composite cache takes its own.
+    const std::uint64_t generation = store_->firstUnits.generation();
+    // Not under the kept answers' lock: the composite cache takes its own.
     collectUnits(text, out);
-    std::lock_guard guard(store_->firstUnitMutex);
-    // Once full, the answers kept are those of the texts seen first.
-    if (generation == store_->firstUnitGeneration &&
-        store_->firstUnits.size() < maxRememberedFirstUnits) {
-        store_->firstUnits.emplace(text, out);
-    }
+    store_->firstUnits.keep(key, out, generation);
     return out;
 }
 
 std::size_t UnitDatabase::getNumRememberedFirstUnits() const {
-    std::lock_guard guard(store_->firstUnitMutex);
     return store_->firstUnits.size();
 }
 
 void UnitDatabase::forgetFirstUnits() {
-    std::lock_guard guard(store_->firstUnitMutex);
-    // Loads come through here for every entity: an empty table is left as it is.
-    if (!store_->firstUnits.empty()) {
-        store_->firstUnits.clear();
-    }
-    ++store_->firstUnitGeneration;
+    store_->firstUnits.clear();
 }
 
-template <typename Out> void UnitDatabase::collectUnits(const ustring& text, Out& out) const {
+template <typename Out> void UnitDatabase::collectUnits(std::u16string_view text, Out& out) const {
     store_->units.lookup(text, out);
     // Names combine with names and symbols with symbols, never across. Every
     // prefix key that begins the text is a split point; the prefix keys are
@@ -564,21 +546,20 @@ template <typename Out> void UnitDatabase::collectUnits(const ustring& text, Out
     const std::pair<const KeyIndex<UnitPrefix>*, const KeyIndex<UnitBase>*> modes[] = {
         {&store_->prefixes.names, &store_->units.names},
         {&store_->prefixes.symbols, &store_->units.symbols}};
-    const std::u16string_view whole = text;
     for (const auto& [prefixKeys, unitKeys] : modes) {
-        if (whole.size() < 2 || !prefixKeys->mayStartWith(whole[0])) {
+        if (text.size() < 2 || !prefixKeys->mayStartWith(text[0])) {
             continue;
         }
-        const std::size_t longest = std::min(prefixKeys->longest, whole.size() - 1);
+        const std::size_t longest = std::min(prefixKeys->longest, text.size() - 1);
         for (std::size_t length = 1; length <= longest; ++length) {
             if (!prefixKeys->mayHaveLength(length)) {
                 continue;
             }
-            auto prefix = prefixKeys->find(whole.substr(0, length));
+            auto prefix = prefixKeys->find(text.substr(0, length));
             if (prefix == prefixKeys->end()) {
                 continue;
             }
-            auto unit = unitKeys->find(whole.substr(length));
+            auto unit = unitKeys->find(text.substr(length));
             if (unit == unitKeys->end()) {
                 continue;
             }
@@ -603,7 +584,7 @@ UnitDatabase::UnitSet UnitDatabase::getUnit(const ustring& text,
     return all;
 }
 
-template void UnitDatabase::collectUnits(const ustring&, UnitSet&) const;
+template void UnitDatabase::collectUnits(std::u16string_view, UnitSet&) const;
 
 UnitDatabase::UnitSet UnitDatabase::getPhysicalQuantity(const ustring& text) const {
     UnitSet out;

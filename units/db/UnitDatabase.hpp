@@ -22,6 +22,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -129,7 +130,8 @@ public:
     };
     // Answers for short texts are remembered until the units, prefixes or
     // composites change: those of the first maxRememberedFirstUnits texts.
-    FirstUnit getFirstUnit(const ustring& text) const;
+    // Reads take no lock.
+    FirstUnit getFirstUnit(std::u16string_view text) const;
     // Characters that join units into an expression, which the texts of
     // units and prefixes rarely hold: a text that holds one then names no unit.
     static bool holdsOperator(std::u16string_view text) {
@@ -223,7 +225,7 @@ public:
 
 private:
     // getUnit and getPhysicalQuantity adding into a caller's set.
-    template <typename Out> void collectUnits(const ustring& text, Out& out) const;
+    template <typename Out> void collectUnits(std::u16string_view text, Out& out) const;
     void collectPhysicalQuantities(const ustring& text, UnitSet& out) const;
     const AutoComplete& autoComplete() const;
     void collectAutoCompleteSuggestions(UnitSet& completions, const ustring& text,

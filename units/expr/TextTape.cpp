@@ -1,7 +1,6 @@
 #include "units/expr/TextTape.hpp"
 
 #include "units/expr/GenExprUtil.hpp"
-#include "units/expr/SymbolLookups.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
 #include "units/foundation/TextEqual.hpp"
 #include "units/model/UnitBase.hpp"
@@ -15,27 +14,10 @@
 
 namespace CvUnitSys {
 
-const UnitDatabase::FirstUnit* TextTape::find(std::u16string_view symbol) const {
-    for (const Answer& answer : answers_) {
-        if (answer.symbol == symbol) {
-            return &answer.found;
-        }
-    }
-    return nullptr;
-}
-
 void TextTape::symbol(std::u16string_view text, const UnitBase*& first) {
-    const UnitDatabase::FirstUnit* kept = find(text);
-    UnitDatabase::FirstUnit found;
-    if (kept != nullptr) {
-        found = *kept;
-    } else {
-        found = database_->getFirstUnit(ustring(text));
-        if (answers_.size() < SymbolLookups::maxKept &&
-            text.size() <= SymbolLookups::maxSymbolLength) {
-            answers_.push_back({text, found});
-        }
-    }
+    // The database keeps its answers and reads them without a lock: a symbol
+    // written twice is not worth a list of this text's own.
+    const UnitDatabase::FirstUnit found = database_->getFirstUnit(text);
     first = found.unit;
     // A symbol several units answer to stands for itself, as in the text builder.
     putSymbol(text, found.several ? nullptr : found.unit);

@@ -101,20 +101,10 @@ private:
     // Moves the form to a heap buffer with room for `more` characters;
     // returns where the next piece goes.
     char16_t* grow(std::size_t form, std::size_t more);
-    // The database's answer for `symbol`, kept for the first few distinct
-    // short symbols (so that a hostile text costs no more), or null.
-    const UnitDatabase::FirstUnit* find(std::u16string_view symbol) const;
-
-    struct Answer {
-        std::u16string_view symbol;
-        UnitDatabase::FirstUnit found;
-    };
-
     // Most forms are a few dozen characters.
     static constexpr std::size_t inlineLength = 120;
 
     const UnitDatabase* database_;
-    boost::container::small_vector<Answer, 4> answers_;
     // Each form's text so far, indexed by form, and the end of its buffer.
     std::array<char16_t*, 4> begin_;
     std::array<char16_t*, 4> at_;
