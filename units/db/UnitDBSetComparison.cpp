@@ -1,3 +1,4 @@
+#include "units/db/CopiedUnitFacts.hpp"
 #include "units/db/UnitDBSet.hpp"
 #include "units/expr/ExprSymbolLists.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
@@ -224,6 +225,30 @@ bool UnitDBSet::isValid(const UnitBase& entity, bool skipNameCheck) {
         throwUnitMsg("DimensionallyInconsistent", {quantity.getName(), entity.getName()});
     }
     return true;
+}
+
+void UnitDBSet::addCopiedUnit(const UnitBase& copy, const UnitBase& original) {
+    // User databases take part in both answers. With the built-in database
+    // alone they are those of any other set, and so are worked out once.
+    if (!databases_.empty()) {
+        whitelist_.addSuggestions(copy, *this);
+        isValid(copy, false);
+        return;
+    }
+    const UnitDatabase& database = builtin();
+    // Read first: answers worked out while the database changes are kept for
+    // the state before the change.
+    const std::uint64_t generation = database.getSharedDefinitionsGeneration();
+    CopiedUnitFacts& facts = CopiedUnitFacts::instance();
+    Whitelist::Parts parts;
+    if (facts.find(original, database, generation, parts)) {
+        whitelist_.addSuggestions(copy, parts);
+        return;
+    }
+    parts = Whitelist::definitionParts(copy, *this);
+    whitelist_.addSuggestions(copy, parts);
+    isValid(copy, false);
+    facts.store(original, database, generation, parts);
 }
 
 bool UnitDBSet::isValidUnitExpr(const ustring& expr) const {
