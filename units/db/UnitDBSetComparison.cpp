@@ -15,8 +15,14 @@ namespace CvUnitSys {
 
 namespace {
 
+// Asked for on every registration and pair: no call past the first.
+const UnitBase& defaultQuantity() {
+    static const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
+    return any;
+}
+
 bool isDefaultQuantity(const UnitBase& entity) {
-    return entity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0;
+    return entity.compare(defaultQuantity()) == 0;
 }
 
 const Unit* asUnit(const UnitBase& entity) {
@@ -26,19 +32,19 @@ const Unit* asUnit(const UnitBase& entity) {
 
 const UnitBase& quantityOf(const Unit& unit) {
     const UnitBase* quantity = unit.getPhysicalQuantity();
-    return quantity != nullptr ? *quantity : UnitFactory::getDefaultPhysicalQuantity();
+    return quantity != nullptr ? *quantity : defaultQuantity();
 }
 
 // The quantity of a unit; the default quantity stands for anything else.
 const UnitBase& quantityOfAny(const UnitBase& entity) {
     const Unit* unit = asUnit(entity);
-    return unit != nullptr ? quantityOf(*unit) : UnitFactory::getDefaultPhysicalQuantity();
+    return unit != nullptr ? quantityOf(*unit) : defaultQuantity();
 }
 
 // Most texts name no quantity: the default one, which no database holds and so
 // relates to nothing, matches itself without a comparison.
 bool bothDefault(const UnitBase& a, const UnitBase& b) {
-    return &a == &b && &a == &UnitFactory::getDefaultPhysicalQuantity();
+    return &a == &b && &a == &defaultQuantity();
 }
 
 bool isQuantityOnly(const UnitBase& entity) {

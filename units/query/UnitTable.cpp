@@ -144,8 +144,14 @@ bool isPlainText(std::u16string_view text) {
     return true;
 }
 
+// Asked for on every registration: no call past the first.
+const UnitBase& defaultQuantity() {
+    static const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
+    return any;
+}
+
 bool isDefaultQuantity(const UnitBase& quantity) {
-    return quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0;
+    return quantity.compare(defaultQuantity()) == 0;
 }
 
 // The unit part as isAValidUnit judges it, parsed once for the steps after it
@@ -506,7 +512,7 @@ void UnitTable::replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitB
 std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitPart,
                                                   const ustring& quantityPart, bool resolved,
                                                   bool wellFormed, PreparedUnitPart* prepared) {
-    std::reference_wrapper<const UnitBase> quantity = UnitFactory::getDefaultPhysicalQuantity();
+    std::reference_wrapper<const UnitBase> quantity = defaultQuantity();
     if (!quantityPart.empty()) {
         if (const auto found = set_->findPhysicalQuantity(quantityPart); !found.empty()) {
             quantity = *found.begin();
