@@ -165,10 +165,12 @@ UnitDBSet::ConversionOutcome UnitDBSet::tryConversionInfo(const UnitBase& a, con
     }
     const UnitBase& aQuantity = quantityOfAny(a);
     const UnitBase& bQuantity = quantityOfAny(b);
-    const bool quantitiesMatch = bothDefault(aQuantity, bQuantity) ||
-                                 equivalent(aQuantity, bQuantity, UseSimplifiedExpo) == Equivalent;
-    const bool aQuantityOnly = isQuantityOnly(a);
-    const bool bQuantityOnly = isQuantityOnly(b);
+    const bool defaultQuantities = bothDefault(aQuantity, bQuantity);
+    const bool quantitiesMatch =
+        defaultQuantities || equivalent(aQuantity, bQuantity, UseSimplifiedExpo) == Equivalent;
+    // A quantity-only unit has a quantity other than the default one.
+    const bool aQuantityOnly = !defaultQuantities && isQuantityOnly(a);
+    const bool bQuantityOnly = !defaultQuantities && isQuantityOnly(b);
     std::optional<ConversionFactor> special;
     if (aQuantityOnly || bQuantityOnly) {
         if (!quantitiesMatch) {
