@@ -292,13 +292,21 @@ TEST(UnitTable, QuantitiesInExpressions) {
 // The client's registrations teach its set which symbols go together.
 TEST(UnitTable, RegisteredExpressionsRankTheClientsCompletions) {
     UnitTable table;
-    const auto first = [&table](const ustring& text) {
-        const auto result = table.getUnitDBSetForQuery().getAutoCompleteSuggestions(text);
+    const auto first = [](UnitTable& client, const ustring& text) {
+        const auto result = client.getUnitDBSetForQuery().getAutoCompleteSuggestions(text);
         return result.units.empty() ? ustring() : result.units.front().get().getSymbol();
     };
-    EXPECT_NE(first(u"degC*mi"), u"min");
+    EXPECT_NE(first(table, u"degC*mi"), u"min");
     table.registerUnit(u"degC*min", true, false);
-    EXPECT_EQ(first(u"degC*mi"), u"min");
+    EXPECT_EQ(first(table, u"degC*mi"), u"min");
+    // A copy of a database unit (pound-force, lb*gn) teaches its definition,
+    // to a second client as well, which reuses what the first worked out.
+    for (int client = 0; client < 2; ++client) {
+        UnitTable copying;
+        EXPECT_NE(first(copying, u"lb*g"), u"gn") << client;
+        copying.registerUnit(u"lbf", true, false);
+        EXPECT_EQ(first(copying, u"lb*g"), u"gn") << client;
+    }
     EXPECT_NE(UnitTable()
                   .getUnitDBSetForQuery()
                   .getAutoCompleteSuggestions(u"degC*mi")

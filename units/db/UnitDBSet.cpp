@@ -292,7 +292,8 @@ void UnitDBSet::setUnresolved(const UnitBase& entity) {
 }
 
 bool UnitDBSet::isUnresolved(const UnitBase& entity) const {
-    return unresolvedSymbols_.contains(entity.getSymbol());
+    // Asked twice for every pair; most sets hold none, and then nothing is hashed.
+    return !unresolvedSymbols_.empty() && unresolvedSymbols_.contains(entity.getSymbol());
 }
 
 void UnitDBSet::setAmbiguous(const UnitBase& entity) {

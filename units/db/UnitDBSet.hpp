@@ -194,6 +194,9 @@ public:
     void addWhitelistedUnits(const UnitBase& entity);
     // As above, with the entities of the entity's expression already looked up.
     void addWhitelistedUnits(const UnitBase& entity, const UnitAST& parts);
+    // A table's copy of a unit of the databases: addWhitelistedUnits, then
+    // isValid with the name check.
+    void addCopiedUnit(const UnitBase& copy, const UnitBase& original);
     // Completions of the word being typed at the end of `text`: units, or a
     // physical quantity after "@". Units that definitions use beside the
     // symbols already typed come first.

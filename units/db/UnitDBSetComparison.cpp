@@ -1,3 +1,4 @@
+#include "units/db/CopiedUnitFacts.hpp"
 #include "units/db/UnitDBSet.hpp"
 #include "units/expr/ExprSymbolLists.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
@@ -14,8 +15,14 @@ namespace CvUnitSys {
 
 namespace {
 
+// Asked for on every registration and pair: no call past the first.
+const UnitBase& defaultQuantity() {
+    static const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
+    return any;
+}
+
 bool isDefaultQuantity(const UnitBase& entity) {
-    return entity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0;
+    return entity.compare(defaultQuantity()) == 0;
 }
 
 const Unit* asUnit(const UnitBase& entity) {
@@ -25,19 +32,19 @@ const Unit* asUnit(const UnitBase& entity) {
 
 const UnitBase& quantityOf(const Unit& unit) {
     const UnitBase* quantity = unit.getPhysicalQuantity();
-    return quantity != nullptr ? *quantity : UnitFactory::getDefaultPhysicalQuantity();
+    return quantity != nullptr ? *quantity : defaultQuantity();
 }
 
 // The quantity of a unit; the default quantity stands for anything else.
 const UnitBase& quantityOfAny(const UnitBase& entity) {
     const Unit* unit = asUnit(entity);
-    return unit != nullptr ? quantityOf(*unit) : UnitFactory::getDefaultPhysicalQuantity();
+    return unit != nullptr ? quantityOf(*unit) : defaultQuantity();
 }
 
 // Most texts name no quantity: the default one, which no database holds and so
 // relates to nothing, matches itself without a comparison.
 bool bothDefault(const UnitBase& a, const UnitBase& b) {
-    return &a == &b && &a == &UnitFactory::getDefaultPhysicalQuantity();
+    return &a == &b && &a == &defaultQuantity();
 }
 
 bool isQuantityOnly(const UnitBase& entity) {
@@ -158,10 +165,12 @@ UnitDBSet::ConversionOutcome UnitDBSet::tryConversionInfo(const UnitBase& a, con
     }
     const UnitBase& aQuantity = quantityOfAny(a);
     const UnitBase& bQuantity = quantityOfAny(b);
-    const bool quantitiesMatch = bothDefault(aQuantity, bQuantity) ||
-                                 equivalent(aQuantity, bQuantity, UseSimplifiedExpo) == Equivalent;
-    const bool aQuantityOnly = isQuantityOnly(a);
-    const bool bQuantityOnly = isQuantityOnly(b);
+    const bool defaultQuantities = bothDefault(aQuantity, bQuantity);
+    const bool quantitiesMatch =
+        defaultQuantities || equivalent(aQuantity, bQuantity, UseSimplifiedExpo) == Equivalent;
+    // A quantity-only unit has a quantity other than the default one.
+    const bool aQuantityOnly = !defaultQuantities && isQuantityOnly(a);
+    const bool bQuantityOnly = !defaultQuantities && isQuantityOnly(b);
     std::optional<ConversionFactor> special;
     if (aQuantityOnly || bQuantityOnly) {
         if (!quantitiesMatch) {
@@ -224,6 +233,30 @@ bool UnitDBSet::isValid(const UnitBase& entity, bool skipNameCheck) {
         throwUnitMsg("DimensionallyInconsistent", {quantity.getName(), entity.getName()});
     }
     return true;
+}
+
+void UnitDBSet::addCopiedUnit(const UnitBase& copy, const UnitBase& original) {
+    // User databases take part in both answers. With the built-in database
+    // alone they are those of any other set, and so are worked out once.
+    if (!databases_.empty()) {
+        whitelist_.addSuggestions(copy, *this);
+        isValid(copy, false);
+        return;
+    }
+    const UnitDatabase& database = builtin();
+    // Read first: answers worked out while the database changes are kept for
+    // the state before the change.
+    const std::uint64_t generation = database.getSharedDefinitionsGeneration();
+    CopiedUnitFacts& facts = CopiedUnitFacts::instance();
+    Whitelist::Parts parts;
+    if (facts.find(original, database, generation, parts)) {
+        whitelist_.addSuggestions(copy, parts);
+        return;
+    }
+    parts = Whitelist::definitionParts(copy, *this);
+    whitelist_.addSuggestions(copy, parts);
+    isValid(copy, false);
+    facts.store(original, database, generation, parts);
 }
 
 bool UnitDBSet::isValidUnitExpr(const ustring& expr) const {

@@ -14,10 +14,17 @@ class TextIdIndex {
 public:
     static constexpr std::int32_t noId = INT32_MIN;
 
+    // What the index files a text under: a caller that looks a text up and
+    // then indexes it hashes it once.
+    static std::uint32_t hashOf(std::u16string_view text);
+
     // noId when absent; `textOf(id)` gives the text an indexed id stands for.
     template <typename TextOf>
     std::int32_t find(std::u16string_view text, const TextOf& textOf) const {
-        const std::uint32_t hash = hashOf(text);
+        return find(text, hashOf(text), textOf);
+    }
+    template <typename TextOf>
+    std::int32_t find(std::u16string_view text, std::uint32_t hash, const TextOf& textOf) const {
         for (std::size_t at = hash & mask(); slots_[at].id != noId; at = (at + 1) & mask()) {
             if (slots_[at].hash == hash && textOf(slots_[at].id) == text) {
                 return slots_[at].id;
@@ -28,10 +35,10 @@ public:
     // The text must not be indexed yet.
     void insert(std::u16string_view text, std::int32_t id);
     // Indexes the id under the text unless the text is indexed already, with
-    // one look-up for both; false when it was.
+    // one look-up for both; false when it was. `hash` is hashOf(text).
     template <typename TextOf>
-    bool insertIfAbsent(std::u16string_view text, std::int32_t id, const TextOf& textOf) {
-        const std::uint32_t hash = hashOf(text);
+    bool insertIfAbsent(std::u16string_view text, std::uint32_t hash, std::int32_t id,
+                        const TextOf& textOf) {
         std::size_t at = hash & mask();
         for (; slots_[at].id != noId; at = (at + 1) & mask()) {
             if (slots_[at].hash == hash && textOf(slots_[at].id) == text) {
@@ -54,7 +61,6 @@ private:
         std::uint32_t hash;
         std::int32_t id;
     };
-    static std::uint32_t hashOf(std::u16string_view text);
     std::size_t mask() const { return slots_.size() - 1; }
     void place(Slot slot);
     // Doubles the slots when one more would make them more than three quarters

@@ -144,8 +144,14 @@ bool isPlainText(std::u16string_view text) {
     return true;
 }
 
+// Asked for on every registration: no call past the first.
+const UnitBase& defaultQuantity() {
+    static const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
+    return any;
+}
+
 bool isDefaultQuantity(const UnitBase& quantity) {
-    return quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0;
+    return quantity.compare(defaultQuantity()) == 0;
 }
 
 // The unit part as isAValidUnit judges it, parsed once for the steps after it
@@ -207,6 +213,24 @@ template <typename Units> const UnitBase& checkedUnit(const Units& units, std::i
     return *found->unit();
 }
 
+// The first unit of the name in the set's databases when it has the quantity,
+// as hasUnit judges it, or null: one look-up where hasUnit and getUnit make two.
+const UnitBase* databaseUnit(const UnitDBSet& set, const ustring& name, const UnitBase& quantity) {
+    const UnitDBSet::UnitSet found = set.findUnit(name);
+    if (found.empty()) {
+        return nullptr;
+    }
+    const UnitBase& first = *found.begin();
+    if (isDefaultQuantity(quantity)) {
+        return &first;
+    }
+    const auto* unit = dynamic_cast<const Unit*>(&first);
+    return unit != nullptr && unit->getPhysicalQuantity() != nullptr &&
+                   unit->getPhysicalQuantity()->compare(quantity) == 0
+               ? &first
+               : nullptr;
+}
+
 // A unit part the databases resolve; an unreadable one counts as not resolved.
 bool resolves(const UnitDBSet& set, const ustring& unitPart) {
     try {
@@ -253,7 +277,11 @@ std::int32_t UnitTable::nextId() const {
 }
 
 std::int32_t UnitTable::findId(std::u16string_view key) const {
-    const std::int32_t id = index_.find(key, indexedKey());
+    return findId(key, TextIdIndex::hashOf(key));
+}
+
+std::int32_t UnitTable::findId(std::u16string_view key, std::uint32_t hash) const {
+    const std::int32_t id = index_.find(key, hash, indexedKey());
     return id == TextIdIndex::noId ? NoUnitId : id;
 }
 
@@ -264,10 +292,13 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
     if (fromModel && expr != Unit::UnitInheritUStr) {
         unitsPropagate_ = true;
     }
-    // A plain text is its own key: looked up before it is copied.
+    // A plain text is its own key: looked up before it is copied. The key's
+    // hash serves the look-up and the indexing of a new unit.
     const bool plain = isPlainText(expr);
+    std::uint32_t hash = 0;
     if (plain) {
-        if (const std::int32_t id = findId(expr); id != NoUnitId) {
+        hash = TextIdIndex::hashOf(expr);
+        if (const std::int32_t id = findId(expr, hash); id != NoUnitId) {
             return id;
         }
     }
@@ -278,7 +309,8 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         if (!strict) {
             key = sanitize(std::move(key));
         }
-        if (const std::int32_t id = findId(key); id != NoUnitId) {
+        hash = TextIdIndex::hashOf(key);
+        if (const std::int32_t id = findId(key, hash); id != NoUnitId) {
             return id;
         }
     }
@@ -357,9 +389,9 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         set_->setAmbiguous(*unit);
     }
     if (plain) {
-        addUnit(expr, nullptr, std::move(unit));
+        addUnit(expr, hash, nullptr, std::move(unit));
     } else {
-        addUnit(std::move(key), std::move(unit));
+        addUnit(key, hash, &key, std::move(unit));
     }
     if (!quantityPart.empty()) {
         idsWithQuantity_.insert(newId);
@@ -395,10 +427,11 @@ std::optional<Diagnostic> UnitTable::RegisterUnit(UnitTable& table, const ustrin
 }
 
 void UnitTable::addUnit(ustring key, std::unique_ptr<UnitBase> unit) {
-    addUnit(key, &key, std::move(unit));
+    addUnit(key, TextIdIndex::hashOf(key), &key, std::move(unit));
 }
 
-void UnitTable::addUnit(std::u16string_view key, ustring* storage, std::unique_ptr<UnitBase> unit) {
+void UnitTable::addUnit(std::u16string_view key, std::uint32_t hash, ustring* storage,
+                        std::unique_ptr<UnitBase> unit) {
     const std::int32_t id = unit->getId();
     auto at = units_.empty() || idOf(units_.back()) < id ? units_.end() : lowerBound(units_, id);
     if (at != units_.end() && idOf(*at) == id) {
@@ -406,12 +439,13 @@ void UnitTable::addUnit(std::u16string_view key, ustring* storage, std::unique_p
     }
     at = units_.emplace(at, std::move(unit));
     if (id != MixedUnitId) {
-        indexKey(id, *at, key, storage);
+        indexKey(id, *at, key, hash, storage);
     }
 }
 
-void UnitTable::indexKey(std::int32_t id, Entry& entry, std::u16string_view key, ustring* storage) {
-    if (!index_.insertIfAbsent(key, id, indexedKey())) {
+void UnitTable::indexKey(std::int32_t id, Entry& entry, std::u16string_view key, std::uint32_t hash,
+                         ustring* storage) {
+    if (!index_.insertIfAbsent(key, hash, id, indexedKey())) {
         return;
     }
     if (sameText(entry.unit()->getExpression(), key)) {
@@ -478,29 +512,35 @@ void UnitTable::replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitB
 std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitPart,
                                                   const ustring& quantityPart, bool resolved,
                                                   bool wellFormed, PreparedUnitPart* prepared) {
-    std::reference_wrapper<const UnitBase> quantity = UnitFactory::getDefaultPhysicalQuantity();
+    std::reference_wrapper<const UnitBase> quantity = defaultQuantity();
     if (!quantityPart.empty()) {
         if (const auto found = set_->findPhysicalQuantity(quantityPart); !found.empty()) {
             quantity = *found.begin();
         }
     }
     std::unique_ptr<UnitBase> unit;
-    const bool copied = resolved && (prepared == nullptr || prepared->oneSymbol) &&
-                        set_->hasUnit(unitPart, quantity);
+    const UnitBase* original = resolved && (prepared == nullptr || prepared->oneSymbol)
+                                   ? databaseUnit(*set_, unitPart, quantity)
+                                   : nullptr;
+    const bool copied = original != nullptr;
     if (copied) {
-        unit = set_->getUnit(unitPart).clone();
+        unit = original->clone();
         unit->setId(id);
     } else {
         const bool quantityOnly = unitPart.empty() && !quantityPart.empty();
         const bool unresolved = !resolved && unitPart != Unit::UnitInheritUStr && !quantityOnly;
         // The parse result is not read again: its texts become the unit's.
-        FormTexts own;
-        FormTexts& texts = wellFormed && prepared != nullptr ? prepared->parsed.texts : own;
-        if (!wellFormed) {
-            own.origin.fill(FormTexts::convertedText);
-        } else if (prepared == nullptr) {
-            own.texts = genConvertedStringsFromExpr(unitPart);
+        // Texts of their own are rare: made only when needed.
+        boost::optional<FormTexts> own;
+        if (!wellFormed || prepared == nullptr) {
+            own.emplace();
         }
+        if (!wellFormed) {
+            own->origin.fill(FormTexts::convertedText);
+        } else if (prepared == nullptr) {
+            own->texts = genConvertedStringsFromExpr(unitPart);
+        }
+        FormTexts& texts = own ? *own : prepared->parsed.texts;
         // The texts keep each distinct text once, however often it is given.
         const auto take = [&](ConversionFormatType form) -> ustring&& {
             return std::move(texts.of(static_cast<std::size_t>(form), unitPart));
@@ -529,12 +569,16 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitP
                 "UnitDefinitionGenFailure",
                 {unit->getSymbol(), set_->getDefiningDatabaseName(unit->getSymbol())}, e);
         }
-        if (prepared != nullptr && prepared->parts && !copied) {
-            set_->addWhitelistedUnits(*unit, *prepared->parts);
+        if (copied) {
+            set_->addCopiedUnit(*unit, *original);
         } else {
-            set_->addWhitelistedUnits(*unit);
+            if (prepared != nullptr && prepared->parts) {
+                set_->addWhitelistedUnits(*unit, *prepared->parts);
+            } else {
+                set_->addWhitelistedUnits(*unit);
+            }
+            set_->isValid(*unit, true);
         }
-        set_->isValid(*unit, !copied);
     }
     return unit;
 }

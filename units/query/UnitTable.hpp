@@ -1,5 +1,6 @@
 #pragma once
 
+#include "units/db/NodePool.hpp"
 #include "units/db/UnitDBSet.hpp"
 #include "units/expr/UnitExprWithTexts.hpp"
 #include "units/expr/UnitNumericInfoForConversions.hpp"
@@ -165,12 +166,14 @@ private:
         std::uintptr_t bits_;
     };
 
-    // As the public addUnit; `storage`, when given, holds `key` and is moved
-    // from when the key needs a copy of its own.
-    void addUnit(std::u16string_view key, ustring* storage, std::unique_ptr<UnitBase> unit);
+    // As the public addUnit, `hash` being the index's hash of `key`; `storage`,
+    // when given, holds `key` and is moved from when the key needs a copy of its own.
+    void addUnit(std::u16string_view key, std::uint32_t hash, ustring* storage,
+                 std::unique_ptr<UnitBase> unit);
     // The index's key of the id lives in the unit's expression when that is the
     // same text, which is the common case, and in ownKeys_ otherwise.
-    void indexKey(std::int32_t id, Entry& entry, std::u16string_view key, ustring* storage);
+    void indexKey(std::int32_t id, Entry& entry, std::u16string_view key, std::uint32_t hash,
+                  ustring* storage);
     void unindexKey(std::int32_t id, const Entry& entry);
     // Swaps the unit of an entry, moving its key out of the unit that goes.
     void replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitBase> unit);
@@ -182,6 +185,7 @@ private:
     // state they are laid anew from the id sets.
     void remarkUnitsInSet();
     std::int32_t findId(std::u16string_view key) const;
+    std::int32_t findId(std::u16string_view key, std::uint32_t hash) const;
     // The index's way to the key of an id it holds.
     auto indexedKey() const {
         return [this](std::int32_t indexed) { return indexedText(indexed); };
@@ -218,7 +222,15 @@ private:
     // for the manager's version they were computed under. Each holds at most
     // maxCachedPairs entries: a full cache starts over.
     static constexpr std::size_t maxCachedPairs = 1 << 16;
-    std::unordered_map<std::uint64_t, std::variant<ConversionFactor, BaseMsgID>> conversions_;
+    using Conversion = std::pair<const std::uint64_t, std::variant<ConversionFactor, BaseMsgID>>;
+    // A node per pair the table is asked about: they come from a pool, which
+    // keeps at most as many as the cache held at once. Made before the cache,
+    // so that it goes after it.
+    NodePool conversionNodes_;
+    std::unordered_map<std::uint64_t, Conversion::second_type, std::hash<std::uint64_t>,
+                       std::equal_to<>, PooledAllocator<Conversion>>
+        conversions_{0, std::hash<std::uint64_t>{}, std::equal_to<>{},
+                     PooledAllocator<Conversion>(conversionNodes_)};
     std::unordered_map<std::uint64_t, UnitComparison> comparisons_;
     std::uint32_t pairCachesVersion_ = 0;
     std::mutex undefinedLock_;

@@ -24,18 +24,26 @@ using SymbolList = boost::container::small_vector<std::u16string_view, 8>;
 } // namespace
 
 template <typename Resolve>
-void Whitelist::addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf) {
-    // The entities found outlive the call: their symbols need no copies.
-    SymbolList symbols;
+Whitelist::Parts Whitelist::partsOf(const UnitBase& unit, const Resolve& firstUnitOf) {
+    Parts parts;
     // A quantity-only registration has no expression to learn from.
     if (!unit.getDisplayString().empty()) {
         UnitExpr parsed;
         parseUnitExprThrows(unit.getDisplayString(), parsed);
         for (const auto& [name, exponent] : parsed.getReducedUnitExpr().getExpr()) {
-            if (const UnitBase* found = firstSymbolOf(name)) {
-                symbols.emplace_back(found->getSymbol());
+            if (const UnitBase* found = firstUnitOf(name)) {
+                parts.push_back(found);
             }
         }
+    }
+    return parts;
+}
+
+void Whitelist::addSuggestions(const UnitBase& unit, const Parts& parts) {
+    // The entities found outlive the call: their symbols need no copies.
+    SymbolList symbols;
+    for (const UnitBase* part : parts) {
+        symbols.emplace_back(part->getSymbol());
     }
     count(unit.getSymbol(), symbols, UnitBase::isValidStringForUnitName(unit.getName()));
 }
@@ -106,18 +114,22 @@ void Whitelist::dropCounted() noexcept {
 }
 
 void Whitelist::addSuggestions(const UnitBase& unit, const UnitDatabase& database) {
-    addDefinition(unit, [&database](const ustring& name) {
-        const UnitBase* found = database.getFirstUnit(name).unit;
-        if (found == nullptr && !database.isBuiltin()) {
-            found = UnitDatabase::getBuiltinDatabase()->getFirstUnit(name).unit;
-        }
-        return found;
-    });
+    addSuggestions(unit, partsOf(unit, [&database](const ustring& name) {
+                       const UnitBase* found = database.getFirstUnit(name).unit;
+                       if (found == nullptr && !database.isBuiltin()) {
+                           found = UnitDatabase::getBuiltinDatabase()->getFirstUnit(name).unit;
+                       }
+                       return found;
+                   }));
 }
 
 void Whitelist::addSuggestions(const UnitBase& unit, const UnitDBSet& set) {
+    addSuggestions(unit, definitionParts(unit, set));
+}
+
+Whitelist::Parts Whitelist::definitionParts(const UnitBase& unit, const UnitDBSet& set) {
     // hasUnit with the default quantity and getUnit, resolved once.
-    addDefinition(unit, [&set](const ustring& name) -> const UnitBase* {
+    return partsOf(unit, [&set](const ustring& name) -> const UnitBase* {
         const UnitDBSet::UnitSet found = set.findUnit(name);
         return found.empty() ? nullptr : &found.begin()->get();
     });

@@ -3,6 +3,7 @@
 #include "units/foundation/UString.hpp"
 #include "units/model/UnitBase.hpp"
 
+#include <boost/container/small_vector.hpp>
 #include <boost/intrusive/unordered_set.hpp>
 #include <cstdint>
 #include <deque>
@@ -31,6 +32,8 @@ public:
     // Per candidate symbol: how often it appeared beside the typed symbols,
     // and how often it appeared at all.
     using Information = std::map<ustring, std::pair<std::int32_t, std::int32_t>>;
+    // The entities a definition names: a handful, kept in place.
+    using Parts = boost::container::small_vector<const UnitBase*, 3>;
 
     Whitelist() = default;
     // Its symbols are linked through buckets it owns: it stays where it is.
@@ -42,6 +45,11 @@ public:
     // set. A definition that does not parse throws its parse error.
     void addSuggestions(const UnitBase& unit, const UnitDatabase& database);
     void addSuggestions(const UnitBase& unit, const UnitDBSet& set);
+    // The entities the set variant counts for the unit: each symbol of its
+    // definition the set finds, as its first unit. Parse errors are thrown.
+    static Parts definitionParts(const UnitBase& unit, const UnitDBSet& set);
+    // Counts the unit as the set variant does, its parts found already.
+    void addSuggestions(const UnitBase& unit, const Parts& parts);
     // As the set variant, for a unit whose expression the set already resolved
     // and whose texts no other registration shares; counted when the counts
     // are next read. The parts must outlive that: see settle.
@@ -66,7 +74,7 @@ public:
 
 private:
     template <typename Resolve>
-    void addDefinition(const UnitBase& unit, const Resolve& firstSymbolOf);
+    static Parts partsOf(const UnitBase& unit, const Resolve& firstUnitOf);
     // addSuggestionsHelper over any range of symbols; one named twice counts once.
     template <typename Symbols>
     void count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) const;
