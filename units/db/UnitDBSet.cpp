@@ -181,17 +181,16 @@ const UnitBase& UnitDBSet::getPhysicalQuantity(const ustring& name) const {
     return *found.begin();
 }
 
-bool UnitDBSet::hasUnit(const ustring& name, const UnitBase& quantity) const {
+const UnitBase* UnitDBSet::findUnitOf(const ustring& name, const UnitBase& quantity) const {
     const UnitBase* found = findFirstUnit(name);
-    if (found == nullptr) {
-        return false;
-    }
-    if (quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0) {
-        return true;
+    if (found == nullptr || quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0) {
+        return found;
     }
     const auto* unit = dynamic_cast<const Unit*>(found);
     return unit != nullptr && unit->getPhysicalQuantity() != nullptr &&
-           unit->getPhysicalQuantity()->compare(quantity) == 0;
+                   unit->getPhysicalQuantity()->compare(quantity) == 0
+               ? found
+               : nullptr;
 }
 
 bool UnitDBSet::hasPhysicalQuantity(const ustring& name) const {

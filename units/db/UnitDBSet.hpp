@@ -129,7 +129,11 @@ public:
     const UnitBase& getUnit(const ustring& name) const;
     const UnitBase& getPhysicalQuantity(const ustring& name) const;
     // The default quantity accepts a unit of any quantity.
-    bool hasUnit(const ustring& name, const UnitBase& quantity) const;
+    bool hasUnit(const ustring& name, const UnitBase& quantity) const {
+        return findUnitOf(name, quantity) != nullptr;
+    }
+    // The unit hasUnit finds, or null.
+    const UnitBase* findUnitOf(const ustring& name, const UnitBase& quantity) const;
     bool hasPhysicalQuantity(const ustring& name) const;
     // The full name of the first database defining the unit; empty when none does.
     ustring getDefiningDatabaseName(const ustring& name) const;

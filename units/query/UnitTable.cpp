@@ -213,24 +213,6 @@ template <typename Units> const UnitBase& checkedUnit(const Units& units, std::i
     return *found->unit();
 }
 
-// The first unit of the name in the set's databases when it has the quantity,
-// as hasUnit judges it, or null: one look-up where hasUnit and getUnit make two.
-const UnitBase* databaseUnit(const UnitDBSet& set, const ustring& name, const UnitBase& quantity) {
-    const UnitDBSet::UnitSet found = set.findUnit(name);
-    if (found.empty()) {
-        return nullptr;
-    }
-    const UnitBase& first = *found.begin();
-    if (isDefaultQuantity(quantity)) {
-        return &first;
-    }
-    const auto* unit = dynamic_cast<const Unit*>(&first);
-    return unit != nullptr && unit->getPhysicalQuantity() != nullptr &&
-                   unit->getPhysicalQuantity()->compare(quantity) == 0
-               ? &first
-               : nullptr;
-}
-
 // A unit part the databases resolve; an unreadable one counts as not resolved.
 bool resolves(const UnitDBSet& set, const ustring& unitPart) {
     try {
@@ -520,7 +502,7 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitP
     }
     std::unique_ptr<UnitBase> unit;
     const UnitBase* original = resolved && (prepared == nullptr || prepared->oneSymbol)
-                                   ? databaseUnit(*set_, unitPart, quantity)
+                                   ? set_->findUnitOf(unitPart, quantity)
                                    : nullptr;
     const bool copied = original != nullptr;
     if (copied) {
