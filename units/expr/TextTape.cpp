@@ -79,27 +79,18 @@ char16_t* TextTape::grow(std::size_t form, std::size_t more) {
 inline void TextTape::lead(Lead token) {
     switch (token) {
     case Lead::Times:
-        put(0, u"\\cdot{}");
-        putPlain(u"*");
-        return;
+        return putAffix(u"\\cdot{}", u"*");
     case Lead::Over:
-        put(0, u"/");
-        putPlain(u"/");
-        return;
+        return putAffix(u"/", u"/");
     case Lead::OneOver:
-        put(0, u"1/");
-        putPlain(u"1/");
-        return;
+        return putAffix(u"1/", u"1/");
     case Lead::Open:
-        put(0, u"(");
-        putPlain(u"(");
-        return;
+        return putAffix(u"(", u"(");
     }
 }
 
 inline void TextTape::close() {
-    put(0, u")");
-    putPlain(u")");
+    putAffix(u")", u")");
 }
 
 inline void TextTape::raise(std::u16string_view exponent) {

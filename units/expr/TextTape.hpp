@@ -73,6 +73,12 @@ private:
             put(3, piece);
         }
     }
+    // An operator or parenthesis, typeset and plain.
+    template <std::size_t N, std::size_t M>
+    void putAffix(const char16_t (&typeset)[N], const char16_t (&plain)[M]) {
+        put(0, typeset);
+        putPlain(plain);
+    }
     // Most pieces are a few characters: two overlapping moves copy them
     // without a call.
     static void copyText(char16_t* to, const char16_t* from, std::size_t size) {
