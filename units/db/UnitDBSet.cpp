@@ -1,8 +1,8 @@
 #include "units/db/UnitDBSet.hpp"
 
 #include "units/foundation/UnitMsgID.hpp"
+#include "units/model/DefaultQuantity.hpp"
 #include "units/model/Unit.hpp"
-#include "units/model/UnitFactory.hpp"
 
 #include <algorithm>
 #include <shared_mutex>
@@ -178,7 +178,7 @@ const UnitBase& UnitDBSet::getPhysicalQuantity(const ustring& name) const {
 
 const UnitBase* UnitDBSet::findUnitOf(const ustring& name, const UnitBase& quantity) const {
     const UnitBase* found = findFirstUnit(name);
-    if (found == nullptr || quantity.compare(UnitFactory::getDefaultPhysicalQuantity()) == 0) {
+    if (found == nullptr || isDefaultQuantity(quantity)) {
         return found;
     }
     const auto* unit = dynamic_cast<const Unit*>(found);

@@ -3,6 +3,7 @@
 #include "units/expr/ExprSymbolLists.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
 #include "units/foundation/UnitMsgID.hpp"
+#include "units/model/DefaultQuantity.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/DiagnosticService.hpp"
@@ -14,16 +15,6 @@
 namespace CvUnitSys {
 
 namespace {
-
-// Asked for on every registration and pair: no call past the first.
-const UnitBase& defaultQuantity() {
-    static const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
-    return any;
-}
-
-bool isDefaultQuantity(const UnitBase& entity) {
-    return entity.compare(defaultQuantity()) == 0;
-}
 
 const Unit* asUnit(const UnitBase& entity) {
     return entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT ? static_cast<const Unit*>(&entity)

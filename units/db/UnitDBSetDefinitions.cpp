@@ -1,8 +1,8 @@
 #include "units/db/UnitDBSet.hpp"
 #include "units/foundation/UnitMsgID.hpp"
+#include "units/model/DefaultQuantity.hpp"
 #include "units/model/FundamentalUnits.hpp"
 #include "units/model/Unit.hpp"
-#include "units/model/UnitFactory.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -35,20 +35,6 @@ void UnitDBSet::genUnitDefinition(const UnitBase& entity, const UnitAST& parts) 
 }
 
 namespace {
-
-// Asked for on every registration: no call past the first.
-const UnitBase& defaultQuantity() {
-    static const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
-    return any;
-}
-
-// Entities that compare equal have the same symbol: a symbol of another length
-// rules the default quantity out without a full compare.
-bool isDefaultQuantity(const UnitBase& quantity) {
-    const UnitBase& any = defaultQuantity();
-    return &quantity == &any ||
-           (quantity.getSymbol().size() == any.getSymbol().size() && quantity.compare(any) == 0);
-}
 
 const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {

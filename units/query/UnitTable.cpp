@@ -7,6 +7,7 @@
 #include "units/foundation/TextEqual.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/UnitDiagnosticsReporter.hpp"
+#include "units/model/DefaultQuantity.hpp"
 #include "units/model/Unit.hpp"
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/DiagnosticService.hpp"
@@ -142,16 +143,6 @@ bool isPlainText(std::u16string_view text) {
         previous = c;
     }
     return true;
-}
-
-// Asked for on every registration: no call past the first.
-const UnitBase& defaultQuantity() {
-    static const UnitBase& any = UnitFactory::getDefaultPhysicalQuantity();
-    return any;
-}
-
-bool isDefaultQuantity(const UnitBase& quantity) {
-    return quantity.compare(defaultQuantity()) == 0;
 }
 
 // The unit part as isAValidUnit judges it, parsed once for the steps after it
