@@ -277,10 +277,9 @@ private:
 class Raise {
 public:
     explicit Raise(const Exponent& by)
-        : pos_(by.getPosExpo()), neg_(by.getNegExpo()),
-          kind_(neg_ == 0.0 && pos_ == 1.0   ? Kind::Unity
-                : pos_ == 0.0 && neg_ == 1.0 ? Kind::Inverse
-                                             : Kind::General) {}
+        : by_(by), kind_(by.getNegExpo() == 0.0 && by.getPosExpo() == 1.0   ? Kind::Unity
+                         : by.getPosExpo() == 0.0 && by.getNegExpo() == 1.0 ? Kind::Inverse
+                                                                            : Kind::General) {}
     void operator()(double pos, double neg, double& outPos, double& outNeg) const {
         switch (kind_) {
         case Kind::Unity:
@@ -291,18 +290,19 @@ public:
             outPos = neg + 0.0;
             outNeg = pos + 0.0;
             return;
-        case Kind::General:
-            outPos = times(pos, pos_) + times(neg, neg_);
-            outNeg = times(pos, neg_) + times(neg, pos_);
+        case Kind::General: {
+            Exponent raised(pos, neg);
+            raised *= by_;
+            outPos = raised.getPosExpo();
+            outNeg = raised.getNegExpo();
             return;
+        }
         }
     }
 
 private:
     enum class Kind { Unity, Inverse, General };
-    static double times(double a, double b) { return a == 0.0 || b == 0.0 ? 0.0 : a * b; }
-    double pos_;
-    double neg_;
+    Exponent by_;
     Kind kind_;
 };
 
