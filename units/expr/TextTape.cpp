@@ -2,6 +2,7 @@
 
 #include "units/expr/GenExprUtil.hpp"
 #include "units/expr/UnitExprBuilder.hpp"
+#include "units/foundation/DisplayText.hpp"
 #include "units/foundation/TextEqual.hpp"
 #include "units/model/UnitBase.hpp"
 
@@ -33,15 +34,8 @@ TextTape::TextTape(const UnitDatabase& database) : database_(&database) {
 
 inline void TextTape::putSymbol(std::u16string_view text, const UnitBase* unit) {
     if (unit == nullptr) {
-        // Typeset, each underscore is escaped.
-        std::size_t from = 0;
-        for (std::size_t i = text.find(u'_'); i != std::u16string_view::npos;
-             i = text.find(u'_', i + 1)) {
-            put(0, text.substr(from, i - from));
-            put(0, u"\\");
-            from = i;
-        }
-        put(0, text.substr(from));
+        // Rare: such a symbol names no unit, or several.
+        put(0, escapeUnderscores(ustring(text)));
         putPlain(text);
         return;
     }
