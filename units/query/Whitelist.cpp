@@ -4,6 +4,7 @@
 #include "units/db/UnitDatabase.hpp"
 #include "units/expr/ParseUnitExpr.hpp"
 #include "units/foundation/TextHash.hpp"
+#include "units/model/DefaultQuantity.hpp"
 #include "units/model/UnitAST.hpp"
 
 #include <algorithm>
@@ -129,10 +130,8 @@ void Whitelist::addSuggestions(const UnitBase& unit, const UnitDBSet& set) {
 
 Whitelist::Parts Whitelist::definitionParts(const UnitBase& unit, const UnitDBSet& set) {
     // hasUnit with the default quantity and getUnit, resolved once.
-    return partsOf(unit, [&set](const ustring& name) -> const UnitBase* {
-        const UnitDBSet::UnitSet found = set.findUnit(name);
-        return found.empty() ? nullptr : &found.begin()->get();
-    });
+    return partsOf(unit,
+                   [&set](const ustring& name) { return set.findUnitOf(name, defaultQuantity()); });
 }
 
 void Whitelist::addSuggestions(const UnitBase& unit, const UnitAST& resolved) {
