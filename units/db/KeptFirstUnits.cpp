@@ -24,7 +24,7 @@ void KeptFirstUnits::keep(const Key& key, const Answer& answer, std::uint64_t ge
             return;
         }
     }
-    const Entry& entry = entries_.emplace_back(Entry{key, answer, at});
+    const Entry& entry = entries_.emplace_back(Entry{answer, at, key});
     slots[at].store(&entry, std::memory_order_release);
 }
 

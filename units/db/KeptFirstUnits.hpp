@@ -68,9 +68,10 @@ public:
             hash = (hash ^ word) * 0x9E3779B97F4A7C15ULL;
             return hash ^ hash >> 32;
         }
-        std::array<std::uint64_t, (maxLength + 3) / 4> words_{};
+        // Read in this order, so they come first.
+        std::size_t hash_ = 0;
         std::size_t length_;
-        std::size_t hash_;
+        std::array<std::uint64_t, (maxLength + 3) / 4> words_{};
     };
 
     KeptFirstUnits() = default;
@@ -103,10 +104,12 @@ public:
     std::size_t size() const;
 
 private:
-    struct Entry {
-        Key key;
+    // A look-up reads the answer, the hash, the length and the first words of
+    // the text: for texts of up to a dozen code units, one cache line.
+    struct alignas(64) Entry {
         Answer answer;
         std::size_t slot;
+        Key key;
     };
     // Twice the capacity, so that a probe meets an empty slot within a few steps.
     static constexpr std::size_t slotCount = 2 * capacity;
