@@ -112,7 +112,10 @@ private:
         UnitDBManager::m_UnitDBManager.clearAmbiguousSymbols();
     }
 
-    std::mutex mutex_;
+    // Never freed: std::mutex ends without telling the thread checker, which
+    // would take a set's lock made later at the same address for this one and
+    // report lock cycles that cannot happen.
+    static inline std::mutex mutex_;
     std::map<ustring, Content> contents_;
     UnitDatabase::Loader previousFile_;
 };
