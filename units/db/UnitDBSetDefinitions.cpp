@@ -588,6 +588,7 @@ const UnitDefinition& UnitDBSet::definitionOf(const UnitBase& entity) {
 void UnitDBSet::clearTemporaryUnitDefinitions() {
     forgetRecentDefinitions();
     temporaryUnitDefinitions_.clear();
+    whitelist_.releaseHeld();
     temporaryNodes_.release();
     fundamentalASTs_.clear();
     unresolvedSymbols_.clear();

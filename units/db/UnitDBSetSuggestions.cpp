@@ -35,7 +35,12 @@ void UnitDBSet::addWhitelistedUnits(const UnitBase& entity) {
 }
 
 void UnitDBSet::addWhitelistedUnits(const UnitBase& entity, const UnitAST& parts) {
-    whitelist_.addSuggestions(entity, parts);
+    // The key of the entity's temporary definition may hold its texts; it does
+    // when the entity's last generation stored them there.
+    const RecentDefinition* recent = recentSlot(entity);
+    const bool held = recent != nullptr && recent->entity == &entity && recent->temporary &&
+                      recent->key->data() == entity.getSymbol().data();
+    whitelist_.addSuggestions(entity, parts, held);
 }
 
 AutoCompletionResult UnitDBSet::getAutoCompleteSuggestions(const ustring& text) const {
