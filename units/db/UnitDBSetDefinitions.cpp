@@ -36,11 +36,15 @@ void UnitDBSet::genUnitDefinition(const UnitBase& entity, const UnitAST& parts) 
 
 namespace {
 
+// The unit's quantity, or null for anything else.
+const UnitBase* quantityOf(const UnitBase& entity) {
+    return entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT
+               ? static_cast<const Unit&>(entity).getPhysicalQuantity()
+               : nullptr;
+}
+
 const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
-    if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
-        return nullptr;
-    }
-    const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
+    const UnitBase* quantity = quantityOf(entity);
     return quantity != nullptr && !isDefaultQuantity(*quantity) ? quantity : nullptr;
 }
 
@@ -213,10 +217,14 @@ bool UnitDBSet::generateRegistered(const UnitBase& entity, const UnitAST& parts)
             known[count++] = slot.definition;
             continue;
         }
-        const UnitBase* own = nonDefaultQuantity(part);
+        // The default quantity is never asked for; a settled quantity is not
+        // that one, and its symbol, which tells, is not read.
+        const UnitBase* own = quantityOf(part);
         askedFor[asking / 2] = count++;
         asked[asking++] = &part.get();
-        asked[asking++] = own != nullptr && settledSlot(*own).entity != own ? own : nullptr;
+        asked[asking++] =
+            own != nullptr && settledSlot(*own).entity != own && !isDefaultQuantity(*own) ? own
+                                                                                          : nullptr;
     }
     if (asking > 0) {
         std::array<const UnitDefinition*, 2 * kMaxSettledParts> found;
