@@ -261,6 +261,16 @@ bool UnitDBSet::generateRegistered(const UnitBase& entity, const UnitAST& parts)
     return true;
 }
 
+// Beside the generation, whose recent slot it reads.
+void UnitDBSet::addWhitelistedUnits(const UnitBase& entity, const UnitAST& parts) {
+    // The key of the entity's temporary definition may hold its texts; it does
+    // when the entity's last generation stored them there.
+    const RecentDefinition* recent = recentSlot(entity);
+    const bool held = recent != nullptr && recent->entity == &entity && recent->temporary &&
+                      recent->key->data() == entity.getSymbol().data();
+    whitelist_.addSuggestions(entity, parts, held);
+}
+
 const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
                                                         const UnitAST* parts) {
     std::lock_guard definitions(definitionLock_);

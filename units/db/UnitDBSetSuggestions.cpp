@@ -34,15 +34,6 @@ void UnitDBSet::addWhitelistedUnits(const UnitBase& entity) {
     whitelist_.addSuggestions(entity, *this);
 }
 
-void UnitDBSet::addWhitelistedUnits(const UnitBase& entity, const UnitAST& parts) {
-    // The key of the entity's temporary definition may hold its texts; it does
-    // when the entity's last generation stored them there.
-    const RecentDefinition* recent = recentSlot(entity);
-    const bool held = recent != nullptr && recent->entity == &entity && recent->temporary &&
-                      recent->key->data() == entity.getSymbol().data();
-    whitelist_.addSuggestions(entity, parts, held);
-}
-
 AutoCompletionResult UnitDBSet::getAutoCompleteSuggestions(const ustring& text) const {
     const AutocompletionComponents components = getComponentsForAutoCompletion(text);
     const bool quantity = components.hasQualifier;
