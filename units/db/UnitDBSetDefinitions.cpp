@@ -558,7 +558,7 @@ const UnitDefinition& UnitDBSet::generateInto(Map& map, std::u16string_view key,
     }
     constexpr bool temporary = std::is_same_v<Map, TemporaryDefinitionMap>;
     // Made from the built-in database alone, a definition may serve every
-    // set; shared definitions are not pooled and keep their own ASTs.
+    // set; it is not pooled here, since the shared definitions pool their own.
     const bool mayShare = databases_.empty() && !temporary;
     UnitASTPool* pool = mayShare ? nullptr : &fundamentalASTs_;
     UnitDefinition generated =
