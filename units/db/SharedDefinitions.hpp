@@ -1,14 +1,16 @@
 #pragma once
 
+#include "units/model/UnitASTPool.hpp"
 #include "units/model/UnitBase.hpp"
 #include "units/model/UnitDefinition.hpp"
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <shared_mutex>
 #include <span>
-#include <unordered_map>
+#include <vector>
 
 namespace CvUnitSys {
 
@@ -35,8 +37,29 @@ public:
     std::uint64_t generation() const { return generation_.load(std::memory_order_acquire); }
 
 private:
+    // Every registered text reads its parts' definitions, which the texts
+    // between two uses evict: a definition on a cache line of its own costs
+    // one miss, and the many that share a dimension share its block.
+    struct alignas(64) Stored {
+        UnitDefinition definition;
+    };
+    // Open addressing by the entity's address, at most half full: a look-up
+    // reads one slot where a node map reads a bucket and two nodes.
+    struct Slot {
+        const UnitBase* entity = nullptr;
+        const UnitDefinition* definition = nullptr;
+    };
+    // The entity's slot, or the empty one where it would go.
+    std::size_t indexOf(const UnitBase& entity) const;
+    void grow();
+
     mutable std::shared_mutex mutex_;
-    std::unordered_map<const UnitBase*, UnitDefinition> definitions_;
+    // Stays where it is as entries come: readers keep what they found.
+    std::deque<Stored> stored_;
+    std::vector<Slot> slots_;
+    // Slots are picked by the top bits of a multiplicative hash.
+    unsigned shift_ = 64;
+    UnitASTPool fundamentalASTs_;
     // Whether there is anything to drop: a load changes the database once per
     // entry, before anyone reads.
     std::atomic<bool> empty_{true};

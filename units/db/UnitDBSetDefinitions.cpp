@@ -36,11 +36,15 @@ void UnitDBSet::genUnitDefinition(const UnitBase& entity, const UnitAST& parts) 
 
 namespace {
 
+// The unit's quantity, or null for anything else.
+const UnitBase* quantityOf(const UnitBase& entity) {
+    return entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT
+               ? static_cast<const Unit&>(entity).getPhysicalQuantity()
+               : nullptr;
+}
+
 const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
-    if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
-        return nullptr;
-    }
-    const UnitBase* quantity = static_cast<const Unit&>(entity).getPhysicalQuantity();
+    const UnitBase* quantity = quantityOf(entity);
     return quantity != nullptr && !isDefaultQuantity(*quantity) ? quantity : nullptr;
 }
 
@@ -213,10 +217,14 @@ bool UnitDBSet::generateRegistered(const UnitBase& entity, const UnitAST& parts)
             known[count++] = slot.definition;
             continue;
         }
-        const UnitBase* own = nonDefaultQuantity(part);
+        // The default quantity is never asked for; a settled quantity is not
+        // that one, and its symbol, which tells, is not read.
+        const UnitBase* own = quantityOf(part);
         askedFor[asking / 2] = count++;
         asked[asking++] = &part.get();
-        asked[asking++] = own != nullptr && settledSlot(*own).entity != own ? own : nullptr;
+        asked[asking++] =
+            own != nullptr && settledSlot(*own).entity != own && !isDefaultQuantity(*own) ? own
+                                                                                          : nullptr;
     }
     if (asking > 0) {
         std::array<const UnitDefinition*, 2 * kMaxSettledParts> found;
@@ -251,6 +259,16 @@ bool UnitDBSet::generateRegistered(const UnitBase& entity, const UnitAST& parts)
         *recent = {&entity, &stored->first.text(), &stored->second, true};
     }
     return true;
+}
+
+// Beside the generation, whose recent slot it reads.
+void UnitDBSet::addWhitelistedUnits(const UnitBase& entity, const UnitAST& parts) {
+    // The key of the entity's temporary definition may hold its texts; it does
+    // when the entity's last generation stored them there.
+    const RecentDefinition* recent = recentSlot(entity);
+    const bool held = recent != nullptr && recent->entity == &entity && recent->temporary &&
+                      recent->key->data() == entity.getSymbol().data();
+    whitelist_.addSuggestions(entity, parts, held);
 }
 
 const UnitDefinition* UnitDBSet::generateDefinitionOnce(const UnitBase& entity,
@@ -540,7 +558,7 @@ const UnitDefinition& UnitDBSet::generateInto(Map& map, std::u16string_view key,
     }
     constexpr bool temporary = std::is_same_v<Map, TemporaryDefinitionMap>;
     // Made from the built-in database alone, a definition may serve every
-    // set; shared definitions are not pooled and keep their own ASTs.
+    // set; it is not pooled here, since the shared definitions pool their own.
     const bool mayShare = databases_.empty() && !temporary;
     UnitASTPool* pool = mayShare ? nullptr : &fundamentalASTs_;
     UnitDefinition generated =
@@ -588,6 +606,7 @@ const UnitDefinition& UnitDBSet::definitionOf(const UnitBase& entity) {
 void UnitDBSet::clearTemporaryUnitDefinitions() {
     forgetRecentDefinitions();
     temporaryUnitDefinitions_.clear();
+    whitelist_.releaseHeld();
     temporaryNodes_.release();
     fundamentalASTs_.clear();
     unresolvedSymbols_.clear();

@@ -34,10 +34,6 @@ void UnitDBSet::addWhitelistedUnits(const UnitBase& entity) {
     whitelist_.addSuggestions(entity, *this);
 }
 
-void UnitDBSet::addWhitelistedUnits(const UnitBase& entity, const UnitAST& parts) {
-    whitelist_.addSuggestions(entity, parts);
-}
-
 AutoCompletionResult UnitDBSet::getAutoCompleteSuggestions(const ustring& text) const {
     const AutocompletionComponents components = getComponentsForAutoCompletion(text);
     const bool quantity = components.hasQualifier;

@@ -180,6 +180,7 @@ void UnitDBSet::removeInvalidUnit(UnitDatabase& database, const UnitBase& unit) 
     std::vector<ValidationMemo::User> gone{{&unit, getQualifiedSymbolForCustomUnit(unit)}};
     std::unordered_set<const UnitBase*> seen{&unit};
     forgetRecentDefinitions();
+    whitelist_.releaseHeld();
     while (!gone.empty()) {
         const ValidationMemo::User user = std::move(gone.back());
         gone.pop_back();

@@ -80,7 +80,7 @@ void Whitelist::compactPending() {
     std::size_t part = 0;
     bool counted = false;
     for (Pending& pending : pending_) {
-        if (!pending.counted && pending.texts.isLastCopy()) {
+        if (!pending.counted && !pending.held && pending.texts.isLastCopy()) {
             countPending(pending, pendingParts_.begin() + static_cast<std::ptrdiff_t>(part));
             counted = true;
         }
@@ -134,15 +134,21 @@ Whitelist::Parts Whitelist::definitionParts(const UnitBase& unit, const UnitDBSe
                    [&set](const ustring& name) { return set.findUnitOf(name, defaultQuantity()); });
 }
 
-void Whitelist::addSuggestions(const UnitBase& unit, const UnitAST& resolved) {
+void Whitelist::addSuggestions(const UnitBase& unit, const UnitAST& resolved, bool held) {
     if (pending_.size() >= compactAt_) {
         compactPending();
     }
     // Each part is noted as it is stored: a failed allocation leaves the lists in step.
-    Pending& pending = pending_.emplace_back(Pending{unit.getTexts()});
+    Pending& pending = pending_.emplace_back(Pending{unit.getTexts(), 0, false, held});
     for (const auto& [entity, exponent] : resolved.getAST()) {
         pendingParts_.push_back(&entity.get());
         ++pending.parts;
+    }
+}
+
+void Whitelist::releaseHeld() {
+    for (Pending& pending : pending_) {
+        pending.held = false;
     }
 }
 

@@ -52,8 +52,11 @@ public:
     void addSuggestions(const UnitBase& unit, const Parts& parts);
     // As the set variant, for a unit whose expression the set already resolved
     // and whose texts no other registration shares; counted when the counts
-    // are next read. The parts must outlive that: see settle.
-    void addSuggestions(const UnitBase& unit, const UnitAST& resolved);
+    // are next read. The parts must outlive that: see settle. `held` tells
+    // that the set keeps a copy of the unit's texts until it calls releaseHeld.
+    void addSuggestions(const UnitBase& unit, const UnitAST& resolved, bool held = false);
+    // The set let go of the texts it held: their units may be gone.
+    void releaseHeld();
     // `symbols` appeared together in one definition, that of the unit
     // `symbol`; a unit whose name is no valid name (an expression) counts too.
     void addSuggestionsHelper(const ustring& symbol, const std::set<ustring>& symbols,
@@ -135,6 +138,8 @@ private:
         std::uint32_t parts = 0;
         // Counted by a compaction, or by a settle that a failed allocation cut short.
         bool counted = false;
+        // Texts the set holds are no last copy: a compaction does not read them.
+        bool held = false;
     };
     using PartIterator = std::deque<const UnitBase*>::const_iterator;
     void countPending(Pending& pending, PartIterator parts) const;
