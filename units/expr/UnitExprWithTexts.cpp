@@ -62,9 +62,7 @@ UnitExprWithTexts::UnitExprWithTexts(const ustring& text)
                       ? parseWithBuilderThrows<Builder>(text)
                       : parseWithGrammarThrows<Builder>(text);
     grammarTexts_ = std::move(parsed.second.text);
-    for (std::size_t form = 0; form < grammarTexts_.size(); ++form) {
-        texts.texts[form] = grammarTexts_[form];
-    }
+    std::copy(grammarTexts_->begin(), grammarTexts_->end(), texts.texts.begin());
     owned = std::move(parsed.first);
     symbols.reserve(owned.getExpr().size());
     for (const auto& [symbol, exponent] : owned.getExpr()) {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <boost/container/small_vector.hpp>
+#include <boost/optional.hpp>
 
 namespace CvUnitSys {
 
@@ -24,8 +25,8 @@ public:
 
 private:
     TextTapeBuilder taped_;
-    // The grammar's texts, when the tape left the text to it.
-    std::array<ustring, 4> grammarTexts_;
+    // The grammar's texts, when the tape left the text to it: seldom made.
+    boost::optional<std::array<ustring, 4>> grammarTexts_;
 
 public:
     // Throws as parseUnitExprThrows does. The text must outlive the result.

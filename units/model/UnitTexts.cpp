@@ -32,26 +32,27 @@ UnitTexts::UnitTexts(std::u16string_view name, std::u16string_view symbol,
         }
         layout |= i << (indexBits * field);
     }
-    // The ends are 32-bit: 4G characters is far past any text a host holds.
-    if (characters > std::numeric_limits<std::uint32_t>::max()) {
+    static_assert(sizeof(Block) == 8 && alignof(Block) == alignof(std::uint32_t));
+    const std::size_t header = sizeof(Block) + (count + 1) * sizeof(std::uint32_t);
+    // The offsets are 32-bit: 4G characters is far past any text a host holds.
+    if (characters > std::numeric_limits<std::uint32_t>::max() / 2) {
         throw std::length_error("UnitTexts: texts too long");
     }
-    static_assert(sizeof(Block) == 8 && alignof(Block) == alignof(std::uint32_t));
-    void* memory = ::operator new(sizeof(Block) + count * sizeof(std::uint32_t) +
-                                  characters * sizeof(char16_t));
+    void* memory = ::operator new(header + characters * sizeof(char16_t));
     block_ = new (memory) Block;
-    block_->layout = layout | count << countShift;
-    std::uint32_t* ends = block_->ends();
-    char16_t* const first = block_->characters();
-    std::uint32_t end = 0;
+    block_->layout = layout;
+    std::uint32_t* starts = block_->starts();
+    auto at = static_cast<std::uint32_t>(header / sizeof(char16_t));
+    char16_t* const first = reinterpret_cast<char16_t*>(block_);
     for (std::uint32_t i = 0; i < count; ++i) {
+        starts[i] = at;
         // memcpy of nothing from a null view is undefined: skipped.
         if (!distinct[i].empty()) {
-            std::memcpy(first + end, distinct[i].data(), distinct[i].size() * sizeof(char16_t));
+            std::memcpy(first + at, distinct[i].data(), distinct[i].size() * sizeof(char16_t));
         }
-        end += static_cast<std::uint32_t>(distinct[i].size());
-        ends[i] = end;
+        at += static_cast<std::uint32_t>(distinct[i].size());
     }
+    starts[count] = at;
 }
 
 UnitTexts::~UnitTexts() {

@@ -39,33 +39,27 @@ public:
 
     std::u16string_view get(Field field) const {
         const std::uint32_t i = block_->layout >> (indexBits * field) & indexMask;
-        const std::uint32_t* ends = block_->ends();
-        const std::uint32_t begin = i == 0 ? 0 : ends[i - 1];
-        return {block_->characters() + begin, ends[i] - begin};
+        const std::uint32_t* starts = block_->starts();
+        return {reinterpret_cast<const char16_t*>(block_) + starts[i], starts[i + 1] - starts[i]};
     }
     // No other copy holds the texts: the entity they came from is gone.
     bool isLastCopy() const { return block_->references.load(std::memory_order_acquire) == 1; }
 
 private:
-    // Each field's index into the texts, three bits apiece, then their count.
+    // Each field's index into the texts, three bits apiece.
     static constexpr unsigned indexBits = 3;
     static constexpr std::uint32_t indexMask = (1U << indexBits) - 1;
-    static constexpr unsigned countShift = indexBits * 5;
 
-    // Followed in the same allocation by the end of each distinct text, in
-    // characters from the first, then the characters of all of them.
+    // Followed in the same allocation by where each distinct text starts and,
+    // last, where the final one ends, in characters from the block's start;
+    // then the characters of all of them. Reading a field takes no branch.
     struct Block {
         std::atomic<std::uint32_t> references{1};
         std::uint32_t layout = 0;
 
-        std::uint32_t count() const { return layout >> countShift; }
-        std::uint32_t* ends() { return std::launder(reinterpret_cast<std::uint32_t*>(this + 1)); }
-        const std::uint32_t* ends() const {
+        std::uint32_t* starts() { return std::launder(reinterpret_cast<std::uint32_t*>(this + 1)); }
+        const std::uint32_t* starts() const {
             return std::launder(reinterpret_cast<const std::uint32_t*>(this + 1));
-        }
-        char16_t* characters() { return reinterpret_cast<char16_t*>(ends() + count()); }
-        const char16_t* characters() const {
-            return reinterpret_cast<const char16_t*>(ends() + count());
         }
     };
 

@@ -449,7 +449,10 @@ std::optional<std::u16string_view> UnitTable::keyOf(std::int32_t id, const Entry
 }
 
 std::u16string_view UnitTable::indexedText(std::int32_t id) const {
-    return *keyOf(id, *findEntry(units_, id));
+    // The index asks only of ids it holds, whose key is one of these two.
+    const Entry& entry = *findEntry(units_, id);
+    return entry.key() == Entry::ExpressionKey ? entry.unit()->getExpression()
+                                               : std::u16string_view(ownKeys_.find(id)->second);
 }
 
 UnitTable::Entry& UnitTable::Entry::operator=(Entry&& other) noexcept {
