@@ -287,7 +287,7 @@ void UnitDBSet::setUnresolved(const UnitBase& entity) {
 
 bool UnitDBSet::isUnresolved(const UnitBase& entity) const {
     // Asked twice for every pair; most sets hold none, and then nothing is hashed.
-    return !unresolvedSymbols_.empty() && unresolvedSymbols_.contains(ustring(entity.getSymbol()));
+    return !unresolvedSymbols_.empty() && unresolvedSymbols_.contains(entity.getSymbol());
 }
 
 void UnitDBSet::setAmbiguous(const UnitBase& entity) {
@@ -295,7 +295,7 @@ void UnitDBSet::setAmbiguous(const UnitBase& entity) {
 }
 
 bool UnitDBSet::isAmbiguous(const UnitBase& entity) const {
-    return ambiguousSymbols_.contains(ustring(entity.getSymbol()));
+    return ambiguousSymbols_.contains(entity.getSymbol());
 }
 
 ustring UnitDBSet::getQualifiedSymbolForCustomUnit(const UnitBase& entity) const {

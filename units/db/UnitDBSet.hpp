@@ -351,8 +351,9 @@ private:
     // The fundamental ASTs of the definitions stored since the maps were last
     // emptied, each block once.
     UnitASTPool fundamentalASTs_;
-    std::unordered_set<ustring> unresolvedSymbols_;
-    std::unordered_set<ustring> ambiguousSymbols_;
+    // Asked of by a unit's symbol, a view: looked up without a copy.
+    std::unordered_set<ustring, KeyHash, KeyEqual> unresolvedSymbols_;
+    std::unordered_set<ustring, KeyHash, KeyEqual> ambiguousSymbols_;
     std::uint32_t version_ = 0;
     // builtMark(version_) once the set is built, 0 while it is not: what
     // initializeIfNeeded checks without a lock.
