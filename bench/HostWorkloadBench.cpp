@@ -91,7 +91,7 @@ std::optional<double> udunitsScale(const std::string& a, const std::string& b) {
 }
 #endif
 
-bool isIdentifier(const ustring& text) {
+bool isIdentifier(std::u16string_view text) {
     if (text.empty() || text.size() > 8) {
         return false;
     }
@@ -128,7 +128,7 @@ std::vector<std::vector<std::string>> atomsByDimension() {
     table.getUnitDBSetForQuery();
     std::map<std::string, std::vector<std::string>> groups;
     for (const UnitBase& unit : UnitDatabase::getUnitDatabase()->getAllPossibleUnitsInDatabase()) {
-        const ustring& symbol = unit.getAsciiSymbol();
+        const std::u16string_view symbol = unit.getAsciiSymbol();
         if (!isIdentifier(symbol)) {
             continue;
         }
@@ -138,7 +138,7 @@ std::vector<std::vector<std::string>> atomsByDimension() {
             continue;
         }
 #endif
-        const std::int32_t id = table.registerUnit(symbol, false, false);
+        const std::int32_t id = table.registerUnit(ustring(symbol), false, false);
         if (table.isUnitUnresolved(id)) {
             continue;
         }
@@ -410,34 +410,33 @@ void firstSightRational(benchmark::State& state) {
 }
 BENCHMARK(firstSightRational)->Unit(benchmark::kMillisecond);
 
-std::size_t heapBytes(const ustring& text) {
-    // Short texts live inside the string object.
-    return text.capacity() > ustring().capacity() ? (text.capacity() + 1) * sizeof(char16_t) : 0;
-}
-
-// The heap of the registered units' texts and keys: each buffer once, and none a
-// database unit owns, which a table's copy of it shares.
+// The characters of the registered units' texts and keys: each text once, and
+// none a database unit holds, which a table's copy of it shares. A key of its
+// own is a string, whose characters are on the heap only past its inline room.
 std::size_t textHeap(UnitTable& table, const Corpus& c) {
+    constexpr std::size_t inlineRoom = 7;
     std::unordered_set<const char16_t*> counted;
     std::size_t bytes = 0;
-    const auto add = [&](const ustring& text) {
-        if (counted.insert(text.data()).second) {
-            bytes += heapBytes(text);
+    const auto add = [&](std::u16string_view text, bool ownKey) {
+        if (counted.insert(text.data()).second && (!ownKey || text.size() > inlineRoom)) {
+            bytes += (text.size() + (ownKey ? 1 : 0)) * sizeof(char16_t);
         }
     };
     const UnitDBSet& set = table.getUnitDBSet();
     for (const Text& text : c.texts) {
         const std::int32_t id = table.getUnitId(text.utf16, true);
         const UnitBase& unit = *table.getUnit(id);
-        add(table.getUserSpecifiedUnitExpr(id));
-        const auto inDatabase = set.findUnit(unit.getSymbol());
-        if (!inDatabase.empty() && &inDatabase.begin()->get().getSymbol() == &unit.getSymbol()) {
+        const std::u16string_view key = table.getUserSpecifiedUnitExpr(id);
+        add(key, key.data() != unit.getExpression().data());
+        const auto inDatabase = set.findUnit(ustring(unit.getSymbol()));
+        if (!inDatabase.empty() &&
+            inDatabase.begin()->get().getSymbol().data() == unit.getSymbol().data()) {
             continue;
         }
         for (const auto getter :
              {&UnitBase::getName, &UnitBase::getSymbol, &UnitBase::getAsciiSymbol,
               &UnitBase::getDisplay, &UnitBase::getExpression}) {
-            add((unit.*getter)());
+            add((unit.*getter)(), false);
         }
     }
     return bytes;

@@ -18,7 +18,7 @@ void BM_RenotifyAllAfterDatabaseChange(benchmark::State& state) {
         if (observer.getNotifiedUnits().size() == 1001) {
             break;
         }
-        observer.notify(unit.getSymbol(), unit.getSymbol(), 1.0, 0.0);
+        observer.notify(ustring(unit.getSymbol()), ustring(unit.getSymbol()), 1.0, 0.0);
     }
     for (auto _ : state) {
         state.PauseTiming();

@@ -44,9 +44,9 @@ TEST_F(BuiltinDatabaseTest, LoadsEveryRowWithoutAWarning) {
 // entity: a second one would make the text ambiguous.
 TEST_F(BuiltinDatabaseTest, NoTwoEntriesShareAText) {
     std::map<std::string, std::size_t> ambiguous;
-    const auto check = [&](const ustring& text) {
+    const auto check = [&](std::u16string_view text) {
         if (!text.empty()) {
-            if (const std::size_t n = database->getUnit(text).size(); n != 1) {
+            if (const std::size_t n = database->getUnit(ustring(text)).size(); n != 1) {
                 ambiguous.emplace(TextServices::toUtf8(text), n);
             }
         }

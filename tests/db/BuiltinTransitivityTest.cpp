@@ -38,7 +38,7 @@ protected:
             if (dynamic_cast<const UnitAlias*>(&unit)) {
                 continue;
             }
-            const ustring& text = unit.getSymbol();
+            const std::u16string_view text = unit.getSymbol();
             units.push_back(&unit);
             twins.push_back(std::make_unique<Unit>(-10, u"", text, text, text, u"",
                                                    defaultStoredConversionFactor(),
@@ -235,7 +235,7 @@ TEST_F(BuiltinTransitivity, RelationsAddNoScale) {
     const UnitDatabase& db = *UnitDatabase::getBuiltinDatabase();
     std::size_t relations = 0;
     for (const UnitBase& a : set.getAllPhysicalQuantities()) {
-        for (const ustring& name : db.getRelatedPhysicalQuantities(a.getName())) {
+        for (const ustring& name : db.getRelatedPhysicalQuantities(ustring(a.getName()))) {
             const auto f = set.getSpecialConversionFactor(a, set.getPhysicalQuantity(name));
             ASSERT_TRUE(f);
             ++relations;

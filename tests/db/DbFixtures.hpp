@@ -44,7 +44,7 @@ template <typename F> std::string thrownId(F&& f) {
 template <typename Set> std::vector<std::u16string> symbolsOf(const Set& set) {
     std::vector<std::u16string> out;
     for (const auto& entity : set) {
-        out.push_back(entity.get().getSymbol());
+        out.emplace_back(entity.get().getSymbol());
     }
     return out;
 }

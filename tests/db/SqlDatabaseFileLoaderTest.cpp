@@ -51,10 +51,10 @@ TEST_F(SqlDatabaseFileLoaderTest, ReadsEveryTable) {
     ASSERT_EQ(quantities.size(), 1U);
     const UnitBase& omega = quantities.begin()->get();
     // A quantity is named by its name in every field, its display escaped.
-    EXPECT_EQ((std::vector<ustring>{omega.getSymbol(), omega.getAsciiSymbol(), omega.getDisplay(),
-                                    omega.getExpression()}),
-              (std::vector<ustring>{u"angular_velocity", u"angular_velocity", u"angular\\_velocity",
-                                    u"angle/time"}));
+    EXPECT_EQ((std::vector<std::u16string_view>{omega.getSymbol(), omega.getAsciiSymbol(),
+                                                omega.getDisplay(), omega.getExpression()}),
+              (std::vector<std::u16string_view>{u"angular_velocity", u"angular_velocity",
+                                                u"angular\\_velocity", u"angle/time"}));
 
     const UnitBase& hertzQuantity = db->getPhysicalQuantity(u"frequency").begin()->get();
     const auto toOmega = db->getSpecialConversionFactor(hertzQuantity, omega);

@@ -15,8 +15,8 @@ std::string utf8(const ustring& text) {
 std::vector<ustring> symbols(const AutoCompletionResult& result) {
     std::vector<ustring> out;
     for (const UnitBase& unit : result.units) {
-        out.push_back(unit.getUnitType() == UnitBase::UNIT_TYPE_UNIT ? unit.getSymbol()
-                                                                     : unit.getName());
+        out.emplace_back(unit.getUnitType() == UnitBase::UNIT_TYPE_UNIT ? unit.getSymbol()
+                                                                        : unit.getName());
     }
     return out;
 }

@@ -37,7 +37,9 @@ protected:
     // Which database's unit a name resolves to, or "-" when none.
     ustring resolvedIn(const ustring& name) const {
         const auto found = set.findUnit(name);
-        return found.empty() ? u"-" : set.getDefiningDatabaseName(found.begin()->get().getSymbol());
+        return found.empty()
+                   ? u"-"
+                   : set.getDefiningDatabaseName(ustring(found.begin()->get().getSymbol()));
     }
     // The database's unit of that name, or else a unit defined by the text.
     const UnitBase& unitFor(const ustring& text) {
@@ -227,7 +229,7 @@ TEST_F(UnitDBSetTest, ParsedSymbolsResolveAsTheirExpression) {
     };
     for (const ustring text : {u"s*m*metre^2", u"hour/h^3*min/kg", u"xyz*km/sb::m^2",
                                u"onlyA*kg^-1/s*g", u"nosuch*m", u"km*s/ms*m^2*g/kg*min"}) {
-        const UnitExprWithTexts parsed = UnitExprWithTexts::parse(text);
+        const UnitExprWithTexts parsed(text);
         UnitExpr expression;
         parseUnitExprThrows(text, expression);
         const auto fromSymbols = set.resolveUnitExpr(

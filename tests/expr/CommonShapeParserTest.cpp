@@ -32,7 +32,7 @@ bool expectGrammarAgrees(const ustring& text) {
         const auto grammar = parseWithGrammarThrows<Builder>(text);
         EXPECT_EQ(fast->first, grammar.first) << testing::PrintToString(text);
         EXPECT_EQ(fast->second.text, grammar.second.text) << testing::PrintToString(text);
-        const UnitExprWithTexts taped = UnitExprWithTexts::parse(text);
+        const UnitExprWithTexts taped(text);
         EXPECT_EQ(expr_test::entriesOf(taped), expr_test::entriesOf(grammar.first))
             << testing::PrintToString(text);
         EXPECT_EQ(expr_test::textsOf(taped, text), grammar.second.text)

@@ -53,7 +53,7 @@ TEST(UnitExprWithTexts, AgreesWithTheSeparateParseAndConversion) {
                              u"  m  *  s  ",
                              u"((m))/((s^2))"};
     for (const ustring& text : texts) {
-        const UnitExprWithTexts once = UnitExprWithTexts::parse(text);
+        const UnitExprWithTexts once(text);
         UnitExpr expected;
         parseUnitExprThrows(text, expected);
         EXPECT_EQ(expr_test::entriesOf(once), expr_test::entriesOf(expected))
@@ -63,12 +63,12 @@ TEST(UnitExprWithTexts, AgreesWithTheSeparateParseAndConversion) {
         expectBuiltinAnswers(once);
     }
     for (const ustring text : {u"m*", u"(m", u"m^", u"m/*s", u"m^(1/0", u"@"}) {
-        EXPECT_EQ(failure([&] { UnitExprWithTexts::parse(text); }), failure([&] {
+        EXPECT_EQ(failure([&] { const UnitExprWithTexts parsed(text); }), failure([&] {
                       UnitExpr out;
                       parseUnitExprThrows(text, out);
                   }))
             << testing::PrintToString(text);
-        EXPECT_NE(failure([&] { UnitExprWithTexts::parse(text); }), "");
+        EXPECT_NE(failure([&] { const UnitExprWithTexts parsed(text); }), "");
     }
 }
 
@@ -81,7 +81,7 @@ TEST(UnitExprWithTexts, ReadsTextsOfManySymbols) {
         text += CvUnitSys::TextServices::fromUtf8(std::to_string(i));
     }
     text += u"/" + ustring(CvUnitSys::SymbolLookups::maxSymbolLength + 1, u'm') + u"*m";
-    const UnitExprWithTexts parsed = UnitExprWithTexts::parse(text);
+    const UnitExprWithTexts parsed(text);
     UnitExpr expected;
     parseUnitExprThrows(text, expected);
     EXPECT_EQ(expr_test::entriesOf(parsed), expr_test::entriesOf(expected));

@@ -27,7 +27,7 @@ const AliasCase aliasCases[] = {
 
 // Aliases of units and of prefixes share the rule, so one table checks both.
 template <typename Alias> void expectFallBacks(const Alias& alias, const AliasCase& c) {
-    using Texts = std::vector<ustring>;
+    using Texts = std::vector<std::u16string_view>;
     EXPECT_EQ(
         (Texts{alias.getName(), alias.getSymbol(), alias.getAsciiSymbol(), alias.getDisplay()}),
         (Texts{c.expectName, c.expectSymbol, c.expectAscii, c.expectDisplay}));
@@ -87,7 +87,7 @@ TEST(CompositeUnit, ConcatenatesTextsAndComposesTheFactorText) {
         {u"m", u"metre", u"m", {u"1,3", ConversionFactorType::Rational}, u"m*1", u"cm", u"-m"},
         length);
     const CompositeUnit km(kilo, *metre);
-    using Texts = std::vector<ustring>;
+    using Texts = std::vector<std::u16string_view>;
     EXPECT_EQ((Texts{km.getName(), km.getSymbol(), km.getAsciiSymbol(), km.getDisplay(),
                      km.getExpression(), km.getSubUnit(), km.getConversionFactor().first}),
               (Texts{u"kilometre", u"km", u"km", u"k--m", u"m*1", u"cm", u"1,2|1000*1,3"}));

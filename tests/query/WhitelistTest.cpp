@@ -144,7 +144,7 @@ TEST_F(WhitelistTest, PairCountsMatchAModel) {
             Whitelist::Information expected;
             if (const std::int32_t together = pairs[{std::min(i, j), std::max(i, j)}];
                 together != 0) {
-                expected[first[j]->getSymbol()] = {together, occurrences[j]};
+                expected[ustring(first[j]->getSymbol())] = {together, occurrences[j]};
             }
             ASSERT_EQ(info, expected) << i << " " << j;
         }
@@ -163,7 +163,7 @@ TEST(SetWhitelistTest, CountsRegistrationsBeforeTheirDatabaseGoes) {
         std::vector<ustring> out = set.getApproximateSuggestion(u"kat", UnitBase::UNIT_TYPE_UNIT);
         for (const ustring text : {u"s*k", u"kat*", u"xyz*k"}) {
             for (const UnitBase& unit : set.getAutoCompleteSuggestions(text).units) {
-                out.push_back(unit.getSymbol());
+                out.emplace_back(unit.getSymbol());
             }
         }
         return out;

@@ -178,8 +178,8 @@ std::optional<std::string> unitSymbol(const std::string& word) {
     if (found.empty()) {
         return std::nullopt;
     }
-    const ustring& ascii = found.begin()->get().getAsciiSymbol();
-    const ustring& symbol = ascii.empty() ? found.begin()->get().getSymbol() : ascii;
+    const std::u16string_view ascii = found.begin()->get().getAsciiSymbol();
+    const std::u16string_view symbol = ascii.empty() ? found.begin()->get().getSymbol() : ascii;
     return parsesAndResolves(TextServices::toUtf8(symbol)) ? TextServices::toUtf8(symbol) : word;
 }
 

@@ -25,7 +25,7 @@ namespace {
 using namespace CvUnitSys;
 using nlohmann::ordered_json;
 
-std::string utf8(const ustring& text) {
+std::string utf8(std::u16string_view text) {
     return TextServices::toUtf8(text);
 }
 
@@ -115,7 +115,8 @@ ordered_json describeUnit(const UnitDatabase& db, const Unit& unit) {
         prefixes.push_back(utf8(prefix.getName()));
     }
     out["prefixes"] = prefixes;
-    out["provenances"] = provenanceList(db.getProvenancesForUnit(provenanceOwner->getSymbol()));
+    out["provenances"] =
+        provenanceList(db.getProvenancesForUnit(ustring(provenanceOwner->getSymbol())));
     return out;
 }
 
@@ -123,11 +124,12 @@ ordered_json describeQuantity(const UnitDatabase& db, const UnitBase& pq) {
     ordered_json out{{"kind", "physical quantity"}};
     out.update(texts(pq));
     ordered_json units = ordered_json::array();
-    for (const ustring& symbol : db.getUnitFromPhysicalQuantity(pq.getName())) {
+    for (const ustring& symbol : db.getUnitFromPhysicalQuantity(ustring(pq.getName()))) {
         units.push_back(utf8(symbol));
     }
     out["units"] = units;
-    out["provenances"] = provenanceList(db.getProvenancesForPhysicalQuantity(pq.getName()));
+    out["provenances"] =
+        provenanceList(db.getProvenancesForPhysicalQuantity(ustring(pq.getName())));
     return out;
 }
 

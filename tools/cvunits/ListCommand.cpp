@@ -20,7 +20,7 @@ using namespace CvUnitSys;
 // One listed entry: the fields of its line, the first being what it is sorted by.
 using Row = std::vector<std::pair<std::string, std::string>>;
 
-std::string utf8(const ustring& text) {
+std::string utf8(std::u16string_view text) {
     return TextServices::toUtf8(text);
 }
 

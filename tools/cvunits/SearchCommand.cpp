@@ -21,9 +21,9 @@ struct Found {
 };
 
 // Whether the name or a symbol contains the lower-cased word, case aside.
-bool mentions(const ustring& lowerWord, std::initializer_list<const ustring*> texts) {
-    return std::any_of(texts.begin(), texts.end(), [&](const ustring* text) {
-        return TextServices::toLower(*text).find(lowerWord) != ustring::npos;
+bool mentions(const ustring& lowerWord, std::initializer_list<std::u16string_view> texts) {
+    return std::any_of(texts.begin(), texts.end(), [&](std::u16string_view text) {
+        return TextServices::toLower(text).find(lowerWord) != ustring::npos;
     });
 }
 
@@ -34,20 +34,20 @@ std::vector<Found> search(const ustring& word) {
     // prefixes are listed beside the units.
     UnitDBManager::m_UnitDBManager.iterateAll([&](const UnitDatabase& db) {
         for (const UnitBase& unit : db.getAllUnits()) {
-            if (mentions(lowerWord, {&unit.getName(), &unit.getSymbol(), &unit.getAsciiSymbol()})) {
+            if (mentions(lowerWord, {unit.getName(), unit.getSymbol(), unit.getAsciiSymbol()})) {
                 out.push_back({0, "unit", TextServices::toUtf8(unit.getSymbol()),
                                TextServices::toUtf8(unit.getName()), describeEntry(unit)});
             }
         }
         for (const UnitBase& quantity : db.getAllPhysicalQuantities()) {
-            if (mentions(lowerWord, {&quantity.getName()})) {
+            if (mentions(lowerWord, {quantity.getName()})) {
                 out.push_back({1, "physical quantity", TextServices::toUtf8(quantity.getName()),
                                TextServices::toUtf8(quantity.getName()), describeEntry(quantity)});
             }
         }
         for (const UnitPrefix& prefix : db.getAllPrefixes()) {
             if (mentions(lowerWord,
-                         {&prefix.getName(), &prefix.getSymbol(), &prefix.getAsciiSymbol()})) {
+                         {prefix.getName(), prefix.getSymbol(), prefix.getAsciiSymbol()})) {
                 out.push_back({2,
                                "prefix",
                                TextServices::toUtf8(prefix.getSymbol()),

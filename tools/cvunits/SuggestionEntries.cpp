@@ -12,7 +12,7 @@ namespace {
 
 using namespace CvUnitSys;
 
-std::string utf8(const ustring& text) {
+std::string utf8(std::u16string_view text) {
     return TextServices::toUtf8(text);
 }
 

@@ -14,7 +14,7 @@ using namespace CvUnitSys;
 // A screenful: more would scroll the line being typed out of sight.
 constexpr std::size_t shownChoices = 30;
 
-bool startsWithIgnoringCase(const ustring& text, const ustring& start) {
+bool startsWithIgnoringCase(std::u16string_view text, std::u16string_view start) {
     return text.size() >= start.size() &&
            TextServices::compareIgnoreCase(text.substr(0, start.size()), start) == 0;
 }
@@ -25,9 +25,10 @@ std::string textToType(const UnitBase& entity, const ustring& word) {
     if (entity.getUnitType() != UnitBase::UNIT_TYPE_UNIT) {
         return TextServices::toUtf8(entity.getName());
     }
-    for (const ustring* text : {&entity.getSymbol(), &entity.getAsciiSymbol(), &entity.getName()}) {
-        if (!text->empty() && startsWithIgnoringCase(*text, word)) {
-            return TextServices::toUtf8(*text);
+    for (const std::u16string_view text :
+         {entity.getSymbol(), entity.getAsciiSymbol(), entity.getName()}) {
+        if (!text.empty() && startsWithIgnoringCase(text, word)) {
+            return TextServices::toUtf8(text);
         }
     }
     return TextServices::toUtf8(entity.getSymbol());

@@ -54,7 +54,7 @@ public:
     static BaseExpression astToBaseExpression(const UnitAST& ast);
     // The symbols with exactly this expression, scale and offset.
     Symbols getMatching(const BaseExpression& x, const ConversionFactor& f) const;
-    static ustring getTag(const UnitBase& unit) { return unit.getSymbol(); }
+    static ustring getTag(const UnitBase& unit) { return ustring(unit.getSymbol()); }
 
 private:
     void insertHelper(const UnitBase& unit, UnitDBSet& dbset);

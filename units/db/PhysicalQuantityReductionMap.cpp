@@ -156,7 +156,7 @@ PhysicalQuantityReductionMap::genDefinitions(const QuantitySet& quantities) {
             continue;
         }
         UnitExpr parsed;
-        parseUnitExprThrows(pq.get().getDisplayString(), parsed);
+        parseUnitExprThrows(ustring(pq.get().getDisplayString()), parsed);
         BaseExpression components(parsed.getReducedUnitExpr().getExpr().begin(),
                                   parsed.getReducedUnitExpr().getExpr().end());
         definitions.emplace(tag, Definition{std::move(components), pq});

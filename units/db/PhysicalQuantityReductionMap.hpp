@@ -60,7 +60,7 @@ public:
     // Merges two sorted lists without combining terms; on a tie b's term goes first.
     static BaseExpression merge(const BaseExpression& a, const BaseExpression& b);
 
-    static ustring getTag(const UnitBase& pq) { return pq.getName(); }
+    static ustring getTag(const UnitBase& pq) { return ustring(pq.getName()); }
     const ustring& getDefaultTag() const { return defaultTag_; }
 
     friend std::basic_ostream<char16_t>& operator<<(std::basic_ostream<char16_t>& out,

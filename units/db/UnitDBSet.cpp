@@ -104,17 +104,13 @@ bool nothing(const UnitDatabase::FirstUnit& found) {
 
 } // namespace
 
-template <typename Lookup> auto UnitDBSet::resolve(const ustring& name, Lookup lookup) const {
-    ustring qualifier;
-    // Most names are not qualified: those are looked up as they are, uncopied.
-    ustring split;
-    const ustring* symbolText = &name;
-    if (const auto colons = name.find(u"::"); name.size() >= 2 && colons != ustring::npos) {
+template <typename Lookup> auto UnitDBSet::resolve(std::u16string_view name, Lookup lookup) const {
+    std::u16string_view qualifier;
+    std::u16string_view symbol = name;
+    if (const auto colons = name.find(u"::"); colons != std::u16string_view::npos) {
         qualifier = name.substr(0, colons);
-        split = name.substr(colons + 2);
-        symbolText = &split;
+        symbol = name.substr(colons + 2);
     }
-    const ustring& symbol = *symbolText;
     // The built-in database answers whatever the qualifier says.
     auto found = lookup(builtin(), symbol);
     for (const UserDB& db : databases_) {
@@ -129,11 +125,12 @@ template <typename Lookup> auto UnitDBSet::resolve(const ustring& name, Lookup l
 }
 
 UnitDBSet::UnitSet UnitDBSet::findUnit(const ustring& name) const {
-    return resolve(name, [](const UnitDatabase& db, const ustring& s) {
+    // An unqualified name is looked up as it is, uncopied.
+    return resolve(name, [&name](const UnitDatabase& db, std::u16string_view s) {
         // The kept first unit spares the full look-up when it is the only one.
         const UnitDatabase::FirstUnit first = db.getFirstUnit(s);
         if (first.several) {
-            return db.getUnit(s);
+            return s.size() == name.size() ? db.getUnit(name) : db.getUnit(ustring(s));
         }
         UnitSet out;
         if (first.unit != nullptr) {
@@ -149,15 +146,18 @@ bool UnitDBSet::mayNameUnit(std::u16string_view text) const {
                        [](const UserDB& db) { return db.database->hasOperatorTexts(); });
 }
 
-const UnitBase* UnitDBSet::findFirstUnit(const ustring& name) const {
+const UnitBase* UnitDBSet::findFirstUnit(std::u16string_view name) const {
     return resolve(name,
-                   [](const UnitDatabase& db, const ustring& s) { return db.getFirstUnit(s); })
+                   [](const UnitDatabase& db, std::u16string_view s) { return db.getFirstUnit(s); })
         .unit;
 }
 
 UnitDBSet::UnitSet UnitDBSet::findPhysicalQuantity(const ustring& name) const {
-    return resolve(
-        name, [](const UnitDatabase& db, const ustring& s) { return db.getPhysicalQuantity(s); });
+    // An unqualified name is looked up as it is, uncopied.
+    return resolve(name, [&name](const UnitDatabase& db, std::u16string_view s) {
+        return s.size() == name.size() ? db.getPhysicalQuantity(name)
+                                       : db.getPhysicalQuantity(ustring(s));
+    });
 }
 
 const UnitBase& UnitDBSet::getUnit(const ustring& name) const {
@@ -282,7 +282,7 @@ std::vector<ustring> UnitDBSet::getAllUnitsFromUnitAndPhysicalQuantityMap() cons
 }
 
 void UnitDBSet::setUnresolved(const UnitBase& entity) {
-    unresolvedSymbols_.insert(entity.getSymbol());
+    unresolvedSymbols_.emplace(entity.getSymbol());
 }
 
 bool UnitDBSet::isUnresolved(const UnitBase& entity) const {
@@ -291,7 +291,7 @@ bool UnitDBSet::isUnresolved(const UnitBase& entity) const {
 }
 
 void UnitDBSet::setAmbiguous(const UnitBase& entity) {
-    ambiguousSymbols_.insert(entity.getSymbol());
+    ambiguousSymbols_.emplace(entity.getSymbol());
 }
 
 bool UnitDBSet::isAmbiguous(const UnitBase& entity) const {

@@ -94,7 +94,7 @@ public:
     // the entity's texts, read as their symbol, instead of copying the symbol.
     struct TemporaryKey {
         UnitTexts texts;
-        const ustring& text() const { return texts.get(UnitTexts::Symbol); }
+        std::u16string_view text() const { return texts.get(UnitTexts::Symbol); }
     };
     struct TemporaryKeyHash : KeyHash {
         using KeyHash::operator();
@@ -242,9 +242,9 @@ private:
     void initializeLocked(std::uint32_t version);
     void resetDefinitions();
     const UnitDatabase& builtin() const;
-    template <typename Lookup> auto resolve(const ustring& name, Lookup lookup) const;
+    template <typename Lookup> auto resolve(std::u16string_view name, Lookup lookup) const;
     // findUnit's first unit, without building the set.
-    const UnitBase* findFirstUnit(const ustring& name) const;
+    const UnitBase* findFirstUnit(std::u16string_view name) const;
     // False when no database can find a unit by `text`, unqualified.
     bool mayNameUnit(std::u16string_view text) const;
     // The entity's definition; null for an entity that has none (no symbol, inherit).
@@ -325,7 +325,7 @@ private:
     // are emptied whenever a definition node may go.
     struct RecentDefinition {
         const UnitBase* entity = nullptr;
-        const ustring* key = nullptr;
+        std::u16string_view key;
         const UnitDefinition* definition = nullptr;
         // A temporary definition's entity is no database's own, so no
         // definition of it is shared: a hit needs no look-up of those.
@@ -351,8 +351,9 @@ private:
     // The fundamental ASTs of the definitions stored since the maps were last
     // emptied, each block once.
     UnitASTPool fundamentalASTs_;
-    std::unordered_set<ustring> unresolvedSymbols_;
-    std::unordered_set<ustring> ambiguousSymbols_;
+    // Asked of by a unit's symbol, a view: looked up without a copy.
+    std::unordered_set<ustring, KeyHash, KeyEqual> unresolvedSymbols_;
+    std::unordered_set<ustring, KeyHash, KeyEqual> ambiguousSymbols_;
     std::uint32_t version_ = 0;
     // builtMark(version_) once the set is built, 0 while it is not: what
     // initializeIfNeeded checks without a lock.

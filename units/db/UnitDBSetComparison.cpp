@@ -104,8 +104,8 @@ UnitComparison UnitDBSet::equivalent(const UnitBase& a, const UnitBase& b, Expon
         if (isDefaultQuantity(a) || isDefaultQuantity(b)) {
             return Equivalent;
         }
-        if (a.getSymbol() != b.getSymbol() && hasPhysicalQuantity(a.getSymbol()) &&
-            hasPhysicalQuantity(b.getSymbol())) {
+        if (a.getSymbol() != b.getSymbol() && hasPhysicalQuantity(ustring(a.getSymbol())) &&
+            hasPhysicalQuantity(ustring(b.getSymbol()))) {
             return DifferentPhysicalQuantities;
         }
     }
@@ -134,17 +134,19 @@ UnitDBSet::ConversionOutcome UnitDBSet::tryConversionInfo(const UnitBase& a, con
     if (isUnresolved(a) || isUnresolved(b)) {
         ustring undefined;
         for (const UnitBase* entity : {&a, &b}) {
-            for (const ustring& symbol : getUndefinedUnitsFromExpr(entity->getSymbol(), *this)) {
+            for (const ustring& symbol :
+                 getUndefinedUnitsFromExpr(ustring(entity->getSymbol()), *this)) {
                 undefined += (undefined.empty() ? u"" : u", ") + symbol;
             }
         }
         return makeUnitMsgID("UnresolvedUnitsNotConvertible",
-                             {a.getSymbol(), b.getSymbol(), undefined});
+                             {ustring(a.getSymbol()), ustring(b.getSymbol()), undefined});
     }
     // Hosts check many pairs that do not convert: the answer is a value, not a throw.
     const auto notConvertible = [&] {
         return makeUnitMsgID("UnitsNotConvertible",
-                             {a.getSymbol(), b.getSymbol(), a.getSymbol(), b.getSymbol()});
+                             {ustring(a.getSymbol()), ustring(b.getSymbol()),
+                              ustring(a.getSymbol()), ustring(b.getSymbol())});
     };
     // The inherit unit and a quantity without a unit have no definition, so no
     // factor leads to or from them.
@@ -208,7 +210,7 @@ bool UnitDBSet::isValid(const UnitBase& entity, bool skipNameCheck) {
     if (!skipNameCheck && (!UnitBase::isValidStringForUnitName(entity.getName()) ||
                            !UnitBase::isValidStringForUnitName(entity.getSymbol()) ||
                            !UnitBase::isValidStringForUnitName(entity.getAsciiSymbol()))) {
-        throwUnitMsg("AlphaNumericStringOnlyForName", {entity.getName()});
+        throwUnitMsg("AlphaNumericStringOnlyForName", {ustring(entity.getName())});
     }
     const Unit* unit = asUnit(entity);
     if (unit == nullptr) {
@@ -221,7 +223,8 @@ bool UnitDBSet::isValid(const UnitBase& entity, bool skipNameCheck) {
     const UnitDefinition& unitDefinition = definitionOf(entity);
     if (!UnitDefinition::physicalQuantityValidForUnit(unitDefinition, definitionOf(quantity), this,
                                                       UseSimplifiedExpo)) {
-        throwUnitMsg("DimensionallyInconsistent", {quantity.getName(), entity.getName()});
+        throwUnitMsg("DimensionallyInconsistent",
+                     {ustring(quantity.getName()), ustring(entity.getName())});
     }
     return true;
 }
@@ -334,7 +337,7 @@ bool UnitDBSet::isUnitCompatibleWithUnitSystems(const UnitBase& entity, const Sy
     if (asUnit(entity) == nullptr) {
         return true;
     }
-    if (hasUnit(entity.getName(), UnitFactory::getDefaultPhysicalQuantity())) {
+    if (hasUnit(ustring(entity.getName()), UnitFactory::getDefaultPhysicalQuantity())) {
         return entity.isUnitCompatibleWithUnitSystems(systems);
     }
     const UnitDefinition* definition =

@@ -16,7 +16,7 @@ namespace CvUnitSys {
 std::u16string_view UnitDBSet::definitionKey(const UnitBase& entity, ustring& storage) const {
     for (const UserDB& db : databases_) {
         if (db.database->hasUnit(entity)) {
-            storage = db.shortName + u"::" + entity.getSymbol();
+            storage = db.shortName + u"::" + ustring(entity.getSymbol());
             return storage;
         }
     }
@@ -48,11 +48,11 @@ const UnitBase* nonDefaultQuantity(const UnitBase& entity) {
     return quantity != nullptr && !isDefaultQuantity(*quantity) ? quantity : nullptr;
 }
 
-const ustring& keyText(const ustring& key) {
+std::u16string_view keyText(const ustring& key) {
     return key;
 }
 
-const ustring& keyText(const UnitDBSet::TemporaryKey& key) {
+std::u16string_view keyText(const UnitDBSet::TemporaryKey& key) {
     return key.text();
 }
 
@@ -109,10 +109,10 @@ void UnitDBSet::forgetRecentDefinitions() {
 
 UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool notShared) const {
     RecentDefinition* recent = recentSlot(entity);
-    const bool hit = recent != nullptr && recent->entity == &entity &&
-                     sameText(*recent->key, entity.getSymbol());
+    const bool hit =
+        recent != nullptr && recent->entity == &entity && sameText(recent->key, entity.getSymbol());
     if (hit && recent->temporary) {
-        return {*recent->key, false, recent->definition};
+        return {recent->key, false, recent->definition};
     }
     // A registered expression's symbol names no unit of any database, so no
     // database has the entity: its definition is neither shared nor kept
@@ -124,7 +124,7 @@ UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool
             return {key, false, nullptr};
         }
         if (recent != nullptr) {
-            *recent = {&entity, &node->first.text(), &node->second, true};
+            *recent = {&entity, node->first.text(), &node->second, true};
         }
         return {key, false, &node->second};
     }
@@ -134,21 +134,21 @@ UnitDBSet::Slot UnitDBSet::slotOf(const UnitBase& entity, ustring& storage, bool
         return {{}, false, shared};
     }
     if (hit) {
-        return {*recent->key, false, recent->definition};
+        return {recent->key, false, recent->definition};
     }
     const std::u16string_view key = definitionKey(entity, storage);
     if (recent == nullptr) {
         return {key, !storage.empty(), ownDefinition(entity, key)};
     }
     if (const auto* node = findNode(unitDefinitions_, key)) {
-        *recent = {&entity, &node->first, &node->second, false};
+        *recent = {&entity, node->first, &node->second, false};
         return {key, false, &node->second};
     }
     const auto* node = findNode(temporaryUnitDefinitions_, key);
     if (node == nullptr) {
         return {key, false, nullptr};
     }
-    *recent = {&entity, &node->first.text(), &node->second, true};
+    *recent = {&entity, node->first.text(), &node->second, true};
     return {key, false, &node->second};
 }
 
@@ -193,7 +193,7 @@ bool UnitDBSet::generateRegistered(const UnitBase& entity, const UnitAST& parts)
         std::none_of(FundamentalUnits::get().getUnitDefinitions().begin(),
                      FundamentalUnits::get().getUnitDefinitions().end(),
                      [](const auto& entry) { return UnitDatabase::holdsOperator(entry.first); });
-    const ustring& symbol = entity.getSymbol();
+    const std::u16string_view symbol = entity.getSymbol();
     // The symbol is no database's key and no fundamental one, so the
     // definition is made from the parts and kept among the temporary ones.
     if ((quantity != nullptr && quantity != &defaultQuantity()) || mayNameUnit(symbol) ||
@@ -256,7 +256,7 @@ bool UnitDBSet::generateRegistered(const UnitBase& entity, const UnitAST& parts)
                          Generation{entity, parts, this, {known.data(), count}, &fundamentalASTs_})
             .first;
     if (RecentDefinition* recent = recentSlot(entity)) {
-        *recent = {&entity, &stored->first.text(), &stored->second, true};
+        *recent = {&entity, stored->first.text(), &stored->second, true};
     }
     return true;
 }
@@ -267,7 +267,7 @@ void UnitDBSet::addWhitelistedUnits(const UnitBase& entity, const UnitAST& parts
     // when the entity's last generation stored them there.
     const RecentDefinition* recent = recentSlot(entity);
     const bool held = recent != nullptr && recent->entity == &entity && recent->temporary &&
-                      recent->key->data() == entity.getSymbol().data();
+                      recent->key.data() == entity.getSymbol().data();
     whitelist_.addSuggestions(entity, parts, held);
 }
 
@@ -416,7 +416,7 @@ void UnitDBSet::generateDependencies(const UnitBase& root, const UnitAST* rootPa
             if (inProgress_.contains(entity)) {
                 cycleEntity = &entity;
                 cycleSymbol = entity.getSymbol();
-                throwUnitMsg("CycleInAST", {entity.getSymbol()});
+                throwUnitMsg("CycleInAST", {ustring(entity.getSymbol())});
             }
             UnitSet fundamentals;
             UnitDatabase::addMatchingFundamentalUnitToList(entity, fundamentals);
@@ -494,7 +494,7 @@ const UnitDefinition* UnitDBSet::generateOne(const UnitBase& entity, const UnitA
     const UnitDefinition* definition = own.stored;
     if (definition == nullptr && !own.key.empty() && own.key != Unit::UnitInheritUStr) {
         // The symbol of a registered expression is no database's key: no look-up.
-        const UnitBase* inDatabase = own.qualified ? findFirstUnit(ustring(own.key))
+        const UnitBase* inDatabase = own.qualified ? findFirstUnit(own.key)
                                      : mayNameUnit(entity.getSymbol())
                                          ? findFirstUnit(entity.getSymbol())
                                          : nullptr;
@@ -532,7 +532,7 @@ const UnitDefinition& UnitDBSet::generateInto(Map& map, std::u16string_view key,
                                               const UnitBase& entity, const UnitAST* parts,
                                               std::span<const UnitDefinition* const> known) {
     if (inProgress_.contains(entity)) {
-        throwUnitMsg("CycleInAST", {entity.getSymbol()});
+        throwUnitMsg("CycleInAST", {ustring(entity.getSymbol())});
     }
     struct InProgress {
         decltype(inProgress_)& set;
@@ -575,7 +575,7 @@ const UnitDefinition& UnitDBSet::generateInto(Map& map, std::u16string_view key,
     if (RecentDefinition* recent = static_cast<const void*>(&map) != &physicalQuantityDefinitions_
                                        ? recentSlot(entity)
                                        : nullptr) {
-        *recent = {&entity, &keyText(stored->first), &stored->second, temporary};
+        *recent = {&entity, keyText(stored->first), &stored->second, temporary};
     }
     return stored->second;
 }

@@ -36,14 +36,14 @@ struct Occurrences {
 
     void addBuiltin(const UnitDatabase::UnitSet& all) {
         for (const UnitBase& entity : all) {
-            for (const ustring* text :
-                 {&entity.getName(), &entity.getSymbol(), &entity.getAsciiSymbol()}) {
-                entities[*text].insert(entity);
+            for (const std::u16string_view text :
+                 {entity.getName(), entity.getSymbol(), entity.getAsciiSymbol()}) {
+                entities[ustring(text)].insert(entity);
             }
-            databases[entity.getName()].insert(builtInMarker);
-            databases[entity.getSymbol()].insert(builtInMarker);
+            databases[ustring(entity.getName())].insert(builtInMarker);
+            databases[ustring(entity.getSymbol())].insert(builtInMarker);
             if (entity.getAsciiSymbol() != entity.getSymbol()) {
-                databases[entity.getAsciiSymbol()].insert(builtInMarker);
+                databases[ustring(entity.getAsciiSymbol())].insert(builtInMarker);
             }
         }
     }
@@ -51,8 +51,8 @@ struct Occurrences {
     void addUser(const UnitDatabase& database, const UnitDatabase::UnitSet& all) {
         const ustring shortName = UnitDBSet::getShortName(database);
         for (const UnitBase& entity : all) {
-            const std::set<ustring> texts{entity.getName(), entity.getSymbol(),
-                                          entity.getAsciiSymbol()};
+            const std::set<ustring> texts{ustring(entity.getName()), ustring(entity.getSymbol()),
+                                          ustring(entity.getAsciiSymbol())};
             for (const ustring& text : texts) {
                 // An empty text names nothing, so it cannot clash.
                 if (text.empty()) {
@@ -127,10 +127,10 @@ void UnitDBSet::validateDatabase(UnitDatabase& database) {
     const auto collectFailure = [&](Diagnostic failure, const UnitBase& entity) {
         if (lastItemIs(failure, "UnitNotInDatabase")) {
             collect(collected, "InvalidUnitIgnoredUndefinedUnitsInDefinition",
-                    {entity.getName(), database.getName()});
+                    {ustring(entity.getName()), database.getName()});
         } else if (lastItemIs(failure, "DimensionallyInconsistent")) {
             collect(collected, "InvalidUnitIgnoredDimensionMismatch",
-                    {entity.getName(), database.getName()});
+                    {ustring(entity.getName()), database.getName()});
         } else if (!failure.empty()) {
             collectedAsIs.insert(formatDiagnostic(failure));
             cvsvConcatenateDiagnosticsNoCheck(collected, std::move(failure), true);
@@ -153,7 +153,7 @@ void UnitDBSet::validateDatabase(UnitDatabase& database) {
         } catch (const std::exception&) {
             // A factor or definition the model cannot read: the unit is unusable.
             failure = cvsvCreateDiagnosticFromMessageID(
-                makeUnitMsgID("InvalidUnitIgnored", {unit.getName(), database.getName()}));
+                makeUnitMsgID("InvalidUnitIgnored", {ustring(unit.getName()), database.getName()}));
         }
         collectFailure(std::move(failure), unit);
         removeInvalidUnit(database, unit);
@@ -198,7 +198,8 @@ void UnitDBSet::removeInvalidUnit(UnitDatabase& database, const UnitBase& unit) 
             memo_->users.erase(found);
         }
     }
-    const std::set<ustring> names{unit.getName(), unit.getSymbol(), unit.getAsciiSymbol()};
+    const std::set<ustring> names{ustring(unit.getName()), ustring(unit.getSymbol()),
+                                  ustring(unit.getAsciiSymbol())};
     memo_->removed.insert(&unit);
     database.removeUnit(unit);
     // When another database's unit now answers to one of its names, failures

@@ -108,7 +108,7 @@ template <typename T, typename Comparator> struct EntityStore {
         // One walk finds the entity or where it goes: comparing entities is most of a load.
         const auto place = entities.lower_bound(entity);
         if (place != entities.end() && !entities.key_comp()(entity, place->first)) {
-            warn("UnitAlreadyInDatabase", {entity.getName(), entity.getSymbol()});
+            warn("UnitAlreadyInDatabase", {ustring(entity.getName()), ustring(entity.getSymbol())});
             return {*place->second, false};
         }
         std::unique_ptr<T> owned = own();
@@ -129,7 +129,8 @@ template <typename T, typename Comparator> struct EntityStore {
                            (indexAscii && symbols.contains(stored.getAsciiSymbol()));
         if (clash) {
             throwUnitMsg("SimilarInstanceThere",
-                         {stored.getName(), stored.getSymbol(), stored.getAsciiSymbol()});
+                         {ustring(stored.getName()), ustring(stored.getSymbol()),
+                          ustring(stored.getAsciiSymbol())});
         }
         index(names, indexName, stored.getName(), stored, alias, "NameNotDefined");
         index(symbols, indexSymbol, stored.getSymbol(), stored, alias, "SymbolNotDefined");
@@ -137,7 +138,7 @@ template <typename T, typename Comparator> struct EntityStore {
         return {stored, true};
     }
 
-    static void index(KeyIndex<T>& keys, bool selected, const ustring& key, const T& stored,
+    static void index(KeyIndex<T>& keys, bool selected, std::u16string_view key, const T& stored,
                       const UnitAliasInfo* alias, std::string_view missing) {
         if (!selected) {
             return;
@@ -151,7 +152,7 @@ template <typename T, typename Comparator> struct EntityStore {
         keys.add(key, &stored);
     }
 
-    static void unindex(KeyIndex<T>& keys, const ustring& key, const T* stored) {
+    static void unindex(KeyIndex<T>& keys, std::u16string_view key, const T* stored) {
         if (auto it = keys.find(key); it != keys.end() && it->second == stored) {
             keys.erase(it);
         }
@@ -485,8 +486,8 @@ void UnitDatabase::addPhysicalQuantityRelation(const UnitBase& from, const UnitB
     const bool fromSmaller = a->compare(*b) < 0;
     auto key = fromSmaller ? std::make_pair(a, b) : std::make_pair(b, a);
     store_->relations.insert_or_assign(key, PhysicalQuantityRelation{factor, fromSmaller});
-    store_->relatedQuantityNames.insert(a->getName());
-    store_->relatedQuantityNames.insert(b->getName());
+    store_->relatedQuantityNames.emplace(a->getName());
+    store_->relatedQuantityNames.emplace(b->getName());
 }
 
 UnitDatabase::UnitSet UnitDatabase::getUnit(const ustring& text) const {
@@ -743,9 +744,9 @@ std::vector<ustring> UnitDatabase::getRelatedPhysicalQuantities(const ustring& p
     std::vector<ustring> out;
     for (const auto& [key, relation] : store_->relations) {
         if (key.first->getName() == pqName) {
-            out.push_back(key.second->getName());
+            out.emplace_back(key.second->getName());
         } else if (key.second->getName() == pqName) {
-            out.push_back(key.first->getName());
+            out.emplace_back(key.first->getName());
         }
     }
     return out;
@@ -815,12 +816,12 @@ UnitDatabase::getProvenancesForPhysicalQuantity(const ustring& pqName) const {
 }
 
 void UnitDatabase::appendProvenancesForUnit(const UnitBase& unit, ProvenanceList& out) const {
-    appendProvenances(store_->unitProvenance.valuesFor(unit.getSymbol()), out);
+    appendProvenances(store_->unitProvenance.valuesFor(ustring(unit.getSymbol())), out);
 }
 
 void UnitDatabase::appendProvenancesForPhysicalQuantity(const UnitBase& pq,
                                                         ProvenanceList& out) const {
-    appendProvenances(store_->physicalQuantityProvenance.valuesFor(pq.getName()), out);
+    appendProvenances(store_->physicalQuantityProvenance.valuesFor(ustring(pq.getName())), out);
 }
 
 void UnitDatabase::appendUnitsForProvenance(const UnitProvenance& provenance, UnitSet& out) const {

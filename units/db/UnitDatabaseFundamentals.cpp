@@ -29,12 +29,12 @@ const UnitBase* UnitDatabase::getFundamentalPhysicalQuantity(const ustring& text
 void UnitDatabase::addMatchingFundamentalUnitToList(const UnitBase& entity, UnitSet& out) {
     const FundamentalUnits& fundamentals = FundamentalUnits::get();
     const bool unit = entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT;
-    const ustring& symbol = entity.getSymbol();
+    const std::u16string_view symbol = entity.getSymbol();
     // The definitions are keyed by every symbol, ASCII symbol and name of the
     // fundamentals: one hash look-up turns away the many entities that match none.
     const auto& keys =
         unit ? fundamentals.getUnitDefinitions() : fundamentals.getPhysicalQuantityDefinitions();
-    if (!fundamentals.mayBeKey(symbol, unit) || !keys.contains(symbol)) {
+    if (!fundamentals.mayBeKey(symbol, unit) || !keys.contains(ustring(symbol))) {
         return;
     }
     const auto& candidates =

@@ -54,7 +54,7 @@ const UnitBase* uniqueUnit(const ustring& symbol) {
 
 ustring GenDisp::symbolText(const ustring& symbol, const UnitBase* unit) {
     if (unit != nullptr) {
-        return unit->getDisplay();
+        return ustring(unit->getDisplay());
     }
     return escapeUnderscores(symbol);
 }

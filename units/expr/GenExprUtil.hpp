@@ -99,8 +99,8 @@ private:
 };
 
 // The plain forms: a found unit's name, symbol or ASCII symbol.
-template <const ustring& (UnitBase::*Text)() const> struct GenPlain {
-    static const ustring& symbolText(const ustring& symbol, const UnitBase* unit) {
+template <std::u16string_view (UnitBase::*Text)() const> struct GenPlain {
+    static std::u16string_view symbolText(const ustring& symbol, const UnitBase* unit) {
         return unit != nullptr ? (unit->*Text)() : symbol;
     }
     static const char16_t* multOp() { return u"*"; }

@@ -103,7 +103,7 @@ FormTexts TextTape::write(std::u16string_view source) const {
         if (sameText(written, source)) {
             out.origin[form] = FormTexts::convertedText;
         } else {
-            out.texts[form] = ustring(written);
+            out.texts[form] = written;
         }
     }
     if (forms_ == 3) {

@@ -22,8 +22,8 @@ class UnitBase;
 
 // The four converted texts of an expression, written as the hand reader reads
 // it: each token's texts go at the end of the forms, since the reader tells
-// of every token where it stands. The forms are written into buffers on the
-// stack, and only a form that differs from the text read is copied out.
+// of every token where it stands. The forms are written into buffers of the
+// tape's own, from which the unit's texts are copied once.
 class TextTape {
 public:
     explicit TextTape(const UnitDatabase& database);
@@ -38,9 +38,9 @@ public:
     void close();
     void raise(std::u16string_view exponent);
 
-    // The texts, `source` being the text read: a form equal to it is not
-    // copied, and the ASCII form is the Symbol form when every unit's ASCII
-    // symbol is its symbol.
+    // The texts, `source` being the text read: views into the tape, which
+    // must outlive them. A form equal to the source refers to it, and the
+    // ASCII form is the Symbol form when every unit's ASCII symbol is its symbol.
     FormTexts write(std::u16string_view source) const;
 
 private:

@@ -41,37 +41,35 @@ bool hasComma(std::u16string_view text) {
 
 } // namespace
 
-UnitExprWithTexts UnitExprWithTexts::parse(const ustring& text) {
-    // Loaded first, so that texts it parses while loading are not recorded.
-    const UnitDatabase& database = *UnitDatabase::getUnitDatabase();
-    TextTapeBuilder taped(database);
-    if (auto value = taped.read(text)) {
+// The database is loaded first, so that texts it parses while loading are
+// not recorded.
+UnitExprWithTexts::UnitExprWithTexts(const ustring& text)
+    : lookedUpIn(UnitDatabase::getUnitDatabase()), taped_(*lookedUpIn) {
+    if (const auto value = taped_.read(text)) {
+        symbols = taped_.symbolsOf<decltype(symbols)>(*value);
+        texts = taped_.tape().write(text);
         // The hand reader's symbols are visible ASCII without operators: a
         // comma is the one character of theirs a name may not hold.
-        return UnitExprWithTexts{taped.symbolsOf<decltype(symbols)>(*value),
-                                 taped.tape().write(text),
-                                 &database,
-                                 !hasComma(text),
-                                 {}};
+        symbolsAreNames = !hasComma(text);
+        return;
     }
     // The grammar's text builder asks through the recorder in scope.
     const SymbolLookups lookups;
     using Builder = PairedBuilder<UnitExprBuilder, AllFormsTextBuilder>;
     // A text of too many symbols for the tape may still have the common shape,
     // which is ASCII throughout.
-    auto parsed = taped.full() && TextServices::isAscii(text)
+    auto parsed = taped_.full() && TextServices::isAscii(text)
                       ? parseWithBuilderThrows<Builder>(text)
                       : parseWithGrammarThrows<Builder>(text);
-    UnitExprWithTexts out{
-        {}, {std::move(parsed.second.text)}, &database, true, std::move(parsed.first)};
-    out.symbols.reserve(out.owned.getExpr().size());
-    for (const auto& [symbol, exponent] : out.owned.getExpr()) {
+    grammarTexts_ = std::move(parsed.second.text);
+    std::copy(grammarTexts_->begin(), grammarTexts_->end(), texts.texts.begin());
+    owned = std::move(parsed.first);
+    symbols.reserve(owned.getExpr().size());
+    for (const auto& [symbol, exponent] : owned.getExpr()) {
         const UnitDatabase::FirstUnit* kept = lookups.find(symbol);
-        out.symbols.push_back(
-            ParsedSymbol{symbol, exponent, kept != nullptr ? kept->unit : nullptr});
-        out.symbolsAreNames = out.symbolsAreNames && isValidStringForUnitName(symbol);
+        symbols.push_back(ParsedSymbol{symbol, exponent, kept != nullptr ? kept->unit : nullptr});
+        symbolsAreNames = symbolsAreNames && isValidStringForUnitName(symbol);
     }
-    return out;
 }
 
 } // namespace CvUnitSys

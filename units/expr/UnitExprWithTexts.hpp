@@ -2,10 +2,13 @@
 
 #include "units/expr/FormTexts.hpp"
 #include "units/expr/ParsedSymbol.hpp"
+#include "units/expr/TextTape.hpp"
 #include "units/expr/UnitExpr.hpp"
 #include "units/foundation/UString.hpp"
 
+#include <array>
 #include <boost/container/small_vector.hpp>
+#include <boost/optional.hpp>
 
 namespace CvUnitSys {
 
@@ -13,22 +16,32 @@ class UnitDatabase;
 
 // A unit expression parsed once for everything a new unit needs: its symbols
 // with their exponents and what the built-in database answered for them while
-// the texts were built, and its four converted texts.
-struct UnitExprWithTexts {
+// the texts were built, and its four converted texts. The texts are views into
+// the buffers that wrote them, kept here, so the result stays where it is made.
+class UnitExprWithTexts {
+public:
+    // The database the symbols were looked up in; the tape's, so set first.
+    const UnitDatabase* lookedUpIn;
+
+private:
+    TextTapeBuilder taped_;
+    // The grammar's texts, when the tape left the text to it: seldom made.
+    boost::optional<std::array<ustring, 4>> grammarTexts_;
+
+public:
+    // Throws as parseUnitExprThrows does. The text must outlive the result.
+    explicit UnitExprWithTexts(const ustring& text);
+    UnitExprWithTexts(const UnitExprWithTexts&) = delete;
+    UnitExprWithTexts& operator=(const UnitExprWithTexts&) = delete;
+
     // Each symbol once, in the order of UnitExpr's map. Their texts are views
-    // into the text parsed, or into `owned` when the grammar parsed it: the
-    // text must stay as it is while they are read.
+    // into the text parsed, or into `owned` when the grammar parsed it.
     boost::container::small_vector<ParsedSymbol, 4> symbols;
     // The converted texts; a form equal to the text parsed refers to it.
     FormTexts texts;
-    // The database the symbols were looked up in.
-    const UnitDatabase* lookedUpIn = nullptr;
     // Every symbol is a valid unit name (isValidStringForUnitName).
     bool symbolsAreNames = true;
     UnitExpr owned;
-
-    // Throws as parseUnitExprThrows does.
-    static UnitExprWithTexts parse(const ustring& text);
 };
 
 } // namespace CvUnitSys

@@ -29,7 +29,7 @@ std::optional<Dimensions> dimensionsOf(UnitTable& table, std::int32_t id) {
         const UnitDefinition& definition = set.getUnitDefinition(*unit);
         for (const auto& [entity, exponent] : definition.getFundamentalAST().getAST()) {
             const UnitBase& base = entity.get();
-            const ustring& symbol =
+            const std::u16string_view symbol =
                 base.getAsciiSymbol().empty() ? base.getSymbol() : base.getAsciiSymbol();
             dimensions[TextServices::toUtf8(symbol)] += exponent.getSimplifiedExpo();
         }

@@ -20,7 +20,7 @@ using CvUnitSys::TextServices;
 using CvUnitSys::UnitBase;
 using CvUnitSys::UnitDBSet;
 
-std::string utf8(const ustring& text) {
+std::string utf8(std::u16string_view text) {
     return TextServices::toUtf8(text);
 }
 
@@ -57,13 +57,13 @@ ustring quantityNamed(const UnitDBSet& set, const ustring& text) {
         quantity->compare(CvUnitSys::UnitFactory::getDefaultPhysicalQuantity()) == 0) {
         return {};
     }
-    return quantity->getName();
+    return ustring(quantity->getName());
 }
 
 // Whether the name or a symbol contains the lower-cased word, case aside.
-bool mentions(const ustring& lowerWord, std::initializer_list<const ustring*> texts) {
-    return std::any_of(texts.begin(), texts.end(), [&](const ustring* text) {
-        return TextServices::toLower(*text).find(lowerWord) != ustring::npos;
+bool mentions(const ustring& lowerWord, std::initializer_list<std::u16string_view> texts) {
+    return std::any_of(texts.begin(), texts.end(), [&](std::u16string_view text) {
+        return TextServices::toLower(text).find(lowerWord) != ustring::npos;
     });
 }
 
@@ -129,18 +129,18 @@ std::vector<Entry> Units::search(std::string_view word) {
     // prefixes are listed beside the units.
     CvUnitSys::UnitDBManager::m_UnitDBManager.iterateAll([&](const CvUnitSys::UnitDatabase& db) {
         for (const UnitBase& unit : db.getAllUnits()) {
-            if (mentions(lowerWord, {&unit.getName(), &unit.getSymbol(), &unit.getAsciiSymbol()})) {
+            if (mentions(lowerWord, {unit.getName(), unit.getSymbol(), unit.getAsciiSymbol()})) {
                 units.push_back(entryOf(unit));
             }
         }
         for (const UnitBase& quantity : db.getAllPhysicalQuantities()) {
-            if (mentions(lowerWord, {&quantity.getName()})) {
+            if (mentions(lowerWord, {quantity.getName()})) {
                 quantities.push_back(entryOf(quantity));
             }
         }
         for (const CvUnitSys::UnitPrefix& prefix : db.getAllPrefixes()) {
             if (mentions(lowerWord,
-                         {&prefix.getName(), &prefix.getSymbol(), &prefix.getAsciiSymbol()})) {
+                         {prefix.getName(), prefix.getSymbol(), prefix.getAsciiSymbol()})) {
                 prefixes.push_back(
                     {"prefix", utf8(prefix.getSymbol()), utf8(prefix.getName()), {}});
             }

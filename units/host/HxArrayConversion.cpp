@@ -19,11 +19,12 @@ namespace {
 
 // A new object made by the class's constructor from the texts, and its record.
 template <typename Record, std::size_t N>
-std::pair<objsys::COSInterfacePtr, Record*> construct(const std::array<const ustring*, N>& texts) {
+std::pair<objsys::COSInterfacePtr, Record*>
+construct(const std::array<std::u16string_view, N>& texts) {
     std::array<matrix::unique_array, N> owned;
     std::array<const hxArray*, N> args{};
     for (std::size_t i = 0; i < N; ++i) {
-        owned[i] = objsys::makeText(*texts[i]);
+        owned[i] = objsys::makeText(ustring(texts[i]));
         args[i] = owned[i].get();
     }
     const matrix::unique_array made =
@@ -60,12 +61,12 @@ template <typename Names> ustring joinNames(const Names& named) {
 }
 
 objsys::COSInterfacePtr unitObject(const UnitBase& entity) {
-    auto [object, record] =
-        construct<CvUnitObj, 4>({&entity.getName(), &entity.getSymbol(), &entity.getAsciiSymbol(),
-                                 &entity.getDisplayString()});
+    auto [object, record] = construct<CvUnitObj, 4>(
+        {entity.getName(), entity.getSymbol(), entity.getAsciiSymbol(), entity.getDisplayString()});
     const ustring systems = joinNames(entity.getUnitSystems());
     record->setUnitSystem(&systems);
-    record->setDisplay(&entity.getDisplay());
+    const ustring display(entity.getDisplay());
+    record->setDisplay(&display);
     record->setConversionFactor(&entity.getConversionFactor().first);
     record->setConversionType(static_cast<std::int32_t>(entity.getConversionFactor().second));
     if (const auto* unit = dynamic_cast<const Unit*>(&entity)) {
@@ -74,7 +75,8 @@ objsys::COSInterfacePtr unitObject(const UnitBase& entity) {
         record->setSubunit(&unit->getSubUnit());
         record->setIsCommonSubunit(unit->isCommonSubUnit());
         if (const UnitBase* quantity = unit->getPhysicalQuantity()) {
-            record->setPhysicalQuantity(&quantity->getName());
+            const ustring name(quantity->getName());
+            record->setPhysicalQuantity(&name);
         }
     }
     return object;
@@ -82,8 +84,9 @@ objsys::COSInterfacePtr unitObject(const UnitBase& entity) {
 
 objsys::COSInterfacePtr quantityObject(const UnitBase& entity) {
     auto [object, record] =
-        construct<CvPhysicalQuantityObj, 2>({&entity.getName(), &entity.getDisplayString()});
-    record->setDisplay(&entity.getDisplay());
+        construct<CvPhysicalQuantityObj, 2>({entity.getName(), entity.getDisplayString()});
+    const ustring display(entity.getDisplay());
+    record->setDisplay(&display);
     return object;
 }
 
@@ -128,10 +131,11 @@ unitObjArray(const std::vector<std::reference_wrapper<const UnitBase>>& entities
 matrix::unique_array unitPrefixArray(const UnitDBSet::PrefixSet& prefixes) {
     return objectColumn<CvUnitPrefixObj>(prefixes, [](const UnitPrefix& prefix) {
         auto [object, record] = construct<CvUnitPrefixObj, 3>(
-            {&prefix.getName(), &prefix.getSymbol(), &prefix.getAsciiSymbol()});
+            {prefix.getName(), prefix.getSymbol(), prefix.getAsciiSymbol()});
         const ustring systems = joinNames(prefix.getUnitSystems());
         record->setUnitSystem(&systems);
-        record->setDisplay(&prefix.getDisplay());
+        const ustring display(prefix.getDisplay());
+        record->setDisplay(&display);
         record->setConversionFactor(&prefix.getConversionFactor().first);
         record->setConversionType(static_cast<std::int32_t>(prefix.getConversionFactor().second));
         return object;

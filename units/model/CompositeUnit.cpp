@@ -18,10 +18,11 @@ StoredConversionFactor compositeFactor(const UnitPrefix& prefix, const Unit& uni
 
 CompositeUnit::CompositeUnit(std::reference_wrapper<const UnitPrefix> prefix,
                              std::reference_wrapper<const Unit> unit)
-    : Unit(-10, prefix.get().getName() + unit.get().getName(), unit.get().getExpression(),
-           prefix.get().getSymbol() + unit.get().getSymbol(),
-           prefix.get().getAsciiSymbol() + unit.get().getAsciiSymbol(),
-           prefix.get().getDisplay() + unit.get().getDisplay(),
+    : Unit(-10, ustring(prefix.get().getName()) + ustring(unit.get().getName()),
+           unit.get().getExpression(),
+           ustring(prefix.get().getSymbol()) + ustring(unit.get().getSymbol()),
+           ustring(prefix.get().getAsciiSymbol()) + ustring(unit.get().getAsciiSymbol()),
+           ustring(prefix.get().getDisplay()) + ustring(unit.get().getDisplay()),
            compositeFactor(prefix.get(), unit.get()), *unit.get().getPhysicalQuantity()),
       prefix_(&prefix.get()), unit_(&unit.get()),
       prefixOnly_(unit.get().compare(UnitFactory::getDummyUnit()) == 0) {}

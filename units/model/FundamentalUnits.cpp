@@ -48,8 +48,9 @@ void addDefinition(FundamentalUnits::DefinitionMap& map, const UnitBase& entity)
     ast.addToAST(entity, Exponent::unity);
     const UnitDefinition definition(ast, ast, ConversionFactor::unity, ConversionFactor::unity,
                                     false);
-    for (const ustring* key : {&entity.getSymbol(), &entity.getAsciiSymbol(), &entity.getName()}) {
-        map.try_emplace(*key, definition);
+    for (const std::u16string_view key :
+         {entity.getSymbol(), entity.getAsciiSymbol(), entity.getName()}) {
+        map.try_emplace(ustring(key), definition);
     }
 }
 

@@ -50,7 +50,7 @@ public:
     // False when `text` is surely no key of getUnitDefinitions() (or, for a
     // quantity, of getPhysicalQuantityDefinitions()): a few instructions turn
     // away nearly every other text without hashing it.
-    bool mayBeKey(const ustring& text, bool unit) const {
+    bool mayBeKey(std::u16string_view text, bool unit) const {
         const std::size_t bit = signature(text);
         return ((unit ? unitKeys_ : quantityKeys_)[bit / 64] >> (bit % 64) & 1U) != 0;
     }
@@ -65,7 +65,7 @@ private:
     static std::once_flag sFundamentalUnits_flag;
 
     using KeyFilter = std::array<std::uint64_t, 4>;
-    static std::size_t signature(const ustring& text) {
+    static std::size_t signature(std::u16string_view text) {
         const std::size_t first = text.empty() ? 0 : text.front();
         const std::size_t last = text.empty() ? 0 : text.back();
         return (first * 31 + last * 7 + text.size()) % 256;

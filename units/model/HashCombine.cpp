@@ -24,7 +24,7 @@ std::size_t hashCombine(std::size_t seed, std::size_t h) {
     return mix(seed + 0x9e3779b9ULL + h);
 }
 
-std::size_t hashText(const ustring& text) {
+std::size_t hashText(std::u16string_view text) {
     std::size_t seed = 0;
     for (char16_t c : text) {
         seed = hashCombine(seed, c);

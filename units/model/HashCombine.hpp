@@ -3,6 +3,7 @@
 #include "units/foundation/UString.hpp"
 
 #include <cstddef>
+#include <string_view>
 
 namespace CvUnitSys {
 
@@ -13,6 +14,6 @@ namespace CvUnitSys {
 std::size_t hashCombine(std::size_t seed, std::size_t h);
 
 // The combine folded over the UTF-16 code units of `text`, from seed 0.
-std::size_t hashText(const ustring& text);
+std::size_t hashText(std::u16string_view text);
 
 } // namespace CvUnitSys

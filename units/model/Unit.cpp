@@ -13,13 +13,12 @@ const ustring Unit::UnitInheritUStr = u"inherit";
 // A table keeps one unit per registered text: five words fill a 48-byte heap chunk.
 static_assert(sizeof(Unit) <= 5 * sizeof(void*));
 
-Unit::Unit(std::int32_t id, ustring name, ustring expression, ustring symbol, ustring asciiSymbol,
-           ustring display, const StoredConversionFactor& conversionFactor,
+Unit::Unit(std::int32_t id, std::u16string_view name, std::u16string_view expression,
+           std::u16string_view symbol, std::u16string_view asciiSymbol, std::u16string_view display,
+           const StoredConversionFactor& conversionFactor,
            std::reference_wrapper<const UnitBase> physicalQuantity)
-    : Unit(id,
-           UnitTexts(std::move(name), std::move(symbol), std::move(asciiSymbol), std::move(display),
-                     std::move(expression)),
-           conversionFactor, physicalQuantity) {}
+    : Unit(id, UnitTexts(name, symbol, asciiSymbol, display, expression), conversionFactor,
+           physicalQuantity) {}
 
 Unit::Unit(std::int32_t id, UnitTexts texts, const StoredConversionFactor& conversionFactor,
            std::reference_wrapper<const UnitBase> physicalQuantity)

@@ -18,8 +18,9 @@ public:
     // The exact name that marks a unit as inheriting its unit.
     static const ustring UnitInheritUStr;
 
-    Unit(std::int32_t id, ustring name, ustring expression, ustring symbol, ustring asciiSymbol,
-         ustring display, const StoredConversionFactor& conversionFactor,
+    Unit(std::int32_t id, std::u16string_view name, std::u16string_view expression,
+         std::u16string_view symbol, std::u16string_view asciiSymbol, std::u16string_view display,
+         const StoredConversionFactor& conversionFactor,
          std::reference_wrapper<const UnitBase> physicalQuantity);
     Unit(std::int32_t id, UnitTexts texts, const StoredConversionFactor& conversionFactor,
          std::reference_wrapper<const UnitBase> physicalQuantity);

@@ -20,13 +20,10 @@ bool UnitBase::isDefaultFactor(const StoredConversionFactor& factor) {
            factor.first == ConversionFactor::defaultValue;
 }
 
-UnitBase::UnitBase(std::int32_t id, ustring name, ustring expression, ustring display,
-                   ustring symbol, ustring asciiSymbol,
-                   const StoredConversionFactor& conversionFactor)
-    : UnitBase(id,
-               UnitTexts(std::move(name), std::move(symbol), std::move(asciiSymbol),
-                         std::move(display), std::move(expression)),
-               conversionFactor) {}
+UnitBase::UnitBase(std::int32_t id, std::u16string_view name, std::u16string_view expression,
+                   std::u16string_view display, std::u16string_view symbol,
+                   std::u16string_view asciiSymbol, const StoredConversionFactor& conversionFactor)
+    : UnitBase(id, UnitTexts(name, symbol, asciiSymbol, display, expression), conversionFactor) {}
 
 UnitBase::UnitBase(std::int32_t id, UnitTexts texts, const StoredConversionFactor& conversionFactor)
     : UnitBase(id, std::move(texts),
@@ -35,8 +32,8 @@ UnitBase::UnitBase(std::int32_t id, UnitTexts texts, const StoredConversionFacto
 UnitBase::UnitBase(std::int32_t id, UnitTexts texts, boost::intrusive_ptr<Shared> shared)
     : id_(id), texts_(std::move(texts)), shared_(std::move(shared)) {}
 
-UnitBase::UnitBase(ustring expression, const StoredConversionFactor& conversionFactor)
-    : UnitBase(0, UnitTexts({}, {}, {}, {}, std::move(expression)), conversionFactor) {}
+UnitBase::UnitBase(std::u16string_view expression, const StoredConversionFactor& conversionFactor)
+    : UnitBase(0, UnitTexts({}, {}, {}, {}, expression), conversionFactor) {}
 
 void UnitBase::print(std::basic_ostream<char16_t>& out) const {
     out << u"Unit : '" << getExpression() << u"'" << u'\n';
@@ -47,7 +44,7 @@ const std::vector<std::shared_ptr<UnitSystem>>& UnitBase::getUnitSystems() const
     return none;
 }
 
-int compareText(const ustring& a, const ustring& b) {
+int compareText(std::u16string_view a, std::u16string_view b) {
     const int c = a.compare(b);
     return (c > 0) - (c < 0);
 }
@@ -105,7 +102,7 @@ bool UnitBase::isUnitCompatibleWithUnitSystems(
     return false;
 }
 
-bool UnitBase::isValidStringForUnitName(const ustring& name) {
+bool UnitBase::isValidStringForUnitName(std::u16string_view name) {
     return CvUnitSys::isValidStringForUnitName(name);
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -40,10 +41,11 @@ public:
         }
     };
 
-    UnitBase(std::int32_t id, ustring name, ustring expression, ustring display, ustring symbol,
-             ustring asciiSymbol, const StoredConversionFactor& conversionFactor);
+    UnitBase(std::int32_t id, std::u16string_view name, std::u16string_view expression,
+             std::u16string_view display, std::u16string_view symbol,
+             std::u16string_view asciiSymbol, const StoredConversionFactor& conversionFactor);
     UnitBase(std::int32_t id, UnitTexts texts, const StoredConversionFactor& conversionFactor);
-    UnitBase(ustring expression, const StoredConversionFactor& conversionFactor);
+    UnitBase(std::u16string_view expression, const StoredConversionFactor& conversionFactor);
     UnitBase(const UnitBase&) = default;
     UnitBase& operator=(const UnitBase&) = delete;
 
@@ -65,22 +67,22 @@ public:
     // -1, 0 or 1.
     int compare(const UnitBase& other) const;
 
-    const ustring& getName() const { return texts_.get(UnitTexts::Name); }
-    const ustring& getSymbol() const { return texts_.get(UnitTexts::Symbol); }
-    const ustring& getAsciiSymbol() const { return texts_.get(UnitTexts::AsciiSymbol); }
-    const ustring& getDisplay() const { return texts_.get(UnitTexts::Display); }
-    const ustring& getExpression() const { return texts_.get(UnitTexts::Expression); }
+    std::u16string_view getName() const { return texts_.get(UnitTexts::Name); }
+    std::u16string_view getSymbol() const { return texts_.get(UnitTexts::Symbol); }
+    std::u16string_view getAsciiSymbol() const { return texts_.get(UnitTexts::AsciiSymbol); }
+    std::u16string_view getDisplay() const { return texts_.get(UnitTexts::Display); }
+    std::u16string_view getExpression() const { return texts_.get(UnitTexts::Expression); }
     const UnitTexts& getTexts() const { return texts_; }
     const StoredConversionFactor& getConversionFactor() const {
         return shared_ ? shared_->factor : defaultFactor();
     }
-    const ustring& getDisplayString() const { return getExpression(); }
+    std::u16string_view getDisplayString() const { return getExpression(); }
 
     // True when the entity belongs to no system, or shares a system name with `systems`.
     bool
     isUnitCompatibleWithUnitSystems(const std::vector<std::shared_ptr<UnitSystem>>& systems) const;
 
-    static bool isValidStringForUnitName(const ustring& name);
+    static bool isValidStringForUnitName(std::u16string_view name);
     // Every symbol of the expression is a valid name; parse errors are thrown.
     static bool isValidUnitExpr(const ustring& expression);
     static bool isValidUnitExpr(const UnitExpr& parsed);
@@ -122,6 +124,6 @@ private:
 std::basic_ostream<char16_t>& operator<<(std::basic_ostream<char16_t>& out, const UnitBase& unit);
 
 // -1, 0 or 1 by UTF-16 code unit, a proper prefix being smaller.
-int compareText(const ustring& a, const ustring& b);
+int compareText(std::u16string_view a, std::u16string_view b);
 
 } // namespace CvUnitSys

@@ -119,7 +119,7 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitDB
 
 UnitAST UnitDefinition::partsOf(const UnitBase& entity, const UnitDBSet* set) {
     UnitExpr parsed;
-    parseUnitExprThrows(entity.getExpression(), parsed);
+    parseUnitExprThrows(ustring(entity.getExpression()), parsed);
     const bool isUnit = entity.getUnitType() == UnitBase::UNIT_TYPE_UNIT;
     UnitAST unitAST;
     unitAST.reserve(parsed.getReducedUnitExpr().getExpr().size());

@@ -11,8 +11,9 @@ bool UnitPrefix::ConstRefComparator::operator()(std::reference_wrapper<const Uni
     return dealiasedPrefix(a.get()).compare(dealiasedPrefix(b.get())) < 0;
 }
 
-UnitPrefix::UnitPrefix(const ustring& name, const ustring& symbol, const ustring& asciiSymbol,
-                       const ustring& display, const StoredConversionFactor& conversionFactor)
+UnitPrefix::UnitPrefix(std::u16string_view name, std::u16string_view symbol,
+                       std::u16string_view asciiSymbol, std::u16string_view display,
+                       const StoredConversionFactor& conversionFactor)
     : name_(name), symbol_(symbol), asciiSymbol_(asciiSymbol), display_(display),
       conversionFactor_(conversionFactor) {}
 

@@ -21,8 +21,9 @@ public:
                         std::reference_wrapper<const UnitPrefix> b) const;
     };
 
-    UnitPrefix(const ustring& name, const ustring& symbol, const ustring& asciiSymbol,
-               const ustring& display, const StoredConversionFactor& conversionFactor);
+    UnitPrefix(std::u16string_view name, std::u16string_view symbol,
+               std::u16string_view asciiSymbol, std::u16string_view display,
+               const StoredConversionFactor& conversionFactor);
     UnitPrefix(const UnitPrefix&) = default;
     UnitPrefix& operator=(const UnitPrefix&) = delete;
 

@@ -2,25 +2,27 @@
 
 #include "units/foundation/UString.hpp"
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <new>
+#include <string_view>
 #include <utility>
 
 namespace CvUnitSys {
 
-// The five texts of an entity in one immutable block that holds each distinct
-// text once: for a registered expression the symbol, the ASCII symbol and the
-// expression are usually one text. Copies share the block, so a table's copy of
-// a database unit costs no text at all. Copies may live in different threads.
+// The five texts of an entity in one immutable heap block: a header, then the
+// characters of each distinct text once. For a registered expression the
+// symbol, the ASCII symbol and the expression are usually one text. Copies
+// share the block, so a table's copy of a database unit costs no text at all.
+// Copies may live in different threads. The views handed out are valid while
+// any copy lives.
 class UnitTexts {
 public:
     enum Field : std::uint8_t { Name, Symbol, AsciiSymbol, Display, Expression };
 
-    // Takes the distinct texts, leaves the others as they were.
-    UnitTexts(ustring&& name, ustring&& symbol, ustring&& asciiSymbol, ustring&& display,
-              ustring&& expression);
+    // Copies the texts: the arguments may be views of anything, even of each other.
+    UnitTexts(std::u16string_view name, std::u16string_view symbol, std::u16string_view asciiSymbol,
+              std::u16string_view display, std::u16string_view expression);
     UnitTexts(const UnitTexts& other) noexcept : block_(other.block_) {
         block_->references.fetch_add(1, std::memory_order_relaxed);
     }
@@ -35,34 +37,29 @@ public:
     }
     ~UnitTexts();
 
-    const ustring& get(Field field) const {
-        return block_->texts()[block_->layout >> (indexBits * field) & indexMask];
+    std::u16string_view get(Field field) const {
+        const std::uint32_t i = block_->layout >> (indexBits * field) & indexMask;
+        const std::uint32_t* starts = block_->starts();
+        return {reinterpret_cast<const char16_t*>(block_) + starts[i], starts[i + 1] - starts[i]};
     }
     // No other copy holds the texts: the entity they came from is gone.
     bool isLastCopy() const { return block_->references.load(std::memory_order_acquire) == 1; }
 
 private:
-    // Each field's index into the texts, three bits apiece, then their count:
-    // the header takes eight bytes, which keeps a block of three texts in a
-    // 112-byte heap chunk rather than a 128-byte one.
+    // Each field's index into the texts, three bits apiece.
     static constexpr unsigned indexBits = 3;
     static constexpr std::uint32_t indexMask = (1U << indexBits) - 1;
-    static constexpr unsigned countShift = indexBits * 5;
 
-    // Followed in the same allocation by `count` texts.
-    struct alignas(ustring) Block {
+    // Followed in the same allocation by where each distinct text starts and,
+    // last, where the final one ends, in characters from the block's start;
+    // then the characters of all of them. Reading a field takes no branch.
+    struct Block {
         std::atomic<std::uint32_t> references{1};
         std::uint32_t layout = 0;
 
-        std::uint32_t count() const { return layout >> countShift; }
-
-        ustring* texts() {
-            return std::launder(
-                reinterpret_cast<ustring*>(reinterpret_cast<char*>(this) + sizeof(Block)));
-        }
-        const ustring* texts() const {
-            return std::launder(reinterpret_cast<const ustring*>(
-                reinterpret_cast<const char*>(this) + sizeof(Block)));
+        std::uint32_t* starts() { return std::launder(reinterpret_cast<std::uint32_t*>(this + 1)); }
+        const std::uint32_t* starts() const {
+            return std::launder(reinterpret_cast<const std::uint32_t*>(this + 1));
         }
     };
 

@@ -208,7 +208,7 @@ ustring label(const TreeNode& node, const UnitTable& table, std::size_t width) {
         break;
     }
     const UnitBase* unit = validUnit(node, table);
-    return boxed(unit != nullptr ? u"[" + unit->getAsciiSymbol() : ustring(u"[?"), width);
+    return boxed(unit != nullptr ? u"[" + ustring(unit->getAsciiSymbol()) : ustring(u"[?"), width);
 }
 
 } // namespace

@@ -134,7 +134,7 @@ ustring UnitPropagationEngine::operationWord(OperationType operation) {
 void UnitPropagationEngine::initSpecialRelatedPQs() {
     UnitDBSet& set = table_->getUnitDBSetForQuery();
     for (const auto& p : set.getAllPhysicalQuantities()) {
-        const ustring& name = p.get().getName();
+        const ustring name(p.get().getName());
         UnitDBManager::m_UnitDBManager.iterateAll([&](const UnitDatabase& database) {
             for (const ustring& related : database.getRelatedPhysicalQuantities(name)) {
                 const auto q = set.findPhysicalQuantity(related);
@@ -152,11 +152,11 @@ void UnitPropagationEngine::initSpecialRelatedPQs() {
 
 std::optional<bool> UnitPropagationEngine::recordedRelation(const UnitBase& a,
                                                             const UnitBase& b) const {
-    const auto byA = specialRelatedPQs_.find(a.getName());
+    const auto byA = specialRelatedPQs_.find(ustring(a.getName()));
     if (byA == specialRelatedPQs_.end()) {
         return std::nullopt;
     }
-    const auto byB = byA->second.find(b.getName());
+    const auto byB = byA->second.find(ustring(b.getName()));
     return byB == byA->second.end() ? std::nullopt : std::optional(byB->second);
 }
 
@@ -276,7 +276,7 @@ void UnitPropagationEngine::checkCacheVersion() {
 void UnitPropagationEngine::retire(std::int32_t id) {
     // Only a plain resolved expression comes back as it was: the table keeps
     // other marks for units with a quantity, unresolved or ambiguous ones.
-    const ustring& text = table_->getUserSpecifiedUnitExpr(id);
+    const ustring text(table_->getUserSpecifiedUnitExpr(id));
     if (table_->isUnitUnresolved(id) || table_->isUnitAmbiguous(id) ||
         text.find(u'@') != ustring::npos) {
         return;
@@ -323,7 +323,7 @@ std::pair<std::int32_t, UnitPropagationEngine::Conversions> UnitPropagationEngin
     }
     const Unit& unit = unitOf(root_->unitId);
     const auto format = heuristics_->getUnitOutputFormat();
-    auto cached = outputTexts_.find({unit.getSymbol(), format});
+    auto cached = outputTexts_.find({ustring(unit.getSymbol()), format});
     if (cached == outputTexts_.end()) {
         cached = outputTexts_
                      .emplace(std::pair{unit.getSymbol(), std::int32_t{format}},
@@ -333,7 +333,7 @@ std::pair<std::int32_t, UnitPropagationEngine::Conversions> UnitPropagationEngin
     ustring text = cached->second;
     const UnitBase& quantity = root_->physicalQuantity;
     if (!isDefault(quantity)) {
-        text += u"@" + quantity.getSymbol();
+        text += u"@" + ustring(quantity.getSymbol());
     }
     root_->unitId = table_->registerUnit(text, true, true);
     std::pair<std::int32_t, Conversions> result{root_->unitId, conversions_};
@@ -420,10 +420,11 @@ void UnitPropagationEngine::joinPhysicalQuantitiesAddSubtract(PropagationNode& n
     const UnitBase& rq = r.physicalQuantity;
     // Members of one family (gage and absolute pressure) are related by the
     // databases; the node takes the left one's quantity while the checks below decide.
-    const bool samePressureFamily = pressurePhysicalQuantities.contains(lq.getName()) &&
-                                    pressurePhysicalQuantities.contains(rq.getName());
-    const bool sameTemperatureFamily = temperaturePhysicalQuantities.contains(lq.getName()) &&
-                                       temperaturePhysicalQuantities.contains(rq.getName());
+    const bool samePressureFamily = pressurePhysicalQuantities.contains(ustring(lq.getName())) &&
+                                    pressurePhysicalQuantities.contains(ustring(rq.getName()));
+    const bool sameTemperatureFamily =
+        temperaturePhysicalQuantities.contains(ustring(lq.getName())) &&
+        temperaturePhysicalQuantities.contains(ustring(rq.getName()));
     if (samePressureFamily || sameTemperatureFamily) {
         setPhysicalQuantity(node, lq);
     }
@@ -437,7 +438,7 @@ void UnitPropagationEngine::joinPhysicalQuantitiesAddSubtract(PropagationNode& n
     if (!physicalQuantitiesAreCompatible(lq, rq) ||
         !sameTerms(l.simplifiedBaseExpr, r.simplifiedBaseExpr)) {
         throwUnitMsg("UnitPropagationEnginePhysicalQuantityOperationUndefined",
-                     {operationWord(node.operation), lq.getName(), rq.getName()});
+                     {operationWord(node.operation), ustring(lq.getName()), ustring(rq.getName())});
     }
     node.unsimplifiedBaseExpr = sameTerms(l.unsimplifiedBaseExpr, r.unsimplifiedBaseExpr)
                                     ? l.unsimplifiedBaseExpr
@@ -518,8 +519,9 @@ bool UnitPropagationEngine::joinUnitsAddSubtractBottomUp(PropagationNode& node) 
         return false;
     }
     if (heuristics_->getConversionMode() == UnitHeuristicManager::ErrorOnConversion) {
-        throwUnitMsg("UnitPropagationEngineOperationRequiresConversion",
-                     {operationWord(node.operation), lu.getSymbol(), ru.getSymbol()});
+        throwUnitMsg(
+            "UnitPropagationEngineOperationRequiresConversion",
+            {operationWord(node.operation), ustring(lu.getSymbol()), ustring(ru.getSymbol())});
     }
     return true;
 }
@@ -532,7 +534,7 @@ bool UnitPropagationEngine::isAffine(const Unit& unit) {
     }
     // A unit the table made from an expression stores no factor of its own;
     // its definition says whether an offset is involved.
-    const auto known = affineUnits_.find(unit.getSymbol());
+    const auto known = affineUnits_.find(ustring(unit.getSymbol()));
     if (known != affineUnits_.end()) {
         return known->second;
     }
@@ -549,12 +551,14 @@ bool UnitPropagationEngine::joinUnitsMultiplyDivideBottomUp(PropagationNode& nod
     const Unit& ru = unitOf(r.unitId);
     if (!isAffine(lu) && !isAffine(ru)) {
         const char16_t* op = node.operation == UnitMathExpression::Multiply ? u")*(" : u")/(";
-        node.unitId = registerUnit(u"(" + lu.getSymbol() + op + ru.getSymbol() + u")");
+        node.unitId =
+            registerUnit(u"(" + ustring(lu.getSymbol()) + op + ustring(ru.getSymbol()) + u")");
         return false;
     }
     if (heuristics_->getConversionMode() == UnitHeuristicManager::ErrorOnConversion) {
-        throwUnitMsg("UnitPropagationEngineOperationRequiresConversion",
-                     {operationWord(node.operation), lu.getSymbol(), ru.getSymbol()});
+        throwUnitMsg(
+            "UnitPropagationEngineOperationRequiresConversion",
+            {operationWord(node.operation), ustring(lu.getSymbol()), ustring(ru.getSymbol())});
     }
     return true;
 }
@@ -563,12 +567,12 @@ bool UnitPropagationEngine::joinUnitsPowBottomUp(PropagationNode& node) {
     const Unit& lu = unitOf(leftOf(node).unitId);
     const ustring power = UnitMathExpression::exponentText(node.exponent);
     if (!isAffine(lu)) {
-        node.unitId = registerUnit(u"(" + lu.getSymbol() + u")^" + power);
+        node.unitId = registerUnit(u"(" + ustring(lu.getSymbol()) + u")^" + power);
         return false;
     }
     if (heuristics_->getConversionMode() == UnitHeuristicManager::ErrorOnConversion) {
         throwUnitMsg("UnitPropagationEngineExponentiationRequiresConversion",
-                     {lu.getSymbol(), power});
+                     {ustring(lu.getSymbol()), power});
     }
     return true;
 }
@@ -593,7 +597,7 @@ void UnitPropagationEngine::convertLeaves(PropagationNode& root, bool invert) {
         for (const auto& [unit, e] :
              getDefinition(unitOf(node->unitId)).getFundamentalAST().getAST()) {
             const double power = inverted ? -e.getSimplifiedExpo() : e.getSimplifiedExpo();
-            text += (text.empty() ? u"" : u"*") + unit.get().getDisplayString();
+            text += (text.empty() ? u"" : u"*") + ustring(unit.get().getDisplayString());
             if (power != 1.0) {
                 text += u"^" + UnitMathExpression::exponentText(Exponent(power));
             }
@@ -640,7 +644,7 @@ UnitPropagationEngine::reformatOutputUnitExpression(const UnitBase* unit,
     // database displays its definition, which drops its scale and offset
     // (km displays m, degC displays K).
     UnitExpr parsed;
-    parseUnitExprThrows(unit->getSymbol(), parsed);
+    parseUnitExprThrows(ustring(unit->getSymbol()), parsed);
     const bool negativeExponents = format == UnitHeuristicManager::NegativeExponents;
     const auto item = [](const ustring& symbol, double power) {
         return power == 1.0 ? symbol : symbol + u"^" + UnitMathExpression::exponentText(power);

@@ -28,7 +28,7 @@ void AutoComplete::addInformation(const UnitPrefix& prefix) {
     }
 }
 
-void AutoComplete::addWord(AutoCompleteImpl& index, const ustring& word, bool isName) {
+void AutoComplete::addWord(AutoCompleteImpl& index, std::u16string_view word, bool isName) {
     const std::lock_guard guard(pendingMutex_);
     pending_.push_back({&index, static_cast<std::uint32_t>(pendingText_.size()),
                         static_cast<std::uint32_t>(word.size()), isName});

@@ -60,7 +60,7 @@ private:
     };
 
     const AutoCompleteImpl* indexFor(UnitBase::UnitType type) const;
-    void addWord(AutoCompleteImpl& index, const ustring& word, bool isName);
+    void addWord(AutoCompleteImpl& index, std::u16string_view word, bool isName);
     // Puts the pending words into their indexes; safe from several readers at once.
     void indexPendingWords() const;
 

@@ -76,7 +76,7 @@ std::vector<ustring> UnitQueryClient::getSimilarUnits(const ustring& expr) {
         quantitySymbol = quantity->getAsciiSymbol();
         similar = set.getSimilarUnitsForPhysicalQuantity(quantitySymbol);
     } else {
-        similar = set.getSimilarUnitsForUnit(unit.getSymbol());
+        similar = set.getSimilarUnitsForUnit(ustring(unit.getSymbol()));
     }
     if (units.isUnitPQOnly(id)) {
         if (!quantitySymbol.empty()) {
@@ -86,13 +86,13 @@ std::vector<ustring> UnitQueryClient::getSimilarUnits(const ustring& expr) {
     }
     // The list is sorted in this order; the unit itself joins it at its place,
     // unless it is there already among the entries equal to it but for case.
-    const ustring& symbol = unit.getSymbol();
+    const std::u16string_view symbol = unit.getSymbol();
     const auto [first, last] = std::equal_range(
-        similar.begin(), similar.end(), symbol, [](const ustring& a, const ustring& b) {
+        similar.begin(), similar.end(), symbol, [](std::u16string_view a, std::u16string_view b) {
             return TextServices::compareIgnoreCase(a, b) < 0;
         });
     if (!symbol.empty() && std::find(first, last, symbol) == last) {
-        similar.insert(last, symbol);
+        similar.insert(last, ustring(symbol));
     }
     return similar;
 }

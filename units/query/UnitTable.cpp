@@ -288,19 +288,21 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
         }
     }
 
-    // Copied, not assigned: the unit keeps the text, at its own size.
-    ustring unitPart = plain ? expr : ustring();
+    // A plain text is its own unit part: read in place, and copied only into
+    // the unit's texts.
+    ustring split;
+    const ustring& unitPart = plain ? expr : split;
     ustring quantityPart;
     // Not std::optional, which zeroes all of its large storage when made empty.
     boost::optional<PreparedUnitPart> prepared;
     bool wellFormed = true;
     bool quantityOnly = false;
-    if (!plain && !parseExprForUnitComponents(key, unitPart, quantityPart)) {
+    if (!plain && !parseExprForUnitComponents(key, split, quantityPart)) {
         if (strict) {
             throwUnitMsg("PhysicalQuantityParsingError", {expr});
         }
         // The unit shows what was typed.
-        unitPart = key;
+        split = key;
         quantityPart.clear();
         wellFormed = false;
     } else {
@@ -354,9 +356,8 @@ std::int32_t UnitTable::registerUnit(const ustring& expr, bool strict, bool from
             ambiguous = resolved && set_->isAmbiguousUnitExpr(unitPart);
         }
     }
-    std::unique_ptr<UnitBase> unit =
-        allocateUnit(newId, std::move(unitPart), quantityPart, resolved, wellFormed,
-                     prepared ? &*prepared : nullptr);
+    std::unique_ptr<UnitBase> unit = allocateUnit(newId, unitPart, quantityPart, resolved,
+                                                  wellFormed, prepared ? &*prepared : nullptr);
     if (resolved && ambiguous) {
         ambiguousIds_.insert(newId);
         set_->setAmbiguous(*unit);
@@ -430,25 +431,28 @@ void UnitTable::indexKey(std::int32_t id, Entry& entry, std::u16string_view key,
 }
 
 void UnitTable::unindexKey(std::int32_t id, const Entry& entry) {
-    if (const ustring* key = keyOf(id, entry)) {
+    if (const auto key = keyOf(id, entry)) {
         index_.erase(*key, id);
         ownKeys_.erase(id);
     }
 }
 
-const ustring* UnitTable::keyOf(std::int32_t id, const Entry& entry) const {
+std::optional<std::u16string_view> UnitTable::keyOf(std::int32_t id, const Entry& entry) const {
     switch (entry.key()) {
     case Entry::ExpressionKey:
-        return &entry.unit()->getExpression();
+        return entry.unit()->getExpression();
     case Entry::OwnKey:
-        return &ownKeys_.find(id)->second;
+        return ownKeys_.find(id)->second;
     default:
-        return nullptr;
+        return std::nullopt;
     }
 }
 
 std::u16string_view UnitTable::indexedText(std::int32_t id) const {
-    return *keyOf(id, *findEntry(units_, id));
+    // The index asks only of ids it holds, whose key is one of these two.
+    const Entry& entry = *findEntry(units_, id);
+    return entry.key() == Entry::ExpressionKey ? entry.unit()->getExpression()
+                                               : std::u16string_view(ownKeys_.find(id)->second);
 }
 
 UnitTable::Entry& UnitTable::Entry::operator=(Entry&& other) noexcept {
@@ -467,7 +471,7 @@ void UnitTable::Entry::setUnit(std::unique_ptr<UnitBase> unit) {
 
 void UnitTable::replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitBase> unit) {
     // The index holds the id, not the text: only where the key lives changes.
-    if (const ustring* key = keyOf(id, entry)) {
+    if (const auto key = keyOf(id, entry)) {
         if (unit->getExpression() == *key) {
             // A key of its own is read from the new expression instead.
             if (entry.key() == Entry::OwnKey) {
@@ -475,14 +479,14 @@ void UnitTable::replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitB
             }
             entry.setKey(Entry::ExpressionKey);
         } else if (entry.key() == Entry::ExpressionKey) {
-            ownKeys_.insert_or_assign(id, *key);
+            ownKeys_.insert_or_assign(id, ustring(*key));
             entry.setKey(Entry::OwnKey);
         }
     }
     entry.setUnit(std::move(unit));
 }
 
-std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitPart,
+std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring& unitPart,
                                                   const ustring& quantityPart, bool resolved,
                                                   bool wellFormed, PreparedUnitPart* prepared) {
     std::reference_wrapper<const UnitBase> quantity = defaultQuantity();
@@ -502,29 +506,27 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitP
     } else {
         const bool quantityOnly = unitPart.empty() && !quantityPart.empty();
         const bool unresolved = !resolved && unitPart != Unit::UnitInheritUStr && !quantityOnly;
-        // The parse result is not read again: its texts become the unit's.
-        // Texts of their own are rare: made only when needed.
-        boost::optional<FormTexts> own;
-        if (!wellFormed || prepared == nullptr) {
-            own.emplace();
-        }
+        // The unit's texts are copied once, into its block, from where the
+        // parse wrote them. Texts converted here are rare: made only when needed.
+        boost::optional<std::array<ustring, 4>> converted;
+        FormTexts own;
         if (!wellFormed) {
-            own->origin.fill(FormTexts::convertedText);
+            own.origin.fill(FormTexts::convertedText);
         } else if (prepared == nullptr) {
-            own->texts = genConvertedStringsFromExpr(unitPart);
+            converted = genConvertedStringsFromExpr(unitPart);
+            std::copy(converted->begin(), converted->end(), own.texts.begin());
         }
-        FormTexts& texts = own ? *own : prepared->parsed.texts;
-        // The texts keep each distinct text once, however often it is given.
-        const auto take = [&](ConversionFormatType form) -> ustring&& {
-            return std::move(texts.of(static_cast<std::size_t>(form), unitPart));
+        const FormTexts& texts = wellFormed && prepared != nullptr ? prepared->parsed.texts : own;
+        const auto text = [&](ConversionFormatType form) {
+            return texts.of(static_cast<std::size_t>(form), unitPart);
         };
         // A unit of an expression has no systems, prefixes or sub-unit: no factory step.
-        unit = std::make_unique<Unit>(
-            id,
-            UnitTexts(take(ConversionFormatType::Name), take(ConversionFormatType::Symbol),
-                      take(ConversionFormatType::Ascii), take(ConversionFormatType::Display),
-                      std::move(unitPart)),
-            defaultStoredConversionFactor(), quantity);
+        unit = std::make_unique<Unit>(id,
+                                      UnitTexts(text(ConversionFormatType::Name),
+                                                text(ConversionFormatType::Symbol),
+                                                text(ConversionFormatType::Ascii),
+                                                text(ConversionFormatType::Display), unitPart),
+                                      defaultStoredConversionFactor(), quantity);
         if (unresolved) {
             set_->setUnresolved(*unit);
         }
@@ -538,9 +540,10 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, ustring unitP
                 set_->genUnitDefinition(*unit);
             }
         } catch (const IException& e) {
-            throwUnitMsgWithCause(
-                "UnitDefinitionGenFailure",
-                {unit->getSymbol(), set_->getDefiningDatabaseName(unit->getSymbol())}, e);
+            throwUnitMsgWithCause("UnitDefinitionGenFailure",
+                                  {ustring(unit->getSymbol()),
+                                   set_->getDefiningDatabaseName(ustring(unit->getSymbol()))},
+                                  e);
         }
         if (copied) {
             set_->addCopiedUnit(*unit, *original);
@@ -611,13 +614,13 @@ void UnitTable::resolveUnresolvedUnits() {
     for (const std::int32_t id : ids) {
         ustring unitPart;
         ustring quantityPart;
-        if (!parseExprForUnitComponents(getUserSpecifiedUnitExpr(id), unitPart, quantityPart) ||
+        if (!parseExprForUnitComponents(ustring(getUserSpecifiedUnitExpr(id)), unitPart,
+                                        quantityPart) ||
             unitPart.empty() || !resolves(*set_, unitPart)) {
             continue;
         }
         const bool ambiguous = set_->isAmbiguousUnitExpr(unitPart);
-        std::unique_ptr<UnitBase> unit =
-            allocateUnit(id, std::move(unitPart), quantityPart, true, true);
+        std::unique_ptr<UnitBase> unit = allocateUnit(id, unitPart, quantityPart, true, true);
         if (ambiguous) {
             ambiguousIds_.insert(id);
             set_->setAmbiguous(*unit);
@@ -637,7 +640,8 @@ void UnitTable::resolveAmbiguousUnits() {
     std::erase_if(ambiguousIds_, [&](std::int32_t id) {
         ustring unitPart;
         ustring quantityPart;
-        return parseExprForUnitComponents(getUserSpecifiedUnitExpr(id), unitPart, quantityPart) &&
+        return parseExprForUnitComponents(ustring(getUserSpecifiedUnitExpr(id)), unitPart,
+                                          quantityPart) &&
                !unitPart.empty() && resolves(*set_, unitPart) &&
                !set_->isAmbiguousUnitExpr(unitPart);
     });
@@ -660,7 +664,7 @@ const UnitBase* UnitTable::getUnit(const ustring& expr) const {
     return found == nullptr ? nullptr : found->unit();
 }
 
-bool UnitTable::isInherit(const ustring& expr) {
+bool UnitTable::isInherit(std::u16string_view expr) {
     return expr == Unit::UnitInheritUStr;
 }
 
@@ -707,33 +711,33 @@ bool UnitTable::isUnitPQOnly(std::int32_t id) const {
     return quantityOnlyIds_.contains(id);
 }
 
-const ustring& UnitTable::getUserSpecifiedUnitExpr(std::int32_t id) const {
-    static const ustring none;
+std::u16string_view UnitTable::getUserSpecifiedUnitExpr(std::int32_t id) const {
     if (id == MixedUnitId) {
         return mixedText;
     }
     const Entry* found = findEntry(units_, id);
-    const ustring* key = found == nullptr ? nullptr : keyOf(id, *found);
-    return key == nullptr ? none : *key;
+    return found == nullptr ? std::u16string_view()
+                            : keyOf(id, *found).value_or(std::u16string_view());
 }
 
-ustring UnitTable::quantityText(std::int32_t id, const ustring& (UnitBase::*text)() const) const {
+ustring UnitTable::quantityText(std::int32_t id,
+                                std::u16string_view (UnitBase::*text)() const) const {
     const UnitBase& unit = *entryAt(units_, id).unit();
     if (unit.getUnitType() == UnitBase::UNIT_TYPE_UNIT) {
         const UnitBase* quantity = static_cast<const Unit&>(unit).getPhysicalQuantity();
         if (quantity != nullptr && !isDefaultQuantity(*quantity)) {
-            return (quantity->*text)();
+            return ustring((quantity->*text)());
         }
     }
     ustring unitPart;
     ustring quantityPart;
-    parseExprForUnitComponents(getUserSpecifiedUnitExpr(id), unitPart, quantityPart);
+    parseExprForUnitComponents(ustring(getUserSpecifiedUnitExpr(id)), unitPart, quantityPart);
     return quantityPart;
 }
 
 ustring UnitTable::textWithQuantity(std::int32_t id,
-                                    const ustring& (UnitBase::*text)() const) const {
-    ustring out = (entryAt(units_, id).unit()->*text)();
+                                    std::u16string_view (UnitBase::*text)() const) const {
+    ustring out((entryAt(units_, id).unit()->*text)());
     if (idsWithQuantity_.contains(id)) {
         const ustring quantity = quantityText(id, text);
         if (!quantity.empty()) {
@@ -757,7 +761,7 @@ ustring UnitTable::getUnitAsciiSymbolExpr(std::int32_t id) const {
 }
 
 ustring UnitTable::getUnitDispExpr(std::int32_t id) const {
-    ustring out = entryAt(units_, id).unit()->getDisplay();
+    ustring out(entryAt(units_, id).unit()->getDisplay());
     if (idsWithQuantity_.contains(id)) {
         out += u'<';
         for (char16_t c : quantityText(id, &UnitBase::getDisplay)) {
@@ -813,7 +817,8 @@ UnitDBSet::ConversionOutcome UnitTable::tryConversionInfo(std::int32_t id1, std:
     const UnitBase& a = checkedUnit(units_, id1);
     const UnitBase& b = checkedUnit(units_, id2);
     if (id1 == EmptyUnitId || id2 == EmptyUnitId || id1 == MixedUnitId || id2 == MixedUnitId) {
-        return makeUnitMsgID("CannotConvertUnspecified", {a.getSymbol(), b.getSymbol()});
+        return makeUnitMsgID("CannotConvertUnspecified",
+                             {ustring(a.getSymbol()), ustring(b.getSymbol())});
     }
     // Hosts ask for the same pairs over and over, convertible or not.
     refreshPairCaches();
@@ -881,13 +886,13 @@ cachedList(std::mutex& lock, std::unordered_map<std::int32_t, std::vector<ustrin
 
 const std::vector<ustring>& UnitTable::getUndefinedUnitsList(std::int32_t id) {
     return cachedList(undefinedLock_, undefinedUnits_, id, [&] {
-        return getUndefinedUnitsFromExpr(getUserSpecifiedUnitExpr(id), *set_);
+        return getUndefinedUnitsFromExpr(ustring(getUserSpecifiedUnitExpr(id)), *set_);
     });
 }
 
 const std::vector<ustring>& UnitTable::getAmbiguousUnitsList(std::int32_t id) {
     return cachedList(ambiguousLock_, ambiguousUnits_, id, [&] {
-        return getAmbiguousUnitsFromExpr(getUserSpecifiedUnitExpr(id), *set_);
+        return getAmbiguousUnitsFromExpr(ustring(getUserSpecifiedUnitExpr(id)), *set_);
     });
 }
 

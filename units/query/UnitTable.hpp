@@ -70,17 +70,17 @@ public:
     struct PreparedUnitPart {
         // Parses in place: the parse result is large. Throws as the parse does.
         explicit PreparedUnitPart(const ustring& unitPart)
-            : parsed(UnitExprWithTexts::parse(unitPart)),
+            : parsed(unitPart),
               oneSymbol(parsed.symbols.size() == 1 && parsed.symbols[0].text == unitPart) {}
-        // Its symbols are views of the unit part, read before the part moves on.
+        // Its symbols and texts are views of the unit part, which outlives it.
         UnitExprWithTexts parsed;
         // The part is one symbol with no operator, so it may name a database unit.
         bool oneSymbol;
         std::optional<UnitAST> parts;
     };
     // `prepared` is the unit part's preparation, when the caller has it; the
-    // unit takes its texts.
-    std::unique_ptr<UnitBase> allocateUnit(std::int32_t id, ustring unitPart,
+    // unit copies its texts.
+    std::unique_ptr<UnitBase> allocateUnit(std::int32_t id, const ustring& unitPart,
                                            const ustring& quantityPart, bool resolved,
                                            bool wellFormed, PreparedUnitPart* prepared = nullptr);
     void removeUnit(const UnitBase& unit);
@@ -92,7 +92,7 @@ public:
     std::int32_t getUnitId(const ustring& expr, bool sanitize) const;
     // Null for the inherit expression and for one not registered.
     const UnitBase* getUnit(const ustring& expr) const;
-    static bool isInherit(const ustring& expr);
+    static bool isInherit(std::u16string_view expr);
     static bool isAValidUnit(const ustring& expr);
     static bool isAValidExpr(const ustring& expr);
     static std::int32_t getBaseUnit(const ustring& name);
@@ -104,7 +104,7 @@ public:
     std::size_t getNumUnits() const { return units_.size(); }
     // Callers validate the id first.
     const UnitBase* getUnit(std::int32_t id) const;
-    const ustring& getUserSpecifiedUnitExpr(std::int32_t id) const;
+    std::u16string_view getUserSpecifiedUnitExpr(std::int32_t id) const;
     ustring getUnitDispExpr(std::int32_t id) const;
     ustring getUnitNameExpr(std::int32_t id) const;
     ustring getUnitSymbolExpr(std::int32_t id) const;
@@ -178,7 +178,7 @@ private:
     // Swaps the unit of an entry, moving its key out of the unit that goes.
     void replaceUnit(std::int32_t id, Entry& entry, std::unique_ptr<UnitBase> unit);
     // The key the index holds for the id, or null when it holds none.
-    const ustring* keyOf(std::int32_t id, const Entry& entry) const;
+    std::optional<std::u16string_view> keyOf(std::int32_t id, const Entry& entry) const;
 
     void initialize();
     // The set keeps its own unresolved and ambiguous marks; after ids change
@@ -197,8 +197,8 @@ private:
     // Empties the pair caches when the databases changed since they were filled.
     void refreshPairCaches();
     // The text of the unit's quantity for an id registered with one.
-    ustring quantityText(std::int32_t id, const ustring& (UnitBase::*text)() const) const;
-    ustring textWithQuantity(std::int32_t id, const ustring& (UnitBase::*text)() const) const;
+    ustring quantityText(std::int32_t id, std::u16string_view (UnitBase::*text)() const) const;
+    ustring textWithQuantity(std::int32_t id, std::u16string_view (UnitBase::*text)() const) const;
 
     // By id, which each unit carries: ids come in ascending order, so the
     // vector grows at its end, and an entry is one word.

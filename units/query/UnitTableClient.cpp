@@ -93,7 +93,7 @@ UnitTableClient::getAutoCompleteStrings(UnitTable& table, const ustring& text) {
     std::vector<ustring> symbols;
     symbols.reserve(result.units.size());
     for (const UnitBase& unit : result.units) {
-        symbols.push_back(unit.getSymbol());
+        symbols.emplace_back(unit.getSymbol());
     }
     return {std::move(result.text), std::move(symbols)};
 }

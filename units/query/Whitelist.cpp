@@ -30,7 +30,7 @@ Whitelist::Parts Whitelist::partsOf(const UnitBase& unit, const Resolve& firstUn
     // A quantity-only registration has no expression to learn from.
     if (!unit.getDisplayString().empty()) {
         UnitExpr parsed;
-        parseUnitExprThrows(unit.getDisplayString(), parsed);
+        parseUnitExprThrows(ustring(unit.getDisplayString()), parsed);
         for (const auto& [name, exponent] : parsed.getReducedUnitExpr().getExpr()) {
             if (const UnitBase* found = firstUnitOf(name)) {
                 parts.push_back(found);
@@ -246,7 +246,7 @@ std::int32_t Whitelist::pairCount(std::uint32_t a, std::uint32_t b) const {
 }
 
 template <typename Symbols>
-void Whitelist::count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) const {
+void Whitelist::count(std::u16string_view symbol, const Symbols& symbols, bool nameIsValid) const {
     // Interned first, so that repeats are found by address rather than by text.
     boost::container::small_vector<Symbol*, 8> counted;
     for (const std::u16string_view s : symbols) {
@@ -311,7 +311,7 @@ std::int32_t Whitelist::getSymbolOccurrenceCount(const UnitBase& entity) const {
     return getSymbolOccurrenceCountHelper(entity.getSymbol());
 }
 
-std::int32_t Whitelist::getSymbolOccurrenceCountHelper(const ustring& symbol) const {
+std::int32_t Whitelist::getSymbolOccurrenceCountHelper(std::u16string_view symbol) const {
     settle();
     const Symbol* counted = find(symbol);
     return counted == nullptr ? 0 : counted->occurrences;

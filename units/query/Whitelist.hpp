@@ -68,7 +68,7 @@ public:
                            const EntitySet& expressionEntities) const;
 
     std::int32_t getSymbolOccurrenceCount(const UnitBase& entity) const;
-    std::int32_t getSymbolOccurrenceCountHelper(const ustring& symbol) const;
+    std::int32_t getSymbolOccurrenceCountHelper(std::u16string_view symbol) const;
     void clearAll();
     // Counts the pending registrations. Reads do it first; the set does it
     // before the user databases whose entities they name can go. Only a set's
@@ -80,7 +80,7 @@ private:
     static Parts partsOf(const UnitBase& unit, const Resolve& firstUnitOf);
     // addSuggestionsHelper over any range of symbols; one named twice counts once.
     template <typename Symbols>
-    void count(const ustring& symbol, const Symbols& symbols, bool nameIsValid) const;
+    void count(std::u16string_view symbol, const Symbols& symbols, bool nameIsValid) const;
 
     // A table adds one symbol per registered expression and a few pairs per
     // definition, for as long as its set lives: each symbol's text is kept
