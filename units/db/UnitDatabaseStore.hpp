@@ -35,19 +35,12 @@ inline void warn(std::string_view key, std::vector<MsgArg> args = {}) {
     cvsvReportAsWarning(cvsvCreateDiagnosticFromMessageID(makeUnitMsgID(key, std::move(args))));
 }
 
-// Hashes text of any string type, so that parts of a text are looked up
-// without being copied.
-struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::u16string_view text) const { return textHash(text); }
-};
-
 // Keys to entities. A key views the text of the entity it leads to, which the
 // store owns and removes only after its keys. It also knows the key lengths and
 // which code units keys start with, so that splitting a text into a prefix and
 // a unit tries only the split points that can match.
 template <typename T>
-struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextHash, std::equal_to<>> {
+struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextKeyHash, std::equal_to<>> {
     void add(std::u16string_view key, const T* entity) {
         this->emplace(key, entity);
         longest = std::max(longest, key.size());
@@ -70,7 +63,7 @@ struct KeyIndex : std::unordered_map<std::u16string_view, const T*, TextHash, st
                                                                : nonAsciiFirstUnits;
     }
     void clear() {
-        std::unordered_map<std::u16string_view, const T*, TextHash, std::equal_to<>>::clear();
+        std::unordered_map<std::u16string_view, const T*, TextKeyHash, std::equal_to<>>::clear();
         longest = 0;
         lengths.reset();
         longKeys = false;
@@ -263,7 +256,7 @@ struct UnitDatabase::Store {
         relations;
     // The names of the quantities in some relation: a quantity named otherwise
     // has none, which spares most look-ups the walk of the quantity store.
-    std::unordered_set<ustring, unitstore::TextHash, std::equal_to<>> relatedQuantityNames;
+    std::unordered_set<ustring, TextKeyHash, std::equal_to<>> relatedQuantityNames;
     AutoComplete autoComplete;
     mutable std::mutex completionMutex;
     mutable SharedDefinitions sharedDefinitions;

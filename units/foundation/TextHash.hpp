@@ -17,4 +17,11 @@ inline std::size_t textHash(std::u16string_view text) {
     return static_cast<std::size_t>(hash ^ (hash >> 32));
 }
 
+// textHash for unordered containers keyed by texts: with TextEqual, they are
+// looked up by a view, without a copy of it.
+struct TextKeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::u16string_view text) const { return textHash(text); }
+};
+
 } // namespace CvUnitSys

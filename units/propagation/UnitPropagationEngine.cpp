@@ -152,11 +152,11 @@ void UnitPropagationEngine::initSpecialRelatedPQs() {
 
 std::optional<bool> UnitPropagationEngine::recordedRelation(const UnitBase& a,
                                                             const UnitBase& b) const {
-    const auto byA = specialRelatedPQs_.find(ustring(a.getName()));
+    const auto byA = specialRelatedPQs_.find(a.getName());
     if (byA == specialRelatedPQs_.end()) {
         return std::nullopt;
     }
-    const auto byB = byA->second.find(ustring(b.getName()));
+    const auto byB = byA->second.find(b.getName());
     return byB == byA->second.end() ? std::nullopt : std::optional(byB->second);
 }
 
@@ -534,7 +534,7 @@ bool UnitPropagationEngine::isAffine(const Unit& unit) {
     }
     // A unit the table made from an expression stores no factor of its own;
     // its definition says whether an offset is involved.
-    const auto known = affineUnits_.find(ustring(unit.getSymbol()));
+    const auto known = affineUnits_.find(unit.getSymbol());
     if (known != affineUnits_.end()) {
         return known->second;
     }

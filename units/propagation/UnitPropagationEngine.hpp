@@ -6,6 +6,8 @@
 #include "units/db/BaseExpression.hpp"
 #include "units/db/NoScalingUnitReductionMap.hpp"
 #include "units/db/PhysicalQuantityReductionMap.hpp"
+#include "units/foundation/TextEqual.hpp"
+#include "units/foundation/TextHash.hpp"
 #include "units/foundation/UString.hpp"
 #include "units/model/UnitBase.hpp"
 #include "units/model/UnitDefinition.hpp"
@@ -155,14 +157,16 @@ private:
     // Quantities whose definitions the set has generated already.
     std::unordered_set<const UnitBase*> definedQuantities_;
     // Whether a unit, by symbol, has an offset.
-    std::unordered_map<ustring, bool> affineUnits_;
+    std::unordered_map<ustring, bool, TextKeyHash, TextEqual> affineUnits_;
     // The one quantity a simplified base expression names, or the default one.
     std::unordered_map<BaseExpression, std::reference_wrapper<const UnitBase>, BaseExpressionHash>
         namedQuantities_;
     // The databases' version the caches above were made for.
     std::uint32_t cacheVersion_ = 0;
     // Quantity name to related quantity name to whether the relation is reciprocal.
-    std::unordered_map<ustring, std::unordered_map<ustring, bool>> specialRelatedPQs_;
+    std::unordered_map<ustring, std::unordered_map<ustring, bool, TextKeyHash, TextEqual>,
+                       TextKeyHash, TextEqual>
+        specialRelatedPQs_;
 };
 
 } // namespace CvUnitSys
