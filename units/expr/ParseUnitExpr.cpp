@@ -109,7 +109,7 @@ bool parseUnitExprNoThrow(const ustring& text, UnitExpr& out) {
     }
 }
 
-bool parseExprForUnitComponents(const ustring& text, ustring& expressionPart,
+bool parseExprForUnitComponents(std::u16string_view text, ustring& expressionPart,
                                 ustring& qualifierPart) {
     using namespace CvUnitSys;
     if (const auto split = splitAsciiUnitComponents(text, expressionPart, qualifierPart)) {
@@ -118,7 +118,7 @@ bool parseExprForUnitComponents(const ustring& text, ustring& expressionPart,
     return splitUnitComponentsByGrammar(text, expressionPart, qualifierPart);
 }
 
-bool CvUnitSys::splitUnitComponentsByGrammar(const ustring& text, ustring& expressionPart,
+bool CvUnitSys::splitUnitComponentsByGrammar(std::u16string_view text, ustring& expressionPart,
                                              ustring& qualifierPart) {
     namespace unicode = boost::spirit::unicode;
     std::u32string cps;

@@ -4,6 +4,8 @@
 #include "units/expr/UnitExpr.hpp"
 #include "units/foundation/UString.hpp"
 
+#include <string_view>
+
 // Parses `text` and writes its entries into `out` (callers pass an empty one).
 // A syntax error throws "CorvaneTypes:Unit:ParsingError" with the text and the
 // 1-based column; text with an unpaired surrogate throws std::out_of_range.
@@ -14,5 +16,5 @@ bool parseUnitExprNoThrow(const ustring& text, UnitExpr& out);
 
 // Splits "expression@qualifier" into its two parts, either of which may be
 // absent; false when the text is not of that form.
-bool parseExprForUnitComponents(const ustring& text, ustring& expressionPart,
+bool parseExprForUnitComponents(std::u16string_view text, ustring& expressionPart,
                                 ustring& qualifierPart);

@@ -10,7 +10,7 @@ namespace CvUnitSys {
 // The two ways parseExprForUnitComponents splits "expression@qualifier": by
 // the grammar, and by hand for ASCII texts (nothing for any other text).
 // Both are here so that tests can hold them to the same answers.
-bool splitUnitComponentsByGrammar(const ustring& text, ustring& expressionPart,
+bool splitUnitComponentsByGrammar(std::u16string_view text, ustring& expressionPart,
                                   ustring& qualifierPart);
 std::optional<bool> splitAsciiUnitComponents(std::u16string_view text, ustring& expressionPart,
                                              ustring& qualifierPart);

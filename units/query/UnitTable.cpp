@@ -614,8 +614,7 @@ void UnitTable::resolveUnresolvedUnits() {
     for (const std::int32_t id : ids) {
         ustring unitPart;
         ustring quantityPart;
-        if (!parseExprForUnitComponents(ustring(getUserSpecifiedUnitExpr(id)), unitPart,
-                                        quantityPart) ||
+        if (!parseExprForUnitComponents(getUserSpecifiedUnitExpr(id), unitPart, quantityPart) ||
             unitPart.empty() || !resolves(*set_, unitPart)) {
             continue;
         }
@@ -640,8 +639,7 @@ void UnitTable::resolveAmbiguousUnits() {
     std::erase_if(ambiguousIds_, [&](std::int32_t id) {
         ustring unitPart;
         ustring quantityPart;
-        return parseExprForUnitComponents(ustring(getUserSpecifiedUnitExpr(id)), unitPart,
-                                          quantityPart) &&
+        return parseExprForUnitComponents(getUserSpecifiedUnitExpr(id), unitPart, quantityPart) &&
                !unitPart.empty() && resolves(*set_, unitPart) &&
                !set_->isAmbiguousUnitExpr(unitPart);
     });
@@ -731,7 +729,7 @@ ustring UnitTable::quantityText(std::int32_t id,
     }
     ustring unitPart;
     ustring quantityPart;
-    parseExprForUnitComponents(ustring(getUserSpecifiedUnitExpr(id)), unitPart, quantityPart);
+    parseExprForUnitComponents(getUserSpecifiedUnitExpr(id), unitPart, quantityPart);
     return quantityPart;
 }
 
