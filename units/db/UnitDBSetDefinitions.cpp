@@ -16,7 +16,9 @@ namespace CvUnitSys {
 std::u16string_view UnitDBSet::definitionKey(const UnitBase& entity, ustring& storage) const {
     for (const UserDB& db : databases_) {
         if (db.database->hasUnit(entity)) {
-            storage = db.shortName + u"::" + ustring(entity.getSymbol());
+            storage = db.shortName;
+            storage += u"::";
+            storage += entity.getSymbol();
             return storage;
         }
     }
