@@ -86,10 +86,12 @@ bool sameTerms(const BaseExpression& a, const BaseExpression& b) {
 
 } // namespace
 
-const std::unordered_set<ustring> UnitPropagationEngine::pressurePhysicalQuantities{
-    u"pressure", u"absolute_pressure", u"gage_pressure"};
-const std::unordered_set<ustring> UnitPropagationEngine::temperaturePhysicalQuantities{
-    u"thermodynamic_temperature", u"temperature_difference"};
+const std::unordered_set<ustring, TextKeyHash, TextEqual>
+    UnitPropagationEngine::pressurePhysicalQuantities{u"pressure", u"absolute_pressure",
+                                                      u"gage_pressure"};
+const std::unordered_set<ustring, TextKeyHash, TextEqual>
+    UnitPropagationEngine::temperaturePhysicalQuantities{u"thermodynamic_temperature",
+                                                         u"temperature_difference"};
 
 UnitPropagationEngine::PropagationNode::PropagationNode(bool resolvesQuantity_,
                                                         std::int32_t unitId_,
@@ -333,7 +335,8 @@ std::pair<std::int32_t, UnitPropagationEngine::Conversions> UnitPropagationEngin
     ustring text = cached->second;
     const UnitBase& quantity = root_->physicalQuantity;
     if (!isDefault(quantity)) {
-        text += u"@" + ustring(quantity.getSymbol());
+        text += u'@';
+        text += quantity.getSymbol();
     }
     root_->unitId = table_->registerUnit(text, true, true);
     std::pair<std::int32_t, Conversions> result{root_->unitId, conversions_};
@@ -420,11 +423,10 @@ void UnitPropagationEngine::joinPhysicalQuantitiesAddSubtract(PropagationNode& n
     const UnitBase& rq = r.physicalQuantity;
     // Members of one family (gage and absolute pressure) are related by the
     // databases; the node takes the left one's quantity while the checks below decide.
-    const bool samePressureFamily = pressurePhysicalQuantities.contains(ustring(lq.getName())) &&
-                                    pressurePhysicalQuantities.contains(ustring(rq.getName()));
-    const bool sameTemperatureFamily =
-        temperaturePhysicalQuantities.contains(ustring(lq.getName())) &&
-        temperaturePhysicalQuantities.contains(ustring(rq.getName()));
+    const bool samePressureFamily = pressurePhysicalQuantities.contains(lq.getName()) &&
+                                    pressurePhysicalQuantities.contains(rq.getName());
+    const bool sameTemperatureFamily = temperaturePhysicalQuantities.contains(lq.getName()) &&
+                                       temperaturePhysicalQuantities.contains(rq.getName());
     if (samePressureFamily || sameTemperatureFamily) {
         setPhysicalQuantity(node, lq);
     }

@@ -47,8 +47,8 @@ public:
     // Operand id to the id of the unit it must be converted to.
     using Conversions = std::map<std::int32_t, std::int32_t>;
 
-    static const std::unordered_set<ustring> pressurePhysicalQuantities;
-    static const std::unordered_set<ustring> temperaturePhysicalQuantities;
+    static const std::unordered_set<ustring, TextKeyHash, TextEqual> pressurePhysicalQuantities;
+    static const std::unordered_set<ustring, TextKeyHash, TextEqual> temperaturePhysicalQuantities;
 
     struct PropagationNode {
         PropagationNode(bool resolvesQuantity, std::int32_t unitId, std::int32_t operandId,
