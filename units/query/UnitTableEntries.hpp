@@ -12,7 +12,8 @@
 
 namespace CvUnitSys::unittable {
 
-// The key of the mixed unit, which no text registers.
+// The mixed unit's text and key, which the index leaves out: no text that is
+// registered finds that unit.
 inline const ustring mixedText = u"mixed";
 
 // An entry's id is its unit's: the table keeps no copy of it.
