@@ -1,5 +1,7 @@
 #include "units/db/SharedDefinitions.hpp"
 
+#include "units/foundation/AddressHash.hpp"
+
 #include <algorithm>
 #include <bit>
 #include <mutex>
@@ -8,10 +10,8 @@
 namespace CvUnitSys {
 
 std::size_t SharedDefinitions::indexOf(const UnitBase& entity) const {
-    constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
     const std::size_t mask = slots_.size() - 1;
-    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&entity));
-    for (std::size_t i = (address * kGolden) >> shift_;; i = (i + 1) & mask) {
+    for (std::size_t i = addressHash(&entity) >> shift_;; i = (i + 1) & mask) {
         if (slots_[i].entity == &entity || slots_[i].entity == nullptr) {
             return i;
         }

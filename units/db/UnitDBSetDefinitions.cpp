@@ -1,4 +1,5 @@
 #include "units/db/UnitDBSet.hpp"
+#include "units/foundation/AddressHash.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/model/DefaultQuantity.hpp"
 #include "units/model/FundamentalUnits.hpp"
@@ -87,12 +88,9 @@ const UnitDefinition* UnitDBSet::ownDefinition(const UnitBase& entity,
 
 namespace {
 
-// The slot of an entity among a power of two, by its address: the top bits of
-// a multiplicative hash, which the multiply mixes best.
+// The slot of an entity among a power of two, by its address.
 std::size_t slotByAddress(const UnitBase& entity, std::size_t slots) {
-    constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ULL;
-    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&entity));
-    return static_cast<std::size_t>((address * kGolden) >> (64 - std::countr_zero(slots)));
+    return static_cast<std::size_t>(addressHash(&entity) >> (64 - std::countr_zero(slots)));
 }
 
 } // namespace
