@@ -325,12 +325,10 @@ std::pair<std::int32_t, UnitPropagationEngine::Conversions> UnitPropagationEngin
     }
     const Unit& unit = unitOf(root_->unitId);
     const auto format = heuristics_->getUnitOutputFormat();
-    auto cached = outputTexts_.find({ustring(unit.getSymbol()), format});
+    std::pair<ustring, std::int32_t> key{unit.getSymbol(), format};
+    auto cached = outputTexts_.find(key);
     if (cached == outputTexts_.end()) {
-        cached = outputTexts_
-                     .emplace(std::pair{unit.getSymbol(), std::int32_t{format}},
-                              simplifyOutputUnit(&unit, format))
-                     .first;
+        cached = outputTexts_.emplace(std::move(key), simplifyOutputUnit(&unit, format)).first;
     }
     ustring text = cached->second;
     const UnitBase& quantity = root_->physicalQuantity;
