@@ -8,6 +8,7 @@
 #include "units/platform/IException.hpp"
 #include "units/platform/TextServices.hpp"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -58,9 +59,17 @@ TEST(UnitExprWithTexts, AgreesWithTheSeparateParseAndConversion) {
         parseUnitExprThrows(text, expected);
         EXPECT_EQ(expr_test::entriesOf(once), expr_test::entriesOf(expected))
             << testing::PrintToString(text);
-        EXPECT_EQ(expr_test::textsOf(once, text), CvUnitSys::genConvertedStringsFromExpr(text))
-            << testing::PrintToString(text);
+        const auto all = CvUnitSys::genConvertedStringsFromExpr(text);
+        EXPECT_EQ(expr_test::textsOf(once, text), all) << testing::PrintToString(text);
         expectBuiltinAnswers(once);
+        // Left out and made later, the display and name forms are the same.
+        // A text left to the grammar has all four forms anyway.
+        const UnitExprWithTexts later(text, UnitExprWithTexts::Forms::MadeLater);
+        for (const std::size_t form : {2, 3}) {
+            EXPECT_EQ(later.texts.of(form, text), all[form]) << testing::PrintToString(text);
+        }
+        EXPECT_EQ(UnitExprWithTexts::formsMadeLater(text), (std::array{all[1], all[0]}))
+            << testing::PrintToString(text);
     }
     for (const ustring text : {u"m*", u"(m", u"m^", u"m/*s", u"m^(1/0", u"@"}) {
         EXPECT_EQ(failure([&] { const UnitExprWithTexts parsed(text); }), failure([&] {

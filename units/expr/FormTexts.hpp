@@ -13,13 +13,17 @@ namespace CvUnitSys {
 // another form, refers to that text instead.
 struct FormTexts {
     static constexpr std::uint8_t convertedText = 4;
+    // A form not written: the unit makes it when it is asked for.
+    static constexpr std::uint8_t madeLater = 5;
 
     std::array<std::u16string_view, 4> texts;
     // Where each form's text is: an index into `texts`, or convertedText.
     std::array<std::uint8_t, 4> origin{0, 1, 2, 3};
 
+    // Whether the display and name forms are left to be made later.
+    bool formsMadeLater() const { return origin[0] == madeLater; }
     // The form's text, `converted` being the text converted. Forms may share
-    // one view.
+    // one view. Not for a form made later.
     std::u16string_view of(std::size_t form, std::u16string_view converted) const {
         return origin[form] == convertedText ? converted : texts[origin[form]];
     }

@@ -24,7 +24,8 @@ void TextTape::symbol(std::u16string_view text, const UnitBase*& first) {
     putSymbol(text, found.several ? nullptr : found.unit);
 }
 
-TextTape::TextTape(const UnitDatabase& database) : database_(&database) {
+TextTape::TextTape(const UnitDatabase& database, bool allForms)
+    : database_(&database), allForms_(allForms) {
     for (std::size_t form = 0; form < 4; ++form) {
         begin_[form] = inline_[form].data();
         at_[form] = begin_[form];
@@ -35,13 +36,15 @@ TextTape::TextTape(const UnitDatabase& database) : database_(&database) {
 inline void TextTape::putSymbol(std::u16string_view text, const UnitBase* unit) {
     if (unit == nullptr) {
         // Rare: such a symbol names no unit, or several.
-        put(0, escapeUnderscores(ustring(text)));
+        if (allForms_) {
+            put(0, escapeUnderscores(ustring(text)));
+        }
         putPlain(text);
         return;
     }
     // Taken as views first, so that the writes do not make them read again.
-    const std::u16string_view display = unit->getDisplay();
-    const std::u16string_view name = unit->getName();
+    const std::u16string_view display = allForms_ ? unit->getDisplay() : std::u16string_view();
+    const std::u16string_view name = allForms_ ? unit->getName() : std::u16string_view();
     const std::u16string_view symbol = unit->getSymbol();
     const std::u16string_view ascii = unit->getAsciiSymbol();
     // A unit's texts hold each distinct text once: equal texts are one string.
@@ -49,8 +52,10 @@ inline void TextTape::putSymbol(std::u16string_view text, const UnitBase* unit) 
         put(3, std::u16string_view(begin_[2], static_cast<std::size_t>(at_[2] - begin_[2])));
         forms_ = 4;
     }
-    put(0, display);
-    put(1, name);
+    if (allForms_) {
+        put(0, display);
+        put(1, name);
+    }
     put(2, symbol);
     if (forms_ == 4) {
         put(3, ascii);
@@ -88,16 +93,22 @@ inline void TextTape::close() {
 }
 
 inline void TextTape::raise(std::u16string_view exponent) {
-    put(0, u"^{");
-    put(0, exponent);
-    put(0, u"}");
+    if (allForms_) {
+        put(0, u"^{");
+        put(0, exponent);
+        put(0, u"}");
+    }
     putPlain(u"^");
     putPlain(exponent);
 }
 
 FormTexts TextTape::write(std::u16string_view source) const {
     FormTexts out;
-    for (std::size_t form = 0; form < forms_; ++form) {
+    if (!allForms_) {
+        out.origin[0] = FormTexts::madeLater;
+        out.origin[1] = FormTexts::madeLater;
+    }
+    for (std::size_t form = allForms_ ? 0 : 2; form < forms_; ++form) {
         const std::u16string_view written(begin_[form],
                                           static_cast<std::size_t>(at_[form] - begin_[form]));
         if (sameText(written, source)) {

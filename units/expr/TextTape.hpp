@@ -23,10 +23,11 @@ class UnitBase;
 // The four converted texts of an expression, written as the hand reader reads
 // it: each token's texts go at the end of the forms, since the reader tells
 // of every token where it stands. The forms are written into buffers of the
-// tape's own, from which the unit's texts are copied once.
+// tape's own, from which the unit's texts are copied once. The display and
+// name forms may be left out, for a unit that makes them when asked.
 class TextTape {
 public:
-    explicit TextTape(const UnitDatabase& database);
+    TextTape(const UnitDatabase& database, bool allForms);
     TextTape(const TextTape&) = delete;
     TextTape& operator=(const TextTape&) = delete;
 
@@ -41,6 +42,7 @@ public:
     // The texts, `source` being the text read: views into the tape, which
     // must outlive them. A form equal to the source refers to it, and the
     // ASCII form is the Symbol form when every unit's ASCII symbol is its symbol.
+    // Forms left out are marked as made later.
     FormTexts write(std::u16string_view source) const;
 
 private:
@@ -67,7 +69,9 @@ private:
     }
     // The plain forms share every piece but the units' texts.
     template <typename Piece> void putPlain(const Piece& piece) {
-        put(1, piece);
+        if (allForms_) {
+            put(1, piece);
+        }
         put(2, piece);
         if (forms_ == 4) {
             put(3, piece);
@@ -76,7 +80,9 @@ private:
     // An operator or parenthesis, typeset and plain.
     template <std::size_t N, std::size_t M>
     void putAffix(const char16_t (&typeset)[N], const char16_t (&plain)[M]) {
-        put(0, typeset);
+        if (allForms_) {
+            put(0, typeset);
+        }
         putPlain(plain);
     }
     // Most pieces are a few characters: two overlapping moves copy them
@@ -117,6 +123,8 @@ private:
     std::array<char16_t*, 4> limit_;
     // The forms written: the ASCII form is left out while it is the Symbol form.
     std::size_t forms_ = 3;
+    // Whether the display and name forms are written.
+    bool allForms_;
     std::array<std::unique_ptr<char16_t[]>, 4> heap_;
     std::array<std::array<char16_t, inlineLength>, 4> inline_;
 };
@@ -159,7 +167,7 @@ public:
     static void fromRational(Exponent& e, const Rational& r);
     static void makeRational(Rational& r, int numerator, int denominator);
 
-    explicit TextTapeBuilder(const UnitDatabase& database) : tape_(database) {}
+    TextTapeBuilder(const UnitDatabase& database, bool allForms) : tape_(database, allForms) {}
 
     // Reads `text` with the hand reader, which is compiled with this builder's
     // steps in view; nothing when it leaves the text to the grammar.

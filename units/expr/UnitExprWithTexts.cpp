@@ -1,5 +1,6 @@
 #include "units/expr/UnitExprWithTexts.hpp"
 
+#include "units/expr/ConversionFormatType.hpp"
 #include "units/expr/GenExprUtil.hpp"
 #include "units/expr/PairedBuilder.hpp"
 #include "units/expr/ParseWithBuilder.hpp"
@@ -43,8 +44,8 @@ bool hasComma(std::u16string_view text) {
 
 // The database is loaded first, so that texts it parses while loading are
 // not recorded.
-UnitExprWithTexts::UnitExprWithTexts(const ustring& text)
-    : lookedUpIn(UnitDatabase::getUnitDatabase()), taped_(*lookedUpIn) {
+UnitExprWithTexts::UnitExprWithTexts(const ustring& text, Forms forms)
+    : lookedUpIn(UnitDatabase::getUnitDatabase()), taped_(*lookedUpIn, forms == Forms::All) {
     if (const auto value = taped_.read(text)) {
         symbols = taped_.symbolsOf<decltype(symbols)>(*value);
         texts = taped_.tape().write(text);
@@ -70,6 +71,15 @@ UnitExprWithTexts::UnitExprWithTexts(const ustring& text)
         symbols.push_back(ParsedSymbol{symbol, exponent, kept != nullptr ? kept->unit : nullptr});
         symbolsAreNames = symbolsAreNames && isValidStringForUnitName(symbol);
     }
+}
+
+std::array<ustring, 2> UnitExprWithTexts::formsMadeLater(std::u16string_view expression) {
+    const ustring text(expression);
+    const UnitExprWithTexts parsed(text);
+    const auto form = [&](ConversionFormatType type) {
+        return ustring(parsed.texts.of(static_cast<std::size_t>(type), text));
+    };
+    return {form(ConversionFormatType::Name), form(ConversionFormatType::Display)};
 }
 
 } // namespace CvUnitSys

@@ -9,6 +9,7 @@
 #include <array>
 #include <boost/container/small_vector.hpp>
 #include <boost/optional.hpp>
+#include <string_view>
 
 namespace CvUnitSys {
 
@@ -20,6 +21,10 @@ class UnitDatabase;
 // the buffers that wrote them, kept here, so the result stays where it is made.
 class UnitExprWithTexts {
 public:
+    // Whether the display and name forms are written, or left to the unit to
+    // make when asked for them (by formsMadeLater).
+    enum class Forms : bool { All, MadeLater };
+
     // The database the symbols were looked up in; the tape's, so set first.
     const UnitDatabase* lookedUpIn;
 
@@ -30,7 +35,7 @@ private:
 
 public:
     // Throws as parseUnitExprThrows does. The text must outlive the result.
-    explicit UnitExprWithTexts(const ustring& text);
+    explicit UnitExprWithTexts(const ustring& text, Forms forms = Forms::All);
     UnitExprWithTexts(const UnitExprWithTexts&) = delete;
     UnitExprWithTexts& operator=(const UnitExprWithTexts&) = delete;
 
@@ -42,6 +47,11 @@ public:
     // Every symbol is a valid unit name (isValidStringForUnitName).
     bool symbolsAreNames = true;
     UnitExpr owned;
+
+    // The name and display forms of an expression read before: the maker of
+    // the units whose forms are made later. Like the forms written at once,
+    // they come from the built-in database, as it is when they are asked for.
+    static std::array<ustring, 2> formsMadeLater(std::u16string_view expression);
 };
 
 } // namespace CvUnitSys

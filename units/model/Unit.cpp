@@ -33,7 +33,13 @@ bool Unit::hasDefaultPhysicalQuantity() const {
     return getPhysicalQuantity()->compare(UnitFactory::getDefaultPhysicalQuantity()) == 0;
 }
 
+// A name made later is that of a registered expression, neither empty nor
+// "inherit": those texts are never parsed. Comparisons ask these two of every
+// unit, and need not make its name.
 bool Unit::isInherit() const {
+    if (getTexts().formsMadeLater()) {
+        return false;
+    }
     if (getName() == UnitInheritUStr) {
         return true;
     }
@@ -41,7 +47,7 @@ bool Unit::isInherit() const {
 }
 
 bool Unit::isPQOnly() const {
-    if (!getName().empty() && getName() != UnitInheritUStr) {
+    if (getTexts().formsMadeLater() || (!getName().empty() && getName() != UnitInheritUStr)) {
         return false;
     }
     return !hasDefaultPhysicalQuantity();

@@ -472,12 +472,15 @@ std::unique_ptr<UnitBase> UnitTable::allocateUnit(std::int32_t id, const ustring
             return texts.of(static_cast<std::size_t>(form), unitPart);
         };
         // A unit of an expression has no systems, prefixes or sub-unit: no factory step.
-        unit = std::make_unique<Unit>(id,
-                                      UnitTexts(text(ConversionFormatType::Name),
-                                                text(ConversionFormatType::Symbol),
-                                                text(ConversionFormatType::Ascii),
-                                                text(ConversionFormatType::Display), unitPart),
-                                      defaultStoredConversionFactor(), quantity);
+        unit = std::make_unique<Unit>(
+            id,
+            texts.formsMadeLater()
+                ? UnitTexts(text(ConversionFormatType::Symbol), text(ConversionFormatType::Ascii),
+                            unitPart, &UnitExprWithTexts::formsMadeLater)
+                : UnitTexts(text(ConversionFormatType::Name), text(ConversionFormatType::Symbol),
+                            text(ConversionFormatType::Ascii), text(ConversionFormatType::Display),
+                            unitPart),
+            defaultStoredConversionFactor(), quantity);
         if (unresolved) {
             set_->setUnresolved(*unit);
         }

@@ -70,7 +70,7 @@ public:
     struct PreparedUnitPart {
         // Parses in place: the parse result is large. Throws as the parse does.
         explicit PreparedUnitPart(const ustring& unitPart)
-            : parsed(unitPart),
+            : parsed(unitPart, UnitExprWithTexts::Forms::MadeLater),
               oneSymbol(parsed.symbols.size() == 1 && parsed.symbols[0].text == unitPart) {}
         // Its symbols and texts are views of the unit part, which outlives it.
         UnitExprWithTexts parsed;

@@ -22,6 +22,17 @@ namespace {
 // A definition names a handful of symbols: kept in place, they cost no allocation.
 using SymbolList = boost::container::small_vector<std::u16string_view, 8>;
 
+// Whether the name is a valid unit name. A name made later is that of a text
+// the hand reader read, which writes each operator of the text into the name
+// as well: such a name fails without being made.
+bool hasValidName(const UnitTexts& texts) {
+    if (texts.formsMadeLater() &&
+        texts.get(UnitTexts::Expression).find_first_of(u"*/^()") != std::u16string_view::npos) {
+        return false;
+    }
+    return UnitBase::isValidStringForUnitName(texts.get(UnitTexts::Name));
+}
+
 } // namespace
 
 template <typename Resolve>
@@ -46,7 +57,7 @@ void Whitelist::addSuggestions(const UnitBase& unit, const Parts& parts) {
     for (const UnitBase* part : parts) {
         symbols.emplace_back(part->getSymbol());
     }
-    count(unit.getSymbol(), symbols, UnitBase::isValidStringForUnitName(unit.getName()));
+    count(unit.getSymbol(), symbols, hasValidName(unit.getTexts()));
 }
 
 void Whitelist::countPending(Pending& pending, PartIterator parts) const {
@@ -56,8 +67,7 @@ void Whitelist::countPending(Pending& pending, PartIterator parts) const {
     for (std::uint32_t k = 0; k < pending.parts; ++k, ++parts) {
         symbols.emplace_back((*parts)->getSymbol());
     }
-    count(pending.texts.get(UnitTexts::Symbol), symbols,
-          UnitBase::isValidStringForUnitName(pending.texts.get(UnitTexts::Name)));
+    count(pending.texts.get(UnitTexts::Symbol), symbols, hasValidName(pending.texts));
 }
 
 void Whitelist::settle() const {
