@@ -1,7 +1,9 @@
 #include "ModelFixtures.hpp"
 #include "units/model/CompositeUnit.hpp"
+#include "units/model/UnitAlias.hpp"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <set>
 
 using namespace model_test;
@@ -82,16 +84,21 @@ TEST(UnitCompare, PrefixedUnitsSortAfterPrefixOnlyAfterPlain) {
     const CompositeUnit kiloAlone(*kilo, UnitFactory::getDummyUnit());
     ASSERT_FALSE(km.isPrefixOnly());
     ASSERT_TRUE(kiloAlone.isPrefixOnly());
+    // An alias sorts as the unit it names, and a copy as its original.
+    const UnitAlias kmAlias(u"", u"ka", u"ka", u"", km, {});
+    const std::unique_ptr<UnitBase> kiloCopy = kiloAlone.clone();
+    kiloCopy->setId(7);
 
     const std::set<std::reference_wrapper<const UnitBase>, UnitBase::ConstRefComparator> sorted{
-        km, kiloAlone, *last, *metre};
+        km, kiloAlone, *last, *metre, kmAlias};
     std::vector<const UnitBase*> order;
     for (const auto& e : sorted) {
         order.push_back(&e.get());
     }
-    const std::vector<const UnitBase*> expected{metre.get(), last.get(), &kiloAlone, &km};
+    const std::vector<const UnitBase*> expected{metre.get(), last.get(), &kiloAlone, &kmAlias, &km};
     EXPECT_EQ(order, expected);
     EXPECT_NE(km.compare(*metre), 0);
+    EXPECT_EQ(kiloCopy->compare(kiloAlone), 0);
 }
 
 TEST(UnitCompare, DefaultAndDummyUnitAreEqualInContent) {

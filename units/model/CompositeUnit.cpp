@@ -25,7 +25,9 @@ CompositeUnit::CompositeUnit(std::reference_wrapper<const UnitPrefix> prefix,
            ustring(prefix.get().getDisplay()) + ustring(unit.get().getDisplay()),
            compositeFactor(prefix.get(), unit.get()), *unit.get().getPhysicalQuantity()),
       prefix_(&prefix.get()), unit_(&unit.get()),
-      prefixOnly_(unit.get().compare(UnitFactory::getDummyUnit()) == 0) {}
+      prefixOnly_(unit.get().compare(UnitFactory::getDummyUnit()) == 0) {
+    settleSortClass();
+}
 
 std::unique_ptr<UnitBase> CompositeUnit::clone() const {
     return std::make_unique<CompositeUnit>(*this);

@@ -15,6 +15,7 @@ UnitAlias::UnitAlias(const ustring& name, const ustring& symbol, const ustring& 
       refUnit_(&ref.get()), nameMatches_(matchesRefText(name, ref.get().getName())),
       symbolMatches_(matchesRefText(symbol, ref.get().getSymbol())),
       asciiSymbolMatches_(matchesRefText(asciiSymbol, ref.get().getAsciiSymbol())) {
+    settleSortClass();
     for (const auto& systemName : unitSystemNames) {
         addOwnerUnitSystem(systemName);
     }

@@ -53,13 +53,8 @@ int UnitBase::compare(const UnitBase& other) const {
     if (this == &other) {
         return 0;
     }
-    const bool prefixed = isPrefixedUnit() && !isPrefixOnly();
-    const bool otherPrefixed = other.isPrefixedUnit() && !other.isPrefixOnly();
-    if (prefixed != otherPrefixed) {
-        return prefixed ? 1 : -1;
-    }
-    if (isPrefixOnly() != other.isPrefixOnly()) {
-        return isPrefixOnly() ? 1 : -1;
+    if (sortClass_ != other.sortClass_) {
+        return sortClass_ < other.sortClass_ ? -1 : 1;
     }
     for (const auto field : {UnitTexts::Symbol, UnitTexts::Name, UnitTexts::AsciiSymbol}) {
         if (const int c = compareText(texts_.get(field), other.texts_.get(field)); c != 0) {
@@ -74,6 +69,12 @@ int UnitBase::compare(const UnitBase& other) const {
         return c;
     }
     return compareTemplate(other);
+}
+
+void UnitBase::settleSortClass() {
+    // Prefixed units sort after the others, and among the others a prefix
+    // only sorts after a plain entity.
+    sortClass_ = isPrefixOnly() ? 1 : isPrefixedUnit() ? 2 : 0;
 }
 
 int UnitBase::compareTemplate(const UnitBase& other) const {

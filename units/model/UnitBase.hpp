@@ -112,11 +112,17 @@ protected:
 
     // The kind-specific last step of `compare`, reached when every shared field is equal.
     virtual int compareTemplate(const UnitBase& other) const;
+    // A kind whose entities may be prefixed sets their place in `compare`'s
+    // order once constructed, from isPrefixOnly and isPrefixedUnit, which never
+    // change: `compare` then reads it without a virtual call.
+    void settleSortClass();
     // The order of entities of different kinds that agree on every shared field.
     int compareUnitTypes(const UnitBase& other) const;
 
 private:
     std::int32_t id_;
+    // Sorts first: 0, neither prefixed nor a prefix only; 1, a prefix only; 2, prefixed.
+    std::uint8_t sortClass_ = 0;
     UnitTexts texts_;
     boost::intrusive_ptr<Shared> shared_;
 };
