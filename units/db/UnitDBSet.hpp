@@ -7,6 +7,7 @@
 #include "units/expr/UnitNumericInfoForConversions.hpp"
 #include "units/foundation/ConversionFactor.hpp"
 #include "units/foundation/TextEqual.hpp"
+#include "units/foundation/TextHash.hpp"
 #include "units/foundation/UString.hpp"
 #include "units/model/ExponentUsage.hpp"
 #include "units/model/UnitASTPool.hpp"
@@ -21,7 +22,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <cstring>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -67,27 +67,7 @@ public:
     // then needs no copy. Not noexcept, so that nodes keep their hash codes.
     // Four code units a step: each registered text's symbol is hashed to
     // keep its definition and again whenever the definition is looked up.
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::u16string_view key) const {
-            constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
-            const char16_t* at = key.data();
-            std::size_t left = key.size();
-            std::uint64_t h = left;
-            for (; left >= 4; at += 4, left -= 4) {
-                std::uint64_t word;
-                std::memcpy(&word, at, sizeof(word));
-                h = (h ^ word) * kMultiplier;
-                h ^= h >> 32;
-            }
-            std::uint64_t tail = 0;
-            for (; left > 0; ++at, --left) {
-                tail = tail << 16 | *at;
-            }
-            h = (h ^ tail) * kMultiplier;
-            return static_cast<std::size_t>(h ^ h >> 29);
-        }
-    };
+    using KeyHash = TextKeyHash;
     using KeyEqual = TextEqual;
     using DefinitionMap = std::unordered_map<ustring, UnitDefinition, KeyHash, KeyEqual>;
     // A temporary definition is kept for each registered unit: its key shares

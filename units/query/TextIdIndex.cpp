@@ -1,11 +1,11 @@
 #include "units/query/TextIdIndex.hpp"
 
-#include <functional>
+#include "units/foundation/TextHash.hpp"
 
 namespace CvUnitSys {
 
 std::uint32_t TextIdIndex::hashOf(std::u16string_view text) {
-    const std::size_t hash = std::hash<std::u16string_view>{}(text);
+    const std::size_t hash = textHash(text);
     return static_cast<std::uint32_t>(hash ^ (hash >> 32));
 }
 
