@@ -239,6 +239,7 @@ std::shared_ptr<UnitSystem> UnitDBManager::findUnitSystem(const ustring& name) c
 void UnitDBManager::addToAmbiguousSymbols(const ustring& symbol, const std::set<ustring>& systems) {
     std::unique_lock lock(ambiguityLock_);
     ambiguousSymbols_.insert_or_assign(symbol, systems);
+    anyAmbiguous_.store(true, std::memory_order_release);
 }
 
 bool UnitDBManager::isAmbiguousSymbol(const ustring& symbol) const {
@@ -255,6 +256,7 @@ std::set<ustring> UnitDBManager::getAmbiguousSymbolsUnitSystems(const ustring& s
 void UnitDBManager::clearAmbiguousSymbols() {
     std::unique_lock lock(ambiguityLock_);
     ambiguousSymbols_.clear();
+    anyAmbiguous_.store(false, std::memory_order_release);
 }
 
 void UnitDBManager::reloadUnitDBs() {

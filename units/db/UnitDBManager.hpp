@@ -94,6 +94,10 @@ public:
     // hold of the lock; it is asked only when some symbol is ambiguous at all.
     template <typename Entries, typename SymbolOf>
     bool hasAmbiguousSymbol(const Entries& entries, const SymbolOf& symbolOf) const {
+        // Every registration asks, and most processes have no ambiguous symbol.
+        if (!anyAmbiguous_.load(std::memory_order_acquire)) {
+            return false;
+        }
         std::shared_lock lock(ambiguityLock_);
         return !ambiguousSymbols_.empty() && std::ranges::any_of(entries, [&](const auto& entry) {
             return ambiguousSymbols_.contains(symbolOf(entry));
@@ -140,6 +144,8 @@ private:
     mutable std::shared_mutex unitSystemLock_;
     std::unordered_map<ustring, std::set<ustring>> ambiguousSymbols_;
     mutable std::shared_mutex ambiguityLock_;
+    // Whether ambiguousSymbols_ holds any, written under its lock and read without.
+    std::atomic<bool> anyAmbiguous_{false};
     // Last, so that it goes before the locks and the list it reads from.
     std::unique_ptr<PhysicalQuantityReductionMap> physicalQuantityReductionMap_;
 };
