@@ -91,6 +91,9 @@ public:
     static bool isValidExpr(const ustring& text);
     // Whether the factor is the one entities carry unless they say otherwise.
     static bool isDefaultFactor(const StoredConversionFactor& factor);
+    // isDefaultFactor of the entity's own factor; most entities share no
+    // factor, and their texts are not compared.
+    bool hasDefaultFactor() const { return !shared_ || isDefaultFactor(shared_->factor); }
 
 protected:
     // What copies of an entity share and never change: a factor other than the

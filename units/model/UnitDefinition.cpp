@@ -435,10 +435,10 @@ UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, const 
                                                   UnitDBSet* set,
                                                   std::span<const UnitDefinition* const> known,
                                                   UnitASTPool* pool) {
-    const StoredConversionFactor& stored = entity.getConversionFactor();
     // The default factor is unity, which leaves the product as it is.
     std::optional<ConversionFactor> factor;
-    if (!UnitBase::isDefaultFactor(stored)) {
+    if (!entity.hasDefaultFactor()) {
+        const StoredConversionFactor& stored = entity.getConversionFactor();
         factor.emplace(
             ConversionFactorFactory::createConversionFactor(stored.first, stored.second));
     }
