@@ -279,35 +279,49 @@ std::optional<UnitAST> UnitDBSet::resolveUnitExpr(std::span<const ParsedSymbol> 
     // A handful of entries, put in order here and stored in one step: inserting
     // each into the AST searches and grows its block every time.
     boost::container::small_vector<UnitAST::Entry, 8> entries;
+    // Each entry's symbol when the database answered that it is the text
+    // parsed, empty otherwise: the order is then read from the texts at hand,
+    // not from the units' own, which are rarely in cache.
+    boost::container::small_vector<std::u16string_view, 8> symbolOf;
     for (const ParsedSymbol& symbol : symbols) {
         const UnitBase* found = answered ? symbol.first : nullptr;
+        std::u16string_view foundSymbol =
+            found != nullptr && symbol.symbolIsText ? symbol.text : std::u16string_view();
         // A qualified name is asked of the built-in database without its qualifier.
         if (found == nullptr || (symbol.text.find(u':') != std::u16string_view::npos &&
                                  symbol.text.find(u"::") != std::u16string_view::npos)) {
             found = findFirstUnit(ustring(symbol.text));
+            foundSymbol = {};
         }
         if (found == nullptr) {
             return std::nullopt;
         }
+        const auto orderOf = [&](const UnitAST::Entry& e) {
+            const std::u16string_view known =
+                symbolOf[static_cast<std::size_t>(&e - entries.data())];
+            return known.empty() || foundSymbol.empty()
+                       ? e.first.get().compare(*found)
+                       : e.first.get().compare(*found, known, foundSymbol);
+        };
         // Symbols come in text order, mostly the units' own: the last entry is
         // tried first, then a binary search, as the AST's own (a text may name
         // thousands of units).
         auto at = entries.end();
-        int order = entries.empty() ? -1 : entries.back().first.get().compare(*found);
+        int order = entries.empty() ? -1 : orderOf(entries.back());
         if (order >= 0) {
             const auto last = entries.end() - 1;
-            at = std::lower_bound(entries.begin(), last, *found,
-                                  [](const UnitAST::Entry& e, const UnitBase& u) {
-                                      return e.first.get().compare(u) < 0;
-                                  });
+            at = std::lower_bound(
+                entries.begin(), last, *found,
+                [&](const UnitAST::Entry& e, const UnitBase&) { return orderOf(e) < 0; });
             if (at != last) {
-                order = at->first.get().compare(*found);
+                order = orderOf(*at);
             }
         }
         if (order == 0) {
             // Two symbols of one unit gather, as addToAST gathers them.
             at->second += symbol.exponent;
         } else {
+            symbolOf.insert(symbolOf.begin() + (at - entries.begin()), foundSymbol);
             entries.insert(at, UnitAST::Entry(*found, symbol.exponent));
         }
     }

@@ -4,6 +4,7 @@
 #include "units/db/SharedDefinitions.hpp"
 #include "units/db/SqlDatabaseFileLoader.hpp"
 #include "units/db/UnitDatabaseStore.hpp"
+#include "units/foundation/TextEqual.hpp"
 #include "units/foundation/TextHash.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/host/RhodexUnitsObserver.hpp"
@@ -249,6 +250,8 @@ UnitDatabase::FirstUnit UnitDatabase::getFirstUnit(std::u16string_view text) con
     const std::uint64_t generation = store_->firstUnits.generation();
     // Not under the kept answers' lock: the composite cache takes its own.
     collectUnits(text, out);
+    out.symbolIsText = out.unit != nullptr && sameText(out.unit->getSymbol(), text) &&
+                       sameText(out.unit->getAsciiSymbol(), text);
     store_->firstUnits.keep(key, out, generation);
     return out;
 }

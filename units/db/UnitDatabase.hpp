@@ -126,6 +126,9 @@ public:
     struct FirstUnit {
         const UnitBase* unit = nullptr;
         bool several = false;
+        // The unit's symbol and ASCII symbol are both the text looked up: a
+        // reader that holds the text need not read the unit's own.
+        bool symbolIsText = false;
         void insert(const UnitBase& found);
     };
     // Answers for short texts are remembered until the units, prefixes or

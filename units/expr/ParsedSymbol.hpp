@@ -15,6 +15,8 @@ struct ParsedSymbol {
     std::u16string_view text;
     Exponent exponent;
     const UnitBase* first = nullptr;
+    // The first unit's symbol is the text, as the database answered.
+    bool symbolIsText = false;
 };
 
 } // namespace CvUnitSys

@@ -15,13 +15,12 @@
 
 namespace CvUnitSys {
 
-void TextTape::symbol(std::u16string_view text, const UnitBase*& first) {
+UnitDatabase::FirstUnit TextTape::symbol(std::u16string_view text) {
     // The database keeps its answers and reads them without a lock: a symbol
     // written twice is not worth a list of this text's own.
     const UnitDatabase::FirstUnit found = database_->getFirstUnit(text);
-    first = found.unit;
-    // A symbol several units answer to stands for itself, as in the text builder.
-    putSymbol(text, found.several ? nullptr : found.unit);
+    putSymbol(text, found);
+    return found;
 }
 
 TextTape::TextTape(const UnitDatabase& database, bool allForms)
@@ -33,13 +32,24 @@ TextTape::TextTape(const UnitDatabase& database, bool allForms)
     }
 }
 
-inline void TextTape::putSymbol(std::u16string_view text, const UnitBase* unit) {
+inline void TextTape::putSymbol(std::u16string_view text, const UnitDatabase::FirstUnit& found) {
+    // A symbol several units answer to stands for itself, as in the text builder.
+    const UnitBase* unit = found.several ? nullptr : found.unit;
     if (unit == nullptr) {
         // Rare: such a symbol names no unit, or several.
         if (allForms_) {
             put(0, escapeUnderscores(ustring(text)));
         }
         putPlain(text);
+        return;
+    }
+    // Most symbols are their unit's symbol and ASCII symbol: written from the
+    // text at hand, without reading the unit's texts, which are rarely in cache.
+    if (!allForms_ && found.symbolIsText) {
+        put(2, text);
+        if (forms_ == 4) {
+            put(3, text);
+        }
         return;
     }
     // Taken as views first, so that the writes do not make them read again.
@@ -155,14 +165,14 @@ inline void TextTapeBuilder::invertInto(Result& value, Result& operand) {
 }
 
 inline void TextTapeBuilder::fromSymbol(Result& value, std::u16string_view symbol) {
-    const UnitBase* first = nullptr;
-    tape_.symbol(symbol, first);
+    const UnitDatabase::FirstUnit found = tape_.symbol(symbol);
     value.begin = static_cast<std::uint32_t>(factors_.size());
     if (factors_.size() == maxFactors) {
         full_ = true;
     } else {
         // Both parts given: the same exponent as Exponent(1.0), without its call.
-        factors_.push_back(ParsedSymbol{symbol, CvUnitSys::Exponent(1.0, 0.0), first});
+        factors_.push_back(ParsedSymbol{symbol, CvUnitSys::Exponent(1.0, 0.0), found.unit,
+                                        found.symbolIsText && !found.several});
     }
     value.end = static_cast<std::uint32_t>(factors_.size());
 }

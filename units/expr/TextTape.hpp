@@ -32,9 +32,9 @@ public:
     TextTape& operator=(const TextTape&) = delete;
 
     // Writes a symbol, looked up in the database as the text builder looks
-    // it up, and sets `first` to the database's first unit for it. The text
-    // must outlive the tape.
-    void symbol(std::u16string_view text, const UnitBase*& first);
+    // it up, and returns the database's answer for it. The text must outlive
+    // the tape.
+    UnitDatabase::FirstUnit symbol(std::u16string_view text);
     void lead(Lead token);
     void close();
     void raise(std::u16string_view exponent);
@@ -46,8 +46,9 @@ public:
     FormTexts write(std::u16string_view source) const;
 
 private:
-    // Writes a symbol's texts: its unit's, or its own when `unit` is null.
-    void putSymbol(std::u16string_view text, const UnitBase* unit);
+    // Writes a symbol's texts: its unit's, or its own when the answer has no
+    // single unit.
+    void putSymbol(std::u16string_view text, const UnitDatabase::FirstUnit& found);
     // The position is read before the copy and stored after it: the copy's
     // stores could otherwise be taken to change it.
     void put(std::size_t form, std::u16string_view piece) {

@@ -56,7 +56,25 @@ int UnitBase::compare(const UnitBase& other) const {
     if (sortClass_ != other.sortClass_) {
         return sortClass_ < other.sortClass_ ? -1 : 1;
     }
-    for (const auto field : {UnitTexts::Symbol, UnitTexts::Name, UnitTexts::AsciiSymbol}) {
+    return compareAfterSymbols(other, compareText(getSymbol(), other.getSymbol()));
+}
+
+int UnitBase::compare(const UnitBase& other, std::u16string_view symbol,
+                      std::u16string_view otherSymbol) const {
+    if (this == &other) {
+        return 0;
+    }
+    if (sortClass_ != other.sortClass_) {
+        return sortClass_ < other.sortClass_ ? -1 : 1;
+    }
+    return compareAfterSymbols(other, compareText(symbol, otherSymbol));
+}
+
+int UnitBase::compareAfterSymbols(const UnitBase& other, int symbols) const {
+    if (symbols != 0) {
+        return symbols;
+    }
+    for (const auto field : {UnitTexts::Name, UnitTexts::AsciiSymbol}) {
         if (const int c = compareText(texts_.get(field), other.texts_.get(field)); c != 0) {
             return c;
         }

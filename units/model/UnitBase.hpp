@@ -66,6 +66,10 @@ public:
 
     // -1, 0 or 1.
     int compare(const UnitBase& other) const;
+    // compare, given texts equal to the two entities' symbols: a caller that
+    // holds them spares the reads of both entities' texts when the symbols differ.
+    int compare(const UnitBase& other, std::u16string_view symbol,
+                std::u16string_view otherSymbol) const;
 
     std::u16string_view getName() const { return texts_.get(UnitTexts::Name); }
     std::u16string_view getSymbol() const { return texts_.get(UnitTexts::Symbol); }
@@ -123,6 +127,9 @@ protected:
     int compareUnitTypes(const UnitBase& other) const;
 
 private:
+    // compare's steps after the sort class, the symbols' order being `symbols`.
+    int compareAfterSymbols(const UnitBase& other, int symbols) const;
+
     std::int32_t id_;
     // Sorts first: 0, neither prefixed nor a prefix only; 1, a prefix only; 2, prefixed.
     std::uint8_t sortClass_ = 0;
