@@ -22,24 +22,35 @@
 
 namespace CvUnitSys {
 
+namespace {
+
+// An own factor, null for the default one, that keeps its entity whole in a product.
+bool isAffineOrReciprocal(const ConversionFactor* factor) {
+    return factor != nullptr && !factor->isEmpty() &&
+           (factor->isAffine() || factor->isReciprocal());
+}
+
+} // namespace
+
 UnitDefinition::UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST, ConversionFactor factor,
                                ConversionFactor fundamentalFactor, bool generated)
     : unitAST_(std::move(unitAST)), fundamentalAST_(std::move(fundamentalAST)),
       factor_(ownFactor(std::move(factor))), fundamentalFactor_(std::move(fundamentalFactor)),
-      generated_(generated) {}
+      generated_(generated), affineOrReciprocal_(isAffineOrReciprocal(factor_.get())) {}
 
 UnitDefinition::UnitDefinition(UnitAST unitAST, UnitAST fundamentalAST,
                                std::unique_ptr<const ConversionFactor> factor,
                                ConversionFactor fundamentalFactor)
     : unitAST_(std::move(unitAST)), fundamentalAST_(std::move(fundamentalAST)),
       factor_(std::move(factor)), fundamentalFactor_(std::move(fundamentalFactor)),
-      generated_(true) {}
+      generated_(true), affineOrReciprocal_(isAffineOrReciprocal(factor_.get())) {}
 
 UnitDefinition::UnitDefinition(const UnitDefinition& o)
     : unitAST_(o.unitAST_), fundamentalAST_(o.fundamentalAST_),
       factor_(o.factor_ != nullptr ? std::make_unique<const ConversionFactor>(*o.factor_)
                                    : nullptr),
-      fundamentalFactor_(o.fundamentalFactor_), generated_(o.generated_) {}
+      fundamentalFactor_(o.fundamentalFactor_), generated_(o.generated_),
+      affineOrReciprocal_(o.affineOrReciprocal_) {}
 
 UnitDefinition& UnitDefinition::operator=(const UnitDefinition& o) {
     if (this != &o) {
@@ -106,11 +117,6 @@ void multiplyByPower(ConversionFactor& product, const ConversionFactor& factor, 
     }
 }
 
-// Most entities carry the default factor: it is read once.
-bool isAffineOrReciprocal(const ConversionFactor& factor) {
-    return !factor.isEmpty() && (factor.isAffine() || factor.isReciprocal());
-}
-
 } // namespace
 
 UnitDefinition UnitDefinition::generateDefinition(const UnitBase& entity, UnitDBSet* set) {
@@ -151,7 +157,7 @@ ConversionFactor expandParts(const UnitAST& unitAST, UnitDBSet* set,
     for (const auto& [part, exponent] : unitAST.getAST()) {
         const UnitDefinition& partDefinition =
             partsKnown ? *known[index++] : set->definitionOf(part);
-        if (isAffineOrReciprocal(partDefinition.getConversionFactor()) &&
+        if (partDefinition.hasAffineOrReciprocalFactor() &&
             !(alone && exponent == Exponent::unity)) {
             // An offset or an inversion has no meaning inside a product: keep the
             // entity as it is and remember that the scale is only approximate.
@@ -306,16 +312,6 @@ private:
     Kind kind_;
 };
 
-// Whether a part's own factor keeps it from expanding inside a product. An
-// exact scale, which most factors are, is read without a virtual call.
-bool staysWhole(const UnitDefinition& part) {
-    if (part.hasDefaultFactor()) {
-        return false;
-    }
-    const ConversionFactor& factor = part.getConversionFactor();
-    return factor.exactScale() == nullptr && isAffineOrReciprocal(factor);
-}
-
 // The parts' fundamental expansions raised to their exponents, gathered into
 // `out` as addToAST would merge them, when every part expands and every
 // entry is a fundamental entity of one kind; false otherwise. Each entity's
@@ -332,7 +328,9 @@ bool gatherFundamentals(const UnitAST& unitAST, std::span<const UnitDefinition* 
     std::size_t index = 0;
     for (const auto& [part, exponent] : unitAST.getAST()) {
         const UnitDefinition& partDefinition = *known[index++];
-        if (staysWhole(partDefinition) && !(alone && exponent == Exponent::unity)) {
+        // An affine or reciprocal factor keeps its part from expanding.
+        if (partDefinition.hasAffineOrReciprocalFactor() &&
+            !(alone && exponent == Exponent::unity)) {
             return false;
         }
         const Raise raise(exponent);

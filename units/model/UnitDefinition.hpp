@@ -35,6 +35,9 @@ public:
     }
     // Whether the factor is the default one, which is neither affine nor reciprocal.
     bool hasDefaultFactor() const { return factor_ == nullptr; }
+    // Whether the factor is affine or reciprocal, known without reading it:
+    // a product asks it of each part, whose factor is rarely in cache.
+    bool hasAffineOrReciprocalFactor() const { return affineOrReciprocal_; }
     const ConversionFactor& getFundamentalConversionFactor() const { return fundamentalFactor_; }
     bool isGenerated() const { return generated_; }
     // Makes a definition that is kept small: its ASTs without room to grow,
@@ -93,6 +96,7 @@ private:
     // each registered unit, and its map node, a heap chunk smaller.
     [[no_unique_address]] ConversionFactor fundamentalFactor_;
     bool generated_;
+    bool affineOrReciprocal_;
 };
 
 } // namespace CvUnitSys
