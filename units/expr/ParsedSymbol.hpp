@@ -15,7 +15,7 @@ struct ParsedSymbol {
     std::u16string_view text;
     Exponent exponent;
     const UnitBase* first = nullptr;
-    // The first unit's symbol is the text, as the database answered.
+    // The first unit's symbol and ASCII symbol are the text, as the database answered.
     bool symbolIsText = false;
 };
 
