@@ -49,30 +49,16 @@ int compareText(std::u16string_view a, std::u16string_view b) {
     return (c > 0) - (c < 0);
 }
 
-int UnitBase::compare(const UnitBase& other) const {
+template <typename CompareSymbols>
+int UnitBase::compareWith(const UnitBase& other, CompareSymbols compareSymbols) const {
     if (this == &other) {
         return 0;
     }
     if (sortClass_ != other.sortClass_) {
         return sortClass_ < other.sortClass_ ? -1 : 1;
     }
-    return compareAfterSymbols(other, compareText(getSymbol(), other.getSymbol()));
-}
-
-int UnitBase::compare(const UnitBase& other, std::u16string_view symbol,
-                      std::u16string_view otherSymbol) const {
-    if (this == &other) {
-        return 0;
-    }
-    if (sortClass_ != other.sortClass_) {
-        return sortClass_ < other.sortClass_ ? -1 : 1;
-    }
-    return compareAfterSymbols(other, compareText(symbol, otherSymbol));
-}
-
-int UnitBase::compareAfterSymbols(const UnitBase& other, int symbols) const {
-    if (symbols != 0) {
-        return symbols;
+    if (const int c = compareSymbols(); c != 0) {
+        return c;
     }
     for (const auto field : {UnitTexts::Name, UnitTexts::AsciiSymbol}) {
         if (const int c = compareText(texts_.get(field), other.texts_.get(field)); c != 0) {
@@ -87,6 +73,15 @@ int UnitBase::compareAfterSymbols(const UnitBase& other, int symbols) const {
         return c;
     }
     return compareTemplate(other);
+}
+
+int UnitBase::compare(const UnitBase& other) const {
+    return compareWith(other, [&] { return compareText(getSymbol(), other.getSymbol()); });
+}
+
+int UnitBase::compare(const UnitBase& other, std::u16string_view symbol,
+                      std::u16string_view otherSymbol) const {
+    return compareWith(other, [&] { return compareText(symbol, otherSymbol); });
 }
 
 void UnitBase::settleSortClass() {

@@ -127,8 +127,9 @@ protected:
     int compareUnitTypes(const UnitBase& other) const;
 
 private:
-    // compare's steps after the sort class, the symbols' order being `symbols`.
-    int compareAfterSymbols(const UnitBase& other, int symbols) const;
+    // compare, the symbols' order being read, when it is needed, from `compareSymbols`.
+    template <typename CompareSymbols>
+    int compareWith(const UnitBase& other, CompareSymbols compareSymbols) const;
 
     std::int32_t id_;
     // Sorts first: 0, neither prefixed nor a prefix only; 1, a prefix only; 2, prefixed.
