@@ -61,13 +61,21 @@ std::int64_t SqlStatement::getInt(int column) const {
 }
 
 ustring SqlStatement::getText(int column) const {
+    ustring out;
+    getText(column, out);
+    return out;
+}
+
+const ustring& SqlStatement::getText(int column, ustring& out) const {
     checkColumn(column);
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     if (text == nullptr) {
-        return ustring();
+        out.clear();
+        return out;
     }
     const auto length = static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column));
-    return TextServices::fromUtf8(std::string_view(text, length));
+    TextServices::fromUtf8(std::string_view(text, length), out);
+    return out;
 }
 
 } // namespace CvUnitSys

@@ -33,6 +33,8 @@ public:
     // current row throws SqlError.
     std::int64_t getInt(int column) const;
     ustring getText(int column) const;
+    // The same into `out`, whose room is kept across rows.
+    const ustring& getText(int column, ustring& out) const;
 
 private:
     void checkColumn(int column) const;

@@ -62,13 +62,26 @@ std::string TextServices::toUtf8(std::u16string_view text) {
 }
 
 ustring TextServices::fromUtf8(std::string_view text) {
-    // Most texts (every row of the built-in database) are ASCII, whose bytes are their code units.
-    if (std::all_of(text.begin(), text.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        return ustring(text.begin(), text.end());
+    ustring out;
+    fromUtf8(text, out);
+    return out;
+}
+
+void TextServices::fromUtf8(std::string_view text, ustring& out) {
+    // Most texts (every row of the built-in database) are ASCII, whose bytes
+    // are their code units: widened in one pass that notes any high bit, and
+    // read again only when one was set.
+    out.resize(text.size());
+    unsigned char high = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        high |= c;
+        out[i] = c;
+    }
+    if (high < 0x80) {
+        return;
     }
     // Else straight into the result: no UTF-8 sequence gives more UTF-16 units than it has bytes.
-    ustring out(text.size(), u'\0');
     int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
     u_strFromUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, text.data(),
@@ -77,7 +90,6 @@ ustring TextServices::fromUtf8(std::string_view text) {
         throw std::runtime_error("cannot convert text from UTF-8");
     }
     out.resize(static_cast<std::size_t>(length));
-    return out;
 }
 
 namespace {

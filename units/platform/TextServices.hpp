@@ -17,6 +17,8 @@ struct TextServices {
     static std::string toUtf8(std::u16string_view text);
     // Ill-formed UTF-8 becomes U+FFFD.
     static ustring fromUtf8(std::string_view text);
+    // The same into `out`, whose room is kept: a reader of many rows allocates once.
+    static void fromUtf8(std::string_view text, ustring& out);
     // Throws std::out_of_range on an unpaired surrogate, naming it and its place.
     static std::u32string toUtf32(std::u16string_view text);
     // The 0-based index of the first unpaired surrogate, if any.
