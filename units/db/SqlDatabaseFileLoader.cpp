@@ -3,6 +3,7 @@
 #include "units/db/StoredFactorReader.hpp"
 #include "units/db/UnitDatabase.hpp"
 #include "units/foundation/DisplayText.hpp"
+#include "units/foundation/TextHash.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/model/UnitFactory.hpp"
 #include "units/platform/DiagnosticService.hpp"
@@ -17,12 +18,14 @@
 
 #include <cstdlib>
 #include <cxxabi.h>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
 #include <set>
 #include <typeinfo>
 #include <unordered_map>
+#include <vector>
 
 namespace CvUnitSys {
 
@@ -434,30 +437,51 @@ void SqlDatabaseFileLoader::readUnits(const SqlConnection& sql) {
         SqlStatement prefixGroupQuery(sql, kPrefixesOfGroupQuery);
         GroupNames systems(systemsQuery);
         GroupNames prefixGroup(prefixGroupQuery);
+        // Units share a few prefix groups and quantities, and no prefix or
+        // quantity is added while units are read: each is looked up once.
+        struct GroupPrefixes {
+            Unit::PrefixSet found;
+            std::vector<ustring> missing;
+        };
+        std::unordered_map<std::int64_t, GroupPrefixes> prefixesOf;
+        std::unordered_map<ustring, const UnitBase*, TextKeyHash, std::equal_to<>> quantities;
+        ustring quantityName;
         rowsRead_["units"] = eachRow(query, [&](SqlStatement& row) {
             const std::vector<ustring>& systemNames = systems(row.getInt(7));
-            Unit::PrefixSet prefixes;
-            bool complete = true;
-            for (const ustring& prefixName : prefixGroup(row.getInt(8))) {
-                if (const UnitPrefix* prefix = firstOf(database_.getUnitPrefix(prefixName))) {
-                    prefixes.insert(*prefix);
-                } else {
-                    reportMissing(section, "UnitPrefixNotInDatabase", prefixName);
-                    complete = false;
+            const std::int64_t prefixGroupId = row.getInt(8);
+            auto [group, fresh] = prefixesOf.try_emplace(prefixGroupId);
+            if (fresh) {
+                for (const ustring& prefixName : prefixGroup(prefixGroupId)) {
+                    if (const UnitPrefix* prefix = firstOf(database_.getUnitPrefix(prefixName))) {
+                        group->second.found.insert(*prefix);
+                    } else {
+                        group->second.missing.push_back(prefixName);
+                    }
                 }
             }
-            const ustring quantityName = row.getText(5);
-            const UnitBase* quantity = firstOf(database_.getPhysicalQuantity(quantityName));
+            for (const ustring& prefixName : group->second.missing) {
+                reportMissing(section, "UnitPrefixNotInDatabase", prefixName);
+            }
+            row.getText(5, quantityName);
+            auto known = quantities.find(std::u16string_view(quantityName));
+            if (known == quantities.end()) {
+                known =
+                    quantities
+                        .emplace(quantityName, firstOf(database_.getPhysicalQuantity(quantityName)))
+                        .first;
+            }
+            const UnitBase* quantity = known->second;
             if (!quantity) {
                 reportMissing(section, "UnitNotInDatabase", quantityName);
                 return;
             }
-            if (!complete) {
+            if (!group->second.missing.empty()) {
                 return;
             }
-            auto unit = factory.createUnit(
-                -10, row.getText(0), row.getText(3), row.getText(1), row.getText(2), row.getText(4),
-                checkedFactor(row, 9, 10), row.getText(6), systemNames, prefixes, false, *quantity);
+            auto unit = factory.createUnit(-10, row.getText(0), row.getText(3), row.getText(1),
+                                           row.getText(2), row.getText(4),
+                                           checkedFactor(row, 9, 10), row.getText(6), systemNames,
+                                           group->second.found, false, *quantity);
             database_.addToAutocomplete(database_.addUnit(std::move(unit)));
         });
     });
@@ -470,8 +494,9 @@ void SqlDatabaseFileLoader::readUnitAliases(const SqlConnection& sql) {
         SqlStatement query(sql, kUnitAliasesQuery);
         SqlStatement systemsQuery(sql, kPrefixSystemsQuery);
         GroupNames systems(systemsQuery);
+        ustring unitSymbol;
         rowsRead_["unit_aliases"] = eachRow(query, [&](SqlStatement& row) {
-            const ustring unitSymbol = row.getText(3);
+            row.getText(3, unitSymbol);
             const auto* unit = dynamic_cast<const Unit*>(firstOf(database_.getUnit(unitSymbol)));
             if (!unit) {
                 reportMissing(section, "UnitNotInDatabase", unitSymbol);
@@ -488,8 +513,10 @@ void SqlDatabaseFileLoader::readMappings(const SqlConnection& sql) {
     for (const Mapping& mapping : kMappings) {
         runStep(mapping.section, [&](auto&& eachRow) {
             SqlStatement query(sql, mapping.query);
+            ustring first;
+            ustring second;
             eachRow(query, [&](SqlStatement& row) {
-                (database_.*mapping.add)(row.getText(0), row.getText(1));
+                (database_.*mapping.add)(row.getText(0, first), row.getText(1, second));
             });
         });
     }

@@ -94,6 +94,26 @@ void Unit::addPrefix(std::reference_wrapper<const UnitPrefix> prefix) {
     }
 }
 
+void Unit::addPrefixes(const PrefixSet& prefixes) {
+    if (prefixes.empty()) {
+        return;
+    }
+    Details& details = ownDetails();
+    if (!details.availablePrefixes.empty()) {
+        for (const auto& prefix : prefixes) {
+            addPrefix(prefix);
+        }
+        return;
+    }
+    details.availablePrefixes = prefixes;
+    auto& addresses = details.prefixAddresses;
+    for (const auto& prefix : prefixes) {
+        addresses.push_back(&prefix.get());
+    }
+    std::sort(addresses.begin(), addresses.end(), std::less<>());
+    addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
+}
+
 void Unit::addAvailablePrefix(const ustring& prefixName) {
     const auto prefixes = UnitModelLookup::builtInPrefixes(prefixName);
     if (!prefixes.empty()) {

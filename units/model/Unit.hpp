@@ -38,6 +38,9 @@ public:
     const std::vector<std::shared_ptr<UnitSystem>>& getUnitSystems() const override;
     virtual const PrefixSet& getUnitPrefixes() const;
     virtual void addPrefix(std::reference_wrapper<const UnitPrefix> prefix);
+    // Every prefix of the set; a unit that has none yet copies the set whole,
+    // which orders nothing again.
+    void addPrefixes(const PrefixSet& prefixes);
     // Adds the first built-in prefix of that name; unknown names are ignored.
     virtual void addAvailablePrefix(const ustring& prefixName);
     virtual bool hasPrefix(std::reference_wrapper<const UnitPrefix> prefix) const;

@@ -25,9 +25,7 @@ UnitFactory::createUnit(std::int32_t id, ustring name, ustring expression, ustri
     for (const auto& systemName : unitSystemNames) {
         unit->addOwnerUnitSystem(systemName);
     }
-    for (const auto& prefix : prefixes) {
-        unit->addPrefix(prefix);
-    }
+    unit->addPrefixes(prefixes);
     unit->setSubUnit(subUnit);
     unit->setIsCommonSubUnit(isCommonSubUnit);
     return unit;
