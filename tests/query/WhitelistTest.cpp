@@ -87,6 +87,28 @@ TEST_F(WhitelistTest, ResolvesDefinitionsInTheDatabaseThenTheBuiltinOne) {
               "CorvaneTypes:Unit:ParsingError");
 }
 
+// A definition of ASCII letters alone is taken as that one symbol without the
+// parser: every such definition of the built-in database reads so.
+TEST(WhitelistWordTest, OneWordDefinitionsReadAsTheirSymbol) {
+    std::size_t words = 0;
+    for (const UnitBase& unit : UnitDatabase::getBuiltinDatabase()->getAllUnits()) {
+        const ustring expression(unit.getExpression());
+        if (expression.empty() ||
+            expression.find_first_not_of(u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ") !=
+                ustring::npos) {
+            continue;
+        }
+        ++words;
+        UnitExpr parsed;
+        parseUnitExprThrows(expression, parsed);
+        const auto& read = parsed.getReducedUnitExpr().getExpr();
+        ASSERT_EQ(read.size(), 1u) << std::string(expression.begin(), expression.end());
+        EXPECT_EQ(read.begin()->first, expression);
+        EXPECT_EQ(read.begin()->second, Exponent(1));
+    }
+    EXPECT_GT(words, 100u);
+}
+
 // Pairs live in per-symbol blocks that grow and shift as partners come, a
 // symbol two entities of one definition share counts once, and a set's
 // registrations wait for the next read, compacted as their units go: checked

@@ -114,7 +114,9 @@ template <typename T, typename Comparator> struct EntityStore {
                         UnitDatabase::holdsOperator(stored.getSymbol()) ||
                         UnitDatabase::holdsOperator(stored.getAsciiSymbol());
 
-        const auto* alias = dynamic_cast<const UnitAliasInfo*>(&stored);
+        // Only aliases carry alias facts: the cross-cast is asked of them alone.
+        const auto* alias =
+            stored.isAliased() ? dynamic_cast<const UnitAliasInfo*>(&stored) : nullptr;
         const bool indexName = !alias || !alias->nameMatchesRef();
         const bool indexSymbol = !alias || !alias->symbolMatchesRef();
         const bool indexAscii = !alias || (!alias->asciiSymbolMatchesRef() &&

@@ -33,15 +33,30 @@ bool hasValidName(const UnitTexts& texts) {
     return UnitBase::isValidStringForUnitName(texts.get(UnitTexts::Name));
 }
 
+// ASCII letters alone: an expression that reads as that one symbol to the first power.
+bool isOneWord(std::u16string_view text) {
+    return !text.empty() && std::ranges::all_of(text, [](char16_t c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    });
+}
+
 } // namespace
 
 template <typename Resolve>
 Whitelist::Parts Whitelist::partsOf(const UnitBase& unit, const Resolve& firstUnitOf) {
     Parts parts;
+    const std::u16string_view expression = unit.getDisplayString();
+    // Most database units are defined by one symbol, which is its own reading.
+    if (isOneWord(expression)) {
+        if (const UnitBase* found = firstUnitOf(ustring(expression))) {
+            parts.push_back(found);
+        }
+        return parts;
+    }
     // A quantity-only registration has no expression to learn from.
-    if (!unit.getDisplayString().empty()) {
+    if (!expression.empty()) {
         UnitExpr parsed;
-        parseUnitExprThrows(ustring(unit.getDisplayString()), parsed);
+        parseUnitExprThrows(ustring(expression), parsed);
         for (const auto& [name, exponent] : parsed.getReducedUnitExpr().getExpr()) {
             if (const UnitBase* found = firstUnitOf(name)) {
                 parts.push_back(found);
