@@ -70,6 +70,9 @@ TEST_F(SqlDatabaseFileLoaderTest, ReadsEveryTable) {
     EXPECT_EQ(metre.getConversionFactor(),
               (StoredConversionFactor{u"1,1,0", ConversionFactorType::ScaledRational}));
     EXPECT_FALSE(metre.isCommonSubUnit());
+    // It joins the manager's system of each name of its group.
+    ASSERT_EQ(metre.getUnitSystems().size(), 1U);
+    EXPECT_EQ(metre.getUnitSystems()[0]->getName(), u"SI");
 
     // "meter" takes everything but its name from metre; "klick" names the
     // composite that its prefix makes of its unit.

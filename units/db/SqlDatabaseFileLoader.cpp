@@ -6,6 +6,7 @@
 #include "units/foundation/TextHash.hpp"
 #include "units/foundation/UnitMsgID.hpp"
 #include "units/model/UnitFactory.hpp"
+#include "units/model/UnitModelLookup.hpp"
 #include "units/platform/DiagnosticService.hpp"
 #include "units/platform/FileSystem.hpp"
 #include "units/platform/PackageError.hpp"
@@ -205,6 +206,29 @@ public:
 private:
     SqlStatement& query_;
     std::unordered_map<std::int64_t, std::vector<ustring>> read_;
+};
+
+// The systems of each group, as a unit joins them (the manager's system of
+// each name, unknown names left out), resolved once per group.
+class GroupSystems {
+public:
+    explicit GroupSystems(GroupNames& names) : names_(names) {}
+
+    const std::vector<std::shared_ptr<UnitSystem>>& operator()(std::int64_t groupId) {
+        auto [it, added] = read_.try_emplace(groupId);
+        if (added) {
+            for (const ustring& name : names_(groupId)) {
+                if (auto system = UnitModelLookup::managerUnitSystem(name)) {
+                    it->second.push_back(std::move(system));
+                }
+            }
+        }
+        return it->second;
+    }
+
+private:
+    GroupNames& names_;
+    std::unordered_map<std::int64_t, std::vector<std::shared_ptr<UnitSystem>>> read_;
 };
 
 // A row's factor as entities keep it, refused when it does not read. Units
@@ -435,9 +459,10 @@ void SqlDatabaseFileLoader::readUnits(const SqlConnection& sql) {
         SqlStatement query(sql, kUnitsQuery);
         SqlStatement systemsQuery(sql, kUnitSystemsOfGroupQuery);
         SqlStatement prefixGroupQuery(sql, kPrefixesOfGroupQuery);
-        GroupNames systems(systemsQuery);
+        GroupNames systemNames(systemsQuery);
+        GroupSystems systems(systemNames);
         GroupNames prefixGroup(prefixGroupQuery);
-        // Units share a few prefix groups and quantities, and no prefix or
+        // Units share a few groups and quantities, and no system, prefix or
         // quantity is added while units are read: each is looked up once.
         struct GroupPrefixes {
             Unit::PrefixSet found;
@@ -447,7 +472,6 @@ void SqlDatabaseFileLoader::readUnits(const SqlConnection& sql) {
         std::unordered_map<ustring, const UnitBase*, TextKeyHash, std::equal_to<>> quantities;
         ustring quantityName;
         rowsRead_["units"] = eachRow(query, [&](SqlStatement& row) {
-            const std::vector<ustring>& systemNames = systems(row.getInt(7));
             const std::int64_t prefixGroupId = row.getInt(8);
             auto [group, fresh] = prefixesOf.try_emplace(prefixGroupId);
             if (fresh) {
@@ -478,10 +502,13 @@ void SqlDatabaseFileLoader::readUnits(const SqlConnection& sql) {
             if (!group->second.missing.empty()) {
                 return;
             }
-            auto unit = factory.createUnit(-10, row.getText(0), row.getText(3), row.getText(1),
-                                           row.getText(2), row.getText(4),
-                                           checkedFactor(row, 9, 10), row.getText(6), systemNames,
-                                           group->second.found, false, *quantity);
+            auto unit =
+                factory.createUnit(-10, row.getText(0), row.getText(3), row.getText(1),
+                                   row.getText(2), row.getText(4), checkedFactor(row, 9, 10),
+                                   row.getText(6), {}, group->second.found, false, *quantity);
+            for (const auto& system : systems(row.getInt(7))) {
+                unit->addOwnerUnitSystem(system);
+            }
             database_.addToAutocomplete(database_.addUnit(std::move(unit)));
         });
     });
