@@ -19,7 +19,6 @@
 
 #include <cstdlib>
 #include <cxxabi.h>
-#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -208,6 +207,10 @@ private:
     std::unordered_map<std::int64_t, std::vector<ustring>> read_;
 };
 
+template <typename Set> auto firstOf(const Set& set) -> decltype(&set.begin()->get()) {
+    return set.empty() ? nullptr : &set.begin()->get();
+}
+
 // The systems of each group, as a unit joins them (the manager's system of
 // each name, unknown names left out), resolved once per group.
 class GroupSystems {
@@ -231,6 +234,38 @@ private:
     std::unordered_map<std::int64_t, std::vector<std::shared_ptr<UnitSystem>>> read_;
 };
 
+// The prefixes of each group that the database holds, found once per group;
+// the names it does not hold are kept, for each row of the group to report.
+class GroupPrefixes {
+public:
+    struct Found {
+        Unit::PrefixSet prefixes;
+        std::vector<ustring> missing;
+    };
+
+    GroupPrefixes(GroupNames& names, const UnitDatabase& database)
+        : names_(names), database_(database) {}
+
+    const Found& operator()(std::int64_t groupId) {
+        auto [it, added] = read_.try_emplace(groupId);
+        if (added) {
+            for (const ustring& name : names_(groupId)) {
+                if (const UnitPrefix* prefix = firstOf(database_.getUnitPrefix(name))) {
+                    it->second.prefixes.insert(*prefix);
+                } else {
+                    it->second.missing.push_back(name);
+                }
+            }
+        }
+        return it->second;
+    }
+
+private:
+    GroupNames& names_;
+    const UnitDatabase& database_;
+    std::unordered_map<std::int64_t, Found> read_;
+};
+
 // A row's factor as entities keep it, refused when it does not read. Units
 // share factors (764 units of the built-in database have 367), so each
 // distinct one is read once.
@@ -248,10 +283,6 @@ public:
 private:
     std::set<std::pair<std::int64_t, ustring>> read_;
 };
-
-template <typename Set> auto firstOf(const Set& set) -> decltype(&set.begin()->get()) {
-    return set.empty() ? nullptr : &set.begin()->get();
-}
 
 std::string typeName(const std::type_info& type) {
     int status = 0;
@@ -461,51 +492,32 @@ void SqlDatabaseFileLoader::readUnits(const SqlConnection& sql) {
         SqlStatement prefixGroupQuery(sql, kPrefixesOfGroupQuery);
         GroupNames systemNames(systemsQuery);
         GroupSystems systems(systemNames);
-        GroupNames prefixGroup(prefixGroupQuery);
+        GroupNames prefixNames(prefixGroupQuery);
+        GroupPrefixes prefixGroup(prefixNames, database_);
         // Units share a few groups and quantities, and no system, prefix or
         // quantity is added while units are read: each is looked up once.
-        struct GroupPrefixes {
-            Unit::PrefixSet found;
-            std::vector<ustring> missing;
-        };
-        std::unordered_map<std::int64_t, GroupPrefixes> prefixesOf;
-        std::unordered_map<ustring, const UnitBase*, TextKeyHash, std::equal_to<>> quantities;
+        std::unordered_map<ustring, const UnitBase*, TextKeyHash> quantities;
         ustring quantityName;
         rowsRead_["units"] = eachRow(query, [&](SqlStatement& row) {
-            const std::int64_t prefixGroupId = row.getInt(8);
-            auto [group, fresh] = prefixesOf.try_emplace(prefixGroupId);
-            if (fresh) {
-                for (const ustring& prefixName : prefixGroup(prefixGroupId)) {
-                    if (const UnitPrefix* prefix = firstOf(database_.getUnitPrefix(prefixName))) {
-                        group->second.found.insert(*prefix);
-                    } else {
-                        group->second.missing.push_back(prefixName);
-                    }
-                }
-            }
-            for (const ustring& prefixName : group->second.missing) {
+            const GroupPrefixes::Found& prefixes = prefixGroup(row.getInt(8));
+            for (const ustring& prefixName : prefixes.missing) {
                 reportMissing(section, "UnitPrefixNotInDatabase", prefixName);
             }
-            row.getText(5, quantityName);
-            auto known = quantities.find(std::u16string_view(quantityName));
-            if (known == quantities.end()) {
-                known =
-                    quantities
-                        .emplace(quantityName, firstOf(database_.getPhysicalQuantity(quantityName)))
-                        .first;
+            auto [known, fresh] = quantities.try_emplace(row.getText(5, quantityName));
+            if (fresh) {
+                known->second = firstOf(database_.getPhysicalQuantity(quantityName));
             }
             const UnitBase* quantity = known->second;
             if (!quantity) {
                 reportMissing(section, "UnitNotInDatabase", quantityName);
                 return;
             }
-            if (!group->second.missing.empty()) {
+            if (!prefixes.missing.empty()) {
                 return;
             }
-            auto unit =
-                factory.createUnit(-10, row.getText(0), row.getText(3), row.getText(1),
-                                   row.getText(2), row.getText(4), checkedFactor(row, 9, 10),
-                                   row.getText(6), {}, group->second.found, false, *quantity);
+            auto unit = factory.createUnit(
+                -10, row.getText(0), row.getText(3), row.getText(1), row.getText(2), row.getText(4),
+                checkedFactor(row, 9, 10), row.getText(6), {}, prefixes.prefixes, false, *quantity);
             for (const auto& system : systems(row.getInt(7))) {
                 unit->addOwnerUnitSystem(system);
             }

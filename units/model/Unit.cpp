@@ -111,7 +111,6 @@ void Unit::addPrefixes(const PrefixSet& prefixes) {
         addresses.push_back(&prefix.get());
     }
     std::sort(addresses.begin(), addresses.end(), std::less<>());
-    addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
 }
 
 void Unit::addAvailablePrefix(const ustring& prefixName) {
